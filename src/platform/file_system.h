@@ -1,0 +1,55 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/os_error.h"
+
+namespace uptrail {
+
+// File attribute bits with the values Windows gives them, because the log file's
+// attribute set (read-only plus system, 5) is part of its stored contract.
+namespace file_attr {
+inline constexpr std::uint32_t kReadOnly = 0x01;
+inline constexpr std::uint32_t kHidden = 0x02;
+inline constexpr std::uint32_t kSystem = 0x04;
+inline constexpr std::uint32_t kDirectory = 0x10;
+inline constexpr std::uint32_t kArchive = 0x20;
+inline constexpr std::uint32_t kNormal = 0x80;
+// The attributes that stop a file from being replaced or rewritten.
+inline constexpr std::uint32_t kProtective = kReadOnly | kHidden | kSystem;
+}  // namespace file_attr
+
+// The few file operations the portable code needs. Contents are raw bytes (the log
+// file is ANSI text); paths are std::filesystem paths so non-ASCII folders work.
+// Method names keep clear of the names <windows.h> turns into macros.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The attribute bits, or nothing when the path does not exist or cannot be read.
+    virtual std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) = 0;
+    virtual OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) = 0;
+
+    // Reads the whole file.
+    virtual OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) = 0;
+
+    // Creates (or truncates) the file, writes the bytes and flushes them to the disk
+    // before returning, so a later replace never exposes a file whose data is not there.
+    virtual OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) = 0;
+
+    // Puts `source` in the place of `target` in one step: afterwards `target` holds either
+    // its old contents or the new ones, whatever happens during the call.
+    virtual OsError MoveOver(const std::filesystem::path& source,
+                             const std::filesystem::path& target) = 0;
+
+    virtual OsError RemoveFile(const std::filesystem::path& path) = 0;
+
+    // Waits a little without running window messages; used while a file system settles.
+    virtual void Pause(std::chrono::milliseconds duration) = 0;
+};
+
+}  // namespace uptrail

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace uptrail {
+
+// Gives `path` exactly `attributes` (as far as the protective bits go) and waits, about a
+// second at most, until the file system reports them. No window messages run meanwhile,
+// so no second save can start inside the wait.
+OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& path,
+                             std::uint32_t attributes);
+
+// Replaces the whole contents of `target` so that a crash or power loss at any instant
+// leaves either the old file or the new one: the new bytes go to a flushed temporary
+// file in the same folder, which then takes the target's place in one step. Read-only,
+// hidden and system are lifted for the replace and put back afterwards. Creates the file
+// when it does not exist. On failure the target keeps its old contents and attributes.
+OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
+                            std::string_view contents);
+
+// The temporary file a replace of `target` writes first.
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);
+
+}  // namespace uptrail

@@ -1,0 +1,19 @@
+#pragma once
+#include "platform/file_system.h"
+
+namespace uptrail {
+
+// FileSystem on the Win32 API (wide paths throughout).
+class Win32FileSystem final : public FileSystem {
+public:
+    std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) override;
+    OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) override;
+    OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) override;
+    OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) override;
+    OsError MoveOver(const std::filesystem::path& source,
+                     const std::filesystem::path& target) override;
+    OsError RemoveFile(const std::filesystem::path& path) override;
+    void Pause(std::chrono::milliseconds duration) override;
+};
+
+}  // namespace uptrail

@@ -1,0 +1,139 @@
+#include "memory_file_system.h"
+
+#include <gtest/gtest.h>
+
+namespace uptrail::testing {
+
+void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string contents,
+                               std::uint32_t attributes) {
+    files_[path] = File{std::move(contents), attributes};
+}
+
+void MemoryFileSystem::AddFolder(const std::filesystem::path& path) { folders_[path] = true; }
+
+bool MemoryFileSystem::Exists(const std::filesystem::path& path) const {
+    return files_.count(path) != 0;
+}
+
+const std::string& MemoryFileSystem::Contents(const std::filesystem::path& path) const {
+    static const std::string missing;
+    const auto found = files_.find(path);
+    if (found == files_.end()) {
+        ADD_FAILURE() << "no file " << path;
+        return missing;
+    }
+    return found->second.contents;
+}
+
+std::uint32_t MemoryFileSystem::Attributes(const std::filesystem::path& path) const {
+    const auto found = files_.find(path);
+    if (found == files_.end()) {
+        ADD_FAILURE() << "no file " << path;
+        return 0;
+    }
+    return found->second.attributes;
+}
+
+void MemoryFileSystem::InjectFault(int step, Fault fault) {
+    faultStep_ = step;
+    fault_ = fault;
+}
+
+void MemoryFileSystem::LockFile(const std::filesystem::path& path, OsError error) {
+    locks_[path] = error;
+}
+
+MemoryFileSystem::Fault MemoryFileSystem::BeginStep() {
+    ++steps_;
+    return steps_ == faultStep_ ? fault_ : Fault::kNone;
+}
+
+std::optional<OsError> MemoryFileSystem::LockedError(const std::filesystem::path& path) const {
+    const auto found = locks_.find(path);
+    if (found == locks_.end()) return std::nullopt;
+    return found->second;
+}
+
+bool MemoryFileSystem::ParentExists(const std::filesystem::path& path) const {
+    const auto parent = path.parent_path();
+    return parent.empty() || parent == path.root_path() || folders_.count(parent) != 0;
+}
+
+std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::filesystem::path& path) {
+    if (folders_.count(path)) return file_attr::kDirectory;
+    const auto found = files_.find(path);
+    if (found == files_.end()) return std::nullopt;
+    return found->second.attributes == 0 ? file_attr::kNormal : found->second.attributes;
+}
+
+OsError MemoryFileSystem::SetAttributes(const std::filesystem::path& path,
+                                        std::uint32_t attributes) {
+    switch (BeginStep()) {
+    case Fault::kCrash: throw SimulatedCrash();
+    case Fault::kFail: return kErrorAccessDenied;
+    case Fault::kNone: break;
+    }
+    const auto found = files_.find(path);
+    if (found == files_.end()) return kErrorFileNotFound;
+    if (!ignoreAttributeChanges_) found->second.attributes = attributes & ~file_attr::kNormal;
+    return kOk;
+}
+
+OsError MemoryFileSystem::ReadWholeFile(const std::filesystem::path& path,
+                                        std::string& contents) {
+    contents.clear();
+    if (const auto locked = LockedError(path)) return *locked;
+    if (folders_.count(path)) return kErrorAccessDenied;
+    const auto found = files_.find(path);
+    if (found == files_.end()) return ParentExists(path) ? kErrorFileNotFound : kErrorPathNotFound;
+    contents = found->second.contents;
+    return kOk;
+}
+
+OsError MemoryFileSystem::WriteNewFile(const std::filesystem::path& path,
+                                       std::string_view contents) {
+    const Fault fault = BeginStep();
+    if (const auto locked = LockedError(path)) return *locked;
+    if (!ParentExists(path)) return kErrorPathNotFound;
+    const auto existing = files_.find(path);
+    if (existing != files_.end() && (existing->second.attributes & file_attr::kReadOnly))
+        return kErrorAccessDenied;
+    if (fault == Fault::kFail) return kErrorWriteFault;
+    if (fault == Fault::kCrash) {
+        // Half the bytes reached the disk before the power went.
+        files_[path] = File{std::string(contents.substr(0, contents.size() / 2))};
+        throw SimulatedCrash();
+    }
+    files_[path] = File{std::string(contents)};
+    return kOk;
+}
+
+OsError MemoryFileSystem::MoveOver(const std::filesystem::path& source,
+                                   const std::filesystem::path& target) {
+    const Fault fault = BeginStep();
+    if (fault == Fault::kCrash) throw SimulatedCrash();  // a rename happens whole or not at all
+    if (fault == Fault::kFail) return kErrorWriteFault;
+    if (const auto locked = LockedError(target)) return *locked;
+    const auto from = files_.find(source);
+    if (from == files_.end()) return kErrorFileNotFound;
+    const auto to = files_.find(target);
+    if (to != files_.end() && (to->second.attributes & file_attr::kReadOnly))
+        return kErrorAccessDenied;
+    File moved = std::move(from->second);
+    files_.erase(from);
+    files_[target] = std::move(moved);
+    return kOk;
+}
+
+OsError MemoryFileSystem::RemoveFile(const std::filesystem::path& path) {
+    switch (BeginStep()) {
+    case Fault::kCrash: throw SimulatedCrash();
+    case Fault::kFail: return kErrorAccessDenied;
+    case Fault::kNone: break;
+    }
+    return files_.erase(path) ? kOk : kErrorFileNotFound;
+}
+
+void MemoryFileSystem::Pause(std::chrono::milliseconds) { ++pauses_; }
+
+}  // namespace uptrail::testing

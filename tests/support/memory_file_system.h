@@ -1,0 +1,71 @@
+#pragma once
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace uptrail::testing {
+
+// Thrown by MemoryFileSystem to stand for the machine losing power in the middle of
+// an operation: whatever the files hold at that moment is what survives.
+struct SimulatedCrash : std::runtime_error {
+    SimulatedCrash() : std::runtime_error("simulated crash") {}
+};
+
+// An in-memory file system for unit tests. Every changing operation is a numbered step;
+// a test can make step N fail with an error, or crash in the middle of it.
+class MemoryFileSystem final : public FileSystem {
+public:
+    enum class Fault { kNone, kFail, kCrash };
+
+    struct File {
+        std::string contents;
+        std::uint32_t attributes = file_attr::kArchive;
+    };
+
+    void AddFile(const std::filesystem::path& path, std::string contents,
+                 std::uint32_t attributes = file_attr::kArchive);
+    void AddFolder(const std::filesystem::path& path);
+    bool Exists(const std::filesystem::path& path) const;
+    // The contents of a file; fails the test's expectation loudly when it is missing.
+    const std::string& Contents(const std::filesystem::path& path) const;
+    std::uint32_t Attributes(const std::filesystem::path& path) const;
+    std::size_t FileCount() const { return files_.size(); }
+
+    // Makes changing step number `step` (counting from 1) fail or crash.
+    void InjectFault(int step, Fault fault);
+    int StepsTaken() const { return steps_; }
+    // Makes every open of `path` fail with `error` (a locked file, say).
+    void LockFile(const std::filesystem::path& path, OsError error);
+    // Makes attribute changes of every file succeed without taking effect.
+    void IgnoreAttributeChanges() { ignoreAttributeChanges_ = true; }
+    int PauseCount() const { return pauses_; }
+
+    std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) override;
+    OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) override;
+    OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) override;
+    OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) override;
+    OsError MoveOver(const std::filesystem::path& source,
+                     const std::filesystem::path& target) override;
+    OsError RemoveFile(const std::filesystem::path& path) override;
+    void Pause(std::chrono::milliseconds duration) override;
+
+private:
+    // Counts a changing step; returns the fault planned for it.
+    Fault BeginStep();
+    std::optional<OsError> LockedError(const std::filesystem::path& path) const;
+    bool ParentExists(const std::filesystem::path& path) const;
+
+    std::map<std::filesystem::path, File> files_;
+    std::map<std::filesystem::path, bool> folders_;
+    std::map<std::filesystem::path, OsError> locks_;
+    int steps_ = 0;
+    int faultStep_ = 0;
+    Fault fault_ = Fault::kNone;
+    bool ignoreAttributeChanges_ = false;
+    int pauses_ = 0;
+};
+
+}  // namespace uptrail::testing

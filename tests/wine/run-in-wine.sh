@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs a cross-built program under Wine in a given prefix.
+#   run-in-wine.sh --make-prefix PREFIX   makes a fresh prefix for this test run
+#   run-in-wine.sh PREFIX PROGRAM [ARGS]  runs PROGRAM in it, exit status passed through
+set -euo pipefail
+
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [[ "${1:-}" == "--make-prefix" ]]; then
+    export WINEPREFIX="$2"
+    if [[ -d "$WINEPREFIX" ]]; then
+        "$WINESERVER" -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
+    mkdir -p "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1
+    "$WINESERVER" -w
+    echo "fresh Wine prefix at $WINEPREFIX"
+    exit 0
+fi
+
+export WINEPREFIX="$1"
+shift
+exec "$WINE" "$@"
