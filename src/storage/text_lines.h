@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace uptrail {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// Splits file text into lines. A line ends at CR LF, at a lone CR or at a lone LF: the
+// platform's profile functions read a file edited elsewhere (LF only) as lines too, and
+// both views of the log file must see the same sections. A final line end adds no line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// Removes blanks (spaces only, as the file format has always done) from both ends.
+std::string_view TrimBlanks(std::string_view text);
+
+// True when the text ends with a line end, or is empty.
+bool EndsWithLineBreak(std::string_view text);
+
+}  // namespace uptrail
