@@ -1,0 +1,84 @@
+#include "support/memory_registry.h"
+
+#include <algorithm>
+
+namespace uptrail::testing {
+namespace {
+
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return folded;
+}
+
+}  // namespace
+
+MemoryRegistry::KeyId MemoryRegistry::IdOf(const RegistryKey& key) {
+    return {key.root, key.view, Folded(key.path)};
+}
+
+bool MemoryRegistry::ChangeRefused(const RegistryKey& key) const {
+    return denyLocalMachine_ && key.root == RegistryRoot::kLocalMachine;
+}
+
+MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) {
+    const auto found = keys_.find(IdOf(key));
+    return found == keys_.end() ? nullptr : &found->second;
+}
+
+const MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) const {
+    const auto found = keys_.find(IdOf(key));
+    return found == keys_.end() ? nullptr : &found->second;
+}
+
+void MemoryRegistry::Seed(const RegistryKey& key, std::string_view valueName,
+                          RegistryValue value) {
+    keys_[IdOf(key)][Folded(valueName)] = std::move(value);
+}
+
+std::optional<RegistryValue> MemoryRegistry::Stored(const RegistryKey& key,
+                                                    std::string_view valueName) const {
+    const Values* values = FindKey(key);
+    if (!values) return std::nullopt;
+    const auto found = values->find(Folded(valueName));
+    if (found == values->end()) return std::nullopt;
+    return found->second;
+}
+
+bool MemoryRegistry::KeyExists(const RegistryKey& key) const { return FindKey(key) != nullptr; }
+
+OsError MemoryRegistry::ReadValue(const RegistryKey& key, std::string_view valueName,
+                                  RegistryValue& value) {
+    const auto stored = Stored(key, valueName);
+    if (!stored) return kErrorFileNotFound;
+    value = *stored;
+    return kOk;
+}
+
+OsError MemoryRegistry::CreateKey(const RegistryKey& key) {
+    ++createKeyCalls_;
+    if (ChangeRefused(key)) return kErrorAccessDenied;
+    keys_[IdOf(key)];
+    return kOk;
+}
+
+OsError MemoryRegistry::SetValue(const RegistryKey& key, std::string_view valueName,
+                                 const RegistryValue& value) {
+    ++setValueCalls_;
+    if (ChangeRefused(key)) return kErrorAccessDenied;
+    Values* values = FindKey(key);
+    if (!values) return kErrorFileNotFound;
+    (*values)[Folded(valueName)] = value;
+    return kOk;
+}
+
+OsError MemoryRegistry::DeleteValue(const RegistryKey& key, std::string_view valueName) {
+    if (ChangeRefused(key)) return kErrorAccessDenied;
+    Values* values = FindKey(key);
+    if (!values) return kErrorFileNotFound;
+    return values->erase(Folded(valueName)) > 0 ? kOk : kErrorFileNotFound;
+}
+
+}  // namespace uptrail::testing
