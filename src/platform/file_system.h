@@ -48,6 +48,9 @@ public:
 
     virtual OsError RemoveFile(const std::filesystem::path& path) = 0;
 
+    // Creates one folder whose parent exists; a folder that is already there is kOk.
+    virtual OsError CreateFolder(const std::filesystem::path& path) = 0;
+
     // Waits a little without running window messages; used while a file system settles.
     virtual void Pause(std::chrono::milliseconds duration) = 0;
 };

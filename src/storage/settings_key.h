@@ -1,19 +1,17 @@
 #pragma once
 #include <string>
-#include <string_view>
+
+#include "app/version_info.h"
 
 namespace uptrail {
 
-// The version record's company and title, which name the program's registry key.
-inline constexpr std::string_view kSettingsCompanyName = "Tamsk";
-inline constexpr std::string_view kSettingsProgramTitle = "Uptrail";
-
-// The program's key under HKEY_LOCAL_MACHINE: SOFTWARE\<company>\<title>.
+// The program's key under HKEY_LOCAL_MACHINE: SOFTWARE\<company>\<title>, from the
+// version record.
 inline std::string SettingsKeyPath() {
     std::string path = "SOFTWARE\\";
-    path += kSettingsCompanyName;
+    path += kVersion.company;
     path += '\\';
-    path += kSettingsProgramTitle;
+    path += kVersion.title;
     return path;
 }
 

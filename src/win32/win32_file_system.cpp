@@ -97,6 +97,17 @@ OsError Win32FileSystem::RemoveFile(const std::filesystem::path& path) {
     return DeleteFileW(path.c_str()) ? kOk : LastError();
 }
 
+OsError Win32FileSystem::CreateFolder(const std::filesystem::path& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return kOk;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return kOk;
+    }
+    return error == ERROR_SUCCESS ? kErrorWriteFault : error;
+}
+
 void Win32FileSystem::Pause(std::chrono::milliseconds duration) {
     Sleep(static_cast<DWORD>(duration.count()));
 }

@@ -13,6 +13,7 @@ public:
     OsError MoveOver(const std::filesystem::path& source,
                      const std::filesystem::path& target) override;
     OsError RemoveFile(const std::filesystem::path& path) override;
+    OsError CreateFolder(const std::filesystem::path& path) override;
     void Pause(std::chrono::milliseconds duration) override;
 };
 

@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "win32/wide_text.h"
+
 namespace uptrail {
 namespace {
 
@@ -42,50 +44,24 @@ bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-bool FitsAnInt(std::size_t size) {
-    return size <= static_cast<std::size_t>(std::numeric_limits<int>::max());
-}
-
-// Characters the ANSI code page lacks become the platform's default character, as the
-// registry's own ANSI functions give them. Embedded zeros are kept.
-std::string WideToAnsi(std::wstring_view text) {
-    if (text.empty() || !FitsAnInt(text.size())) return {};
-    const int length = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, converted.data(), bytes, nullptr,
-                        nullptr);
-    return converted;
-}
-
-std::wstring AnsiToWide(std::string_view text) {
-    if (text.empty() || !FitsAnInt(text.size())) return {};
-    const int length = static_cast<int>(text.size());
-    const int characters = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring converted(static_cast<std::size_t>(characters), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, converted.data(), characters);
-    return converted;
-}
-
 // UTF-16 data as read from the registry; an odd last byte is not a character and is dropped.
 std::string WideDataToAnsi(const std::string& bytes) {
     std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
     std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    return WideToAnsi(text);
+    return AnsiFromWide(text);
 }
 
 // Windows asks for string data to include its terminating zero, and readers that trust
 // the stored size rely on it; the caller's text may or may not end in one.
 std::string AnsiToWideData(std::string_view text) {
-    std::wstring wide = AnsiToWide(text);
+    std::wstring wide = WideFromAnsi(text);
     if (wide.empty() || wide.back() != L'\0') wide.push_back(L'\0');
     const auto* first = reinterpret_cast<const char*>(wide.data());
     return std::string(first, first + wide.size() * sizeof(wchar_t));
 }
 
 OsError OpenKey(const RegistryKey& key, REGSAM access, KeyHandle& handle) {
-    return static_cast<OsError>(RegOpenKeyExW(RootHandle(key.root), AnsiToWide(key.path).c_str(),
+    return static_cast<OsError>(RegOpenKeyExW(RootHandle(key.root), WideFromAnsi(key.path).c_str(),
                                               0, access | ViewFlag(key.view), handle.Receive()));
 }
 
@@ -107,7 +83,7 @@ OsError Win32Registry::ReadValue(const RegistryKey& key, std::string_view valueN
                                  RegistryValue& value) {
     KeyHandle handle;
     if (const OsError error = OpenKey(key, KEY_QUERY_VALUE, handle); error != kOk) return error;
-    const std::wstring name = AnsiToWide(valueName);
+    const std::wstring name = WideFromAnsi(valueName);
 
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         DWORD type = REG_NONE;
@@ -125,7 +101,7 @@ OsError Win32Registry::ReadValue(const RegistryKey& key, std::string_view valueN
 OsError Win32Registry::CreateKey(const RegistryKey& key) {
     KeyHandle handle;
     return static_cast<OsError>(RegCreateKeyExW(
-        RootHandle(key.root), AnsiToWide(key.path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        RootHandle(key.root), WideFromAnsi(key.path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
         KEY_SET_VALUE | ViewFlag(key.view), nullptr, handle.Receive(), nullptr));
 }
 
@@ -138,14 +114,14 @@ OsError Win32Registry::SetValue(const RegistryKey& key, std::string_view valueNa
     KeyHandle handle;
     if (const OsError error = OpenKey(key, KEY_SET_VALUE, handle); error != kOk) return error;
     return static_cast<OsError>(RegSetValueExW(
-        handle.Get(), AnsiToWide(valueName).c_str(), 0, value.type,
+        handle.Get(), WideFromAnsi(valueName).c_str(), 0, value.type,
         reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
 }
 
 OsError Win32Registry::DeleteValue(const RegistryKey& key, std::string_view valueName) {
     KeyHandle handle;
     if (const OsError error = OpenKey(key, KEY_SET_VALUE, handle); error != kOk) return error;
-    return static_cast<OsError>(RegDeleteValueW(handle.Get(), AnsiToWide(valueName).c_str()));
+    return static_cast<OsError>(RegDeleteValueW(handle.Get(), WideFromAnsi(valueName).c_str()));
 }
 
 bool Win32Registry::WindowsIs64Bit() const {

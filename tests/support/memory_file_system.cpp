@@ -95,6 +95,7 @@ OsError MemoryFileSystem::WriteNewFile(const std::filesystem::path& path,
     const Fault fault = BeginStep();
     if (const auto locked = LockedError(path)) return *locked;
     if (!ParentExists(path)) return kErrorPathNotFound;
+    if (deniedFolders_.count(path.parent_path())) return kErrorAccessDenied;
     const auto existing = files_.find(path);
     if (existing != files_.end() && (existing->second.attributes & file_attr::kReadOnly))
         return kErrorAccessDenied;
@@ -132,6 +133,20 @@ OsError MemoryFileSystem::RemoveFile(const std::filesystem::path& path) {
     case Fault::kNone: break;
     }
     return files_.erase(path) ? kOk : kErrorFileNotFound;
+}
+
+OsError MemoryFileSystem::CreateFolder(const std::filesystem::path& path) {
+    switch (BeginStep()) {
+    case Fault::kCrash: throw SimulatedCrash();
+    case Fault::kFail: return kErrorAccessDenied;
+    case Fault::kNone: break;
+    }
+    if (folders_.count(path)) return kOk;
+    if (files_.count(path)) return kErrorAccessDenied;
+    if (!ParentExists(path)) return kErrorPathNotFound;
+    if (deniedFolders_.count(path.parent_path())) return kErrorAccessDenied;
+    folders_[path] = true;
+    return kOk;
 }
 
 void MemoryFileSystem::Pause(std::chrono::milliseconds) { ++pauses_; }

@@ -39,6 +39,9 @@ public:
     int StepsTaken() const { return steps_; }
     // Makes every open of `path` fail with `error` (a locked file, say).
     void LockFile(const std::filesystem::path& path, OsError error);
+    // Makes every new file in `folder` fail with access denied (a folder without rights).
+    void DenyWritesIn(const std::filesystem::path& folder) { deniedFolders_[folder] = true; }
+    bool FolderExistsNow(const std::filesystem::path& path) const { return folders_.count(path) != 0; }
     // Makes attribute changes of every file succeed without taking effect.
     void IgnoreAttributeChanges() { ignoreAttributeChanges_ = true; }
     int PauseCount() const { return pauses_; }
@@ -50,6 +53,7 @@ public:
     OsError MoveOver(const std::filesystem::path& source,
                      const std::filesystem::path& target) override;
     OsError RemoveFile(const std::filesystem::path& path) override;
+    OsError CreateFolder(const std::filesystem::path& path) override;
     void Pause(std::chrono::milliseconds duration) override;
 
 private:
@@ -61,6 +65,7 @@ private:
     std::map<std::filesystem::path, File> files_;
     std::map<std::filesystem::path, bool> folders_;
     std::map<std::filesystem::path, OsError> locks_;
+    std::map<std::filesystem::path, bool> deniedFolders_;
     int steps_ = 0;
     int faultStep_ = 0;
     Fault fault_ = Fault::kNone;

@@ -1,0 +1,34 @@
+#pragma once
+#include "app/main_state.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/main_window.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+#include "platform/tray_icon.h"
+#include "storage/settings_store.h"
+
+namespace uptrail {
+
+// What the main window's logic reaches the system through.
+struct Platform {
+    Clock& clock;
+    FileSystem& files;
+    Registry& registry;
+    SystemInfo& system;
+    TrayIcon& tray;
+    MainWindow& window;
+};
+
+// The main window's logic: its platform and its state, passed to every handler.
+struct MainContext {
+    Platform platform;
+    MainState state;
+
+    // The settings store of the running installation (log file and own section).
+    SettingsStore Settings() {
+        return SettingsStore{platform.files, platform.registry, state.logFile, state.systemId};
+    }
+};
+
+}  // namespace uptrail

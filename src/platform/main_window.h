@@ -1,0 +1,20 @@
+#pragma once
+
+namespace uptrail {
+
+// The invisible main window as the portable start-up and commands see it.
+class MainWindow {
+public:
+    virtual ~MainWindow() = default;
+
+    // Looks for a copy of the program that is already running (by the main window's
+    // caption) and, when there is one, asks it to show its icon again. True when a
+    // running copy was found: this copy then ends without touching anything.
+    virtual bool HandOverToRunningCopy() = 0;
+
+    // Closes the window as the Exit command does: the close is recorded, the icon removed
+    // and the program ends.
+    virtual void Close() = 0;
+};
+
+}  // namespace uptrail

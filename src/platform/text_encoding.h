@@ -1,0 +1,14 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace uptrail {
+
+// Paths travel through settings and the log file as text in the system's ANSI code page;
+// these turn such text into a path and back. Characters the code page cannot hold become
+// "?", as the platform's own conversion does.
+std::filesystem::path PathFromAnsi(std::string_view text);
+std::string AnsiFromPath(const std::filesystem::path& path);
+
+}  // namespace uptrail

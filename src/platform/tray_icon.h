@@ -1,0 +1,21 @@
+#pragma once
+#include <string_view>
+
+namespace uptrail {
+
+// The program's one icon in the notification area. Each call answers whether the shell
+// took it; the caller decides what a refusal means.
+class TrayIcon {
+public:
+    virtual ~TrayIcon() = default;
+
+    // Brings the main window to the foreground, then adds the icon.
+    virtual bool Add() = 0;
+    virtual bool Delete() = 0;
+    // Hands the shell the current picture and tooltip.
+    virtual bool Modify() = 0;
+    // The tooltip text (ANSI), used from the next Add or Modify on.
+    virtual void SetTip(std::string_view tip) = 0;
+};
+
+}  // namespace uptrail

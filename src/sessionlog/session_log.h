@@ -1,0 +1,71 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "sessionlog/date_time.h"
+
+namespace uptrail {
+
+inline constexpr std::string_view kLogSection = "Log";
+// Entries the start-up trim keeps, and Erase Oldest Data keeps.
+inline constexpr int kStartupLogLimit = 32000;
+inline constexpr int kEraseOldestLimit = 50;
+// Read-only plus system: what the log file carries after every write of an entry or
+// of the "Log" section, so that casual edits and clean-up tools leave it alone.
+inline constexpr std::uint32_t kLogFileAttributes = file_attr::kReadOnly | file_attr::kSystem;
+
+// How a session ended, as stored in its entry.
+enum class SessionCause : int {
+    kWindowsEnded = 0,   // the program was closed because Windows ended the session
+    kProgramClosed = 1,  // the program was closed some other way before the system went down
+    kCrashed = 2,        // no close was recorded; the end is the last heartbeat
+};
+
+// One line of section "Log" as stored: start "=" end "=" cause "=" system.
+struct SessionEntry {
+    std::string start;  // time stamp text, the key of the line
+    std::string end;    // time stamp text
+    int cause = 0;
+    std::string system;
+};
+
+// A line of section "Log" taken apart for the readers (statistics, session list).
+struct LoggedSession {
+    DateTime start{};
+    DateTime end{};
+    int cause = 0;
+    std::optional<std::string> system;  // missing on a line of only three fields
+};
+
+struct TrimResult {
+    DateTime statsFrom{};
+    int logCount = 0;
+    OsError error = kOk;  // a load or save of the section that failed; the log is then unchanged
+};
+
+// Drops the lines of section "Log" that are not entries and, beyond the limit (32000, or
+// 50 with `eraseOldest`), the oldest entries, rewriting the section only when something
+// was dropped (then the file is made read-only plus system again). Gives the start of the
+// 50th newest entry (or of the oldest when there are fewer) and the number kept; an
+// empty log gives `bootTime` and 0. `now` stands in for unreadable time stamps.
+TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool eraseOldest,
+                   DateTime bootTime, DateTime now);
+
+// Adds one session entry to section "Log" (an entry with the same start replaces that
+// line) and makes the file read-only plus system.
+OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
+                           const SessionEntry& entry);
+
+// Sets the log file's attributes to read-only plus system.
+OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile);
+
+// The entries of a loaded "Log" section, oldest first; lines of fewer than three fields
+// are skipped. `now` stands in for unreadable time stamps.
+std::vector<LoggedSession> ParseSessionEntries(std::string_view sectionText, DateTime now);
+
+}  // namespace uptrail
