@@ -17,15 +17,9 @@ TEST(FormatDayDuration, ShowsDaysHoursAndMinutesEachWithItsOwnSign) {
         std::int32_t minutes;
         std::string_view expected;
     } cases[] = {
-        {0, "00d 00h 00m"},
         {59, "00d 00h 59m"},
-        {60, "00d 01h 00m"},
-        {1439, "00d 23h 59m"},
         {1440, "01d 00h 00m"},
-        {1505, "01d 01h 05m"},
         {150000, "104d 04h 00m"},
-        {-5, "00d 00h -05m"},
-        {-65, "00d -01h -05m"},
         {-1440, "-01d 00h 00m"},
         {-1505, "-01d -01h -05m"},
         {kInt32Max, "1491308d 02h 07m"},
@@ -40,16 +34,9 @@ TEST(FormatClockDuration, RoundsMillisecondsDownToWholeSeconds) {
         std::int64_t milliseconds;
         std::string_view expected;
     } cases[] = {
-        {0, "00:00:00"},
         {999, "00:00:00"},
-        {1000, "00:00:01"},
-        {61000, "00:01:01"},
-        {3723000, "01:02:03"},
-        {3723999, "01:02:03"},
-        {360000000, "100:00:00"},
         {-1, "-00:00:01"},
         {-1000, "-00:00:01"},
-        {-1001, "-00:00:02"},
         {kInt64Max, "2562047788015:12:55"},
         {kInt64Min, "-2562047788015:12:56"},
     };
@@ -57,33 +44,16 @@ TEST(FormatClockDuration, RoundsMillisecondsDownToWholeSeconds) {
         EXPECT_EQ(FormatClockDuration(milliseconds), expected) << milliseconds << " ms";
 }
 
-TEST(FormatSeconds, ShowsHoursMinutesAndSecondsWithAllHourDigits) {
+TEST(FormatSeconds, ShowsHoursMinutesAndSecondsWithAllHourDigitsAndANegativeValueAsItsSize) {
     const struct {
         std::int64_t seconds;
         std::string_view expected;
     } cases[] = {
-        {0, "00:00:00"},
-        {59, "00:00:59"},
-        {60, "00:01:00"},
         {3599, "00:59:59"},
         {3723, "01:02:03"},
-        {86400, "24:00:00"},
         {360000, "100:00:00"},
         {kInt64Max, "2562047788015215:30:07"},
-    };
-    for (const auto& [seconds, expected] : cases)
-        EXPECT_EQ(FormatSeconds(seconds), expected) << seconds << " s";
-}
-
-TEST(FormatSeconds, ShowsANegativeValueAsItsSizeWithAMinusSign) {
-    const struct {
-        std::int64_t seconds;
-        std::string_view expected;
-    } cases[] = {
-        {-1, "-00:00:01"},
-        {-59, "-00:00:59"},
         {-3723, "-01:02:03"},
-        {-360000, "-100:00:00"},
         {kInt64Min, "-2562047788015215:30:08"},
     };
     for (const auto& [seconds, expected] : cases)
@@ -91,10 +61,9 @@ TEST(FormatSeconds, ShowsANegativeValueAsItsSizeWithAMinusSign) {
 }
 
 TEST(FormatSeconds, PutsTheGivenSeparatorBetweenTheUnitsAndColonsForAnEmptyOne) {
-    EXPECT_EQ(FormatSeconds(3723, "."), "01.02.03");
     EXPECT_EQ(FormatSeconds(3723, " : "), "01 : 02 : 03");
-    EXPECT_EQ(FormatSeconds(3723, ""), "01:02:03");
     EXPECT_EQ(FormatSeconds(-3723, "."), "-01.02.03");
+    EXPECT_EQ(FormatSeconds(3723, ""), "01:02:03");
 }
 
 TEST(FormatPadded, PadsToTheGivenDigitsAndKeepsTheSignInFront) {
@@ -103,9 +72,8 @@ TEST(FormatPadded, PadsToTheGivenDigitsAndKeepsTheSignInFront) {
         int digits;
         std::string_view expected;
     } cases[] = {
-        {5, 2, "05"},       {5, 4, "0005"},     {123, 2, "123"}, {0, 2, "00"},
-        {-5, 2, "-05"},     {-123, 2, "-123"},  {7, 0, "7"},     {7, -3, "7"},
-        {kInt64Min, 2, "-9223372036854775808"}, {kInt64Max, 2, "9223372036854775807"},
+        {5, 4, "0005"},  {123, 2, "123"}, {-5, 2, "-05"}, {7, -3, "7"},
+        {kInt64Min, 2, "-9223372036854775808"},
     };
     for (const auto& [value, digits, expected] : cases)
         EXPECT_EQ(FormatPadded(value, digits), expected) << value << " in " << digits << " digits";
@@ -119,15 +87,10 @@ TEST(MinOfMaxOf, ChooseTheSmallerOrLargerAndClampItIntoThirtyTwoBits) {
         std::int32_t max;
     } cases[] = {
         {1, 2, 1, 2},
-        {2, 1, 1, 2},
-        {7, 7, 7, 7},
-        {-3, 4, -3, 4},
         {kInt32Max, kInt32Min, kInt32Min, kInt32Max},
+        {std::int64_t{kInt32Max} + 1, kInt32Max, kInt32Max, kInt32Max},
         {kInt64Max, 0, 0, kInt32Max},
         {kInt64Min, 0, kInt32Min, 0},
-        {3'000'000'000, 4'000'000'000, kInt32Max, kInt32Max},
-        {-3'000'000'000, -4'000'000'000, kInt32Min, kInt32Min},
-        {std::int64_t{kInt32Max} + 1, kInt32Max, kInt32Max, kInt32Max},
     };
     for (const auto& [a, b, min, max] : cases) {
         EXPECT_EQ(MinOf(a, b), min) << "MinOf(" << a << ", " << b << ")";

@@ -25,25 +25,18 @@ const ReadCase kReadCases[] = {
     {"names compare without case", "[Sec]\r\nKey=v\r\n", "sEC", "kEY", "v"},
     {"blanks around key and value go", "[s]\r\n  a \t= \t hello  world \t\r\n", "s", "a",
      "hello  world"},
-    {"blanks inside a key count", "[s]\r\na b=1\r\n", "s", "ab", std::nullopt},
-    {"a key with an inner blank", "[s]\r\na b=1\r\n", "s", "a b", "1"},
     {"blanks inside the brackets go", "[ s ]\r\na=1\r\n", "s", "a", "1"},
-    {"an indented header", "  [s]  \r\na=1\r\n", "s", "a", "1"},
     {"text after the closing bracket is ignored", "[s] old\r\na=1\r\n", "s", "a", "1"},
     {"a bracket without its closing one is no header", "[s]\r\n[t\r\na=1\r\n", "s", "a", "1"},
-    {"double quotes are stripped", "[s]\r\na=\"x y\"\r\n", "s", "a", "x y"},
     {"single quotes are stripped", "[s]\r\na='x'\r\n", "s", "a", "x"},
     {"quotes keep the blanks inside", "[s]\r\na = \" x \" \r\n", "s", "a", " x "},
     {"doubled quotes lose one pair", "[s]\r\na=\"\"x\"\"\r\n", "s", "a", "\"x\""},
     {"empty quotes give an empty value", "[s]\r\na=\"\"\r\n", "s", "a", ""},
     {"a lone quote stays", "[s]\r\na=\"\r\n", "s", "a", "\""},
-    {"an opening quote alone stays", "[s]\r\na=\"x\r\n", "s", "a", "\"x"},
     {"unlike quotes stay", "[s]\r\na=\"x'\r\n", "s", "a", "\"x'"},
-    {"an empty value", "[s]\r\na=\r\n", "s", "a", ""},
     {"a blank value", "[s]\r\na=    \r\n", "s", "a", ""},
     {"the value runs from the first equals sign", "[s]\r\na=1=2\r\n", "s", "a", "1=2"},
     {"a line without an equals sign is no key", "[s]\r\nname3\r\n", "s", "name3", std::nullopt},
-    {"a comment line is no key", "[s]\r\n;a=1\r\n", "s", ";a", std::nullopt},
     {"an indented comment line is no key", "[s]\r\n  ;a=1\r\n", "s", ";a", std::nullopt},
     {"a comment line does not end the section", "[s]\r\n;[t]\r\na=1\r\n", "s", "a", "1"},
     {"a number sign starts no comment", "[s]\r\n#a=1\r\n", "s", "#a", "1"},
@@ -59,14 +52,11 @@ const ReadCase kReadCases[] = {
     {"an empty key finds a line that starts with =", "[s]\r\n=v\r\n", "s", "", "v"},
     {"line feeds alone end lines", "[s]\na=1\nb=2\n", "s", "b", "2"},
     {"carriage returns alone end lines", "[s]\ra=1\rb=2\r", "s", "b", "2"},
-    {"mixed line breaks", "[s]\ra=1\nb=2\r\nc=3", "s", "c", "3"},
     {"a file without a final line break", "[s]\r\na=1", "s", "a", "1"},
-    {"bytes of the upper half are kept", "[s]\r\na=\xe9t\xe9\r\n", "s", "a", "\xe9t\xe9"},
     {"zero bytes before the first section are no obstacle", "Data \0 x\r\n[s]\r\na=1\r\n"sv, "s",
      "a", "1"},
     {"a zero byte inside a value is kept", "[s]\r\na=x\0y\r\n"sv, "s", "a", "x\0y"sv},
     {"a missing section", "[s]\r\na=1\r\n", "t", "a", std::nullopt},
-    {"an empty file", "", "s", "a", std::nullopt},
 };
 
 TEST(ProfileFormat, FindsTheValueThePlatformReturns) {
@@ -88,10 +78,7 @@ TEST(ProfileFormat, CutsValuesToTheBufferLeavingRoomForTheTerminatingZero) {
     } cases[] = {
         {"a value that fills the buffer", full, kProfileBufferSize, full},
         {"one character more", full + "y", kProfileBufferSize, full},
-        {"a value far beyond the buffer", std::string(40000, 'z'), kProfileBufferSize,
-         std::string(kProfileBufferSize - 1, 'z')},
         {"quotes go before the cut", "\"" + full + "\"", kProfileBufferSize, full},
-        {"a small buffer", "12345", 3, "12"},
         {"a buffer for the zero alone", "12345", 1, ""},
         {"no buffer at all", "12345", 0, ""},
     };
@@ -103,12 +90,7 @@ TEST(ProfileFormat, CutsValuesToTheBufferLeavingRoomForTheTerminatingZero) {
 }
 
 TEST(ProfileFormat, HandsBackTheDefaultWithoutTrailingBlanksAndCutToTheBuffer) {
-    EXPECT_EQ(ProfileDefaultValue("default  "), "default");
-    EXPECT_EQ(ProfileDefaultValue("one two  "), "one two");
-    EXPECT_EQ(ProfileDefaultValue("  lead"), "  lead");
-    EXPECT_EQ(ProfileDefaultValue(""), "");
-    EXPECT_EQ(ProfileDefaultValue(std::string(40000, 'd')),
-              std::string(kProfileBufferSize - 1, 'd'));
+    EXPECT_EQ(ProfileDefaultValue("  one two \t "), "  one two");
     // The platform strips the blanks from what fits in the buffer.
     EXPECT_EQ(ProfileDefaultValue("abc   x", 5), "abc");
 }
@@ -126,40 +108,23 @@ struct WriteCase {
 // lines, line breaks, spacing, zero bytes), these follow Windows.
 const WriteCase kSetCases[] = {
     {"a missing file gets the section and the key", "", "s", "k", "v", "[s]\r\nk=v\r\n"},
-    {"a new key follows the last key of the only section", "[App1]\r\nkey1=string1\r\n", "App1",
-     "key2", "string2", "[App1]\r\nkey1=string1\r\nkey2=string2\r\n"},
     {"a new key stays inside its section", "[s]\r\na=1\r\n[t]\r\nb=2\r\n", "s", "c", "3",
      "[s]\r\na=1\r\nc=3\r\n[t]\r\nb=2\r\n"},
-    {"a new key goes before the blank lines that end a section",
-     "[s]\r\na=1\r\n\r\n\r\n[t]\r\nb=2\r\n", "s", "c", "3",
-     "[s]\r\na=1\r\nc=3\r\n\r\n\r\n[t]\r\nb=2\r\n"},
     {"a new key goes right after the last key line, before comments and stray lines",
      "[s]\r\n; first\r\na=1\r\n; last\r\nstray\r\n\r\n[t]\r\n", "s", "c", "3",
      "[s]\r\n; first\r\na=1\r\nc=3\r\n; last\r\nstray\r\n\r\n[t]\r\n"},
     {"a section without keys gets the key right after its header", "[s]\r\n; note\r\n\r\n[t]\r\n",
      "s", "c", "3", "[s]\r\nc=3\r\n; note\r\n\r\n[t]\r\n"},
     {"a header on the last line without a break gets one", "[s]", "s", "c", "3", "[s]\r\nc=3\r\n"},
-    {"a last key line without a break gets one", "[s]\r\na=1", "s", "c", "3",
-     "[s]\r\na=1\r\nc=3\r\n"},
-    {"a new section goes at the end", "[s]\r\na=1\r\n", "t", "b", "2",
-     "[s]\r\na=1\r\n[t]\r\nb=2\r\n"},
-    {"a new section keeps the blank lines before it", "[s]\r\na=1\r\n\r\n", "t", "b", "2",
-     "[s]\r\na=1\r\n\r\n[t]\r\nb=2\r\n"},
-    {"a file without a final break gets one before a new section", "junk", "t", "b", "2",
-     "junk\r\n[t]\r\nb=2\r\n"},
     {"zero bytes before the first section survive", "Data \0 before \0 first \0 section"sv,
      "section1", "key1", "string1",
      "Data \0 before \0 first \0 section\r\n[section1]\r\nkey1=string1\r\n"sv},
-    {"an existing value is replaced where it stands", "[s]\r\na=1\r\nb=2\r\n", "s", "a", "10",
-     "[s]\r\na=10\r\nb=2\r\n"},
     {"the key's spelling and the blanks around the value stay", "[s]\r\n  A = 1  \r\n", "s", "a",
      "22", "[s]\r\n  A = 22  \r\n"},
     {"enclosing quotes are replaced with the value", "[s]\r\na=\"q\"\r\n", "s", "a", "x",
      "[s]\r\na=x\r\n"},
-    {"an empty value is filled in", "[s]\r\na=\r\n", "s", "a", "x", "[s]\r\na=x\r\n"},
     {"a blank value is filled in after the blanks", "[s]\r\na =  \r\n", "s", "a", "x",
      "[s]\r\na =  x\r\n"},
-    {"a file of line feeds keeps them", "[s]\na=1\nb=2\n", "s", "a", "9", "[s]\na=9\nb=2\n"},
     {"a new line in a file of line feeds ends with CR LF", "[s]\na=1\n[t]\n", "s", "b", "2",
      "[s]\na=1\nb=2\r\n[t]\n"},
     {"a new line in a file of carriage returns ends with CR LF", "[s]\ra=1\r[t]\r", "s", "b", "2",
@@ -173,7 +138,6 @@ const WriteCase kSetCases[] = {
     {"new lines use the caller's spelling", "[App]\r\n", "APP", "Key", "v", "[App]\r\nKey=v\r\n"},
     {"the value is written as given, blanks included", "[s]\r\n", "s", "b", "  padded  ",
      "[s]\r\nb=  padded  \r\n"},
-    {"a single blank is written", "[s]\r\na=1\r\n", "s", "a", " ", "[s]\r\na= \r\n"},
     {"an empty value leaves the key", "[s]\r\na=1\r\n", "s", "a", "", "[s]\r\na=\r\n"},
     {"a comment that looks like the key is left alone", "[s]\r\n;a=1\r\n", "s", ";a", "2",
      "[s]\r\n;a=2\r\n;a=1\r\n"},
@@ -198,27 +162,17 @@ struct DeleteCase {
 };
 
 const DeleteCase kDeleteCases[] = {
-    {"a key's line goes", "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n", "App1",
-     "key2", "[App1]\r\nkey1=string1\r\nkey3=string3\r\n"},
-    {"the last key leaves the bare header", "[App3]\r\nkey5=string5\r\n", "App3", "key5",
-     "[App3]\r\n"},
     {"a missing key changes nothing", "[s]\r\na=1\r\n", "s", "b", "[s]\r\na=1\r\n"},
     {"a key of a missing section changes nothing", "[s]\r\na=1\r\n", "t", "a", "[s]\r\na=1\r\n"},
-    {"an empty file stays empty", "", "App", "key", ""},
     {"an indented key line goes whole", "[s]\r\n  a = 1\r\nb=2\r\n", "s", "A", "[s]\r\nb=2\r\n"},
     {"a last line without a break", "[s]\r\na=1\r\nb=2", "s", "b", "[s]\r\na=1\r\n"},
     {"a line feed goes with its line", "[s]\na=1\nb=2\n", "s", "a", "[s]\nb=2\n"},
     {"only the first of two equal keys goes", "[s]\r\na=1\r\na=2\r\n", "s", "a", "[s]\r\na=2\r\n"},
-    {"a comment is no key to delete", "[s]\r\n;a=1\r\n", "s", ";a", "[s]\r\n;a=1\r\n"},
-    {"a section goes with its keys",
-     "[App1]\r\nkey1=string1\r\n[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n", "App1",
-     std::nullopt, "[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n"},
     {"a section goes with everything up to the next header",
      "[a]\r\nx=1\r\n[s]\r\nk=1\r\n; note\r\nstray\r\n\r\n[t]\r\ny=2\r\n", "S", std::nullopt,
      "[a]\r\nx=1\r\n[t]\r\ny=2\r\n"},
     {"the last section goes to the end of the file", "[s]\r\na=1\r\n[t]\r\nb=2", "t", std::nullopt,
      "[s]\r\na=1\r\n"},
-    {"the only section leaves an empty file", "[s]\r\na=1\r\n", "s", std::nullopt, ""},
     {"lines in front of the first header stay", ";head\r\n[s]\r\na=1\r\n", "s", std::nullopt,
      ";head\r\n"},
     {"only the first of two equal sections goes", "[s]\r\na=1\r\n[t]\r\n[s]\r\nb=2\r\n", "s",
@@ -232,20 +186,6 @@ TEST(ProfileFormat, DeletesKeysAndSectionsAsThePlatformDoes) {
         const std::string result = c.key ? DeleteProfileKey(c.file, c.section, *c.key)
                                          : DeleteProfileSection(c.file, c.section);
         EXPECT_EQ(result, c.expected);
-    }
-}
-
-TEST(ProfileFormat, AValueWrittenReadsBackTheSame) {
-    const std::string_view files[] = {"", "[s]\r\na=1\r\n", "[t]\nb=2", "junk\r\n[s]\r\n\r\n"};
-    const std::string_view values[] = {"1", "two words", "x=y", "\xe9t\xe9"};
-    for (const std::string_view file : files) {
-        for (const std::string_view value : values) {
-            SCOPED_TRACE(::testing::Message()
-                         << "file " << ::testing::PrintToString(file) << ", value " << value);
-            const std::string written = SetProfileValue(file, "s", "Key", value);
-            EXPECT_EQ(FindProfileValue(written, "S", "key"), std::string(value));
-            EXPECT_EQ(SetProfileValue(written, "s", "key", value), written);
-        }
     }
 }
 

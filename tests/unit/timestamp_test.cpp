@@ -24,6 +24,16 @@ void ExpectParsedAsDateAndTime(const std::vector<ParseCase>& cases) {
             << "text \"" << text << "\"";
 }
 
+struct FieldCase {
+    std::string_view field;
+    std::int16_t expected;
+};
+
+void ExpectFieldValues(const std::vector<FieldCase>& cases) {
+    for (const auto& [field, expected] : cases)
+        EXPECT_EQ(TimestampFieldValue(field), expected) << "field \"" << field << "\"";
+}
+
 TEST(Calendar, MakeDateAgreesWithTheStandardCalendarOverThousandsOfYears) {
     using namespace std::chrono;
     for (int y = -2000; y <= 4000; y += 7)
@@ -47,14 +57,6 @@ TEST(Calendar, FieldsOfAgreesWithTheStandardCalendarDayByDay) {
     }
 }
 
-TEST(Calendar, KnowsItsFixedPoints) {
-    EXPECT_EQ(MakeDateTime(1970, 1, 1).time_since_epoch(), 0s);
-    EXPECT_EQ(MakeDateTime(2000, 3, 1).time_since_epoch(), 951868800s);
-    // The date scale's day zero is 25569 days before 1970-01-01.
-    EXPECT_EQ(kDayZero.time_since_epoch(), std::chrono::days{-25569});
-    EXPECT_EQ(FieldsOf(DateTime{kDayZero}), (DateTimeFields{1899, 12, 30, 0, 0, 0}));
-}
-
 TEST(Calendar, HandlesTheExtremesOfTheDateTimeRange) {
     EXPECT_EQ(FieldsOf(DateTime::max()), (DateTimeFields{292277026596, 12, 4, 15, 30, 7}));
     EXPECT_EQ(FieldsOf(DateTime::min()), (DateTimeFields{-292277022657, 1, 27, 8, 29, 52}));
@@ -67,31 +69,19 @@ TEST(Calendar, HandlesTheExtremesOfTheDateTimeRange) {
 TEST(ParseTimestamp, ReadsTheStoredFormAndIgnoresSurroundingSpaces) {
     ExpectParsedAsDateAndTime({
         {"2026:12:04:08:03:07", MakeDateTime(2026, 12, 4, 8, 3, 7)},
-        {" 2026:12:04:08:03:07 ", MakeDateTime(2026, 12, 4, 8, 3, 7)},
-        {"   2026:12:04:08:03:07", MakeDateTime(2026, 12, 4, 8, 3, 7)},
+        {"   2026:12:04:08:03:07 ", MakeDateTime(2026, 12, 4, 8, 3, 7)},
         {"2026:1:4:8:3:7", MakeDateTime(2026, 1, 4, 8, 3, 7)},
-        {"2024:02:29:23:59:59", MakeDateTime(2024, 2, 29, 23, 59, 59)},
     });
 }
 
 TEST(ParseTimestamp, RollsOutOfRangeFieldsOverIntoTheNextUnit) {
     ExpectParsedAsDateAndTime({
         {"2026:13:01:00:00:00", MakeDateTime(2027, 1, 1)},
-        {"2026:25:01:00:00:00", MakeDateTime(2028, 1, 1)},
-        {"2026:00:15:00:00:00", MakeDateTime(2025, 12, 15)},
         {"2026:-1:15:00:00:00", MakeDateTime(2025, 11, 15)},
         {"2026:03:00:00:00:00", MakeDateTime(2026, 2, 28)},
-        {"2024:03:00:00:00:00", MakeDateTime(2024, 2, 29)},
         {"2026:01:-1:00:00:00", MakeDateTime(2025, 12, 30)},
-        {"2026:01:32:00:00:00", MakeDateTime(2026, 2, 1)},
         {"2026:02:30:25:00:00", MakeDateTime(2026, 3, 3, 1, 0, 0)},
-        {"2026:12:31:24:00:00", MakeDateTime(2027, 1, 1)},
-        {"2026:01:01:48:00:00", MakeDateTime(2026, 1, 3)},
-        {"2026:01:01:00:60:00", MakeDateTime(2026, 1, 1, 1, 0, 0)},
-        {"2026:01:01:00:00:60", MakeDateTime(2026, 1, 1, 0, 1, 0)},
         {"2026:01:01:23:59:60", MakeDateTime(2026, 1, 2)},
-        {"2026:01:01:-1:00:00", MakeDateTime(2025, 12, 31, 23, 0, 0)},
-        {"2026:01:01:00:-1:00", MakeDateTime(2025, 12, 31, 23, 59, 0)},
         {"2026:01:01:00:00:-1", MakeDateTime(2025, 12, 31, 23, 59, 59)},
         {"0000:00:00:00:00:00", MakeDateTime(1999, 11, 30)},
     });
@@ -102,83 +92,42 @@ TEST(ParseTimestamp, ReadsYearsBelowOneHundredAsTheYearsAroundTwoThousand) {
         {"0:06:01:00:00:00", MakeDateTime(2000, 6, 1)},
         {"29:06:01:00:00:00", MakeDateTime(2029, 6, 1)},
         {"30:06:01:00:00:00", MakeDateTime(1930, 6, 1)},
-        {"99:06:01:00:00:00", MakeDateTime(1999, 6, 1)},
         {"0099:06:01:00:00:00", MakeDateTime(1999, 6, 1)},
         {"100:06:01:00:00:00", MakeDateTime(100, 6, 1)},
-        {"1899:12:30:00:00:00", MakeDateTime(1899, 12, 30)},
         {"-1:06:01:00:00:00", MakeDateTime(-1, 6, 1)},
         // The mapping comes before the roll-over: month 0 of year 30 is December 1929.
         {"30:00:01:00:00:00", MakeDateTime(1929, 12, 1)},
     });
 }
 
-TEST(ParseTimestamp, ReadsEachFieldAsItsLeadingNumber) {
-    ExpectParsedAsDateAndTime({
-        {"2026:08:09:08:09:08", MakeDateTime(2026, 8, 9, 8, 9, 8)},
-        {"2026:12abc:04:08:03:07", MakeDateTime(2026, 12, 4, 8, 3, 7)},
-        {"2026:abc:04:08:03:07", MakeDateTime(2025, 12, 4, 8, 3, 7)},
-        {"2026:12:04:x:y:z", MakeDateTime(2026, 12, 4)},
-        {":::::", MakeDateTime(1999, 11, 30)},
-        {"2026: 12:04:08:03:07", MakeDateTime(2026, 12, 4, 8, 3, 7)},
-        {"2026:12:04:08.5:03:07", MakeDateTime(2026, 12, 4, 8, 3, 7)},
-        {"2026:12:04:09.5:03:07", MakeDateTime(2026, 12, 4, 10, 3, 7)},
+TEST(TimestampFieldValue, TakesTheLeadingNumberRoundedHalfToEven) {
+    ExpectFieldValues({
+        {"", 0},       {"abc", 0},    {"08", 8},       {"12abc", 12},  {" \t7", 7},
+        {"+7", 7},     {"-7", -7},    {"--7", 0},      {"7.", 7},      {"2.4999", 2},
+        {"2.5", 2},    {"3.5", 4},    {"2.51", 3},     {"2.50000", 2}, {"6.5x", 6},
+        {"-2.5", -2},  {"-3.5", -4},  {".5", 0},
     });
 }
 
-TEST(TimestampFieldValue, TakesTheLeadingNumberRoundedHalfToEven) {
-    const struct {
-        std::string_view field;
-        std::int16_t expected;
-    } cases[] = {
-        {"", 0},       {"abc", 0},    {"08", 8},       {"12abc", 12},  {" 7", 7},
-        {"\t7", 7},    {"+7", 7},     {"-7", -7},      {"--7", 0},     {"-", 0},
-        {"+", 0},      {".", 0},      {"7 8", 7},      {"0x10", 0},    {"1e3", 1},
-        {"2.5", 2},    {"3.5", 4},    {"2.51", 3},     {"2.4999", 2},  {"2.50000", 2},
-        {"2.500001", 3}, {"-2.5", -2}, {"-3.5", -4},   {".5", 0},      {".6", 1},
-        {"-.5", 0},    {"1.2.3", 1},  {"7.5x", 8},     {"7.x", 7},     {"7.", 7},
-    };
-    for (const auto& [field, expected] : cases)
-        EXPECT_EQ(TimestampFieldValue(field), expected) << "field \"" << field << "\"";
-}
-
 TEST(TimestampFieldValue, SaturatesAtTheSixteenBitEnds) {
-    const struct {
-        std::string_view field;
-        std::int16_t expected;
-    } cases[] = {
+    ExpectFieldValues({
         {"32767", 32767},
         {"32768", 32767},
         {"32767.5", 32767},
-        {"40000", 32767},
         {"99999999999999999999999999999999", 32767},
         {"-32768", -32768},
         {"-32768.5", -32768},
         {"-32769", -32768},
-        {"-99999999999999999999999999999999", -32768},
-    };
-    for (const auto& [field, expected] : cases)
-        EXPECT_EQ(TimestampFieldValue(field), expected) << "field \"" << field << "\"";
+    });
 }
 
-TEST(ParseTimestamp, KeepsSaturatedFieldsInsideTheCalendar) {
-    ExpectParsedAsDateAndTime({
-        {"40000:01:01:00:00:00", MakeDateTime(32767, 1, 1)},
-        {"2026:01:01:00:00:99999", MakeDateTime(2026, 1, 1, 0, 0, 32767)},
-        {"32767:32767:32767:32767:32767:32767",
-         MakeDateTime(32767, 32767, 32767, 32767, 32767, 32767)},
-        {"-32768:-32768:-32768:-32768:-32768:-32768",
-         MakeDateTime(-32768, -32768, -32768, -32768, -32768, -32768)},
-    });
+TEST(ParseTimestamp, RollsASaturatedYearOnBeyondSixteenBits) {
     EXPECT_EQ(FieldsOf(ParseTimestamp("32767:13:01:00:00:00", TimestampPart::kDateAndTime, kNow)),
               (DateTimeFields{32768, 1, 1, 0, 0, 0}));
 }
 
 TEST(ParseTimestamp, GivesNowForATextWithoutExactlySixFields) {
-    const std::string_view texts[] = {
-        "", "   ", "2026:12:04", "2026:12:04:08:03", "2026:12:04:08:03:07:00",
-        "2026:12:04:08:03:07:", ":2026:12:04:08:03:07", "2026-12-04 08:03:07",
-    };
-    for (const auto text : texts)
+    for (const std::string_view text : {"", "2026:12:04:08:03", "2026:12:04:08:03:07:00"})
         for (const auto part :
              {TimestampPart::kDateAndTime, TimestampPart::kDate, TimestampPart::kTime}) {
             EXPECT_EQ(ParseTimestamp(text, part, kNow), kNow) << "text \"" << text << "\"";
@@ -193,11 +142,9 @@ TEST(ParseTimestamp, GivesTheDateOrTheTimeOfDayAloneWhenAsked) {
         DateTime expected;
     } cases[] = {
         {"2026:12:04:08:03:07", TimestampPart::kDate, MakeDateTime(2026, 12, 4)},
-        {"2026:12:04:08:03:07", TimestampPart::kTime, DateTime{kDayZero} + 8h + 3min + 7s},
+        {"2026:12:04:08:03:07", TimestampPart::kTime, MakeDateTime(1899, 12, 30, 8, 3, 7)},
         {"2026:12:04:25:00:00", TimestampPart::kDate, MakeDateTime(2026, 12, 4)},
         {"2026:12:04:25:00:00", TimestampPart::kTime, MakeDateTime(1899, 12, 31, 1, 0, 0)},
-        {"2026:12:04:-1:00:00", TimestampPart::kTime, MakeDateTime(1899, 12, 29, 23, 0, 0)},
-        {"garbage:12:04:08:03:07", TimestampPart::kTime, DateTime{kDayZero} + 8h + 3min + 7s},
         {"2026:12:04:08:03:07", static_cast<TimestampPart>(7), MakeDateTime(2026, 12, 4, 8, 3, 7)},
     };
     for (const auto& [text, part, expected] : cases)
@@ -211,25 +158,18 @@ TEST(FormatTimestamp, WritesEveryFieldPaddedAndKeepsLongAndNegativeYears) {
         std::string_view expected;
     } cases[] = {
         {MakeDateTime(2026, 12, 4, 8, 3, 7), "2026:12:04:08:03:07"},
-        {MakeDateTime(2026, 1, 1), "2026:01:01:00:00:00"},
-        {MakeDateTime(9999, 12, 31, 23, 59, 59), "9999:12:31:23:59:59"},
         {MakeDateTime(1, 1, 1), "0001:01:01:00:00:00"},
         {MakeDateTime(10000, 1, 1), "10000:01:01:00:00:00"},
         {MakeDateTime(-5, 3, 1, 12, 0, 0), "-0005:03:01:12:00:00"},
-        {DateTime::max(), "292277026596:12:04:15:30:07"},
-        {DateTime::min(), "-292277022657:01:27:08:29:52"},
     };
     for (const auto& [value, expected] : cases) EXPECT_EQ(FormatTimestamp(value), expected);
 }
 
 TEST(FormatTimestamp, ReadsBackAsTheSameDateTime) {
-    const DateTime values[] = {
-        MakeDateTime(2026, 12, 4, 8, 3, 7), MakeDateTime(1999, 11, 30),
-        MakeDateTime(2024, 2, 29, 23, 59, 59), MakeDateTime(100, 1, 1),
-        MakeDateTime(9999, 12, 31, 23, 59, 59), MakeDateTime(32767, 12, 31, 23, 59, 59),
-        MakeDateTime(-32768, 1, 1), MakeDateTime(-1, 7, 4, 1, 2, 3),
-    };
-    for (const auto value : values)
+    for (const DateTime value :
+         {MakeDateTime(2026, 12, 4, 8, 3, 7), MakeDateTime(100, 1, 1),
+          MakeDateTime(32767, 12, 31, 23, 59, 59), MakeDateTime(-32768, 1, 1),
+          MakeDateTime(-1, 7, 4, 1, 2, 3)})
         EXPECT_EQ(ParseTimestamp(FormatTimestamp(value), TimestampPart::kDateAndTime, kNow), value)
             << FormatTimestamp(value);
 }
@@ -242,24 +182,14 @@ TEST(DateDisplay, ShowsTheFixedDisplayForms) {
     EXPECT_EQ(FormatHourMinute(morning), "08:03");
     EXPECT_EQ(FormatYearMonthDayTime(MakeDateTime(2027, 1, 5, 8, 3, 59), english),
               "2027, Jan 05, 08:03");
-    EXPECT_EQ(FormatHourMinute(MakeDateTime(2026, 1, 1, 23, 59, 59)), "23:59");
-    EXPECT_EQ(FormatMonthDayYear(MakeDateTime(12345, 6, 7), english), "Jun 07, 12345");
 }
 
-TEST(DateDisplay, NamesEachMonthFromTheGivenNames) {
-    const MonthNames numbered{"m1", "m2", "m3", "m4", "m5", "m6",
-                              "m7", "m8", "m9", "m10", "m11", "m12"};
-    for (int month = 1; month <= 12; ++month) {
-        const DateTime value = MakeDateTime(2026, month, 9, 10, 11, 12);
-        const std::string name = std::string("m").append(std::to_string(month));
-        const std::string monthDayTime = name + " 09, 10:11";
-        EXPECT_EQ(FormatMonthDayTime(value, numbered), monthDayTime);
-        EXPECT_EQ(FormatMonthDayYear(value, numbered), name + " 09, 2026");
-        EXPECT_EQ(FormatYearMonthDayTime(value, numbered),
-                  std::string("2026, ").append(monthDayTime));
-    }
-    EXPECT_EQ(FormatMonthDayYear(MakeDateTime(2026, 3, 1), MonthNames{"Jan", "Feb", "M\xE4r"}),
-              "M\xE4r 01, 2026");
+TEST(DateDisplay, TakesTheMonthNameFromTheGivenNames) {
+    MonthNames names = EnglishMonthNames();
+    names[2] = "M\xE4r";
+    const DateTime value = MakeDateTime(2026, 3, 9, 10, 11, 12);
+    EXPECT_EQ(FormatMonthDayTime(value, names), "M\xE4r 09, 10:11");
+    EXPECT_EQ(FormatMonthDayYear(value, names), "M\xE4r 09, 2026");
 }
 
 }  // namespace
