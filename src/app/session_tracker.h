@@ -20,7 +20,10 @@ std::string NoteProgramStart(const SettingsStore& settings, DateTime bootTime, D
 
 // When the session stored by the installation that ran last (named by "LastWin") is not
 // the running one, writes its entry to the session log with its close time and cause, or
-// the later heartbeat and kCrashed when it was not closed. True when an entry was written.
+// the later heartbeat and kCrashed when it was not closed. A heartbeat older than that
+// session's start was left by an earlier one and does not count; with no close and no
+// heartbeat of its own the session's end is unknown and nothing is written. True when an
+// entry was written.
 bool RecordPreviousSession(const SettingsStore& settings, DateTime bootTime, DateTime now);
 
 // Marks the running session as started: "LastStart", an empty "LastClose", "LastCause" 0.

@@ -53,6 +53,8 @@ struct TrimResult {
 // was dropped (then the file is made read-only plus system again). Gives the start of the
 // 50th newest entry (or of the oldest when there are fewer) and the number kept; an
 // empty log gives `bootTime` and 0. `now` stands in for unreadable time stamps.
+// The rewrite replaces the file in one step. When the section cannot be loaded or
+// rewritten, the file stays as it was and the result counts the entries it still holds.
 TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool eraseOldest,
                    DateTime bootTime, DateTime now);
 

@@ -1,0 +1,156 @@
+#include "sessionlog/session_log.h"
+
+#include <algorithm>
+#include <iterator>
+#include <span>
+#include <string>
+
+#include "sessionlog/timestamp.h"
+#include "storage/atomic_file.h"
+#include "storage/file_checks.h"
+#include "storage/profile_file.h"
+#include "storage/section_file.h"
+#include "storage/section_text.h"
+#include "storage/text_lines.h"
+
+namespace uptrail {
+namespace {
+
+constexpr char kFieldSeparator = '=';
+// Start, end and cause make an entry; the system field is optional to the readers.
+constexpr std::size_t kMinEntryFields = 3;
+constexpr std::size_t kSystemField = 3;
+// StatsFrom is where statistics would start after Erase Oldest Data, so it looks as far
+// back as that command keeps.
+constexpr std::size_t kStatsWindow = kEraseOldestLimit;
+
+using EntryLines = std::vector<std::string_view>;
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = line.find(kFieldSeparator, start);
+        fields.push_back(line.substr(start, end - start));
+        if (end == std::string_view::npos) return fields;
+        start = end + 1;
+    }
+}
+
+bool IsEntryLine(std::string_view line) {
+    const auto separators = std::count(line.begin(), line.end(), kFieldSeparator);
+    return static_cast<std::size_t>(separators) + 1 >= kMinEntryFields;
+}
+
+std::string_view StartField(std::string_view line) {
+    return line.substr(0, line.find(kFieldSeparator));
+}
+
+EntryLines EntriesAmong(const std::vector<std::string_view>& lines) {
+    EntryLines entries;
+    entries.reserve(lines.size());
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(entries), IsEntryLine);
+    return entries;
+}
+
+// Entries stand oldest first, so the newest are the last ones.
+std::span<const std::string_view> NewestOf(const EntryLines& entries, std::size_t limit) {
+    const std::size_t count = std::min(entries.size(), limit);
+    return std::span<const std::string_view>(entries).last(count);
+}
+
+TrimResult Summarize(std::span<const std::string_view> entries, DateTime bootTime,
+                     DateTime now) {
+    TrimResult result{bootTime, 0, kOk};
+    if (entries.empty()) return result;
+    const std::size_t first = entries.size() > kStatsWindow ? entries.size() - kStatsWindow : 0;
+    result.statsFrom = ParseTimestamp(StartField(entries[first]), TimestampPart::kDateAndTime, now);
+    result.logCount = static_cast<int>(entries.size());
+    return result;
+}
+
+std::string JoinLines(std::span<const std::string_view> lines) {
+    std::string text;
+    for (const auto line : lines) {
+        if (!text.empty()) text.append(kCrLf);
+        text.append(line);
+    }
+    return text;
+}
+
+// The bytes match emptying the section and then saving the kept lines as two section
+// saves (the emptied block leaves a blank line before the new one), but they reach the
+// disk in a single replace: with two, a failure after the first would lose every entry.
+OsError RewriteLogSection(FileSystem& files, const std::filesystem::path& logFile,
+                          std::string_view keptLines) {
+    // Like a section save, the rewrite never creates the file.
+    if (!FileExists(files, logFile)) return kOk;
+    std::string contents;
+    if (const OsError error = files.ReadWholeFile(logFile, contents); error != kOk)
+        return IsNotFound(error) ? kOk : error;
+    std::string rewritten = SaveSectionText(contents, kLogSection, "");
+    if (!keptLines.empty()) rewritten = SaveSectionText(rewritten, kLogSection, keptLines);
+    return ReplaceFileContents(files, logFile, rewritten);
+}
+
+}  // namespace
+
+TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool eraseOldest,
+                   DateTime bootTime, DateTime now) {
+    const LoadedSection loaded = LoadSection(files, logFile, kLogSection);
+    if (loaded.error != kOk) return {bootTime, 0, loaded.error};
+    const auto lines = SplitLines(loaded.text);
+    if (lines.empty()) return {bootTime, 0, kOk};
+
+    const EntryLines entries = EntriesAmong(lines);
+    const std::size_t limit = static_cast<std::size_t>(eraseOldest ? kEraseOldestLimit
+                                                                   : kStartupLogLimit);
+    const auto kept = NewestOf(entries, limit);
+    TrimResult result = Summarize(kept, bootTime, now);
+    if (kept.size() == lines.size()) return result;
+
+    if (const OsError error = RewriteLogSection(files, logFile, JoinLines(kept)); error != kOk) {
+        // Nothing was dropped from the file, so count what it still holds: Erase Oldest
+        // Data then stays on offer for another try.
+        TrimResult unchanged = Summarize(entries, bootTime, now);
+        unchanged.error = error;
+        return unchanged;
+    }
+    // The entries are safely written; the attributes only guard the file against casual
+    // edits, and the next write of an entry sets them again.
+    ProtectLogFile(files, logFile);
+    return result;
+}
+
+OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
+                           const SessionEntry& entry) {
+    std::string value = entry.end;
+    value.append(1, kFieldSeparator)
+        .append(std::to_string(entry.cause))
+        .append(1, kFieldSeparator)
+        .append(entry.system);
+    const OsError written = WriteProfile(files, logFile, kLogSection, entry.start, value);
+    const OsError protection = ProtectLogFile(files, logFile);
+    return written != kOk ? written : protection;
+}
+
+OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile) {
+    return files.SetAttributes(logFile, kLogFileAttributes);
+}
+
+std::vector<LoggedSession> ParseSessionEntries(std::string_view sectionText, DateTime now) {
+    std::vector<LoggedSession> sessions;
+    for (const auto line : SplitLines(sectionText)) {
+        const auto fields = SplitFields(line);
+        if (fields.size() < kMinEntryFields) continue;
+        LoggedSession session;
+        session.start = ParseTimestamp(fields[0], TimestampPart::kDateAndTime, now);
+        session.end = ParseTimestamp(fields[1], TimestampPart::kDateAndTime, now);
+        // The cause is read like a time stamp field: its leading number, held in 16 bits.
+        session.cause = TimestampFieldValue(fields[2]);
+        if (fields.size() > kSystemField) session.system = std::string(fields[kSystemField]);
+        sessions.push_back(std::move(session));
+    }
+    return sessions;
+}
+
+}  // namespace uptrail
