@@ -12,6 +12,10 @@ public:
     // running copy was found: this copy then ends without touching anything.
     virtual bool HandOverToRunningCopy() = 0;
 
+    // Gives the window the caption by which a later copy finds this one. Done only after
+    // the look for another copy, so that the look never finds this window itself.
+    virtual void MarkAsRunningCopy() = 0;
+
     // Closes the window as the Exit command does: the close is recorded, the icon removed
     // and the program ends.
     virtual void Close() = 0;

@@ -1,0 +1,95 @@
+#include "app/startup_options.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "commands/preference_toggles.h"
+#include "platform/text_encoding.h"
+#include "sessionlog/duration_text.h"
+#include "storage/registry_store.h"
+#include "storage/settings_key.h"
+#include "storage/settings_store.h"
+
+namespace uptrail {
+namespace {
+
+// From this level on the clock draws its second hand: that is the animated clock.
+constexpr int kAnimatedLevel = 3;
+
+// Settings hold numbers as decimal text and are read by their leading number: blanks and
+// a sign may come first, whatever follows the digits is ignored, and text without digits
+// is 0. A hand-edited value of any length saturates instead of overflowing.
+std::int64_t LeadingNumber(std::string_view text) {
+    constexpr std::int64_t kBeyondAnyOption = std::int64_t{1} << 40;
+    std::size_t at = text.find_first_not_of(" \t");
+    if (at == std::string_view::npos) return 0;
+    const bool negative = text[at] == '-';
+    if (text[at] == '-' || text[at] == '+') ++at;
+    std::int64_t number = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        number = std::min(number * 10 + (text[at] - '0'), kBeyondAnyOption);
+    return negative ? -number : number;
+}
+
+std::int64_t OwnNumberSetting(MainContext& context, std::string_view key) {
+    return LeadingNumber(Setting(context.Settings(), "get", key));
+}
+
+// The program key's default value names the folder the program last started from; any
+// other value (none at all on a first start) means a new installation or a moved one.
+bool IsFirstStartFrom(Registry& registry, const std::string& programFolder) {
+    return RegRead(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), "") != programFolder;
+}
+
+// The handlers turn an unchecked option on and store it, exactly as a click would.
+void TurnOnFirstStartOptions(MainContext& context, const std::string& programFolder) {
+    RegWrite(context.platform.registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), "",
+             programFolder);
+    context.state.mRightAnimated.checked = false;
+    OnRightAnimatedClick(context);
+    context.state.mRightAuto.checked = false;
+    OnRightAutoClick(context);
+}
+
+// The icon may stay away only where the program starts with Windows; a copy that does not
+// goes without re-creating its icon and stores that choice by one run of its handler.
+void LoadIconOption(MainContext& context) {
+    MainState& state = context.state;
+    const bool startsWithWindows = state.mRightAuto.checked;
+    state.mRightWithout.enabled = startsWithWindows;
+    bool suppressed = true;
+    if (startsWithWindows)
+        suppressed = OwnNumberSetting(context, "HiddenIcon") > 0;
+    else
+        OnRightWithoutClick(context);
+    state.mRightWithout.checked = suppressed;
+}
+
+void LoadAnimationLevel(MainContext& context) {
+    MainState& state = context.state;
+    const std::int64_t stored = OwnNumberSetting(context, "Animation");
+    state.animationLevel = MaxOf(MinOf(stored, kMaxAnimationLevel), kMinAnimationLevel);
+    state.mRightAnimated.checked = state.animationLevel >= kAnimatedLevel;
+}
+
+}  // namespace
+
+void HideTrayIconItems(MainState& state) {
+    state.mRightWithout.visible = false;
+    state.mRightHide.visible = false;
+}
+
+void ApplyStoredOptions(MainContext& context, const std::filesystem::path& programFolder) {
+    const std::string folderText = AnsiFromPath(programFolder);
+    if (IsFirstStartFrom(context.platform.registry, folderText)) {
+        TurnOnFirstStartOptions(context, folderText);
+        return;
+    }
+    context.state.mRightAuto.checked = StartsWithWindows(context.platform.registry);
+    LoadIconOption(context);
+    LoadAnimationLevel(context);
+}
+
+}  // namespace uptrail

@@ -1,0 +1,107 @@
+#pragma once
+#include <cctype>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/main_window.h"
+#include "platform/system_info.h"
+#include "platform/tray_icon.h"
+
+namespace uptrail::testing {
+
+// A clock that stands still until the test moves it.
+class FakeClock final : public Clock {
+public:
+    DateTime now{};
+    std::uint64_t tickCount = 0;
+
+    // Time passes as on a running system: the clock and the tick count move together.
+    void Advance(std::chrono::seconds elapsed) {
+        now += elapsed;
+        tickCount += static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    }
+
+    DateTime Now() const override { return now; }
+    std::uint64_t TickCount() const override { return tickCount; }
+};
+
+// An installation described by its fields. Drives are found without regard to case, as
+// Windows finds them; a drive without a serial reads as not ready.
+class FakeSystemInfo final : public SystemInfo {
+public:
+    std::string windowsFolder = "C:\\WINDOWS";
+    std::vector<std::string> drivePaths{"C:"};
+    std::filesystem::path programFolder;
+    std::filesystem::path programDataFolder;
+
+    void SetSerial(std::string_view drive, std::uint32_t serial) { serials_[KeyOf(drive)] = serial; }
+
+    std::string WindowsFolder() const override { return windowsFolder; }
+    std::optional<std::uint32_t> VolumeSerial(std::string_view drive) const override {
+        const auto found = serials_.find(KeyOf(drive));
+        if (found == serials_.end()) return std::nullopt;
+        return found->second;
+    }
+    std::vector<std::string> DrivePaths() const override { return drivePaths; }
+    std::filesystem::path ProgramFolder() const override { return programFolder; }
+    std::filesystem::path ProgramDataFolder() const override { return programDataFolder; }
+
+private:
+    static std::string KeyOf(std::string_view drive) {
+        std::string key(drive);
+        for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return key;
+    }
+
+    std::map<std::string, std::uint32_t> serials_;
+};
+
+// The notification-area icon as calls counted; every call answers `succeeds`.
+class FakeTrayIcon final : public TrayIcon {
+public:
+    bool succeeds = true;
+    int addCalls = 0;
+    int deleteCalls = 0;
+    int modifyCalls = 0;
+    std::string lastTip;
+
+    bool Add() override {
+        ++addCalls;
+        return succeeds;
+    }
+    bool Delete() override {
+        ++deleteCalls;
+        return succeeds;
+    }
+    bool Modify() override {
+        ++modifyCalls;
+        return succeeds;
+    }
+    void SetTip(std::string_view tip) override { lastTip = std::string(tip); }
+};
+
+// The main window: whether another copy runs is set by the test; calls are counted.
+class FakeMainWindow final : public MainWindow {
+public:
+    bool otherCopyRunning = false;
+    int handOverCalls = 0;
+    int markCalls = 0;
+    int closeCalls = 0;
+
+    bool HandOverToRunningCopy() override {
+        ++handOverCalls;
+        return otherCopyRunning;
+    }
+    void MarkAsRunningCopy() override { ++markCalls; }
+    void Close() override { ++closeCalls; }
+};
+
+}  // namespace uptrail::testing
