@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ git
+    cmake make g++ git python3
     g++-mingw-w64-x86-64-posix
     wine64
     xvfb xauth x11-utils xdotool imagemagick

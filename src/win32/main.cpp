@@ -1,42 +1,39 @@
-// Uptrail's entry point: the invisible main window and the message loop. Start-up,
-// session tracking and the tray icon hang off this window.
+// Uptrail's entry point: builds the Windows platform, runs the main window's start-up
+// and then its message loop until the window closes.
 #include <windows.h>
+
+#include "app/main_context.h"
+#include "app/startup.h"
+#include "win32/fw_main.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_file_system.h"
+#include "win32/win32_registry.h"
+#include "win32/win32_system_info.h"
+#include "win32/win32_tray_icon.h"
 
 namespace {
 
-constexpr wchar_t kMainClassName[] = L"UptrailMain";
-// The caption a second copy looks for: the program title, a blank and the company.
-constexpr wchar_t kMainCaption[] = L"Uptrail Tamsk";
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+HICON LoadTrayIcon(HINSTANCE instance) {
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kMainClassName;
-    if (!RegisterClassExW(&windowClass)) return 1;
+    using namespace uptrail;
+    fwMain window(instance);
+    if (!window.Create()) return 1;
 
-    HWND mainWindow = CreateWindowExW(0, kMainClassName, kMainCaption, WS_OVERLAPPEDWINDOW,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                      nullptr, nullptr, instance, nullptr);
-    if (!mainWindow) return 1;
+    Win32Clock clock;
+    Win32FileSystem files;
+    Win32Registry registry;
+    Win32SystemInfo system;
+    Win32TrayIcon tray(window.Handle(), LoadTrayIcon(instance));
+    MainContext context{Platform{clock, files, registry, system, tray, window}, {}};
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    if (RunStartup(context) == StartupOutcome::kHandedOver) return 0;
+    window.Start(context);
+    return window.RunMessageLoop();
 }

@@ -1,0 +1,27 @@
+#pragma once
+#include "app/main_context.h"
+#include "sessionlog/session_log.h"
+
+namespace uptrail {
+
+// The main window's timers and messages once start-up has run. Each is called by the
+// shell for one event and keeps the state in `context` current.
+
+// Every 30 seconds: the heartbeat that dates a session which ends without a close.
+void OnHeartbeatTimer(MainContext& context);
+
+// Every second: adds the icon again while an earlier add failed, unless the user chose
+// to go without it.
+void OnClockTimer(MainContext& context);
+
+// The taskbar was created again (Explorer restarted): its icons are gone.
+void OnTaskbarCreated(MainContext& context);
+
+// A second copy of the program asks this one to show its icon.
+void OnHandOverKey(MainContext& context);
+
+// The window closes: records when and why, then removes the icon. `cause` is
+// kWindowsEnded when Windows ends the session, kProgramClosed for every other close.
+void OnMainWindowClose(MainContext& context, SessionCause cause);
+
+}  // namespace uptrail

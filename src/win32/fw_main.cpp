@@ -1,0 +1,134 @@
+#include "win32/fw_main.h"
+
+#include <string>
+
+#include "app/main_events.h"
+#include "app/version_info.h"
+#include "commands/preference_toggles.h"
+#include "win32/wide_text.h"
+
+namespace uptrail {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"UptrailMainWindow";
+constexpr UINT_PTR kHeartbeatTimer = 1;  // toCurStroke
+constexpr UINT_PTR kClockTimer = 2;      // toClock
+constexpr UINT kHeartbeatIntervalMs = 30000;
+constexpr UINT kClockIntervalMs = 1000;
+
+// The caption by which a second copy finds the running one: title, a blank, company.
+std::wstring RunningCopyCaption() {
+    return WideFromAnsi(std::string(kVersion.title) + " " + std::string(kVersion.company));
+}
+
+}  // namespace
+
+fwMain::fwMain(HINSTANCE instance) : instance_(instance) {}
+
+fwMain::~fwMain() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool fwMain::Create() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassExW(&windowClass)) return false;
+
+    // A real top-level window, never shown: only those receive the end-of-session
+    // messages and the taskbar's broadcast. The tool-window style keeps it off the
+    // task list and out of Alt+Tab.
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
+                              nullptr, nullptr, instance_, this);
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+    return window_ != nullptr;
+}
+
+void fwMain::Start(MainContext& context) {
+    context_ = &context;
+    SetTimer(window_, kHeartbeatTimer, kHeartbeatIntervalMs, nullptr);
+    SetTimer(window_, kClockTimer, kClockIntervalMs, nullptr);
+}
+
+int fwMain::RunMessageLoop() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+bool fwMain::HandOverToRunningCopy() {
+    HWND running = FindWindowW(nullptr, RunningCopyCaption().c_str());
+    if (!running || running == window_) return false;
+    PostMessageW(running, WM_KEYDOWN, VK_F5, 0);
+    return true;
+}
+
+void fwMain::MarkAsRunningCopy() { SetWindowTextW(window_, RunningCopyCaption().c_str()); }
+
+void fwMain::Close() { PostMessageW(window_, WM_CLOSE, 0, 0); }
+
+void fwMain::RecordCloseOnce(SessionCause cause) {
+    if (closeRecorded_ || !context_) return;
+    closeRecorded_ = true;
+    OnMainWindowClose(*context_, cause);
+}
+
+LRESULT CALLBACK fwMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<fwMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self || !self->context_) return DefWindowProcW(window, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT fwMain::HandleTimer(WPARAM timerId) {
+    if (timerId == kHeartbeatTimer) OnHeartbeatTimer(*context_);
+    if (timerId == kClockTimer) OnClockTimer(*context_);
+    return 0;
+}
+
+LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarCreatedMessage_ && message != 0) {
+        OnTaskbarCreated(*context_);
+        return 0;
+    }
+    switch (message) {
+    case WM_TIMER:
+        return HandleTimer(wParam);
+    case WM_KEYDOWN:
+        if (wParam == VK_F5) OnHandOverKey(*context_);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kExitCommand) OnRightExitClick(*context_);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // Windows may end the process as soon as this returns: the close must be on disk.
+        if (wParam) RecordCloseOnce(SessionCause::kWindowsEnded);
+        return 0;
+    case WM_CLOSE:
+        RecordCloseOnce(SessionCause::kProgramClosed);
+        DestroyWindow(window_);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window_, kHeartbeatTimer);
+        KillTimer(window_, kClockTimer);
+        window_ = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+}  // namespace uptrail

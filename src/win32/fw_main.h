@@ -1,0 +1,49 @@
+#pragma once
+#include <windows.h>
+
+#include "app/main_context.h"
+#include "platform/main_window.h"
+#include "sessionlog/session_log.h"
+
+namespace uptrail {
+
+// Command numbers of the main window's menu items that other programs may send too.
+inline constexpr UINT kExitCommand = 40001;
+
+// The invisible main window: the owner of the tray icon, the timers and the messages
+// Windows sends when the session ends. Every message is handed to the portable logic.
+class fwMain final : public MainWindow {
+public:
+    explicit fwMain(HINSTANCE instance);
+    ~fwMain() override;
+    fwMain(const fwMain&) = delete;
+    fwMain& operator=(const fwMain&) = delete;
+
+    // Creates the window, still without the caption that a second copy looks for.
+    bool Create();
+    HWND Handle() const { return window_; }
+
+    // From now on the window's events reach `context`, and its timers run.
+    void Start(MainContext& context);
+    int RunMessageLoop();
+
+    bool HandOverToRunningCopy() override;
+    void MarkAsRunningCopy() override;
+    void Close() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleTimer(WPARAM timerId);
+    // Records the close once: Windows may end the session after the window has been
+    // asked to close, and the first reason is the true one.
+    void RecordCloseOnce(SessionCause cause);
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    UINT taskbarCreatedMessage_ = 0;
+    MainContext* context_ = nullptr;
+    bool closeRecorded_ = false;
+};
+
+}  // namespace uptrail

@@ -1,0 +1,35 @@
+#include "win32/win32_tray_icon.h"
+
+#include <algorithm>
+
+#include "win32/wide_text.h"
+
+namespace uptrail {
+
+Win32TrayIcon::Win32TrayIcon(HWND window, HICON icon) {
+    data_.cbSize = sizeof data_;
+    data_.hWnd = window;
+    data_.uID = 1;
+    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data_.uCallbackMessage = kTrayCallbackMessage;
+    data_.hIcon = icon;
+}
+
+bool Win32TrayIcon::Add() {
+    // The shell hands the icon's menus focus only when the owner is in the foreground.
+    SetForegroundWindow(data_.hWnd);
+    return Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+}
+
+bool Win32TrayIcon::Delete() { return Shell_NotifyIconW(NIM_DELETE, &data_) != FALSE; }
+
+bool Win32TrayIcon::Modify() { return Shell_NotifyIconW(NIM_MODIFY, &data_) != FALSE; }
+
+void Win32TrayIcon::SetTip(std::string_view tip) {
+    const std::wstring wide = WideFromAnsi(tip);
+    const std::size_t length = std::min(wide.size(), std::size(data_.szTip) - 1);
+    std::copy_n(wide.begin(), length, data_.szTip);
+    data_.szTip[length] = L'\0';
+}
+
+}  // namespace uptrail

@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/tray_icon.h"
+
+namespace uptrail {
+
+// Private message through which the shell reports mouse events on the icon.
+inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+
+// The program's notification-area icon, owned by the main window.
+class Win32TrayIcon final : public TrayIcon {
+public:
+    Win32TrayIcon(HWND window, HICON icon);
+
+    bool Add() override;
+    bool Delete() override;
+    bool Modify() override;
+    void SetTip(std::string_view tip) override;
+
+private:
+    NOTIFYICONDATAW data_{};
+};
+
+}  // namespace uptrail

@@ -1,0 +1,90 @@
+// A small console program that end-to-end tests run under Wine beside Uptrail.exe: it
+// finds and commands the running program's window, and reads and sets what a test needs
+// to see from inside Windows (the system identity, file attributes).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/system_identity.h"
+#include "win32/fw_main.h"
+#include "win32/wide_text.h"
+#include "win32/win32_system_info.h"
+
+namespace {
+
+constexpr wchar_t kMainCaption[] = L"Uptrail Tamsk";
+constexpr DWORD kPollMs = 100;
+
+HWND FindMainWindow() { return FindWindowW(nullptr, kMainCaption); }
+
+// Whether the program's window exists and its message loop answers, which happens only
+// once its start-up has run to the end. Asks once, briefly: the test polls.
+int IsReady() {
+    constexpr UINT kAnswerMs = 1000;
+    HWND window = FindMainWindow();
+    DWORD_PTR ignored = 0;
+    if (window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored))
+        return 0;
+    std::fprintf(stderr, "Uptrail is not ready\n");
+    return 1;
+}
+
+int WaitGone(DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += kPollMs) {
+        if (!FindMainWindow()) return 0;
+        Sleep(kPollMs);
+    }
+    std::fprintf(stderr, "Uptrail's window is still there\n");
+    return 1;
+}
+
+int Post(UINT message, WPARAM wParam) {
+    HWND window = FindMainWindow();
+    if (!window) {
+        std::fprintf(stderr, "no Uptrail window\n");
+        return 1;
+    }
+    return PostMessageW(window, message, wParam, 0) ? 0 : 1;
+}
+
+int PrintSystemId() {
+    uptrail::Win32SystemInfo system;
+    std::printf("%s\n", uptrail::SystemIdentity(system).c_str());
+    return 0;
+}
+
+int GetAttributes(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 1;
+    std::printf("%lu\n", attributes);
+    return 0;
+}
+
+int SetAttributes(const wchar_t* path, const wchar_t* value) {
+    return SetFileAttributesW(path, std::wcstoul(value, nullptr, 10)) ? 0 : 1;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: e2e_driver system-id | is-ready | wait-gone MS | exit | close |\n"
+                 "                  hand-over-key | get-attributes PATH | set-attributes PATH N\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    const std::wstring command = argv[1];
+    if (command == L"system-id") return PrintSystemId();
+    if (command == L"is-ready") return IsReady();
+    if (command == L"wait-gone" && argc == 3) return WaitGone(std::wcstoul(argv[2], nullptr, 10));
+    if (command == L"exit") return Post(WM_COMMAND, uptrail::kExitCommand);
+    if (command == L"close") return Post(WM_CLOSE, 0);
+    if (command == L"hand-over-key") return Post(WM_KEYDOWN, VK_F5);
+    if (command == L"get-attributes" && argc == 3) return GetAttributes(argv[2]);
+    if (command == L"set-attributes" && argc == 4) return SetAttributes(argv[2], argv[3]);
+    return Usage();
+}

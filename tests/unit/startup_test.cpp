@@ -1,0 +1,239 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "app/main_events.h"
+#include "commands/preference_toggles.h"
+#include "platform/text_encoding.h"
+#include "sessionlog/timestamp.h"
+#include "storage/section_file.h"
+#include "storage/settings_store.h"
+#include "support/fake_platform.h"
+#include "support/memory_file_system.h"
+#include "support/memory_registry.h"
+
+namespace uptrail {
+namespace {
+
+using testing::FakeClock;
+using testing::FakeMainWindow;
+using testing::FakeSystemInfo;
+using testing::FakeTrayIcon;
+using testing::MemoryFileSystem;
+using testing::MemoryRegistry;
+
+const std::string kSystem = "1A2B3C4D//c:\\windows";
+const std::string kProgramKey = "SOFTWARE\\Tamsk\\Uptrail";
+const std::string kFolderText = "C:\\Program Files\\Uptrail";
+
+RegistryKey MachineKey(std::string path) {
+    return {RegistryRoot::kLocalMachine, std::move(path), RegistryView::k64Bit};
+}
+
+// A machine booted at 08:00:00 whose clock reads 09:30:00, with Uptrail installed under
+// Program Files and nothing stored yet.
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest() {
+        clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
+        clock.tickCount = 90 * 60 * 1000;
+        system.programFolder = PathFromAnsi(kFolderText);
+        system.SetSerial("C:", 0x1A2B3C4D);
+        files.AddFolder(system.programFolder);
+        logFile = system.programFolder / "Uptrail.txt";
+    }
+
+    MainContext NewContext() { return MainContext{{clock, files, registry, system, tray, window}, {}}; }
+
+    std::string Get(MainContext& context, std::string_view key, std::string_view section = {}) {
+        return Setting(context.Settings(), "get", key, {}, section);
+    }
+    std::string Machine(std::string_view path, std::string_view name) {
+        const auto value = registry.Stored(MachineKey(std::string(path)), name);
+        return value ? BytesToText(value->data) : "(missing)";
+    }
+    static std::string BytesToText(const std::string& data) { return data.substr(0, data.find('\0')); }
+
+    FakeClock clock;
+    MemoryFileSystem files;
+    MemoryRegistry registry;
+    FakeSystemInfo system;
+    FakeTrayIcon tray;
+    FakeMainWindow window;
+    std::filesystem::path logFile;
+};
+
+TEST_F(StartupTest, ASecondCopyHandsOverAndTouchesNothing) {
+    window.otherCopyRunning = true;
+    MainContext context = NewContext();
+
+    EXPECT_EQ(RunStartup(context), StartupOutcome::kHandedOver);
+
+    EXPECT_EQ(files.FileCount(), 0u);
+    EXPECT_EQ(registry.SetValueCalls(), 0);
+    EXPECT_EQ(tray.addCalls + tray.deleteCalls, 0);
+    EXPECT_EQ(window.markCalls, 0);
+    EXPECT_FALSE(context.state.mainStarted);
+}
+
+TEST_F(StartupTest, AFirstStartStoresTheDefaultsTheRunningSessionAndShowsTheIcon) {
+    MainContext context = NewContext();
+    ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
+    const MainState& state = context.state;
+
+    EXPECT_EQ(window.markCalls, 1);
+    EXPECT_EQ(state.systemId, kSystem);
+    EXPECT_EQ(state.logFile, logFile);
+    EXPECT_EQ(state.bootTime, MakeDateTime(2026, 12, 6, 8, 0, 0));
+    EXPECT_EQ(state.lastDelayValue, "01:30:00");
+    EXPECT_EQ(Machine(kProgramKey, ""), kFolderText);
+    EXPECT_EQ(Machine(kProgramKey, "LogFolder"), kFolderText);
+    EXPECT_EQ(Machine(kProgramKey, "CurrentVersion"), "5.00.0026");
+    EXPECT_EQ(Machine("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Sessiometer"),
+              "Uptrail.exe");
+    const std::string appPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Uptrail.exe";
+    EXPECT_EQ(Machine(appPath, ""), kFolderText + "\\Uptrail.exe");
+    EXPECT_EQ(Machine(appPath, "Path"), kFolderText);
+
+    EXPECT_EQ(Get(context, "LastStart"), "2026:12:06:08:00:00");
+    EXPECT_EQ(Get(context, "LastClose"), "");
+    EXPECT_EQ(Get(context, "LastCause"), "0");
+    EXPECT_EQ(Get(context, "Restart"), "2026:12:06:09:30:00");
+    EXPECT_EQ(Get(context, "Animation"), "3");
+    EXPECT_EQ(state.animationLevel, 3);
+    EXPECT_TRUE(state.mRightAuto.checked);
+    EXPECT_FALSE(state.mRightWithout.visible);
+    EXPECT_FALSE(state.mRightHide.visible);
+    EXPECT_EQ(LoadSection(files, logFile, "Log").text, "");
+
+    EXPECT_EQ(tray.addCalls, 1);
+    EXPECT_TRUE(state.iconShown);
+    EXPECT_TRUE(state.mainStarted);
+}
+
+TEST_F(StartupTest, RemovesThePolicyThatHidesEveryTrayIcon) {
+    const RegistryKey policies{RegistryRoot::kCurrentUser,
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                               RegistryView::k64Bit};
+    registry.Seed(policies, "NoTrayItemsDisplay", {reg_type::kDword, std::string(4, '\1')});
+    MainContext context = NewContext();
+    RunStartup(context);
+    EXPECT_FALSE(registry.Stored(policies, "NoTrayItemsDisplay"));
+}
+
+TEST_F(StartupTest, LogsThePreviousSessionBeforeTheMenusAndStartsTheNewOneBeforeTheAlarms) {
+    files.AddFile(logFile, "[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=2026:12:05:23:10:00\r\n[" +
+                               kSystem + "]\r\nLastStart=2026:12:05:07:00:00\r\nLastClose= \r\n");
+    std::string entriesSeenByMenus;
+    std::string startSeenByMenus;
+    std::string startSeenByAlarms;
+    StartupHooks hooks;
+    hooks.refreshSessionMenus = [&](MainContext& c) {
+        entriesSeenByMenus = LoadSection(files, logFile, "Log").text;
+        startSeenByMenus = Get(c, "LastStart");
+    };
+    hooks.loadAlarms = [&](MainContext& c) { startSeenByAlarms = Get(c, "LastStart"); };
+    MainContext context = NewContext();
+
+    RunStartup(context, hooks);
+
+    // The new entry is read by the menus, but counted in the statistics only from the next trim.
+    EXPECT_EQ(entriesSeenByMenus, "2026:12:05:07:00:00=2026:12:05:23:10:00=2=" + kSystem);
+    EXPECT_EQ(context.state.logCount, 0);
+    EXPECT_EQ(startSeenByMenus, "2026:12:05:07:00:00");
+    EXPECT_EQ(startSeenByAlarms, "2026:12:06:08:00:00");
+}
+
+TEST_F(StartupTest, WithoutAdministratorRightsTheSecondStartIsNoFirstStart) {
+    registry.DenyLocalMachineChanges();
+    {
+        MainContext first = NewContext();
+        RunStartup(first);
+        OnRightAnimatedClick(first);  // the user turns the animated clock off
+        EXPECT_EQ(Get(first, "Animation"), "2");
+    }
+    MainContext second = NewContext();
+    RunStartup(second);
+    EXPECT_EQ(second.state.animationLevel, 2);
+    EXPECT_FALSE(second.state.mRightAnimated.checked);
+    EXPECT_TRUE(second.state.mRightAuto.checked) << "the Run entry was kept for the user";
+}
+
+TEST_F(StartupTest, AFailedIconIsAddedAgainEverySecondUnlessTheUserGoesWithoutIt) {
+    tray.succeeds = false;
+    MainContext context = NewContext();
+    RunStartup(context);
+    EXPECT_FALSE(context.state.iconShown);
+
+    OnClockTimer(context);
+    EXPECT_EQ(tray.addCalls, 2);
+    tray.succeeds = true;
+    OnClockTimer(context);
+    EXPECT_TRUE(context.state.iconShown);
+    OnClockTimer(context);
+    EXPECT_EQ(tray.addCalls, 3) << "a shown icon is not added again";
+
+    context.state.iconShown = false;
+    context.state.mRightWithout.checked = true;
+    OnClockTimer(context);
+    OnTaskbarCreated(context);
+    EXPECT_EQ(tray.addCalls, 3);
+}
+
+class MainEventsTest : public StartupTest {
+protected:
+    MainEventsTest() {
+        context_.emplace(NewContext());
+        RunStartup(*context_);
+    }
+    MainContext& context() { return *context_; }
+
+private:
+    std::optional<MainContext> context_;
+};
+
+TEST_F(MainEventsTest, TheHeartbeatDatesTheSessionInTheLogAndTheRegistry) {
+    clock.Advance(std::chrono::seconds(30));
+    OnHeartbeatTimer(context());
+    EXPECT_EQ(Get(context(), "CurStroke", "Common"), "2026:12:06:09:30:30");
+    EXPECT_EQ(Get(context(), "CurStroke", "Registry"), "2026:12:06:09:30:30");
+    EXPECT_EQ(Get(context(), "LastWin", "Common"), kSystem);
+}
+
+TEST_F(MainEventsTest, AHandOverOrANewTaskbarPutsTheIconBack) {
+    OnHandOverKey(context());
+    EXPECT_EQ(tray.deleteCalls, 1);
+    EXPECT_EQ(tray.addCalls, 2);
+
+    context().state.iconShown = false;
+    OnHandOverKey(context());
+    EXPECT_EQ(tray.deleteCalls, 1) << "an icon that is not shown is not deleted";
+    EXPECT_EQ(tray.addCalls, 3);
+
+    OnTaskbarCreated(context());
+    EXPECT_EQ(tray.addCalls, 4);
+    EXPECT_TRUE(context().state.iconShown);
+}
+
+TEST_F(MainEventsTest, ClosingRecordsWhenAndWhyAndRemovesTheIcon) {
+    const struct {
+        SessionCause cause;
+        const char* stored;
+    } cases[] = {{SessionCause::kWindowsEnded, "0"}, {SessionCause::kProgramClosed, "1"}};
+    for (const auto& c : cases) {
+        clock.Advance(std::chrono::minutes(5));
+        const int deletesBefore = tray.deleteCalls;
+        OnMainWindowClose(context(), c.cause);
+        EXPECT_EQ(Get(context(), "LastCause"), c.stored);
+        EXPECT_EQ(Get(context(), "LastClose"), FormatTimestamp(clock.now));
+        EXPECT_EQ(tray.deleteCalls, deletesBefore + 1);
+    }
+}
+
+TEST_F(MainEventsTest, ExitClosesTheWindow) {
+    OnRightExitClick(context());
+    EXPECT_EQ(window.closeCalls, 1);
+}
+
+}  // namespace
+}  // namespace uptrail
