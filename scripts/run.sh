@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds Uptrail.exe and starts it under Wine. Without a display, it runs on a virtual
-# one (Xvfb) so the program still has a desktop and a notification area.
+# Builds Uptrail.exe and starts it under Wine. Without a display it runs on a virtual one
+# (Xvfb) that later runs share, so a second run finds the first copy, hands over and ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,8 +20,20 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     "$wine" wineboot -i >/dev/null 2>&1
 fi
 
-echo "run: starting Uptrail.exe (end it with Exit from its tray menu, or Ctrl+C)"
+# The virtual display outlives one run, so that every copy shares one desktop.
 if [[ -z "${DISPLAY:-}" ]]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" build/win64/src/Uptrail.exe "$@"
+    display_file="$WINEPREFIX/uptrail-xvfb-display"
+    if [[ -f "$display_file" ]] && xdpyinfo -display ":$(cat "$display_file")" >/dev/null 2>&1; then
+        export DISPLAY=":$(cat "$display_file")"
+    else
+        exec {display_fd}<> <(:)
+        Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        read -r -t 10 display_number <&"$display_fd"
+        echo "$display_number" >"$display_file"
+        export DISPLAY=":$display_number"
+        echo "run: virtual display $DISPLAY (screenshot: import -display $DISPLAY -window root shot.png)"
+    fi
 fi
+
+echo "run: starting Uptrail.exe (end it with Exit from its tray menu, or Ctrl+C)"
 exec "$wine" build/win64/src/Uptrail.exe "$@"
