@@ -1,7 +1,9 @@
 #pragma once
 #include "app/main_state.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/file_system.h"
+#include "platform/locale.h"
 #include "platform/main_window.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -18,6 +20,8 @@ struct Platform {
     SystemInfo& system;
     TrayIcon& tray;
     MainWindow& window;
+    Desktop& desktop;
+    Locale& locale;
 };
 
 // The main window's logic: its platform and its state, passed to every handler.

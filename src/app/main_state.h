@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -14,6 +15,32 @@ struct MenuItemState {
     bool enabled = true;
     bool visible = true;
 };
+
+// A logged session in the left-hand menu; the tag is its cause as decimal text.
+struct SessionListItem {
+    std::string caption;
+    std::string tag;
+};
+
+// A system in "Syste&ms to show"; the tag is its identity.
+struct SystemListItem {
+    std::string caption;
+    std::string tag;
+    bool checked = false;
+};
+
+// The items of "&Statistics", positions 0 to 9, as designed; "-" is a separator. The
+// figures are written after a Tab in the captions.
+inline constexpr std::array<const char*, 10> kStatisticsCaptions{
+    "Statistics From:", "-", "Average Session:", "Longest Session:", "System Off Time:",
+    "Crashed Sessions:", "Min. Restart Time:", "-", "Last Off Time:", "Last Delay:"};
+inline constexpr std::size_t kLastDelayPosition = 9;
+
+inline std::array<std::string, 10> DesignedStatisticsCaptions() {
+    std::array<std::string, 10> captions;
+    for (std::size_t i = 0; i < captions.size(); ++i) captions[i] = kStatisticsCaptions[i];
+    return captions;
+}
 
 // Drive roots ("C:") keyed by their serial text ("1A2B3C4D/", "--/"), in the order the
 // system lists the drives; the first drive with a given key stays.
@@ -41,7 +68,27 @@ struct MainState {
     MenuItemState mRightAnimated;  // "Animated &Tray Icon"
     MenuItemState mRightHide;      // "&Hide Tray Icon"
     MenuItemState mListMode;       // "&All Systems"
+    MenuItemState mRightNow;       // "Monitor from &Now..."
+    MenuItemState mRightOldest;    // "Erase Oldest &Data..."
     std::string lastDelayValue;    // value of "Last Delay:"
+
+    // The left-hand menu: the current session, the logged sessions newest first, and
+    // "Full &Log..." with the separator above it.
+    std::string currentSessionCaption;  // mLeftCurrent
+    std::string currentSessionTag;      // the own identity when system names are shown
+    std::vector<SessionListItem> sessionItems;
+    MenuItemState mLeftSeparator;
+    MenuItemState mLeftFull;
+
+    // "Syste&ms to show": element 0 is the own system, then the others; the separator
+    // under the own system shows only when there are others.
+    std::vector<SystemListItem> systemItems;
+    bool systemSeparatorVisible = false;
+
+    // "&Statistics": captions with their values, and whether the figures are shown as
+    // plain text (disabled) once the log held a line.
+    std::array<std::string, 10> statistics = DesignedStatisticsCaptions();
+    bool statisticsDisabled = false;
 };
 
 }  // namespace uptrail

@@ -6,7 +6,9 @@
 #include "app/startup.h"
 #include "win32/fw_main.h"
 #include "win32/win32_clock.h"
+#include "win32/win32_desktop.h"
 #include "win32/win32_file_system.h"
+#include "win32/win32_locale.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_system_info.h"
 #include "win32/win32_tray_icon.h"
@@ -31,7 +33,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32Registry registry;
     Win32SystemInfo system;
     Win32TrayIcon tray(window.Handle(), LoadTrayIcon(instance));
-    MainContext context{Platform{clock, files, registry, system, tray, window}, {}};
+    Win32Desktop desktop(instance);
+    Win32Locale locale;
+    MainContext context{Platform{clock, files, registry, system, tray, window, desktop, locale}, {}};
 
     if (RunStartup(context) == StartupOutcome::kHandedOver) return 0;
     window.Start(context);

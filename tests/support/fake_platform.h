@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/locale.h"
 #include "platform/main_window.h"
 #include "platform/system_info.h"
 #include "platform/tray_icon.h"
@@ -102,6 +104,43 @@ public:
     }
     void MarkAsRunningCopy() override { ++markCalls; }
     void Close() override { ++closeCalls; }
+};
+
+// The desktop as a record of what was shown and opened.
+class FakeDesktop final : public Desktop {
+public:
+    struct Message {
+        std::string text;
+        std::string title;
+        MessageIcon icon = MessageIcon::kNone;
+    };
+    std::vector<Message> messages;
+    std::vector<std::filesystem::path> openedFiles;
+    int screenHeight = 768;
+    int menuHeight = 19;
+
+    void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override {
+        messages.push_back({std::string(text), std::string(title), icon});
+    }
+    void ShowAbout(std::string_view text, std::string_view caption) override {
+        messages.push_back({std::string(text), std::string(caption), MessageIcon::kNone});
+    }
+    bool OpenFile(const std::filesystem::path& file) override {
+        openedFiles.push_back(file);
+        return true;
+    }
+    int ScreenHeight() const override { return screenHeight; }
+    int MenuHeight() const override { return menuHeight; }
+};
+
+// English month names, a settable decimal separator, and ISO-like date texts.
+class FakeLocale final : public Locale {
+public:
+    std::string decimalSeparator = ".";
+
+    const MonthNames& Months() const override { return EnglishMonthNames(); }
+    std::string DecimalSeparator() const override { return decimalSeparator; }
+    std::string DateTimeText(DateTime value) const override { return FormatTimestamp(value); }
 };
 
 }  // namespace uptrail::testing

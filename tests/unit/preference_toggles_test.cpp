@@ -61,7 +61,9 @@ protected:
     FakeSystemInfo system;
     FakeTrayIcon tray;
     FakeMainWindow window;
-    MainContext context{{clock, files, registry, system, tray, window}, {}};
+    testing::FakeDesktop desktop;
+    testing::FakeLocale locale;
+    MainContext context{{clock, files, registry, system, tray, window, desktop, locale}, {}};
     MainState& state = context.state;
 };
 
@@ -154,7 +156,7 @@ TEST_F(OptionsTest, HideRemovesAShownIconAndOtherwiseOnlyClearsTheFlag) {
     for (const auto& c : cases) {
         FakeTrayIcon freshTray;
         freshTray.succeeds = c.deleteSucceeds;
-        MainContext hiding{{clock, files, registry, system, freshTray, window}, {}};
+        MainContext hiding{{clock, files, registry, system, freshTray, window, desktop, locale}, {}};
         hiding.state.iconShown = c.shown;
 
         OnRightHideClick(hiding);

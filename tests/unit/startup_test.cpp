@@ -43,7 +43,7 @@ protected:
         logFile = system.programFolder / "Uptrail.txt";
     }
 
-    MainContext NewContext() { return MainContext{{clock, files, registry, system, tray, window}, {}}; }
+    MainContext NewContext() { return MainContext{{clock, files, registry, system, tray, window, desktop, locale}, {}}; }
 
     std::string Get(MainContext& context, std::string_view key, std::string_view section = {}) {
         return Setting(context.Settings(), "get", key, {}, section);
@@ -60,6 +60,8 @@ protected:
     FakeSystemInfo system;
     FakeTrayIcon tray;
     FakeMainWindow window;
+    testing::FakeDesktop desktop;
+    testing::FakeLocale locale;
     std::filesystem::path logFile;
 };
 

@@ -1,0 +1,31 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace uptrail {
+
+// The icon a message box shows.
+enum class MessageIcon { kNone, kStop, kExclamation, kQuestion, kInformation };
+
+// What the program shows on the user's desktop besides its menus: message boxes, files
+// and addresses opened through the shell, and the measures of the screen.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // A message box with an OK button. Texts are ANSI.
+    virtual void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+
+    // The About box: an OK button and the program's own icon.
+    virtual void ShowAbout(std::string_view text, std::string_view caption) = 0;
+
+    // Opens a file with the program the system has for it. True when that worked.
+    virtual bool OpenFile(const std::filesystem::path& file) = 0;
+
+    // Height of the screen and of one menu line, in pixels.
+    virtual int ScreenHeight() const = 0;
+    virtual int MenuHeight() const = 0;
+};
+
+}  // namespace uptrail

@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/desktop.h"
+
+namespace uptrail {
+
+// Message boxes, the About box and the shell on Win32.
+class Win32Desktop final : public Desktop {
+public:
+    explicit Win32Desktop(HINSTANCE instance) : instance_(instance) {}
+
+    void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
+    void ShowAbout(std::string_view text, std::string_view caption) override;
+    bool OpenFile(const std::filesystem::path& file) override;
+    int ScreenHeight() const override;
+    int MenuHeight() const override;
+
+private:
+    HINSTANCE instance_;
+};
+
+}  // namespace uptrail
