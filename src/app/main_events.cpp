@@ -1,6 +1,12 @@
 #include "app/main_events.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/session_tracker.h"
+#include "sessionlog/duration_text.h"
+#include "sessionlog/timestamp.h"
+#include "storage/settings_store.h"
 
 namespace uptrail {
 
@@ -21,6 +27,26 @@ void OnHandOverKey(MainContext& context) {
     TrayIcon& tray = context.platform.tray;
     if (context.state.iconShown) tray.Delete();
     context.state.iconShown = tray.Add();
+}
+
+std::string DurationTip(DateTime sessionStart, DateTime now) {
+    using std::chrono::floor;
+    using std::chrono::minutes;
+    // Minutes are counted as minute boundaries passed, as the session list counts them.
+    const auto elapsed = floor<minutes>(now) - floor<minutes>(sessionStart);
+    const auto clamped = std::clamp<std::int64_t>(elapsed.count(), INT32_MIN, INT32_MAX);
+    constexpr std::size_t kTipCharacters = 63;  // the shell's field holds 64 with the zero
+    std::string tip = "Duration: " + FormatDayDuration(static_cast<std::int32_t>(clamped));
+    tip.resize(std::min(tip.size(), kTipCharacters));
+    return tip;
+}
+
+void OnTrayMouseMove(MainContext& context) {
+    const DateTime now = context.platform.clock.Now();
+    const DateTime start = ParseTimestamp(Setting(context.Settings(), "get", "LastStart"),
+                                          TimestampPart::kDateAndTime, now);
+    context.platform.tray.SetTip(DurationTip(start, now));
+    if (context.state.iconShown) context.platform.tray.Modify();
 }
 
 void OnMainWindowClose(MainContext& context, SessionCause cause) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "app/main_context.h"
 #include "sessionlog/session_log.h"
 
@@ -19,6 +21,11 @@ void OnTaskbarCreated(MainContext& context);
 
 // A second copy of the program asks this one to show its icon.
 void OnHandOverKey(MainContext& context);
+
+// The pointer rests on the icon: the tooltip shows how long the running session lasts,
+// "Duration: 02d 05h 17m".
+void OnTrayMouseMove(MainContext& context);
+std::string DurationTip(DateTime sessionStart, DateTime now);
 
 // The window closes: records when and why, then removes the icon. `cause` is
 // kWindowsEnded when Windows ends the session, kProgramClosed for every other close.

@@ -13,6 +13,8 @@ struct VersionRecord {
     std::string_view company;
     std::string_view description;
     std::string_view comments;
+    std::string_view legalCopyright;
+    std::string_view legalTrademarks;
     int major;
     int minor;
     int revision;
@@ -20,8 +22,9 @@ struct VersionRecord {
 
 inline constexpr VersionRecord kVersion{
     UPTRAIL_TITLE,          UPTRAIL_EXE_NAME,      UPTRAIL_COMPANY,
-    UPTRAIL_DESCRIPTION,    UPTRAIL_COMMENTS,      UPTRAIL_VERSION_MAJOR,
-    UPTRAIL_VERSION_MINOR,  UPTRAIL_VERSION_REVISION,
+    UPTRAIL_DESCRIPTION,    UPTRAIL_COMMENTS,      UPTRAIL_COPYRIGHT,
+    UPTRAIL_TRADEMARKS,     UPTRAIL_VERSION_MAJOR, UPTRAIL_VERSION_MINOR,
+    UPTRAIL_VERSION_REVISION,
 };
 
 }  // namespace uptrail

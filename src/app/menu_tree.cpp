@@ -1,0 +1,105 @@
+#include "app/menu_tree.h"
+
+namespace uptrail {
+namespace {
+
+MenuNode Separator() { return MenuNode{"-"}; }
+
+MenuNode Command(std::string caption, MenuCommandKind kind, int index = 0) {
+    return MenuNode{std::move(caption), {kind, index}};
+}
+
+MenuNode Option(std::string caption, MenuCommandKind kind, const MenuItemState& item) {
+    MenuNode node = Command(std::move(caption), kind);
+    node.checked = item.checked;
+    node.enabled = item.enabled;
+    return node;
+}
+
+MenuMark MarkForCause(const std::string& tag) {
+    if (tag == "2") return MenuMark::kStop;
+    if (tag == "1") return MenuMark::kExclamation;
+    return MenuMark::kNone;
+}
+
+MenuNode SystemsSubmenu(const MainState& state) {
+    MenuNode systems{"Syste&ms to show"};
+    for (std::size_t i = 0; i < state.systemItems.size(); ++i) {
+        const SystemListItem& item = state.systemItems[i];
+        MenuNode node = Command(item.caption, MenuCommandKind::kSystemItem, static_cast<int>(i));
+        node.checked = item.checked;
+        systems.children.push_back(std::move(node));
+        if (i == 0 && state.systemSeparatorVisible) systems.children.push_back(Separator());
+    }
+    systems.children.push_back(Separator());
+    systems.children.push_back(Option("&All Systems", MenuCommandKind::kListMode, state.mListMode));
+    return systems;
+}
+
+// The figures read as plain text once the log held a line: they cannot be chosen, but
+// are not greyed either.
+MenuNode StatisticsSubmenu(const MainState& state) {
+    MenuNode statistics{"&Statistics"};
+    for (const std::string& caption : state.statistics) {
+        MenuNode node{caption};
+        node.enabled = !state.statisticsDisabled;
+        node.plainText = state.statisticsDisabled;
+        statistics.children.push_back(std::move(node));
+    }
+    return statistics;
+}
+
+MenuNode AlarmSubmenu() {
+    MenuNode alarms{"Add-&on: Alarm"};
+    alarms.children.push_back(Command("&New...", MenuCommandKind::kAlarmNew));
+    return alarms;
+}
+
+void AddVisibleOption(std::vector<MenuNode>& menu, std::string caption, MenuCommandKind kind,
+                      const MenuItemState& item) {
+    if (item.visible) menu.push_back(Option(std::move(caption), kind, item));
+}
+
+}  // namespace
+
+std::vector<MenuNode> BuildLeftMenu(const MainState& state) {
+    std::vector<MenuNode> menu;
+    menu.push_back(MenuNode{state.currentSessionCaption});
+    menu.push_back(Separator());
+    for (std::size_t i = 0; i < state.sessionItems.size(); ++i) {
+        const SessionListItem& item = state.sessionItems[i];
+        MenuNode node = Command(item.caption, MenuCommandKind::kSessionItem, static_cast<int>(i));
+        node.mark = MarkForCause(item.tag);
+        menu.push_back(std::move(node));
+    }
+    if (state.mLeftSeparator.visible) menu.push_back(Separator());
+    if (state.mLeftFull.visible) menu.push_back(Command("Full &Log...", MenuCommandKind::kFullLog));
+    return menu;
+}
+
+std::vector<MenuNode> BuildRightMenu(const MainState& state) {
+    std::vector<MenuNode> menu;
+    menu.push_back(SystemsSubmenu(state));
+    menu.push_back(StatisticsSubmenu(state));
+    menu.push_back(AlarmSubmenu());
+    menu.push_back(Separator());
+    menu.push_back(Command("&Log Folder...", MenuCommandKind::kLogFolder));
+    menu.push_back(Option("Erase Oldest &Data...", MenuCommandKind::kEraseOldest, state.mRightOldest));
+    menu.push_back(Option("Monitor from &Now...", MenuCommandKind::kMonitorFromNow, state.mRightNow));
+    menu.push_back(Separator());
+    menu.push_back(Command("We&bsite...", MenuCommandKind::kWebsite));
+    menu.push_back(Command("&Feedback...", MenuCommandKind::kFeedback));
+    menu.push_back(Command("Check for &Update...", MenuCommandKind::kCheckForUpdate));
+    menu.push_back(Command("&About...", MenuCommandKind::kAbout));
+    menu.push_back(Separator());
+    menu.push_back(Option("Start with &Windows", MenuCommandKind::kStartWithWindows, state.mRightAuto));
+    AddVisibleOption(menu, "Don't create Tray &Icon", MenuCommandKind::kWithoutTrayIcon,
+                     state.mRightWithout);
+    menu.push_back(Option("Animated &Tray Icon", MenuCommandKind::kAnimatedTrayIcon,
+                          state.mRightAnimated));
+    AddVisibleOption(menu, "&Hide Tray Icon", MenuCommandKind::kHideTrayIcon, state.mRightHide);
+    menu.push_back(Command("E&xit", MenuCommandKind::kExit));
+    return menu;
+}
+
+}  // namespace uptrail
