@@ -16,7 +16,12 @@ void OnHeartbeatTimer(MainContext& context) {
 
 void OnClockTimer(MainContext& context) {
     MainState& state = context.state;
-    if (!state.mRightWithout.checked && !state.iconShown) state.iconShown = context.platform.tray.Add();
+    TrayIcon& tray = context.platform.tray;
+    if (!state.mRightWithout.checked && !state.iconShown) state.iconShown = tray.Add();
+    if (!state.mRightAnimated.checked) return;
+    const DateTimeFields now = FieldsOf(context.platform.clock.Now());
+    state.dial.Tick(now.hour, now.minute, now.second, state.animationLevel);
+    tray.ShowClock(state.dial);
 }
 
 void OnTaskbarCreated(MainContext& context) {

@@ -13,7 +13,7 @@ namespace uptrail {
 void OnHeartbeatTimer(MainContext& context);
 
 // Every second: adds the icon again while an earlier add failed, unless the user chose
-// to go without it.
+// to go without it; then, while the clock is animated, draws the time into the icon.
 void OnClockTimer(MainContext& context);
 
 // The taskbar was created again (Explorer restarted): its icons are gone.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sessionlog/date_time.h"
+#include "visuals/clock_dial.h"
 
 namespace uptrail {
 
@@ -61,6 +62,7 @@ struct MainState {
     DriveTable driveTable;
     bool iconShown = false;
     bool mainStarted = false;
+    ClockDial dial;  // the tray clock, with the hands of the last tick
 
     // Option items of the right-hand menu.
     MenuItemState mRightAuto;      // "Start with &Windows"

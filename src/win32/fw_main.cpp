@@ -3,6 +3,11 @@
 #include <string>
 
 #include "app/main_events.h"
+#include "app/menu_commands.h"
+#include "commands/about_box.h"
+#include "sessionlog/session_menus.h"
+#include "win32/popup_menu.h"
+#include "win32/win32_tray_icon.h"
 #include "app/version_info.h"
 #include "commands/preference_toggles.h"
 #include "win32/wide_text.h"
@@ -96,6 +101,37 @@ LRESULT fwMain::HandleTimer(WPARAM timerId) {
     return 0;
 }
 
+void fwMain::ShowMenu(const std::vector<MenuNode>& items) {
+    const PopupMenu menu(items);
+    if (const auto command = menu.Track(window_)) RunMenuCommand(*context_, *command);
+}
+
+LRESULT fwMain::HandleTrayMouse(UINT mouseMessage) {
+    if (mouseMessage == WM_MOUSEMOVE) {
+        OnTrayMouseMove(*context_);
+        return 0;
+    }
+    if (trayCommandActive_) return 0;
+    trayCommandActive_ = true;
+    switch (mouseMessage) {
+    case WM_LBUTTONUP:
+        OnLeftMenuOpening(*context_);
+        ShowMenu(BuildLeftMenu(context_->state));
+        break;
+    case WM_RBUTTONUP:
+        OnRightMenuOpening(*context_);
+        ShowMenu(BuildRightMenu(context_->state));
+        break;
+    case WM_LBUTTONDBLCLK:
+        OnRightAboutClick(*context_);
+        break;
+    default:
+        break;
+    }
+    trayCommandActive_ = false;
+    return 0;
+}
+
 LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == taskbarCreatedMessage_ && message != 0) {
         OnTaskbarCreated(*context_);
@@ -104,6 +140,8 @@ LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         return HandleTimer(wParam);
+    case kTrayCallbackMessage:
+        return HandleTrayMouse(LOWORD(lParam));
     case WM_KEYDOWN:
         if (wParam == VK_F5) OnHandOverKey(*context_);
         return 0;

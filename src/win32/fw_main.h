@@ -1,7 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
 #include "app/main_context.h"
+#include "app/menu_tree.h"
 #include "platform/main_window.h"
 #include "sessionlog/session_log.h"
 
@@ -35,6 +38,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleTimer(WPARAM timerId);
+    LRESULT HandleTrayMouse(UINT mouseMessage);
+    void ShowMenu(const std::vector<MenuNode>& items);
     // Records the close once: Windows may end the session after the window has been
     // asked to close, and the first reason is the true one.
     void RecordCloseOnce(SessionCause cause);
@@ -44,6 +49,8 @@ private:
     UINT taskbarCreatedMessage_ = 0;
     MainContext* context_ = nullptr;
     bool closeRecorded_ = false;
+    // A menu or a message box of the icon is up: further clicks wait until it is gone.
+    bool trayCommandActive_ = false;
 };
 
 }  // namespace uptrail

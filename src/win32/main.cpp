@@ -4,6 +4,7 @@
 
 #include "app/main_context.h"
 #include "app/startup.h"
+#include "sessionlog/session_menus.h"
 #include "win32/fw_main.h"
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
@@ -37,7 +38,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32Locale locale;
     MainContext context{Platform{clock, files, registry, system, tray, window, desktop, locale}, {}};
 
-    if (RunStartup(context) == StartupOutcome::kHandedOver) return 0;
+    StartupHooks hooks;
+    hooks.refreshSessionMenus = RefreshSessionMenus;
+    if (RunStartup(context, hooks) == StartupOutcome::kHandedOver) return 0;
     window.Start(context);
     return window.RunMessageLoop();
 }

@@ -33,3 +33,16 @@ void Win32TrayIcon::SetTip(std::string_view tip) {
 }
 
 }  // namespace uptrail
+
+namespace uptrail {
+
+void Win32TrayIcon::ShowClock(const ClockDial& dial) {
+    // The shell keeps its own copy of the icon, so the one of the previous tick may go as
+    // soon as the new one exists; when no new one can be made the old picture stays.
+    HICON icon = clockIcon_.Update(dial, GetSystemMetrics(SM_CXICON));
+    if (!icon) return;
+    data_.hIcon = icon;
+    Shell_NotifyIconW(NIM_MODIFY, &data_);
+}
+
+}  // namespace uptrail

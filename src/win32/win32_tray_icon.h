@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/tray_icon.h"
+#include "win32/clock_icon.h"
 
 namespace uptrail {
 
@@ -18,9 +19,11 @@ public:
     bool Delete() override;
     bool Modify() override;
     void SetTip(std::string_view tip) override;
+    void ShowClock(const ClockDial& dial) override;
 
 private:
     NOTIFYICONDATAW data_{};
+    ClockIcon clockIcon_;  // owns the icon of the latest tick
 };
 
 }  // namespace uptrail

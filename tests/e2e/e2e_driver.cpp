@@ -49,6 +49,9 @@ int Post(UINT message, WPARAM wParam) {
     return PostMessageW(window, message, wParam, 0) ? 0 : 1;
 }
 
+// Whether a popup menu is open on the desktop: menus are windows of the class "#32768".
+int MenuIsOpen() { return FindWindowW(L"#32768", nullptr) ? 0 : 1; }
+
 int PrintSystemId() {
     uptrail::Win32SystemInfo system;
     std::printf("%s\n", uptrail::SystemIdentity(system).c_str());
@@ -68,7 +71,7 @@ int SetAttributes(const wchar_t* path, const wchar_t* value) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: e2e_driver system-id | is-ready | wait-gone MS | exit | close |\n"
+                 "usage: e2e_driver system-id | is-ready | menu-open | wait-gone MS | exit | close |\n"
                  "                  hand-over-key | get-attributes PATH | set-attributes PATH N\n");
     return 2;
 }
@@ -80,6 +83,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argv[1];
     if (command == L"system-id") return PrintSystemId();
     if (command == L"is-ready") return IsReady();
+    if (command == L"menu-open") return MenuIsOpen();
     if (command == L"wait-gone" && argc == 3) return WaitGone(std::wcstoul(argv[2], nullptr, 10));
     if (command == L"exit") return Post(WM_COMMAND, uptrail::kExitCommand);
     if (command == L"close") return Post(WM_CLOSE, 0);

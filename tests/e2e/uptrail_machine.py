@@ -92,6 +92,19 @@ class UptrailMachine:
     def system_id(self):
         return self.driver("system-id")
 
+    def click_tray_icon(self, button):
+        """Clicks the first icon of the notification area, which Wine draws as a small
+        window at the top left of a desktop without a tray manager."""
+        subprocess.run(["xdotool", "mousemove", "12", "32", "click", str(button)], env=self.env,
+                       check=True, timeout=DEADLINE_SECONDS)
+
+    def press_key(self, key):
+        subprocess.run(["xdotool", "key", key], env=self.env, check=True, timeout=DEADLINE_SECONDS)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
+                       timeout=DEADLINE_SECONDS)
+
     # --- the registry ------------------------------------------------------------------
     def reg_set(self, key, name, value):
         code, _, err = self.run_wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value,

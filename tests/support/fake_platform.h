@@ -88,6 +88,13 @@ public:
         return succeeds;
     }
     void SetTip(std::string_view tip) override { lastTip = std::string(tip); }
+    void ShowClock(const ClockDial& dial) override {
+        ++clockCalls;
+        lastClock = dial.Picture();
+    }
+
+    int clockCalls = 0;
+    Image lastClock{ClockDial::kSize, ClockDial::kSize, 0};
 };
 
 // The main window: whether another copy runs is set by the test; calls are counted.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_events.h"
+#include "app/menu_commands.h"
 #include "commands/preference_toggles.h"
 #include "platform/text_encoding.h"
 #include "sessionlog/timestamp.h"
@@ -232,9 +233,46 @@ TEST_F(MainEventsTest, ClosingRecordsWhenAndWhyAndRemovesTheIcon) {
     }
 }
 
-TEST_F(MainEventsTest, ExitClosesTheWindow) {
-    OnRightExitClick(context());
+TEST_F(MainEventsTest, MenuCommandsReachTheirHandlers) {
+    RunMenuCommand(context(), {MenuCommandKind::kExit, 0});
     EXPECT_EQ(window.closeCalls, 1);
+
+    RunMenuCommand(context(), {MenuCommandKind::kAbout, 0});
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].title, "About Uptrail\x99");
+
+    const bool animated = context().state.mRightAnimated.checked;
+    RunMenuCommand(context(), {MenuCommandKind::kAnimatedTrayIcon, 0});
+    EXPECT_NE(context().state.mRightAnimated.checked, animated);
+
+    RunMenuCommand(context(), {MenuCommandKind::kSessionItem, -1});
+    RunMenuCommand(context(), {MenuCommandKind::kSystemItem, 99});
+    EXPECT_EQ(desktop.messages.size(), 1u) << "an element that is not there does nothing";
+}
+
+TEST_F(MainEventsTest, TheAnimatedClockRedrawsTheIconEverySecondAndStopsWhenTurnedOff) {
+    ASSERT_TRUE(context().state.mRightAnimated.checked) << "a first start animates the clock";
+    OnClockTimer(context());
+    const Image first = tray.lastClock;
+    clock.Advance(std::chrono::seconds(1));
+    OnClockTimer(context());
+    EXPECT_EQ(tray.clockCalls, 2);
+    EXPECT_FALSE(tray.lastClock == first) << "the second hand moved";
+
+    OnRightAnimatedClick(context());
+    clock.Advance(std::chrono::seconds(1));
+    OnClockTimer(context());
+    EXPECT_EQ(tray.clockCalls, 2);
+}
+
+TEST_F(MainEventsTest, TheTooltipShowsTheRunningSessionsLength) {
+    EXPECT_EQ(DurationTip(MakeDateTime(2026, 12, 6, 8, 0, 59), MakeDateTime(2026, 12, 6, 8, 1, 0)),
+              "Duration: 00d 00h 01m") << "minute boundaries, not elapsed seconds";
+    clock.Advance(std::chrono::hours(50));
+    const int modifies = tray.modifyCalls;
+    OnTrayMouseMove(context());
+    EXPECT_EQ(tray.lastTip, "Duration: 02d 03h 30m");
+    EXPECT_EQ(tray.modifyCalls, modifies + 1);
 }
 
 }  // namespace

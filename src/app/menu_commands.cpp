@@ -1,0 +1,42 @@
+#include "app/menu_commands.h"
+
+#include <cstdint>
+
+#include "commands/about_box.h"
+#include "commands/preference_toggles.h"
+#include "sessionlog/session_menus.h"
+
+namespace uptrail {
+namespace {
+
+std::size_t ListIndex(const MenuCommand& command) {
+    return command.index < 0 ? SIZE_MAX : static_cast<std::size_t>(command.index);
+}
+
+}  // namespace
+
+void RunMenuCommand(MainContext& context, const MenuCommand& command) {
+    switch (command.kind) {
+    case MenuCommandKind::kSessionItem: OnSessionItemClick(context, ListIndex(command)); break;
+    case MenuCommandKind::kFullLog: OnFullLogClick(context); break;
+    case MenuCommandKind::kSystemItem: OnSystemItemClick(context, ListIndex(command)); break;
+    case MenuCommandKind::kListMode: OnListModeClick(context); break;
+    case MenuCommandKind::kAbout: OnRightAboutClick(context); break;
+    case MenuCommandKind::kStartWithWindows: OnRightAutoClick(context); break;
+    case MenuCommandKind::kWithoutTrayIcon: OnRightWithoutClick(context); break;
+    case MenuCommandKind::kAnimatedTrayIcon: OnRightAnimatedClick(context); break;
+    case MenuCommandKind::kHideTrayIcon: OnRightHideClick(context); break;
+    case MenuCommandKind::kExit: OnRightExitClick(context); break;
+    // The log maintenance, web and alarm commands arrive with their own handlers.
+    case MenuCommandKind::kAlarmNew:
+    case MenuCommandKind::kLogFolder:
+    case MenuCommandKind::kEraseOldest:
+    case MenuCommandKind::kMonitorFromNow:
+    case MenuCommandKind::kWebsite:
+    case MenuCommandKind::kFeedback:
+    case MenuCommandKind::kCheckForUpdate:
+    case MenuCommandKind::kNone: break;
+    }
+}
+
+}  // namespace uptrail

@@ -1,0 +1,202 @@
+#include "sessionlog/session_menus.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/version_info.h"
+#include "sessionlog/duration_text.h"
+#include "sessionlog/session_log.h"
+#include "sessionlog/statistics.h"
+#include "sessionlog/system_filter.h"
+#include "storage/section_file.h"
+#include "storage/settings_store.h"
+#include "storage/text_lines.h"
+
+namespace uptrail {
+namespace {
+
+constexpr std::string_view kSysList = "SysList";
+constexpr std::string_view kListMode = "ListMode";
+constexpr std::string_view kLastStart = "LastStart";
+
+// Popup lines are two pixels lower than the menu bar the system measures, and four lines
+// go to the current session, "Full &Log..." and their separators.
+constexpr int kPopupLineShrink = 2;
+constexpr int kLinesBesideSessions = 4;
+constexpr int kMostListedSessions = 50;
+
+constexpr std::string_view kCrashedMessage = "This session was crashed.";
+constexpr std::string_view kClosedMessage =
+    "You do not have accurate information about this session\r\n"
+    "because Uptrail was closed manually before the system reboot.";
+
+// What one rebuild lists, decided before the list is walked.
+struct ListFilter {
+    std::vector<std::string> shown;
+    bool allSystems = false;
+    bool showNames = false;
+    std::size_t limit = 0;
+
+    bool Lists(std::string_view system) const { return allSystems || IsShown(shown, system); }
+};
+
+// Whether the counted entries come from more than one installation (compared exactly).
+bool HoldsSeveralSystems(const std::vector<LoggedSession>& sessions) {
+    const std::string* first = nullptr;
+    for (const LoggedSession& session : sessions) {
+        if (!session.system) continue;
+        if (first && *session.system != *first) return true;
+        first = &*session.system;
+    }
+    return false;
+}
+
+StatisticsTexts StatisticsTextsOf(const MainContext& context) {
+    const Locale& locale = context.platform.locale;
+    return {context.state.statsFrom, context.state.lastDelayValue, locale.DecimalSeparator(),
+            &locale.Months()};
+}
+
+// Newest first, as far as the limit and the filter allow; every entry with a system
+// counts toward its last exit, listed or not.
+void ListSessions(MainContext& context, const std::vector<LoggedSession>& sessions,
+                  const ListFilter& filter, SystemExits& exits) {
+    MainState& state = context.state;
+    const MonthNames& months = context.platform.locale.Months();
+    for (auto entry = sessions.rbegin(); entry != sessions.rend(); ++entry) {
+        if (!entry->system) continue;
+        const std::string& system = *entry->system;
+        exits.Note(system, entry->end);
+        if (state.sessionItems.size() >= filter.limit || !filter.Lists(system)) continue;
+        const std::string_view named = filter.showNames ? std::string_view(system) : "";
+        state.sessionItems.push_back(
+            {FormatSessionLine(entry->start, entry->end, named, months, state.driveTable),
+             std::to_string(entry->cause)});
+    }
+}
+
+// The own system is offered even before the log held a line.
+void EnsureOwnSystemItem(MainContext& context, const ListFilter& filter) {
+    MainState& state = context.state;
+    if (!state.systemItems.empty()) return;
+    state.systemItems.push_back({FormatSystemName(state.systemId, state.driveTable),
+                                 state.systemId, filter.Lists(state.systemId)});
+    state.systemSeparatorVisible = false;
+}
+
+}  // namespace
+
+std::size_t SessionListLimit(int screenHeight, int menuHeight) {
+    // A menu height the system reports as 2 pixels or less would divide by zero or less.
+    const int lineHeight = std::max(menuHeight - kPopupLineShrink, 1);
+    const int fitting = MinOf(std::int64_t{screenHeight} / lineHeight - kLinesBesideSessions,
+                              kMostListedSessions);
+    return static_cast<std::size_t>(std::max(fitting, 0));
+}
+
+std::string FormatSessionLine(DateTime start, DateTime end, std::string_view system,
+                              const MonthNames& months, const DriveTable& drives) {
+    std::string line = " [" + FormatMonthDayTime(start, months) + " - " +
+                       FormatMonthDayTime(end, months) + "]\t=  " +
+                       FormatLongDayDuration(MinuteBoundaries(start, end));
+    if (!system.empty()) line += "  ....  " + FormatSystemName(system, drives);
+    return line;
+}
+
+void RefreshSessionMenus(MainContext& context) {
+    MainState& state = context.state;
+    Platform& platform = context.platform;
+    ListFilter filter;
+    filter.shown = ShownSystems(Setting(context.Settings(), "get", kSysList), state.systemId);
+    filter.allSystems = state.mListMode.checked;
+    filter.limit = SessionListLimit(platform.desktop.ScreenHeight(), platform.desktop.MenuHeight());
+
+    const LoadedSection log = LoadSection(platform.files, state.logFile, kLogSection);
+    if (log.error != kOk) {
+        // A log that is there but cannot be read now (locked, no rights) is no empty log:
+        // the figures and lists of the last rebuild stay.
+        EnsureOwnSystemItem(context, filter);
+        return;
+    }
+    const std::size_t lineCount = SplitLines(log.text).size();
+    const auto sessions = ParseSessionEntries(log.text, platform.clock.Now());
+    filter.showNames = HoldsSeveralSystems(sessions) &&
+                       (filter.allSystems || filter.shown.size() >= 2);
+    state.currentSessionTag = filter.showNames ? state.systemId : "";
+    WriteStatistics(CountSessions(sessions, state.bootTime), StatisticsTextsOf(context),
+                    state.statistics);
+
+    // Shown both ways: a log folder chosen since the last rebuild may hold a longer log.
+    state.mLeftSeparator.visible = state.mLeftFull.visible = lineCount > filter.limit;
+    state.sessionItems.clear();
+    if (lineCount == 0) {
+        EnsureOwnSystemItem(context, filter);
+        return;
+    }
+    SystemExits exits(state.systemId);
+    ListSessions(context, sessions, filter, exits);
+    state.systemItems =
+        exits.MenuItems(filter.shown, filter.allSystems, state.driveTable, platform.locale);
+    state.systemSeparatorVisible = exits.Size() > 1;
+    state.statisticsDisabled = true;
+}
+
+void OnLeftMenuOpening(MainContext& context) {
+    MainState& state = context.state;
+    const DateTime now = context.platform.clock.Now();
+    const DateTime start = ParseTimestamp(Setting(context.Settings(), "get", kLastStart),
+                                          TimestampPart::kDateAndTime, now);
+    state.currentSessionCaption = FormatSessionLine(
+        start, now, state.currentSessionTag, context.platform.locale.Months(), state.driveTable);
+}
+
+void OnSessionItemClick(MainContext& context, std::size_t index) {
+    const auto& items = context.state.sessionItems;
+    if (index >= items.size()) return;
+    const std::string title = std::string(kVersion.title) + " Info";
+    switch (static_cast<SessionCause>(TimestampFieldValue(items[index].tag))) {
+        case SessionCause::kCrashed:
+            context.platform.desktop.ShowMessage(kCrashedMessage, title, MessageIcon::kStop);
+            break;
+        case SessionCause::kProgramClosed:
+            context.platform.desktop.ShowMessage(kClosedMessage, title, MessageIcon::kExclamation);
+            break;
+        default:
+            break;
+    }
+}
+
+void OnFullLogClick(MainContext& context) {
+    // Quiet by design: without a viewer for text files the command does nothing.
+    static_cast<void>(context.platform.desktop.OpenFile(context.state.logFile));
+}
+
+void OnSystemItemClick(MainContext& context, std::size_t index) {
+    MainState& state = context.state;
+    if (index >= state.systemItems.size()) return;
+    SystemListItem& item = state.systemItems[index];
+    item.checked = !item.checked;
+    Setting(context.Settings(), "put", kSysList, CheckedSystemList(state.systemItems));
+    // With all systems listed every item is checked; unchecking one means "all but this".
+    if (!item.checked && state.mListMode.checked) {
+        OnListModeClick(context);
+    } else {
+        RefreshSessionMenus(context);
+    }
+}
+
+void OnListModeClick(MainContext& context) {
+    MainState& state = context.state;
+    state.mListMode.checked = !state.mListMode.checked;
+    Setting(context.Settings(), "put", kListMode,
+            std::to_string(BoolToFlag(state.mListMode.checked)));
+    RefreshSessionMenus(context);
+}
+
+void OnRightMenuOpening(MainContext& context) {
+    MainState& state = context.state;
+    state.mRightNow.enabled = state.statsFrom != state.bootTime;
+    state.mRightOldest.enabled = state.logCount > kEraseOldestLimit;
+}
+
+}  // namespace uptrail

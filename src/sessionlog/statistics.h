@@ -1,0 +1,76 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "sessionlog/date_time.h"
+#include "sessionlog/session_log.h"
+#include "sessionlog/timestamp.h"
+
+namespace uptrail {
+
+// Positions of the items of "&Statistics"; 1 and 7 are separators.
+enum StatisticsPosition : std::size_t {
+    kStatisticsFrom = 0,
+    kAverageSession = 2,
+    kLongestSession = 3,
+    kSystemOffTime = 4,
+    kCrashedSessions = 5,
+    kMinRestartTime = 6,
+    kLastOffTime = 8,
+    kLastDelay = 9,
+};
+using StatisticsCaptions = std::array<std::string, 10>;
+
+// The figures of one pass over the log, oldest entry first, all systems alike.
+// Every time comes from time stamp text, whose 16-bit fields keep it within some 40000
+// years of today, so differences and products of two times stay far inside 64 bits; only
+// the total grows with the number of lines, and it saturates instead of wrapping.
+struct SessionStatistics {
+    std::int64_t count = 0;
+    std::int64_t totalMinutes = 0;
+    std::int64_t longestMinutes = 0;  // stays 0 unless some session lasted a minute or more
+    std::int64_t crashed = 0;
+    std::optional<DateTime> firstStart;
+    std::optional<DateTime> lastEnd;
+    std::optional<std::int64_t> shortestGapSeconds;  // smallest positive gap, boot included
+    std::optional<std::int64_t> lastGapSeconds;      // before the newest entry; may be <= 0
+};
+
+// The minute boundaries passed from `from` to `to` (both cut down to the minute), which is
+// how every session length is counted: 08:59:59 to 09:00:01 is one minute.
+std::int64_t MinuteBoundaries(DateTime from, DateTime to);
+
+// FormatDayDuration of minutes counted in 64 bits; beyond the 32 bits of the day form
+// (some 4000 years) it shows the nearer limit.
+std::string FormatLongDayDuration(std::int64_t minutes);
+
+// Counts the entries; the gap from the newest entry's end to `bootTime` competes for the
+// shortest restart but is not the "last" gap.
+SessionStatistics CountSessions(std::span<const LoggedSession> sessions, DateTime bootTime);
+
+// numerator / denominator (denominator > 0) to the nearest integer, halves to the even one.
+std::int64_t RoundHalfToEven(std::int64_t numerator, std::int64_t denominator);
+
+// part / whole as a percentage to one decimal place, halves to even, with the given
+// decimal separator and no trailing zero: "12.5%", "0%", "33,3%". whole must be > 0 and
+// part well inside +-9e15 (counts of entries, or minutes between two logged times).
+std::string FormatPercent(std::int64_t part, std::int64_t whole, std::string_view separator);
+
+struct StatisticsTexts {
+    DateTime statsFrom{};
+    std::string lastDelay;  // "Last Delay:" as worked out at start-up
+    std::string decimalSeparator = ".";
+    const MonthNames* months = &EnglishMonthNames();
+};
+
+// Writes the figures into the captions (label, Tab, value). "Last Off Time:" keeps its
+// previous caption when the log held fewer than two entries.
+void WriteStatistics(const SessionStatistics& figures, const StatisticsTexts& texts,
+                     StatisticsCaptions& captions);
+
+}  // namespace uptrail

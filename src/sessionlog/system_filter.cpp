@@ -1,0 +1,119 @@
+#include "sessionlog/system_filter.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace uptrail {
+namespace {
+
+constexpr char kIdentitySeparator = '/';
+constexpr char kListSeparator = '|';
+// An identity is serial, an empty part and the Windows folder: "1A2B3C4D//c:\windows".
+constexpr std::size_t kIdentityParts = 3;
+// The recorded drive ("c:") that the drive the running system sees replaces.
+constexpr std::size_t kDriveLength = 2;
+
+char LowerAscii(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char UpperAscii(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+std::string UpperCase(std::string_view text) {
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(), UpperAscii);
+    return upper;
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) return parts;
+        start = end + 1;
+    }
+}
+
+std::string DriveOfSerial(std::string_view serialKey, const DriveTable& drives) {
+    const auto found = std::find_if(drives.begin(), drives.end(), [&](const auto& drive) {
+        return SameIdentity(drive.first, serialKey);
+    });
+    return found == drives.end() ? std::string() : found->second;
+}
+
+}  // namespace
+
+std::string FormatSystemName(std::string_view identity, const DriveTable& drives) {
+    const auto parts = Split(identity, kIdentitySeparator);
+    if (parts.size() < kIdentityParts) return {};
+    // The drive table is keyed by the serial and the "/" after it.
+    const std::string serialKey =
+        std::string(parts[0]) + kIdentitySeparator + std::string(parts[1]);
+    const std::string drive = DriveOfSerial(serialKey, drives);
+    const std::string folder = UpperCase(parts[2]);
+    if (drive.empty()) return "- " + folder;
+    // A hand-edited identity may hold a folder shorter than a drive.
+    return drive + folder.substr(std::min(kDriveLength, folder.size()));
+}
+
+bool SameIdentity(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+std::vector<std::string> ShownSystems(std::string_view sysList, const std::string& systemId) {
+    std::vector<std::string> shown;
+    for (const auto part : Split(sysList, kListSeparator))
+        if (!part.empty()) shown.emplace_back(part);
+    if (shown.empty()) shown.push_back(systemId);
+    return shown;
+}
+
+bool IsShown(const std::vector<std::string>& shown, std::string_view identity) {
+    return std::any_of(shown.begin(), shown.end(),
+                       [&](const std::string& system) { return SameIdentity(system, identity); });
+}
+
+std::string CheckedSystemList(const std::vector<SystemListItem>& items) {
+    std::string list;
+    for (const SystemListItem& item : items) {
+        if (!item.checked || item.tag.empty()) continue;
+        if (!list.empty()) list += kListSeparator;
+        list += item.tag;
+    }
+    return list;
+}
+
+SystemExits::SystemExits(std::string systemId) : systemId_(std::move(systemId)) {
+    exits_.push_back({systemId_, std::nullopt});
+}
+
+void SystemExits::Note(std::string_view identity, DateTime end) {
+    const auto found = std::find_if(exits_.begin(), exits_.end(), [&](const Exit& exit) {
+        return SameIdentity(exit.identity, identity);
+    });
+    if (found == exits_.end()) {
+        exits_.push_back({std::string(identity), end});
+    } else if (!found->end || *found->end < end) {
+        // Updated in place: the identity keeps its first spelling, so the own system stays
+        // the own system whatever case a hand-edited line writes it in.
+        found->end = end;
+    }
+}
+
+std::vector<SystemListItem> SystemExits::MenuItems(const std::vector<std::string>& shown,
+                                                   bool allSystems, const DriveTable& drives,
+                                                   const Locale& locale) const {
+    const auto isChecked = [&](std::string_view identity) {
+        return allSystems || IsShown(shown, identity);
+    };
+    std::vector<SystemListItem> items;
+    items.push_back({FormatSystemName(systemId_, drives), systemId_, isChecked(systemId_)});
+    for (const Exit& exit : exits_) {
+        if (exit.identity == systemId_ || !exit.end) continue;
+        std::string caption = FormatSystemName(exit.identity, drives) + "\t(Last Exit: " +
+                              locale.DateTimeText(*exit.end) + ")";
+        items.push_back({std::move(caption), exit.identity, isChecked(exit.identity)});
+    }
+    return items;
+}
+
+}  // namespace uptrail

@@ -1,0 +1,54 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/main_state.h"
+#include "platform/locale.h"
+#include "sessionlog/date_time.h"
+
+namespace uptrail {
+
+// The name a system is shown by: its Windows folder in upper case, under the drive letter
+// the running system sees that volume by ("D:\WINDOWS"), or after "- " when the volume is
+// not visible here ("- C:\WINDOWS"). Empty for a text that is no identity.
+std::string FormatSystemName(std::string_view identity, const DriveTable& drives);
+
+// Identities are compared without regard to case, as Windows treats folder names.
+bool SameIdentity(std::string_view a, std::string_view b);
+
+// The systems whose sessions are listed: `sysList` split at "|"; the own system alone when
+// it names none.
+std::vector<std::string> ShownSystems(std::string_view sysList, const std::string& systemId);
+bool IsShown(const std::vector<std::string>& shown, std::string_view identity);
+
+// The identities of the checked systems, joined with "|": what "SysList" stores.
+std::string CheckedSystemList(const std::vector<SystemListItem>& items);
+
+// Every system found in the log with the end of its newest session. The own system is
+// there from the start, without an exit, so that it is offered even before it logged one.
+class SystemExits {
+public:
+    explicit SystemExits(std::string systemId);
+
+    // Entries are noted newest first; an end later than the one noted (a log out of time
+    // order) still wins.
+    void Note(std::string_view identity, DateTime end);
+    std::size_t Size() const { return exits_.size(); }
+
+    // "Syste&ms to show" without its separator: the own system, then the others in the
+    // order they were found, each with its last exit.
+    std::vector<SystemListItem> MenuItems(const std::vector<std::string>& shown, bool allSystems,
+                                          const DriveTable& drives, const Locale& locale) const;
+
+private:
+    struct Exit {
+        std::string identity;
+        std::optional<DateTime> end;
+    };
+    std::string systemId_;
+    std::vector<Exit> exits_;
+};
+
+}  // namespace uptrail

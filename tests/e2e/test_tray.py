@@ -1,0 +1,31 @@
+"""End-to-end tests of Uptrail.exe's tray icon and menus under Wine and Xvfb."""
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from uptrail_machine import UptrailMachine  # noqa: E402
+
+
+class TrayTest(unittest.TestCase):
+    def setUp(self):
+        self.machine = UptrailMachine()
+        self.addCleanup(self.machine.close)
+
+    def test_a_right_click_on_the_tray_icon_opens_the_menu(self):
+        m = self.machine
+        copy = m.start_and_wait_ready()
+        self.assertFalse(m.driver_succeeds("menu-open"))
+
+        m.click_tray_icon(3)
+        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the tray menu to open")
+        if os.environ.get("UPTRAIL_E2E_SCREENSHOTS"):
+            m.screenshot(os.path.join(os.environ["UPTRAIL_E2E_SCREENSHOTS"], "right-menu.png"))
+
+        m.press_key("Escape")
+        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the tray menu to close")
+        m.exit_uptrail(copy)
+
+
+if __name__ == "__main__":
+    unittest.main()
