@@ -21,6 +21,9 @@ public:
     void SetTip(std::string_view tip) override;
     void ShowClock(const ClockDial& dial) override;
 
+    // The picture the shell was last handed.
+    HICON Icon() const { return data_.hIcon; }
+
 private:
     NOTIFYICONDATAW data_{};
     ClockIcon clockIcon_;  // owns the icon of the latest tick
