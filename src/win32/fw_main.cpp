@@ -1,6 +1,7 @@
 #include "win32/fw_main.h"
 
 #include <string>
+#include <utility>
 
 #include "app/main_events.h"
 #include "app/menu_commands.h"
@@ -20,6 +21,9 @@ constexpr UINT_PTR kHeartbeatTimer = 1;  // toCurStroke
 constexpr UINT_PTR kClockTimer = 2;      // toClock
 constexpr UINT kHeartbeatIntervalMs = 30000;
 constexpr UINT kClockIntervalMs = 1000;
+// A left click opens its menu only once a double click can no longer follow, so that the
+// double click reaches the About box instead of a menu already open.
+constexpr UINT_PTR kLeftClickTimer = 3;
 
 // The caption by which a second copy finds the running one: title, a blank, company.
 std::wstring RunningCopyCaption() {
@@ -98,6 +102,7 @@ LRESULT CALLBACK fwMain::WindowProc(HWND window, UINT message, WPARAM wParam, LP
 LRESULT fwMain::HandleTimer(WPARAM timerId) {
     if (timerId == kHeartbeatTimer) OnHeartbeatTimer(*context_);
     if (timerId == kClockTimer) OnClockTimer(*context_);
+    if (timerId == kLeftClickTimer) OpenLeftMenu();
     return 0;
 }
 
@@ -111,25 +116,41 @@ LRESULT fwMain::HandleTrayMouse(UINT mouseMessage) {
         OnTrayMouseMove(*context_);
         return 0;
     }
-    if (trayCommandActive_) return 0;
-    trayCommandActive_ = true;
     switch (mouseMessage) {
     case WM_LBUTTONUP:
+        // The button-up that ends a double click opens nothing.
+        if (!std::exchange(doubleClicked_, false))
+            SetTimer(window_, kLeftClickTimer, GetDoubleClickTime(), nullptr);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        KillTimer(window_, kLeftClickTimer);
+        doubleClicked_ = true;
+        RunTrayCommand([this] { OnRightAboutClick(*context_); });
+        return 0;
+    case WM_RBUTTONUP:
+        RunTrayCommand([this] {
+            OnRightMenuOpening(*context_);
+            ShowMenu(BuildRightMenu(context_->state));
+        });
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void fwMain::OpenLeftMenu() {
+    KillTimer(window_, kLeftClickTimer);
+    RunTrayCommand([this] {
         OnLeftMenuOpening(*context_);
         ShowMenu(BuildLeftMenu(context_->state));
-        break;
-    case WM_RBUTTONUP:
-        OnRightMenuOpening(*context_);
-        ShowMenu(BuildRightMenu(context_->state));
-        break;
-    case WM_LBUTTONDBLCLK:
-        OnRightAboutClick(*context_);
-        break;
-    default:
-        break;
-    }
+    });
+}
+
+void fwMain::RunTrayCommand(const std::function<void()>& command) {
+    if (trayCommandActive_) return;
+    trayCommandActive_ = true;
+    command();
     trayCommandActive_ = false;
-    return 0;
 }
 
 LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -142,6 +163,7 @@ LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return HandleTimer(wParam);
     case kTrayCallbackMessage:
         return HandleTrayMouse(LOWORD(lParam));
+
     case WM_KEYDOWN:
         if (wParam == VK_F5) OnHandOverKey(*context_);
         return 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "app/main_context.h"
@@ -39,6 +40,9 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleTimer(WPARAM timerId);
     LRESULT HandleTrayMouse(UINT mouseMessage);
+    void OpenLeftMenu();
+    // Runs what a click on the icon asks for, unless a menu or box of the icon is up.
+    void RunTrayCommand(const std::function<void()>& command);
     void ShowMenu(const std::vector<MenuNode>& items);
     // Records the close once: Windows may end the session after the window has been
     // asked to close, and the first reason is the true one.
@@ -51,6 +55,7 @@ private:
     bool closeRecorded_ = false;
     // A menu or a message box of the icon is up: further clicks wait until it is gone.
     bool trayCommandActive_ = false;
+    bool doubleClicked_ = false;
 };
 
 }  // namespace uptrail

@@ -52,6 +52,15 @@ int Post(UINT message, WPARAM wParam) {
 // Whether a popup menu is open on the desktop: menus are windows of the class "#32768".
 int MenuIsOpen() { return FindWindowW(L"#32768", nullptr) ? 0 : 1; }
 
+// Whether a message box is up: dialog boxes are windows of the class "#32770".
+int DialogIsOpen() { return FindWindowW(L"#32770", nullptr) ? 0 : 1; }
+
+// Presses the OK button of the message box that is up.
+int ConfirmDialog() {
+    HWND dialog = FindWindowW(L"#32770", nullptr);
+    return dialog && PostMessageW(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
+}
+
 int PrintSystemId() {
     uptrail::Win32SystemInfo system;
     std::printf("%s\n", uptrail::SystemIdentity(system).c_str());
@@ -71,7 +80,8 @@ int SetAttributes(const wchar_t* path, const wchar_t* value) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: e2e_driver system-id | is-ready | menu-open | wait-gone MS | exit | close |\n"
+                 "usage: e2e_driver system-id | is-ready | menu-open | dialog-open | confirm-dialog |\n"
+                 "                  wait-gone MS | exit | close |\n"
                  "                  hand-over-key | get-attributes PATH | set-attributes PATH N\n");
     return 2;
 }
@@ -84,6 +94,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"system-id") return PrintSystemId();
     if (command == L"is-ready") return IsReady();
     if (command == L"menu-open") return MenuIsOpen();
+    if (command == L"dialog-open") return DialogIsOpen();
+    if (command == L"confirm-dialog") return ConfirmDialog();
     if (command == L"wait-gone" && argc == 3) return WaitGone(std::wcstoul(argv[2], nullptr, 10));
     if (command == L"exit") return Post(WM_COMMAND, uptrail::kExitCommand);
     if (command == L"close") return Post(WM_CLOSE, 0);

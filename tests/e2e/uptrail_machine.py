@@ -92,11 +92,12 @@ class UptrailMachine:
     def system_id(self):
         return self.driver("system-id")
 
-    def click_tray_icon(self, button):
+    def click_tray_icon(self, button, times=1):
         """Clicks the first icon of the notification area, which Wine draws as a small
         window at the top left of a desktop without a tray manager."""
-        subprocess.run(["xdotool", "mousemove", "12", "32", "click", str(button)], env=self.env,
-                       check=True, timeout=DEADLINE_SECONDS)
+        subprocess.run(["xdotool", "mousemove", "12", "32", "click", "--repeat", str(times),
+                        "--delay", "80", str(button)], env=self.env, check=True,
+                       timeout=DEADLINE_SECONDS)
 
     def press_key(self, key):
         subprocess.run(["xdotool", "key", key], env=self.env, check=True, timeout=DEADLINE_SECONDS)
