@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/file_system.h"
+#include "platform/http_client.h"
 #include "platform/locale.h"
 #include "platform/main_window.h"
 #include "platform/registry.h"
@@ -22,6 +23,7 @@ struct Platform {
     MainWindow& window;
     Desktop& desktop;
     Locale& locale;
+    HttpClient& http;
 };
 
 // The main window's logic: its platform and its state, passed to every handler.

@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,20 @@ public:
 
     // A message box with an OK button. Texts are ANSI.
     virtual void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+
+    // A question before a command that destroys data: OK and Cancel, Cancel the default,
+    // the question icon. True only when the user chose OK.
+    virtual bool AskOkCancel(std::string_view text, std::string_view title) = 0;
+
+    // The folder chooser, starting at `start`. Nothing when the user cancelled.
+    virtual std::optional<std::filesystem::path> ChooseFolder(const std::filesystem::path& start) = 0;
+
+    // Opens a web or mail address with the program the system has for it.
+    virtual bool OpenAddress(std::string_view address) = 0;
+
+    // The update offer: the offer's rich text with the buttons "Cancel" and "Download".
+    // True when the user chose "Download".
+    virtual bool ShowUpdateOffer(std::string_view richText) = 0;
 
     // The About box: an OK button and the program's own icon.
     virtual void ShowAbout(std::string_view text, std::string_view caption) = 0;

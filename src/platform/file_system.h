@@ -48,6 +48,10 @@ public:
 
     virtual OsError RemoveFile(const std::filesystem::path& path) = 0;
 
+    // Copies a file, replacing `target`; the copy keeps the source's attributes.
+    virtual OsError CopyWholeFile(const std::filesystem::path& source,
+                                  const std::filesystem::path& target) = 0;
+
     // Creates one folder whose parent exists; a folder that is already there is kOk.
     virtual OsError CreateFolder(const std::filesystem::path& path) = 0;
 

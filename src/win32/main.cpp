@@ -9,6 +9,7 @@
 #include "win32/win32_clock.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_file_system.h"
+#include "win32/win32_http_client.h"
 #include "win32/win32_locale.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_system_info.h"
@@ -36,7 +37,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32TrayIcon tray(window.Handle(), LoadTrayIcon(instance));
     Win32Desktop desktop(instance);
     Win32Locale locale;
-    MainContext context{Platform{clock, files, registry, system, tray, window, desktop, locale}, {}};
+    Win32HttpClient http;
+    MainContext context{
+        Platform{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
 
     StartupHooks hooks;
     hooks.refreshSessionMenus = RefreshSessionMenus;

@@ -108,6 +108,12 @@ OsError Win32FileSystem::CreateFolder(const std::filesystem::path& path) {
     return error == ERROR_SUCCESS ? kErrorWriteFault : error;
 }
 
+OsError Win32FileSystem::CopyWholeFile(const std::filesystem::path& source,
+                                       const std::filesystem::path& target) {
+    // CopyFileW gives the copy the source's attributes, read-only and system included.
+    return ::CopyFileW(source.c_str(), target.c_str(), FALSE) ? kOk : LastError();
+}
+
 void Win32FileSystem::Pause(std::chrono::milliseconds duration) {
     Sleep(static_cast<DWORD>(duration.count()));
 }

@@ -14,6 +14,8 @@ public:
                      const std::filesystem::path& target) override;
     OsError RemoveFile(const std::filesystem::path& path) override;
     OsError CreateFolder(const std::filesystem::path& path) override;
+    OsError CopyWholeFile(const std::filesystem::path& source,
+                          const std::filesystem::path& target) override;
     void Pause(std::chrono::milliseconds duration) override;
 };
 

@@ -11,6 +11,7 @@
 
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/http_client.h"
 #include "platform/locale.h"
 #include "platform/main_window.h"
 #include "platform/system_info.h"
@@ -123,11 +124,33 @@ public:
     };
     std::vector<Message> messages;
     std::vector<std::filesystem::path> openedFiles;
+    std::vector<std::string> openedAddresses;
+    std::vector<std::filesystem::path> chooserStarts;
+    std::vector<std::string> offers;
+    bool answerOk = true;
+    bool answerDownload = false;
+    std::optional<std::filesystem::path> chosenFolder;
     int screenHeight = 768;
     int menuHeight = 19;
 
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override {
         messages.push_back({std::string(text), std::string(title), icon});
+    }
+    bool AskOkCancel(std::string_view text, std::string_view title) override {
+        messages.push_back({std::string(text), std::string(title), MessageIcon::kQuestion});
+        return answerOk;
+    }
+    std::optional<std::filesystem::path> ChooseFolder(const std::filesystem::path& start) override {
+        chooserStarts.push_back(start);
+        return chosenFolder;
+    }
+    bool OpenAddress(std::string_view address) override {
+        openedAddresses.emplace_back(address);
+        return true;
+    }
+    bool ShowUpdateOffer(std::string_view richText) override {
+        offers.emplace_back(richText);
+        return answerDownload;
     }
     void ShowAbout(std::string_view text, std::string_view caption) override {
         messages.push_back({std::string(text), std::string(caption), MessageIcon::kNone});
@@ -138,6 +161,18 @@ public:
     }
     int ScreenHeight() const override { return screenHeight; }
     int MenuHeight() const override { return menuHeight; }
+};
+
+// An HTTP client that answers every request with `response`, and records the addresses.
+class FakeHttpClient final : public HttpClient {
+public:
+    HttpResponse response{kErrorFileNotFound, 0, {}};
+    std::vector<std::string> requests;
+
+    HttpResponse Get(std::string_view address, std::chrono::milliseconds) override {
+        requests.emplace_back(address);
+        return response;
+    }
 };
 
 // English month names, a settable decimal separator, and ISO-like date texts.

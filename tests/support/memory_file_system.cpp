@@ -149,6 +149,26 @@ OsError MemoryFileSystem::CreateFolder(const std::filesystem::path& path) {
     return kOk;
 }
 
+OsError MemoryFileSystem::CopyWholeFile(const std::filesystem::path& source,
+                                        const std::filesystem::path& target) {
+    switch (BeginStep()) {
+    case Fault::kCrash: throw SimulatedCrash();
+    case Fault::kFail: return kErrorWriteFault;
+    case Fault::kNone: break;
+    }
+    if (const auto locked = LockedError(source)) return *locked;
+    const auto from = files_.find(source);
+    if (from == files_.end()) return kErrorFileNotFound;
+    if (!ParentExists(target)) return kErrorPathNotFound;
+    if (deniedFolders_.count(target.parent_path())) return kErrorAccessDenied;
+    const auto existing = files_.find(target);
+    if (existing != files_.end() && (existing->second.attributes & file_attr::kReadOnly))
+        return kErrorAccessDenied;
+    File copy = from->second;
+    files_[target] = std::move(copy);
+    return kOk;
+}
+
 void MemoryFileSystem::Pause(std::chrono::milliseconds) { ++pauses_; }
 
 }  // namespace uptrail::testing

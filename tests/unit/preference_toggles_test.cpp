@@ -63,7 +63,8 @@ protected:
     FakeMainWindow window;
     testing::FakeDesktop desktop;
     testing::FakeLocale locale;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale}, {}};
+    testing::FakeHttpClient http;
+    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
     MainState& state = context.state;
 };
 
@@ -156,7 +157,7 @@ TEST_F(OptionsTest, HideRemovesAShownIconAndOtherwiseOnlyClearsTheFlag) {
     for (const auto& c : cases) {
         FakeTrayIcon freshTray;
         freshTray.succeeds = c.deleteSucceeds;
-        MainContext hiding{{clock, files, registry, system, freshTray, window, desktop, locale}, {}};
+        MainContext hiding{{clock, files, registry, system, freshTray, window, desktop, locale, http}, {}};
         hiding.state.iconShown = c.shown;
 
         OnRightHideClick(hiding);

@@ -73,7 +73,8 @@ protected:
     testing::FakeMainWindow window;
     testing::FakeDesktop desktop;
     testing::FakeLocale locale;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale}, {}};
+    testing::FakeHttpClient http;
+    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
 };
 
 TEST(SessionMenuLimit, FollowsTheScreenUpToFifty) {

@@ -44,7 +44,7 @@ protected:
         logFile = system.programFolder / "Uptrail.txt";
     }
 
-    MainContext NewContext() { return MainContext{{clock, files, registry, system, tray, window, desktop, locale}, {}}; }
+    MainContext NewContext() { return MainContext{{clock, files, registry, system, tray, window, desktop, locale, http}, {}}; }
 
     std::string Get(MainContext& context, std::string_view key, std::string_view section = {}) {
         return Setting(context.Settings(), "get", key, {}, section);
@@ -63,6 +63,7 @@ protected:
     FakeMainWindow window;
     testing::FakeDesktop desktop;
     testing::FakeLocale locale;
+    testing::FakeHttpClient http;
     std::filesystem::path logFile;
 };
 

@@ -67,7 +67,8 @@ protected:
     FakeMainWindow window;
     FakeDesktop desktop;
     FakeLocale locale;
-    MainContext context{{clock, files, registry, system, fakeTray, window, desktop, locale}, {}};
+    FakeHttpClient http;
+    MainContext context{{clock, files, registry, system, fakeTray, window, desktop, locale, http}, {}};
 };
 
 TEST_F(TrayMenusTest, ASeededLogGivesTheSessionsWithTheirMarksNewestFirst) {
@@ -144,7 +145,8 @@ TEST(TrayClockOnWindows, TheIconChangesEverySecondWhileAnimatedAndNotWhenTurnedO
     FakeMainWindow window;
     FakeDesktop desktop;
     FakeLocale locale;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale}, {}};
+    FakeHttpClient http;
+    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
     context.state.mRightAnimated.checked = true;
     context.state.animationLevel = 3;
     context.state.mRightWithout.checked = true;  // no shell here to add the icon to

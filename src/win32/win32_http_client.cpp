@@ -1,0 +1,87 @@
+#include "win32/win32_http_client.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include "win32/wide_text.h"
+
+namespace uptrail {
+namespace {
+
+// Closes a WinHTTP handle when it goes out of scope.
+class InternetHandle {
+public:
+    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
+    ~InternetHandle() {
+        if (handle_) WinHttpCloseHandle(handle_);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    HINTERNET handle_;
+};
+
+// No update description comes near this; a larger answer is not one.
+constexpr std::size_t kMaximumBody = 64 * 1024;
+
+HttpResponse Failure() { return HttpResponse{static_cast<OsError>(GetLastError()), 0, {}}; }
+
+OsError ReadBody(HINTERNET request, std::string& body) {
+    for (;;) {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request, &available)) return GetLastError();
+        if (available == 0) return kOk;
+        if (body.size() + available > kMaximumBody) return ERROR_INSUFFICIENT_BUFFER;
+        const std::size_t start = body.size();
+        body.resize(start + available);
+        DWORD read = 0;
+        if (!WinHttpReadData(request, body.data() + start, available, &read)) return GetLastError();
+        body.resize(start + read);
+    }
+}
+
+}  // namespace
+
+HttpResponse Win32HttpClient::Get(std::string_view address, std::chrono::milliseconds timeout) {
+    const std::wstring url = WideFromAnsi(address);
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) return Failure();
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                              std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+
+    InternetHandle session(WinHttpOpen(L"Uptrail", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) return Failure();
+    const int ms = static_cast<int>(timeout.count());
+    WinHttpSetTimeouts(session.Get(), ms, ms, ms, ms);
+    InternetHandle connection(WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
+    if (!connection) return Failure();
+    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    InternetHandle request(WinHttpOpenRequest(connection.Get(), L"GET", path.c_str(), nullptr,
+                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                              secure));
+    if (!request) return Failure();
+    if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                            WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttpReceiveResponse(request.Get(), nullptr))
+        return Failure();
+
+    HttpResponse response;
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+    response.status = static_cast<int>(status);
+    response.error = ReadBody(request.Get(), response.body);
+    return response;
+}
+
+}  // namespace uptrail
