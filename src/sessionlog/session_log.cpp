@@ -26,16 +26,6 @@ constexpr std::size_t kStatsWindow = kEraseOldestLimit;
 
 using EntryLines = std::vector<std::string_view>;
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = line.find(kFieldSeparator, start);
-        fields.push_back(line.substr(start, end - start));
-        if (end == std::string_view::npos) return fields;
-        start = end + 1;
-    }
-}
-
 bool IsEntryLine(std::string_view line) {
     const auto separators = std::count(line.begin(), line.end(), kFieldSeparator);
     return static_cast<std::size_t>(separators) + 1 >= kMinEntryFields;
@@ -140,7 +130,7 @@ OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile) 
 std::vector<LoggedSession> ParseSessionEntries(std::string_view sectionText, DateTime now) {
     std::vector<LoggedSession> sessions;
     for (const auto line : SplitLines(sectionText)) {
-        const auto fields = SplitFields(line);
+        const auto fields = SplitAt(line, kFieldSeparator);
         if (fields.size() < kMinEntryFields) continue;
         LoggedSession session;
         session.start = ParseTimestamp(fields[0], TimestampPart::kDateAndTime, now);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "storage/text_lines.h"
+
 namespace uptrail {
 namespace {
 
@@ -22,16 +24,6 @@ std::string UpperCase(std::string_view text) {
     return upper;
 }
 
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string_view::npos) return parts;
-        start = end + 1;
-    }
-}
-
 std::string DriveOfSerial(std::string_view serialKey, const DriveTable& drives) {
     const auto found = std::find_if(drives.begin(), drives.end(), [&](const auto& drive) {
         return SameIdentity(drive.first, serialKey);
@@ -42,7 +34,7 @@ std::string DriveOfSerial(std::string_view serialKey, const DriveTable& drives) 
 }  // namespace
 
 std::string FormatSystemName(std::string_view identity, const DriveTable& drives) {
-    const auto parts = Split(identity, kIdentitySeparator);
+    const auto parts = SplitAt(identity, kIdentitySeparator);
     if (parts.size() < kIdentityParts) return {};
     // The drive table is keyed by the serial and the "/" after it.
     const std::string serialKey =
@@ -61,7 +53,7 @@ bool SameIdentity(std::string_view a, std::string_view b) {
 
 std::vector<std::string> ShownSystems(std::string_view sysList, const std::string& systemId) {
     std::vector<std::string> shown;
-    for (const auto part : Split(sysList, kListSeparator))
+    for (const auto part : SplitAt(sysList, kListSeparator))
         if (!part.empty()) shown.emplace_back(part);
     if (shown.empty()) shown.push_back(systemId);
     return shown;

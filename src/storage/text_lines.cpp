@@ -18,6 +18,16 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
+    std::vector<std::string_view> pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) return pieces;
+        start = end + 1;
+    }
+}
+
 std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

@@ -12,6 +12,9 @@ inline constexpr std::string_view kCrLf = "\r\n";
 // both views of the log file must see the same sections. A final line end adds no line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Splits a text at every `separator`; n separators give n + 1 pieces, empty ones included.
+std::vector<std::string_view> SplitAt(std::string_view text, char separator);
+
 // Removes blanks (spaces only, as the file format has always done) from both ends.
 std::string_view TrimBlanks(std::string_view text);
 
