@@ -6,11 +6,14 @@
 
 #include "sessionlog/timestamp.h"
 #include "storage/section_file.h"
+#include "support/fake_platform.h"
 #include "support/memory_file_system.h"
 #include "support/memory_registry.h"
 
 namespace uptrail {
 namespace {
+
+using testing::FakeClock;
 
 using namespace std::chrono_literals;
 using testing::MemoryFileSystem;
@@ -23,21 +26,6 @@ const std::string kOtherSystem = "5E6F7A8B//d:\\windows";
 constexpr DateTime kBoot = MakeDateTime(2026, 12, 4, 8, 0, 0);
 constexpr DateTime kNow = MakeDateTime(2026, 12, 4, 8, 1, 5);
 constexpr std::uint64_t kTicksPast32Bits = (std::uint64_t{1} << 32) + 5000;
-
-class FakeClock final : public Clock {
-public:
-    DateTime Now() const override { return now; }
-    std::uint64_t TickCount() const override { return ticks; }
-
-    // Time passing within the running session.
-    void Advance(std::chrono::seconds duration) {
-        now += duration;
-        ticks += static_cast<std::uint64_t>(duration.count()) * 1000;
-    }
-
-    DateTime now{};
-    std::uint64_t ticks = 0;
-};
 
 class SessionTrackerTest : public ::testing::Test {
 protected:
@@ -167,7 +155,7 @@ TEST_F(SessionTrackerTest, ACrashIsLoggedAtTheNextBootWithTheLastHeartbeat) {
     Put("LastWin", kOtherSystem, "Common");
     FakeClock clock;
     clock.now = kNow;
-    clock.ticks = 65'000;
+    clock.tickCount = 65'000;
     EXPECT_FALSE(StartProgram(clock));
     EXPECT_EQ(Get("LastStart"), "2026:12:04:08:00:00");
     EXPECT_EQ(Get("LastClose"), "");
@@ -190,7 +178,7 @@ TEST_F(SessionTrackerTest, ACrashIsLoggedAtTheNextBootWithTheLastHeartbeat) {
     clock.Advance(30s);
     StoreHeartbeat(own, clock);
     clock.now = MakeDateTime(2026, 12, 5, 7, 0, 0);
-    clock.ticks = 40'000;
+    clock.tickCount = 40'000;
     EXPECT_TRUE(StartProgram(clock));
     EXPECT_EQ(LogSection(), "2026:12:04:08:00:00=2026:12:04:09:11:35=2=" + kOwnSystem);
     EXPECT_EQ(Get("LastStart"), "2026:12:05:06:59:20");
@@ -199,13 +187,13 @@ TEST_F(SessionTrackerTest, ACrashIsLoggedAtTheNextBootWithTheLastHeartbeat) {
 TEST_F(SessionTrackerTest, AStartAfter49DaysOfUptimeIsStillTheSameSession) {
     FakeClock clock;
     clock.now = kNow;
-    clock.ticks = 65'000;
+    clock.tickCount = 65'000;
     StartProgram(clock);
     RecordClose(own, SessionCause::kProgramClosed, clock.now);
 
     // A 32-bit tick count would have wrapped to 70 seconds here.
     clock.Advance(std::chrono::seconds{kTicksPast32Bits / 1000});
-    ASSERT_GT(clock.ticks, kTicksPast32Bits);
+    ASSERT_GT(clock.tickCount, kTicksPast32Bits);
     EXPECT_FALSE(StartProgram(clock));
     EXPECT_EQ(LogSection(), "");
 }
