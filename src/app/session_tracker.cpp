@@ -104,6 +104,18 @@ DateTime BootTimeFrom(DateTime now, std::uint64_t tickCountMs) {
     return now - std::chrono::seconds{RoundedSeconds(tickCountMs)};
 }
 
+DateTime SessionStart(DateTime now, std::uint64_t tickCountMs,
+                      const std::vector<BootRecord>& bootRecords) {
+    constexpr std::chrono::minutes kRecordTolerance{1};
+    const DateTime tickStart = BootTimeFrom(now, tickCountMs);
+    for (const BootRecord& record : bootRecords) {
+        const auto type = static_cast<BootType>(record.type);
+        if (type != BootType::kCold && type != BootType::kHybrid) continue;
+        return record.time >= tickStart - kRecordTolerance ? record.time : tickStart;
+    }
+    return tickStart;
+}
+
 std::string NoteProgramStart(const SettingsStore& settings, DateTime bootTime, DateTime now) {
     const std::string stored = Get(settings, kRestart);
     DateTime restart = ReadTime(stored, now);

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
+#include "platform/system_info.h"
 #include "sessionlog/date_time.h"
 #include "sessionlog/session_log.h"
 #include "storage/settings_store.h"
@@ -13,6 +15,15 @@ namespace uptrail {
 // started, taken to whole seconds (halves to the even second). The count is 64-bit, so
 // it does not wrap after 49.7 days of uptime.
 DateTime BootTimeFrom(DateTime now, std::uint64_t tickCountMs);
+
+// The start of the running system session. Windows records each cold start and each
+// start after Fast Startup (a hybrid boot); the newest such record is the session's start,
+// the same for every program start within it whatever the wall clock does since. A resume
+// from hibernation continues a session. Without a usable record (none, or one older than
+// the tick-count start by more than a minute, which belongs to an earlier boot) the
+// tick-count start is taken.
+DateTime SessionStart(DateTime now, std::uint64_t tickCountMs,
+                      const std::vector<BootRecord>& bootRecords);
 
 // Notes the program's first start within the running session in "Restart" and gives the
 // value of "Last Delay:": how long after the boot the program first came up ("00:01:05").

@@ -41,7 +41,8 @@ void BeginSession(MainContext& context) {
     MainState& state = context.state;
     Platform& platform = context.platform;
     const DateTime now = platform.clock.Now();
-    state.bootTime = BootTimeFrom(now, platform.clock.TickCount());
+    state.bootTime =
+        SessionStart(now, platform.clock.TickCount(), platform.system.RecentBootRecords());
     const TrimResult trim = TrimLog(platform.files, state.logFile, false, state.bootTime, now);
     state.statsFrom = trim.statsFrom;
     state.logCount = trim.logCount;

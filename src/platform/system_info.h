@@ -6,7 +6,18 @@
 #include <string_view>
 #include <vector>
 
+#include "sessionlog/date_time.h"
+
 namespace uptrail {
+
+// How Windows started, as its boot record says.
+enum class BootType { kCold = 0, kHybrid = 1, kResume = 2 };
+
+// One record of Windows starting: the local time to the second, and the kind of start.
+struct BootRecord {
+    DateTime time{};
+    int type = 0;  // a BootType value as recorded; other values may appear
+};
 
 // What the program asks of the running installation: where Windows and the program are,
 // and the drives of the machine. Texts are in the ANSI code page.
@@ -29,6 +40,10 @@ public:
 
     // The per-machine data folder (%ProgramData%).
     virtual std::filesystem::path ProgramDataFolder() const = 0;
+
+    // Windows' recent records of its own starts, newest first; empty when they cannot be
+    // read (the log cleared or not readable, the API missing).
+    virtual std::vector<BootRecord> RecentBootRecords() const = 0;
 };
 
 }  // namespace uptrail

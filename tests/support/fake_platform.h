@@ -44,6 +44,7 @@ public:
     std::vector<std::string> drivePaths{"C:"};
     std::filesystem::path programFolder;
     std::filesystem::path programDataFolder;
+    std::vector<BootRecord> bootRecords;
 
     void SetSerial(std::string_view drive, std::uint32_t serial) { serials_[KeyOf(drive)] = serial; }
 
@@ -56,6 +57,7 @@ public:
     std::vector<std::string> DrivePaths() const override { return drivePaths; }
     std::filesystem::path ProgramFolder() const override { return programFolder; }
     std::filesystem::path ProgramDataFolder() const override { return programDataFolder; }
+    std::vector<BootRecord> RecentBootRecords() const override { return bootRecords; }
 
 private:
     static std::string KeyOf(std::string_view drive) {

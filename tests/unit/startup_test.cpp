@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/session_tracker.h"
+
 #include <gtest/gtest.h>
 
 #include "app/main_events.h"
@@ -182,6 +184,59 @@ TEST_F(StartupTest, AFailedIconIsAddedAgainEverySecondUnlessTheUserGoesWithoutIt
     OnClockTimer(context);
     OnTaskbarCreated(context);
     EXPECT_EQ(tray.addCalls, 3);
+}
+
+TEST(SessionStart, TakesTheNewestColdOrHybridBootRecordUnlessItBelongsToAnEarlierBoot) {
+    const DateTime now = MakeDateTime(2026, 12, 6, 9, 30, 0);
+    const std::uint64_t ninetyMinutes = 90 * 60 * 1000;
+    const DateTime tickStart = MakeDateTime(2026, 12, 6, 8, 0, 0);
+    const DateTime recorded = MakeDateTime(2026, 12, 6, 7, 59, 56);  // the clock drifted since
+    const struct {
+        const char* what;
+        std::vector<BootRecord> records;
+        DateTime expected;
+    } cases[] = {
+        {"cold boot", {{recorded, 0}}, recorded},
+        {"hybrid boot", {{recorded, 1}}, recorded},
+        {"a resume is passed over", {{MakeDateTime(2026, 12, 6, 9, 0, 0), 2}, {recorded, 1}}, recorded},
+        {"only resumes", {{MakeDateTime(2026, 12, 6, 9, 0, 0), 2}}, tickStart},
+        {"a record from an earlier boot", {{MakeDateTime(2026, 12, 6, 7, 58, 59), 0}}, tickStart},
+        {"a record within the minute", {{MakeDateTime(2026, 12, 6, 7, 59, 0), 0}},
+         MakeDateTime(2026, 12, 6, 7, 59, 0)},
+        {"no readable record", {}, tickStart},
+        {"an unknown kind of start", {{recorded, 7}}, tickStart},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SessionStart(now, ninetyMinutes, c.records), c.expected) << c.what;
+}
+
+// Fast Startup: "Shut down" hibernates the kernel, so the tick count ran on through the
+// night; only the boot record tells that a new session began.
+TEST_F(StartupTest, AHybridBootAfterFastStartupLogsThePreviousSessionWithItsClose) {
+    clock.tickCount = std::uint64_t{30} * 24 * 3600 * 1000;  // a month of "uptime"
+    system.bootRecords = {{MakeDateTime(2026, 12, 6, 8, 59, 30), 1},
+                          {MakeDateTime(2026, 12, 5, 8, 0, 0), 1}};
+    registry.Seed(MachineKey(kProgramKey), "", {reg_type::kSz, kFolderText});
+    files.AddFile(logFile, "[Common]\r\nLastWin=" + kSystem + "\r\n[" + kSystem +
+                               "]\r\nLastStart=2026:12:05:08:00:00\r\n"
+                               "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n");
+    MainContext context = NewContext();
+    RunStartup(context);
+
+    EXPECT_EQ(context.state.bootTime, MakeDateTime(2026, 12, 6, 8, 59, 30));
+    EXPECT_EQ(LoadSection(files, logFile, "Log").text,
+              "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem);
+    EXPECT_EQ(Get(context, "LastStart"), "2026:12:06:08:59:30");
+}
+
+TEST_F(StartupTest, AStartLaterInTheSameSessionIsNoNewSessionHoweverTheClockDrifted) {
+    system.bootRecords = {{MakeDateTime(2026, 12, 6, 7, 59, 53), 0}};  // 7 s off the tick count
+    registry.Seed(MachineKey(kProgramKey), "", {reg_type::kSz, kFolderText});
+    files.AddFile(logFile, "[" + kSystem + "]\r\nLastStart=2026:12:06:07:59:53\r\n"
+                                           "LastClose=2026:12:06:09:00:00\r\nLastCause=1\r\n");
+    MainContext context = NewContext();
+    RunStartup(context);
+    EXPECT_EQ(LoadSection(files, logFile, "Log").text, "");
 }
 
 class MainEventsTest : public StartupTest {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/session_tracker.h"
 #include "app/system_identity.h"
 
 namespace uptrail {
@@ -68,6 +69,19 @@ TEST(Win32SystemInfo, TheProgramDataFolderExists) {
 
     ASSERT_FALSE(folder.empty());
     EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+}
+
+// Wine keeps no boot records; the program must carry on with the tick-count start.
+TEST(Win32SystemInfo, WithoutReadableBootRecordsTheTickCountStartIsUsed) {
+    Win32SystemInfo system;
+    const auto records = system.RecentBootRecords();
+    const DateTime now = MakeDateTime(2026, 12, 6, 9, 30, 0);
+    const DateTime start = SessionStart(now, GetTickCount64(), records);
+    if (records.empty()) {
+        EXPECT_EQ(start, BootTimeFrom(now, GetTickCount64()));
+    } else {
+        for (const BootRecord& record : records) EXPECT_GE(record.type, 0);
+    }
 }
 
 }  // namespace
