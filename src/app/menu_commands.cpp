@@ -3,7 +3,10 @@
 #include <cstdint>
 
 #include "commands/about_box.h"
+#include "commands/log_maintenance.h"
 #include "commands/preference_toggles.h"
+#include "commands/update_check.h"
+#include "commands/web_commands.h"
 #include "sessionlog/session_menus.h"
 
 namespace uptrail {
@@ -27,14 +30,14 @@ void RunMenuCommand(MainContext& context, const MenuCommand& command) {
     case MenuCommandKind::kAnimatedTrayIcon: OnRightAnimatedClick(context); break;
     case MenuCommandKind::kHideTrayIcon: OnRightHideClick(context); break;
     case MenuCommandKind::kExit: OnRightExitClick(context); break;
-    // The log maintenance, web and alarm commands arrive with their own handlers.
+    case MenuCommandKind::kWebsite: OnRightSiteClick(context); break;
+    case MenuCommandKind::kFeedback: OnRightMailClick(context); break;
+    case MenuCommandKind::kCheckForUpdate: OnRightUpdateClick(context); break;
+    case MenuCommandKind::kLogFolder: OnRightFolderClick(context); break;
+    case MenuCommandKind::kEraseOldest: OnRightOldestClick(context); break;
+    case MenuCommandKind::kMonitorFromNow: OnRightNowClick(context); break;
+    // The alarm commands arrive with their own handlers.
     case MenuCommandKind::kAlarmNew:
-    case MenuCommandKind::kLogFolder:
-    case MenuCommandKind::kEraseOldest:
-    case MenuCommandKind::kMonitorFromNow:
-    case MenuCommandKind::kWebsite:
-    case MenuCommandKind::kFeedback:
-    case MenuCommandKind::kCheckForUpdate:
     case MenuCommandKind::kNone: break;
     }
 }

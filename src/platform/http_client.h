@@ -13,8 +13,9 @@ struct HttpResponse {
     std::string body;
 };
 
-// Fetches a document over HTTP or HTTPS with the system's own client. Every stage of the
-// request is bounded by `timeout`, so a slow or silent server cannot hold the program.
+// Fetches a document over HTTP or HTTPS with the system's own client. The whole request,
+// from resolving the name to the last byte, ends within `timeout`, so a slow or silent
+// server cannot hold the program.
 class HttpClient {
 public:
     virtual ~HttpClient() = default;

@@ -25,6 +25,14 @@ constexpr UINT kClockIntervalMs = 1000;
 // double click reaches the About box instead of a menu already open.
 constexpr UINT_PTR kLeftClickTimer = 3;
 
+// The menu commands that arrive by number as well.
+constexpr std::pair<UINT, MenuCommandKind> kNumberedCommands[] = {
+    {kLogFolderCommand, MenuCommandKind::kLogFolder},
+    {kEraseOldestCommand, MenuCommandKind::kEraseOldest},
+    {kMonitorFromNowCommand, MenuCommandKind::kMonitorFromNow},
+    {kCheckForUpdateCommand, MenuCommandKind::kCheckForUpdate},
+};
+
 // The caption by which a second copy finds the running one: title, a blank, company.
 std::wstring RunningCopyCaption() {
     return WideFromAnsi(std::string(kVersion.title) + " " + std::string(kVersion.company));
@@ -138,6 +146,19 @@ LRESULT fwMain::HandleTrayMouse(UINT mouseMessage) {
     }
 }
 
+LRESULT fwMain::HandleCommand(UINT commandId) {
+    if (commandId == kExitCommand) {
+        OnRightExitClick(*context_);
+        return 0;
+    }
+    for (const auto& [number, kind] : kNumberedCommands) {
+        // Like a menu choice, a command runs only while no menu or box of the icon is up.
+        if (number == commandId)
+            RunTrayCommand([this, kind] { RunMenuCommand(*context_, {kind, 0}); });
+    }
+    return 0;
+}
+
 void fwMain::OpenLeftMenu() {
     KillTimer(window_, kLeftClickTimer);
     RunTrayCommand([this] {
@@ -168,8 +189,7 @@ LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == VK_F5) OnHandOverKey(*context_);
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kExitCommand) OnRightExitClick(*context_);
-        return 0;
+        return HandleCommand(LOWORD(wParam));
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:

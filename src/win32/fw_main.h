@@ -13,6 +13,10 @@ namespace uptrail {
 
 // Command numbers of the main window's menu items that other programs may send too.
 inline constexpr UINT kExitCommand = 40001;
+inline constexpr UINT kLogFolderCommand = 40011;       // "&Log Folder..."
+inline constexpr UINT kEraseOldestCommand = 40012;     // "Erase Oldest &Data..."
+inline constexpr UINT kMonitorFromNowCommand = 40013;  // "Monitor from &Now..."
+inline constexpr UINT kCheckForUpdateCommand = 40021;  // "Check for &Update..."
 
 // The invisible main window: the owner of the tray icon, the timers and the messages
 // Windows sends when the session ends. Every message is handed to the portable logic.
@@ -40,6 +44,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleTimer(WPARAM timerId);
     LRESULT HandleTrayMouse(UINT mouseMessage);
+    LRESULT HandleCommand(UINT commandId);
     void OpenLeftMenu();
     // Runs what a click on the icon asks for, unless a menu or box of the icon is up.
     void RunTrayCommand(const std::function<void()>& command);

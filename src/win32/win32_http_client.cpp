@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "win32/wide_text.h"
 
 namespace uptrail {
@@ -29,8 +33,35 @@ constexpr std::size_t kMaximumBody = 64 * 1024;
 
 HttpResponse Failure() { return HttpResponse{static_cast<OsError>(GetLastError()), 0, {}}; }
 
-OsError ReadBody(HINTERNET request, std::string& body) {
+// The moment by which the whole request has to be done. WinHTTP bounds each wait on its
+// own, so a server that sends a byte just before every timeout could otherwise hold the
+// request for as long as it liked; each wait gets only the time that is left.
+class Deadline {
+public:
+    explicit Deadline(std::chrono::milliseconds timeout)
+        : end_(GetTickCount64() + static_cast<ULONGLONG>(std::max<std::int64_t>(timeout.count(), 0))) {}
+
+    // Bounds the next waits of `request` to the time that is left.
+    OsError Limit(HINTERNET request) const {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end_) return ERROR_WINHTTP_TIMEOUT;
+        const int left = static_cast<int>(std::min<ULONGLONG>(end_ - now, INT_MAX));
+        // Waiting for the response headers has a bound of its own, 90 seconds unless set.
+        DWORD headersTimeout = static_cast<DWORD>(left);
+        if (!WinHttpSetTimeouts(request, left, left, left, left) ||
+            !WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersTimeout,
+                              sizeof headersTimeout))
+            return GetLastError();
+        return kOk;
+    }
+
+private:
+    ULONGLONG end_;
+};
+
+OsError ReadBody(HINTERNET request, const Deadline& deadline, std::string& body) {
     for (;;) {
+        if (const OsError limited = deadline.Limit(request); limited != kOk) return limited;
         DWORD available = 0;
         if (!WinHttpQueryDataAvailable(request, &available)) return GetLastError();
         if (available == 0) return kOk;
@@ -57,11 +88,10 @@ HttpResponse Win32HttpClient::Get(std::string_view address, std::chrono::millise
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
+    const Deadline deadline(timeout);
     InternetHandle session(WinHttpOpen(L"Uptrail", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return Failure();
-    const int ms = static_cast<int>(timeout.count());
-    WinHttpSetTimeouts(session.Get(), ms, ms, ms, ms);
     InternetHandle connection(WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
     if (!connection) return Failure();
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
@@ -69,10 +99,15 @@ HttpResponse Win32HttpClient::Get(std::string_view address, std::chrono::millise
                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                               secure));
     if (!request) return Failure();
+    // Sending covers resolving the name and connecting: both wait within the first limit.
+    if (const OsError limited = deadline.Limit(request.Get()); limited != kOk)
+        return HttpResponse{limited, 0, {}};
     if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                            WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request.Get(), nullptr))
+                            WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return Failure();
+    if (const OsError limited = deadline.Limit(request.Get()); limited != kOk)
+        return HttpResponse{limited, 0, {}};
+    if (!WinHttpReceiveResponse(request.Get(), nullptr)) return Failure();
 
     HttpResponse response;
     DWORD status = 0;
@@ -80,7 +115,7 @@ HttpResponse Win32HttpClient::Get(std::string_view address, std::chrono::millise
     WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
     response.status = static_cast<int>(status);
-    response.error = ReadBody(request.Get(), response.body);
+    response.error = ReadBody(request.Get(), deadline, response.body);
     return response;
 }
 

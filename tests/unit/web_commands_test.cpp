@@ -1,0 +1,52 @@
+#include "commands/web_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_platform.h"
+#include "support/memory_file_system.h"
+#include "support/memory_registry.h"
+
+namespace uptrail {
+namespace {
+
+TEST(WebAddresses, AreBuiltFromTheSiteAndMailAddressesOfTheComments) {
+    VersionRecord version = kVersion;
+    version.comments = "https://site.example, mailto:me@site.example";
+    EXPECT_EQ(SiteAddress(version), "https://site.example");
+    EXPECT_EQ(MailAddress(version), "mailto:me@site.example");
+    EXPECT_EQ(ProductPageAddress(version), "https://site.example/Products/Uptrail/");
+    EXPECT_EQ(FeedbackAddress(version), "mailto:me@site.example?subject=Uptrail");
+    EXPECT_EQ(SetupAddress(version), "https://site.example/Products/Uptrail/Uptrail_Setup.exe");
+    EXPECT_EQ(UpdateDescriptionAddress(version), "https://site.example/Products/Uptrail/Uptrail.js");
+
+    version.comments = "https://site.example";
+    EXPECT_EQ(SiteAddress(version), "https://site.example");
+    EXPECT_EQ(MailAddress(version), "");
+}
+
+TEST(WebCommands, WebsiteOpensTheProductPageAndFeedbackAMailWithTheTitleAsSubject) {
+    testing::MemoryFileSystem files;
+    testing::MemoryRegistry registry;
+    testing::FakeClock clock;
+    testing::FakeSystemInfo system;
+    testing::FakeTrayIcon tray;
+    testing::FakeMainWindow window;
+    testing::FakeDesktop desktop;
+    testing::FakeLocale locale;
+    testing::FakeHttpClient http;
+    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
+
+    OnRightSiteClick(context);
+    OnRightMailClick(context);
+
+    ASSERT_EQ(desktop.openedAddresses.size(), 2u);
+    EXPECT_EQ(desktop.openedAddresses[0], std::string(SiteAddress()) + "/Products/Uptrail/");
+    EXPECT_EQ(desktop.openedAddresses[1], std::string(MailAddress()) + "?subject=Uptrail");
+    EXPECT_TRUE(SiteAddress().starts_with("https://"));
+    EXPECT_TRUE(MailAddress().starts_with("mailto:"));
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(http.requests.empty());
+}
+
+}  // namespace
+}  // namespace uptrail

@@ -1,0 +1,70 @@
+#include "win32/update_offer_window.h"
+
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <string>
+
+#include "commands/update_check.h"
+
+namespace uptrail {
+namespace {
+
+// What the user does and sees while the offer is up. A timer callback takes no context,
+// hence the one visit at a time.
+struct Visit {
+    std::wstring button;
+    std::wstring text;
+    COLORREF linkColor = 0;
+    bool linkUnderlined = false;
+};
+Visit* currentVisit = nullptr;
+
+// Runs inside the offer's own message loop: reads the offer, then presses a button.
+void CALLBACK ActOnOffer(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND offer = FindWindowW(L"#32770", L"Uptrail");
+    if (!offer) return;
+    KillTimer(nullptr, timer);
+    HWND text = FindWindowExW(offer, nullptr, MSFTEDIT_CLASS, nullptr);
+    wchar_t shown[256] = {};
+    GetWindowTextW(text, shown, 256);
+    currentVisit->text = shown;
+
+    const auto link = static_cast<LPARAM>(currentVisit->text.find(L"https:"));
+    SendMessageW(text, EM_SETSEL, static_cast<WPARAM>(link), link + 1);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(text, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    currentVisit->linkColor = format.crTextColor;
+    currentVisit->linkUnderlined = (format.dwEffects & CFE_UNDERLINE) != 0;
+
+    SendMessageW(FindWindowExW(offer, nullptr, L"Button", currentVisit->button.c_str()), BM_CLICK,
+                 0, 0);
+}
+
+TEST(UpdateOfferWindow, ShowsTheTextWithABlueUnderlinedAddressAndReportsDownload) {
+    const struct {
+        const wchar_t* button;
+        bool download;
+    } cases[] = {{L"Download", true}, {L"Cancel", false}};
+    for (const auto& c : cases) {
+        Visit visit;
+        visit.button = c.button;
+        currentVisit = &visit;
+        constexpr UINT kPollMs = 50;
+        const UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, ActOnOffer);
+
+        const bool chosen = ShowUpdateOfferWindow(
+            GetModuleHandleW(nullptr), UpdateOfferRichText("6.0", "https://x.example/{setup}\\"));
+
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(chosen, c.download) << c.button;
+        EXPECT_EQ(visit.text,
+                  L"Version 6.0 is now available to download:\r\nhttps://x.example/{setup}\\");
+        EXPECT_EQ(visit.linkColor, RGB(0, 0, 255));
+        EXPECT_TRUE(visit.linkUnderlined);
+    }
+}
+
+}  // namespace
+}  // namespace uptrail
