@@ -143,6 +143,19 @@ class LogFolderTest(LogMachineCase):
         self.assertEqual(m.log_entries(), [shared_entry], "nothing was copied over it")
         self.assertEqual(m.log_value(self.system, "LastCause"), "1", "the close went there")
 
+    def test_choosing_the_folder_in_use_with_a_trailing_backslash_changes_nothing(self):
+        m = self.machine
+        copy = m.start_and_wait_ready()
+        files_before = sorted(os.listdir(m.program_dir))
+
+        self.choose_log_folder(PROGRAM_FOLDER + "\\")
+
+        m.wait_for(lambda: not m.driver_succeeds("dialog-open"), "the chooser to close")
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), PROGRAM_FOLDER)
+        self.assertEqual(sorted(os.listdir(m.program_dir)), files_before)
+        m.exit_uptrail(copy)
+        self.assertEqual(m.log_value(self.system, "LastCause"), "1", "the log in use stayed")
+
     def test_a_failed_move_keeps_the_old_log_and_its_folder(self):
         m = self.machine
         folder = "C:\\Blocked"
