@@ -43,11 +43,23 @@ std::string FormatHoursMinutesSeconds(std::uint64_t seconds, std::string_view se
 }  // namespace
 
 std::string FormatPadded(std::int64_t value, int minDigits) {
-    std::string text = std::to_string(Magnitude(value));
+    // Written from the right into a buffer that holds any 64-bit value with its sign: every
+    // line of a session list holds several of these numbers.
+    char buffer[24];
+    char* const end = buffer + sizeof buffer;
+    char* first = end;
+    std::uint64_t magnitude = Magnitude(value);
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
     const auto width = static_cast<std::size_t>(std::max(minDigits, 0));
-    if (text.size() < width) text.insert(0, width - text.size(), '0');
-    if (value < 0) text.insert(0, 1, '-');
-    return text;
+    const auto digits = static_cast<std::size_t>(end - first);
+    std::string text;
+    text.reserve(std::max(width, digits) + 1);
+    if (value < 0) text.push_back('-');
+    if (digits < width) text.append(width - digits, '0');
+    return text.append(first, end);
 }
 
 std::string FormatDayDuration(std::int32_t minutes) {
@@ -55,8 +67,12 @@ std::string FormatDayDuration(std::int32_t minutes) {
     // constant, INT32_MIN included, and give each unit the sign of the whole.
     const std::int32_t hours = minutes / 60;
     const std::int32_t days = hours / 24;
-    return FormatPadded(days, 2) + "d " + FormatPadded(hours % 24, 2) + "h " +
-           FormatPadded(minutes % 60, 2) + "m";
+    std::string text = FormatPadded(days, 2);
+    return text.append("d ")
+        .append(FormatPadded(hours % 24, 2))
+        .append("h ")
+        .append(FormatPadded(minutes % 60, 2))
+        .append("m");
 }
 
 std::string FormatClockDuration(std::int64_t milliseconds) {

@@ -1,6 +1,7 @@
 #include "sessionlog/session_log.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <span>
 #include <string>
@@ -25,6 +26,32 @@ constexpr std::size_t kSystemField = 3;
 constexpr std::size_t kStatsWindow = kEraseOldestLimit;
 
 using EntryLines = std::vector<std::string_view>;
+
+// The fields a reader uses (start, end, cause, system), found without listing every field
+// of the line: the whole log is parsed at every start and every rebuild of the menus.
+class EntryFields {
+public:
+    void Add(std::string_view field) { fields_[count_++] = field; }
+    bool IsFull() const { return count_ == fields_.size(); }
+    std::size_t size() const { return count_; }
+    std::string_view operator[](std::size_t index) const { return fields_[index]; }
+
+private:
+    std::array<std::string_view, kSystemField + 1> fields_{};
+    std::size_t count_ = 0;
+};
+
+// Like SplitAt, as far as the system field: a fifth field does not change the fourth.
+EntryFields EntryFieldsOf(std::string_view line) {
+    EntryFields fields;
+    for (std::size_t start = 0; !fields.IsFull();) {
+        const std::size_t end = line.find(kFieldSeparator, start);
+        fields.Add(line.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return fields;
+}
 
 bool IsEntryLine(std::string_view line) {
     const auto separators = std::count(line.begin(), line.end(), kFieldSeparator);
@@ -60,6 +87,9 @@ TrimResult Summarize(std::span<const std::string_view> entries, DateTime bootTim
 
 std::string JoinLines(std::span<const std::string_view> lines) {
     std::string text;
+    std::size_t size = 0;
+    for (const auto line : lines) size += line.size() + kCrLf.size();
+    text.reserve(size);
     for (const auto line : lines) {
         if (!text.empty()) text.append(kCrLf);
         text.append(line);
@@ -128,9 +158,11 @@ OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile) 
 }
 
 std::vector<LoggedSession> ParseSessionEntries(std::string_view sectionText, DateTime now) {
+    const auto lines = SplitLines(sectionText);
     std::vector<LoggedSession> sessions;
-    for (const auto line : SplitLines(sectionText)) {
-        const auto fields = SplitAt(line, kFieldSeparator);
+    sessions.reserve(lines.size());
+    for (const auto line : lines) {
+        const EntryFields fields = EntryFieldsOf(line);
         if (fields.size() < kMinEntryFields) continue;
         LoggedSession session;
         session.start = ParseTimestamp(fields[0], TimestampPart::kDateAndTime, now);

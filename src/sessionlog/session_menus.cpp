@@ -25,6 +25,9 @@ constexpr int kPopupLineShrink = 2;
 constexpr int kLinesBesideSessions = 4;
 constexpr int kMostListedSessions = 50;
 
+// Room for a session line with a system name of a usual length.
+constexpr std::size_t kSessionLineSize = 80;
+
 constexpr std::string_view kCrashedMessage = "This session was crashed.";
 constexpr std::string_view kClosedMessage =
     "You do not have accurate information about this session\r\n"
@@ -39,17 +42,6 @@ struct ListFilter {
 
     bool Lists(std::string_view system) const { return allSystems || IsShown(shown, system); }
 };
-
-// Whether the counted entries come from more than one installation (compared exactly).
-bool HoldsSeveralSystems(const std::vector<LoggedSession>& sessions) {
-    const std::string* first = nullptr;
-    for (const LoggedSession& session : sessions) {
-        if (!session.system) continue;
-        if (first && *session.system != *first) return true;
-        first = &*session.system;
-    }
-    return false;
-}
 
 StatisticsTexts StatisticsTextsOf(const MainContext& context) {
     const Locale& locale = context.platform.locale;
@@ -86,6 +78,16 @@ void EnsureOwnSystemItem(MainContext& context, const ListFilter& filter) {
 
 }  // namespace
 
+bool HoldsSeveralSystems(std::span<const LoggedSession> sessions) {
+    const std::string* first = nullptr;
+    for (const LoggedSession& session : sessions) {
+        if (!session.system) continue;
+        if (first && *session.system != *first) return true;
+        first = &*session.system;
+    }
+    return false;
+}
+
 std::size_t SessionListLimit(int screenHeight, int menuHeight) {
     // A menu height the system reports as 2 pixels or less would divide by zero or less.
     const int lineHeight = std::max(menuHeight - kPopupLineShrink, 1);
@@ -96,10 +98,16 @@ std::size_t SessionListLimit(int screenHeight, int menuHeight) {
 
 std::string FormatSessionLine(DateTime start, DateTime end, std::string_view system,
                               const MonthNames& months, const DriveTable& drives) {
-    std::string line = " [" + FormatMonthDayTime(start, months) + " - " +
-                       FormatMonthDayTime(end, months) + "]\t=  " +
-                       FormatLongDayDuration(MinuteBoundaries(start, end));
-    if (!system.empty()) line += "  ....  " + FormatSystemName(system, drives);
+    // Built in one buffer: a report lists tens of thousands of these lines.
+    std::string line;
+    line.reserve(kSessionLineSize);
+    line.append(" [")
+        .append(FormatMonthDayTime(start, months))
+        .append(" - ")
+        .append(FormatMonthDayTime(end, months))
+        .append("]\t=  ")
+        .append(FormatLongDayDuration(MinuteBoundaries(start, end)));
+    if (!system.empty()) line.append("  ....  ").append(FormatSystemName(system, drives));
     return line;
 }
 
@@ -118,7 +126,7 @@ void RefreshSessionMenus(MainContext& context) {
         EnsureOwnSystemItem(context, filter);
         return;
     }
-    const std::size_t lineCount = SplitLines(log.text).size();
+    const std::size_t lineCount = CountLines(log.text);
     const auto sessions = ParseSessionEntries(log.text, platform.clock.Now());
     filter.showNames = HoldsSeveralSystems(sessions) &&
                        (filter.allSystems || filter.shown.size() >= 2);

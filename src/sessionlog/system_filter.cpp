@@ -1,7 +1,6 @@
 #include "sessionlog/system_filter.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "storage/text_lines.h"
 
@@ -15,8 +14,10 @@ constexpr std::size_t kIdentityParts = 3;
 // The recorded drive ("c:") that the drive the running system sees replaces.
 constexpr std::size_t kDriveLength = 2;
 
-char LowerAscii(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-char UpperAscii(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+// ASCII only, and without the C library's locale lookup: every entry of the log is
+// compared with the systems found so far.
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string UpperCase(std::string_view text) {
     std::string upper(text);
@@ -37,8 +38,8 @@ std::string FormatSystemName(std::string_view identity, const DriveTable& drives
     const auto parts = SplitAt(identity, kIdentitySeparator);
     if (parts.size() < kIdentityParts) return {};
     // The drive table is keyed by the serial and the "/" after it.
-    const std::string serialKey =
-        std::string(parts[0]) + kIdentitySeparator + std::string(parts[1]);
+    std::string serialKey(parts[0]);
+    serialKey.append(1, kIdentitySeparator).append(parts[1]);
     const std::string drive = DriveOfSerial(serialKey, drives);
     const std::string folder = UpperCase(parts[2]);
     if (drive.empty()) return "- " + folder;
@@ -47,8 +48,11 @@ std::string FormatSystemName(std::string_view identity, const DriveTable& drives
 }
 
 bool SameIdentity(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    // Nearly every comparison meets the identity spelled as it was written; the byte
+    // comparison settles those at once.
+    return a == b || std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
 }
 
 std::vector<std::string> ShownSystems(std::string_view sysList, const std::string& systemId) {

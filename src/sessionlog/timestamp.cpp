@@ -25,15 +25,17 @@ std::string_view TrimSpaces(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+// Fields are a few characters long, and every entry of the log holds two time stamps: a
+// plain scan beats a library search per field.
 std::optional<TimestampFields> SplitIntoSixFields(std::string_view text) {
     TimestampFields fields;
     std::size_t count = 0;
-    while (true) {
-        const auto end = text.find(kFieldSeparator);
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= text.size(); ++at) {
+        if (at < text.size() && text[at] != kFieldSeparator) continue;
         if (count == kFieldCount) return std::nullopt;
-        fields[count++] = text.substr(0, end);
-        if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
+        fields[count++] = text.substr(start, at - start);
+        start = at + 1;
     }
     if (count != kFieldCount) return std::nullopt;
     return fields;
@@ -71,12 +73,56 @@ int ExpandTwoDigitYear(int year) {
     return year;
 }
 
+// The form every stored time has, "yyyy:mm:dd:hh:nn:ss" in plain digits, read directly:
+// the log holds two of them per entry and is read whole at every start. Gives the same
+// field values as the general reading; any other text is left to that.
+using FieldValues = std::array<int, kFieldCount>;
+constexpr std::size_t kCanonicalLength = 19;
+
+bool ReadCanonical(std::string_view text, FieldValues& values) {
+    constexpr std::size_t kSeparators[] = {4, 7, 10, 13, 16};
+    if (text.size() != kCanonicalLength) return false;
+    for (const std::size_t at : kSeparators)
+        if (text[at] != kFieldSeparator) return false;
+    // Every digit is checked, but without a branch each.
+    bool digitsOnly = true;
+    const auto digit = [&](std::size_t at) {
+        const unsigned value = static_cast<unsigned char>(text[at]) - unsigned{'0'};
+        digitsOnly &= value <= 9;
+        return static_cast<int>(value);
+    };
+    const auto twoDigits = [&](std::size_t at) { return digit(at) * 10 + digit(at + 1); };
+    values = {twoDigits(0) * 100 + twoDigits(2), twoDigits(5),  twoDigits(8),
+              twoDigits(11),                      twoDigits(14), twoDigits(17)};
+    return digitsOnly;
+}
+
+bool ReadFields(std::string_view text, FieldValues& values) {
+    const auto fields = SplitIntoSixFields(TrimSpaces(text));
+    if (!fields) return false;
+    std::transform(fields->begin(), fields->end(), values.begin(), TimestampFieldValue);
+    return true;
+}
+
+// The display forms are written piece by piece into one string: the session list writes
+// two of them for each of its lines.
+std::string& AppendHourMinute(std::string& text, const DateTimeFields& f) {
+    return text.append(FormatPadded(f.hour, 2)).append(":").append(FormatPadded(f.minute, 2));
+}
+
+std::string& AppendMonthDay(std::string& text, const DateTimeFields& f, const MonthNames& names) {
+    return text.append(names[static_cast<std::size_t>(f.month - 1)])
+        .append(" ")
+        .append(FormatPadded(f.day, 2))
+        .append(", ");
+}
+
 }  // namespace
 
 std::int16_t TimestampFieldValue(std::string_view field) {
-    const auto start = field.find_first_not_of(" \t");
-    if (start == std::string_view::npos) return 0;
-    field.remove_prefix(start);
+    while (!field.empty() && (field.front() == ' ' || field.front() == '\t'))
+        field.remove_prefix(1);
+    if (field.empty()) return 0;
 
     const bool negative = field.front() == '-';
     if (field.front() == '-' || field.front() == '+') field.remove_prefix(1);
@@ -91,10 +137,8 @@ std::int16_t TimestampFieldValue(std::string_view field) {
 }
 
 std::optional<DateTime> TryParseTimestamp(std::string_view text, TimestampPart part) {
-    const auto fields = SplitIntoSixFields(TrimSpaces(text));
-    if (!fields) return std::nullopt;
-    std::array<int, kFieldCount> values{};
-    std::transform(fields->begin(), fields->end(), values.begin(), TimestampFieldValue);
+    FieldValues values{};
+    if (!ReadCanonical(text, values) && !ReadFields(text, values)) return std::nullopt;
 
     const DateTime date = MakeDateTime(ExpandTwoDigitYear(values[0]), values[1], values[2]);
     const std::chrono::seconds timeOfDay = std::chrono::hours{values[3]} +
@@ -130,20 +174,20 @@ const MonthNames& EnglishMonthNames() {
 }
 
 std::string FormatHourMinute(DateTime value) {
-    const DateTimeFields f = FieldsOf(value);
-    return FormatPadded(f.hour, 2) + ":" + FormatPadded(f.minute, 2);
+    std::string text;
+    return AppendHourMinute(text, FieldsOf(value));
 }
 
 std::string FormatMonthDayTime(DateTime value, const MonthNames& names) {
     const DateTimeFields f = FieldsOf(value);
-    return names[static_cast<std::size_t>(f.month - 1)] + " " + FormatPadded(f.day, 2) + ", " +
-           FormatHourMinute(value);
+    std::string text;
+    return AppendHourMinute(AppendMonthDay(text, f, names), f);
 }
 
 std::string FormatMonthDayYear(DateTime value, const MonthNames& names) {
     const DateTimeFields f = FieldsOf(value);
-    return names[static_cast<std::size_t>(f.month - 1)] + " " + FormatPadded(f.day, 2) + ", " +
-           FormatPadded(f.year, 4);
+    std::string text;
+    return AppendMonthDay(text, f, names).append(FormatPadded(f.year, 4));
 }
 
 std::string FormatYearMonthDayTime(DateTime value, const MonthNames& names) {

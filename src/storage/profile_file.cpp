@@ -1,5 +1,6 @@
 #include "storage/profile_file.h"
 
+#include <optional>
 #include <utility>
 
 #include "storage/atomic_file.h"
@@ -50,9 +51,15 @@ OsError WriteProfile(FileSystem& files, const std::filesystem::path& fileName,
 
     // Equal values are not written, so the file keeps its time stamps. An empty value is
     // always written: it turns a missing key into an empty one.
-    if (!value.empty() && ValueOrDefault(text, section, key, {}) == value) return kOk;
+    const std::optional<std::string> current = FindProfileValue(text, section, key);
+    if (!value.empty() && AsTrimmedFromBuffer(current.value_or(ProfileDefaultValue({}))) == value)
+        return kOk;
 
+    // A key that is there (a heartbeat's) has its value replaced in the bytes just read;
+    // only a new key needs a new copy of the file.
     const std::string_view stored = value.empty() ? kEmptyValueAsStored : value;
+    if (current && ReplaceProfileValueInPlace(text, section, key, stored))
+        return ReplaceFileContents(files, fileName, text);
     return ReplaceFileContents(files, fileName, SetProfileValue(text, section, key, stored));
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "storage/text_lines.h"
+
 namespace uptrail {
 namespace {
 
@@ -82,8 +84,7 @@ void Classify(std::string_view text, Line& line) {
 Line LineAt(std::string_view text, std::size_t begin) {
     Line line;
     line.begin = begin;
-    line.end = begin;
-    while (line.end < text.size() && !IsLineBreak(text[line.end])) ++line.end;
+    line.end = std::min(FindLineBreak(text, begin), text.size());
     line.next = AfterLineBreak(text, line.end);
     Classify(text, line);
     return line;
@@ -200,6 +201,15 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     if (scan->key) return Replaced(text, scan->key->value, value);
     const Line& previous = scan->lastKey ? *scan->lastKey : scan->header;
     return WithLineAfter(text, previous, KeyLine(key, value));
+}
+
+bool ReplaceProfileValueInPlace(std::string& text, std::string_view section,
+                                std::string_view key, std::string_view value) {
+    const std::optional<SectionScan> scan = ScanSection(text, section, key);
+    if (!scan || !scan->key) return false;
+    const Span stored = scan->key->value;
+    text.replace(stored.begin, stored.end - stored.begin, value);
+    return true;
 }
 
 std::string DeleteProfileKey(std::string_view text, std::string_view section,

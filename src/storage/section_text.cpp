@@ -1,6 +1,7 @@
 #include "storage/section_text.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "storage/text_lines.h"
@@ -59,6 +60,9 @@ std::string WithoutSection(const std::vector<std::string_view>& lines, std::size
     }
 
     std::string text;
+    std::size_t size = 0;
+    for (const auto line : kept) size += line.size() + kCrLf.size();
+    text.reserve(size);
     bool previousBlank = false;
     for (const auto line : kept) {
         const bool blank = TrimBlanks(line).empty();
@@ -80,6 +84,29 @@ void AppendSection(std::string& text, std::string_view section, std::string_view
         text.append(piece).append(kCrLf);
 }
 
+// The stretch of the file from a section body's first line to the end of its last.
+std::string_view BodyOf(std::span<const std::string_view> body) {
+    const char* begin = body.front().data();
+    const char* end = body.back().data() + body.back().size();
+    return {begin, static_cast<std::size_t>(end - begin)};
+}
+
+// The body as the file holds it, when reading changes nothing in it: every line ended by
+// CR LF (a body holds no empty line, so two bytes between lines are CR LF), no comment, no
+// delimiter. The "Log" section is most of the file and read at every start; taking it in
+// one piece saves a copy per line.
+std::optional<std::string_view> UnchangedBody(std::span<const std::string_view> body,
+                                              std::string_view delimiter) {
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (body[i].front() == ';') return std::nullopt;
+        if (i + 1 < body.size() && body[i + 1].data() != body[i].data() + body[i].size() + 2)
+            return std::nullopt;
+    }
+    const std::string_view text = BodyOf(body);
+    if (!delimiter.empty() && text.find(delimiter) != std::string_view::npos) return std::nullopt;
+    return text;
+}
+
 }  // namespace
 
 std::string LoadSectionText(std::string_view fileText, std::string_view section,
@@ -92,10 +119,24 @@ std::string LoadSectionText(std::string_view fileText, std::string_view section,
         first = *header + 1;
     }
 
+    std::size_t end = first;
+    while (end < lines.size() && !EndsBodyOnRead(lines[end])) ++end;
+    if (end == first) return {};
+    const std::span<const std::string_view> body(lines.data() + first, end - first);
+    if (const auto unchanged = UnchangedBody(body, delimiter)) return std::string(*unchanged);
+
     std::string result;
-    for (std::size_t i = first; i < lines.size() && !EndsBodyOnRead(lines[i]); ++i) {
-        std::string line(lines[i]);
-        ReplaceAll(line, delimiter, '\t');
+    result.reserve(BodyOf(body).size());
+    for (std::size_t i = first; i < end; ++i) {
+        // Most lines hold no delimiter and are taken as they stand, without a copy: the
+        // "Log" section can be tens of thousands of lines.
+        std::string replaced;
+        std::string_view line = lines[i];
+        if (!delimiter.empty() && line.find(delimiter) != std::string_view::npos) {
+            replaced = line;
+            ReplaceAll(replaced, delimiter, '\t');
+            line = replaced;
+        }
         if (!line.empty() && line.front() == ';') continue;
         if (!result.empty()) result.append(kCrLf);
         result.append(line);
@@ -108,6 +149,8 @@ std::string SaveSectionText(std::string_view fileText, std::string_view section,
     const auto lines = SplitLines(fileText);
     const auto header = FindHeader(lines, HeaderFor(section));
     std::string text = header ? WithoutSection(lines, *header) : std::string(fileText);
+    // Room for the new block as well, so appending it does not copy the whole file again.
+    text.reserve(text.size() + section.size() + data.size() + 4 * kCrLf.size());
     AppendSection(text, section, data, delimiter);
     return text;
 }

@@ -1,0 +1,248 @@
+// Benchmarks of the work Uptrail does on a large log: the start-up (trim, the previous
+// session's entry, statistics and session menus), the heartbeat, a whole section save,
+// the report, and the clock tick. Files are real files through the POSIX file system;
+// the rewrites run once flushed to the disk (flush:1) and once in memory without the flush
+// (flush:0), so the figures show the program's own work apart from the disk's.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <unistd.h>
+
+#include "app/main_context.h"
+#include "app/session_tracker.h"
+#include "generated_log.h"
+#include "report/plain_locale.h"
+#include "report/posix_file_system.h"
+#include "report/report_format.h"
+#include "report/session_report.h"
+#include "sessionlog/session_log.h"
+#include "sessionlog/session_menus.h"
+#include "sessionlog/timestamp.h"
+#include "storage/profile_file.h"
+#include "storage/section_file.h"
+#include "storage/section_text.h"
+#include "support/fake_platform.h"
+#include "support/memory_registry.h"
+#include "visuals/clock_dial.h"
+
+namespace uptrail::bench {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr DateTime kBoot = MakeDateTime(2026, 12, 6, 8, 0, 0);
+constexpr DateTime kNow = kBoot + 65s;
+// The tray icon's size at 200% scaling, the largest the shell asks for in practice.
+constexpr int kIconSize = 32;
+
+// The benchmarks' files live in folders of their own, removed at the end. Those flushed to
+// the disk (flush:1) and those only read are on the disk, under the temporary folder; those
+// rewritten without the flush (flush:0) are in memory (/dev/shm), because a file system on a
+// disk starts writing a file out when it replaces another, and that is the flush's work.
+// UPTRAIL_BENCH_DIR names one folder for all of them instead.
+class BenchFolder {
+public:
+    explicit BenchFolder(const std::filesystem::path& root) {
+        const char* chosen = std::getenv("UPTRAIL_BENCH_DIR");
+        owned_ = chosen == nullptr;
+        path_ = chosen ? std::filesystem::path(chosen)
+                       : root / ("uptrail-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path_);
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        if (owned_) std::filesystem::remove_all(path_, ignored);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+
+    std::filesystem::path LogFile(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+    bool owned_ = false;
+};
+
+BenchFolder& OnDisk() {
+    static BenchFolder folder(std::filesystem::temp_directory_path());
+    return folder;
+}
+
+BenchFolder& InMemory() {
+    static const std::filesystem::path shared = "/dev/shm";
+    static BenchFolder folder(std::filesystem::is_directory(shared)
+                                  ? shared
+                                  : std::filesystem::temp_directory_path());
+    return folder;
+}
+
+const GeneratedLog& LogOf(int entries) {
+    static std::map<int, GeneratedLog> logs;
+    auto found = logs.find(entries);
+    if (found == logs.end()) found = logs.emplace(entries, GenerateLog(entries, kBoot)).first;
+    return found->second;
+}
+
+bool Flushes(const benchmark::State& state) { return state.range(1) != 0; }
+
+PosixFileSystem::Flush FlushOf(const benchmark::State& state) {
+    return Flushes(state) ? PosixFileSystem::Flush::kToDisk : PosixFileSystem::Flush::kNone;
+}
+
+// Where a benchmark that rewrites the log keeps it.
+std::filesystem::path RewrittenLog(const benchmark::State& state, const std::string& name) {
+    return (Flushes(state) ? OnDisk() : InMemory()).LogFile(name);
+}
+
+// Puts the log in place as the program finds it: read-only plus system, and written out (a
+// file the benchmark had just written would still be waiting in the cache).
+void PlaceLog(FileSystem& files, const std::filesystem::path& path, const std::string& text) {
+    PosixFileSystem flushing(PosixFileSystem::Flush::kToDisk);
+    files.SetAttributes(path, 0);
+    if (flushing.WriteNewFile(path, text) != kOk) std::abort();
+    files.SetAttributes(path, kLogFileAttributes);
+}
+
+// The main window's logic on the POSIX file system, with the rest of the platform doubled.
+struct Program {
+    explicit Program(PosixFileSystem::Flush flush) : files(flush) {
+        clock.now = kNow;
+        MainState& state = context.state;
+        state.systemId = GeneratedSystems()[0];
+        state.bootTime = state.statsFrom = kBoot;
+        state.driveTable = {{"1A2B3C4D/", "C:"}, {"5E6F7A8B/", "D:"}};
+    }
+
+    testing::FakeClock clock;
+    PosixFileSystem files;
+    testing::MemoryRegistry registry;
+    testing::FakeSystemInfo system;
+    testing::FakeTrayIcon tray;
+    testing::FakeMainWindow window;
+    testing::FakeDesktop desktop;
+    PlainLocale locale;
+    testing::FakeHttpClient http;
+    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
+};
+
+// Entries in the file: at 32001 the log is full (the last start added one entry after its
+// trim) and this start's trim drops the oldest again, rewriting the section.
+void BM_StartupWork(benchmark::State& state) {
+    Program program(FlushOf(state));
+    MainState& main = program.context.state;
+    main.logFile = RewrittenLog(state, "startup.txt");
+    const std::string& text = LogOf(static_cast<int>(state.range(0))).text;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PlaceLog(program.files, main.logFile, text);
+        state.ResumeTiming();
+        const TrimResult trim = TrimLog(program.files, main.logFile, false, kBoot, kNow);
+        main.statsFrom = trim.statsFrom;
+        main.logCount = trim.logCount;
+        RecordPreviousSession(program.context.Settings(), kBoot, kNow);
+        RefreshSessionMenus(program.context);
+    }
+    const auto kept = std::min<std::int64_t>(state.range(0), kStartupLogLimit);
+    if (main.sessionItems.empty() || main.logCount != kept) state.SkipWithError("no menus");
+}
+
+void BM_TrimLog(benchmark::State& state) {
+    PosixFileSystem files;
+    const std::filesystem::path log = OnDisk().LogFile("trim.txt");
+    PlaceLog(files, log, LogOf(static_cast<int>(state.range(0))).text);
+    for (auto _ : state) benchmark::DoNotOptimize(TrimLog(files, log, false, kBoot, kNow));
+}
+
+void BM_StatisticsAndSessionList(benchmark::State& state) {
+    Program program(PosixFileSystem::Flush::kNone);
+    MainState& main = program.context.state;
+    main.logFile = OnDisk().LogFile("menus.txt");
+    PlaceLog(program.files, main.logFile, LogOf(static_cast<int>(state.range(0))).text);
+    for (auto _ : state) RefreshSessionMenus(program.context);
+}
+
+// One heartbeat: "CurStroke" of section "Common" rewritten, a new value every time.
+void BM_Heartbeat(benchmark::State& state) {
+    PosixFileSystem files(FlushOf(state));
+    const std::filesystem::path log = RewrittenLog(state, "heartbeat.txt");
+    PlaceLog(files, log, LogOf(static_cast<int>(state.range(0))).text);
+    DateTime beat = kNow;
+    for (auto _ : state) {
+        beat += 30s;
+        if (WriteProfile(files, log, "Common", "CurStroke", FormatTimestamp(beat)) != kOk)
+            state.SkipWithError("heartbeat not written");
+    }
+}
+
+// The whole "Log" section saved, as the trim saves it.
+void BM_SectionSave(benchmark::State& state) {
+    PosixFileSystem files(FlushOf(state));
+    const std::filesystem::path log = RewrittenLog(state, "section.txt");
+    const GeneratedLog& generated = LogOf(static_cast<int>(state.range(0)));
+    PlaceLog(files, log, generated.text);
+    std::string section;
+    for (const std::string& line : generated.entryLines) section.append(line).append("\r\n");
+    for (auto _ : state) {
+        if (SaveSection(files, log, kLogSection, section) != kOk) state.SkipWithError("not saved");
+    }
+}
+
+// uptrail-report's work in the process: read, build, format as text.
+void BM_Report(benchmark::State& state) {
+    PosixFileSystem files;
+    const std::filesystem::path log = OnDisk().LogFile("report.txt");
+    PlaceLog(files, log, LogOf(static_cast<int>(state.range(0))).text);
+    PlainLocale locale;
+    ReportSettings settings;
+    settings.now = kNow;
+    settings.bootTime = kBoot;
+    settings.allSystems = true;
+    settings.locale = &locale;
+    for (auto _ : state) {
+        const LoadedSection section = LoadSection(files, log, kLogSection);
+        benchmark::DoNotOptimize(FormatReportText(BuildSessionReport(section.text, settings)));
+    }
+}
+
+// One tick of the tray clock: the time's hands drawn on the dial, and the dial stretched
+// to the icon's picture.
+void BM_ClockTick(benchmark::State& state) {
+    ClockDial dial;
+    Image icon(kIconSize, kIconSize, kMagenta);
+    DateTime now = kNow;
+    for (auto _ : state) {
+        now += 1s;
+        const DateTimeFields time = FieldsOf(now);
+        dial.Tick(time.hour, time.minute, time.second, kMaxAnimationLevel);
+        StretchInto(dial.Picture(), icon);
+        benchmark::DoNotOptimize(icon.Pixels().data());
+    }
+}
+
+void LogSizes(benchmark::internal::Benchmark* benchmark) {
+    for (const int entries : {1000, 10000, 32000}) benchmark->Arg(entries);
+}
+
+void LogSizesFlushed(benchmark::internal::Benchmark* benchmark) {
+    for (const int entries : {1000, 10000, 32000})
+        for (const int flush : {0, 1}) benchmark->Args({entries, flush});
+}
+
+BENCHMARK(BM_StartupWork)->ArgNames({"entries", "flush"})->Apply(LogSizesFlushed)
+    ->Args({32001, 0})->Args({32001, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TrimLog)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatisticsAndSessionList)->ArgName("entries")->Apply(LogSizes)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Heartbeat)->ArgNames({"entries", "flush"})->Apply(LogSizesFlushed)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SectionSave)->ArgNames({"entries", "flush"})->Apply(LogSizesFlushed)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Report)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace uptrail::bench
+
+BENCHMARK_MAIN();

@@ -1,0 +1,78 @@
+// uptrail-report on Windows: a console program that reads Uptrail's own log file unless
+// told another, and lists the systems this installation's tray lists.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/session_tracker.h"
+#include "app/system_identity.h"
+#include "report/report_run.h"
+#include "win32/wide_text.h"
+#include "win32/win32_clock.h"
+#include "win32/win32_file_system.h"
+#include "win32/win32_locale.h"
+#include "win32/win32_registry.h"
+#include "win32/win32_system_info.h"
+
+namespace {
+
+// The log's texts are ANSI and JSON is UTF-8; a console shows them right only in that
+// code page. The console is shared with the shell that started us, so its own code page
+// is put back at the end.
+class ConsoleCodePage {
+public:
+    ConsoleCodePage() : previous_(GetConsoleOutputCP()) {}
+    ~ConsoleCodePage() {
+        if (changed_) SetConsoleOutputCP(previous_);
+    }
+    ConsoleCodePage(const ConsoleCodePage&) = delete;
+    ConsoleCodePage& operator=(const ConsoleCodePage&) = delete;
+
+    void For(uptrail::ReportFormat format) {
+        DWORD mode = 0;
+        if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) return;  // redirected
+        changed_ = SetConsoleOutputCP(format == uptrail::ReportFormat::kJson ? CP_UTF8 : GetACP());
+    }
+
+private:
+    UINT previous_;
+    bool changed_ = false;
+};
+
+bool WriteAll(const std::string& text, std::FILE* stream) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
+           std::fflush(stream) == 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace uptrail;
+    Win32FileSystem files;
+    Win32Registry registry;
+    Win32SystemInfo system;
+    Win32Clock clock;
+    Win32Locale locale;
+    ConsoleCodePage console;
+    std::vector<CommandArgument> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back({AnsiFromWide(argv[i]), argv[i]});
+
+    const DateTime now = clock.Now();
+    const ReportEnvironment environment{
+        files,
+        locale,
+        now,
+        [&] { return SessionStart(now, clock.TickCount(), system.RecentBootRecords()); },
+        [&] { return std::optional(FindUptrailLogFile(registry, files, system)); },
+        SystemIdentity(system),
+        BuildDriveTable(system),
+        [&](ReportFormat format) { console.For(format); }};
+    std::string out;
+    std::string err;
+    const int status = RunReport(arguments, environment, out, err);
+    WriteAll(err, stderr);
+    if (!WriteAll(out, stdout) && status == kReportSucceeded) return kReportNotWritten;
+    return status;
+}

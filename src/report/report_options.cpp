@@ -1,0 +1,176 @@
+#include "report/report_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+#include "sessionlog/timestamp.h"
+
+namespace uptrail {
+namespace {
+
+constexpr std::string_view kOptionPrefix = "--";
+
+enum class Option { kLog, kSystem, kAll, kLimit, kBootTime, kNow, kFormat, kHelp, kVersion };
+
+struct OptionName {
+    std::string_view name;
+    Option option;
+    bool takesValue;
+};
+
+constexpr OptionName kOptions[] = {
+    {"--log", Option::kLog, true},          {"--system", Option::kSystem, true},
+    {"--all", Option::kAll, false},         {"--limit", Option::kLimit, true},
+    {"--boot-time", Option::kBootTime, true}, {"--now", Option::kNow, true},
+    {"--format", Option::kFormat, true},    {"--help", Option::kHelp, false},
+    {"-h", Option::kHelp, false},           {"--version", Option::kVersion, false},
+};
+
+const OptionName* FindOption(std::string_view name) {
+    const auto found = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                    [&](const OptionName& option) { return option.name == name; });
+    return found == std::end(kOptions) ? nullptr : found;
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted = "'";
+    return quoted.append(text).append("'");
+}
+
+std::optional<std::size_t> WholeNumber(std::string_view text) {
+    std::size_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
+
+std::optional<ReportFormat> FormatNamed(std::string_view name) {
+    if (name == "text") return ReportFormat::kText;
+    if (name == "csv") return ReportFormat::kCsv;
+    if (name == "json") return ReportFormat::kJson;
+    return std::nullopt;
+}
+
+// "--log=FILE" carries the path inside the argument: the part after the first "=".
+std::filesystem::path PathAfterEquals(const std::filesystem::path& argument) {
+    const auto& native = argument.native();
+    return std::filesystem::path(native.substr(native.find('=') + 1));
+}
+
+// Stores one option's value; gives what is wrong with it, or nothing.
+std::string Apply(Option option, const CommandArgument& value, std::string_view valueText,
+                  ReportOptions& options) {
+    switch (option) {
+    case Option::kLog:
+        if (valueText.empty()) return "--log wants a file name";
+        options.logFile =
+            valueText.size() == value.text.size() ? value.path : PathAfterEquals(value.path);
+        return {};
+    case Option::kSystem:
+        if (valueText.empty()) return "--system wants a system identity";
+        options.systems.emplace_back(valueText);
+        return {};
+    case Option::kLimit:
+        options.limit = WholeNumber(valueText);
+        if (!options.limit)
+            return "--limit wants a whole number of sessions, not " + Quoted(valueText);
+        return {};
+    case Option::kBootTime:
+    case Option::kNow: {
+        const auto time = TryParseTimestamp(valueText);
+        const std::string_view name = option == Option::kNow ? "--now" : "--boot-time";
+        if (!time)
+            return std::string(name) + " wants a time stamp like 2026:12:04:08:03:07, not " +
+                   Quoted(valueText);
+        (option == Option::kNow ? options.now : options.bootTime) = time;
+        return {};
+    }
+    case Option::kFormat: {
+        const auto format = FormatNamed(valueText);
+        if (!format) return "--format wants text, csv or json, not " + Quoted(valueText);
+        options.format = *format;
+        return {};
+    }
+    case Option::kAll:
+    case Option::kHelp:
+    case Option::kVersion: break;
+    }
+    return {};
+}
+
+void ApplySwitch(Option option, ReportOptions& options) {
+    if (option == Option::kAll) options.allSystems = true;
+    if (option == Option::kHelp) options.help = true;
+    if (option == Option::kVersion) options.version = true;
+}
+
+}  // namespace
+
+ParsedReportOptions ParseReportOptions(std::span<const CommandArgument> arguments) {
+    ParsedReportOptions parsed;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i].text;
+        const std::size_t equals = argument.find('=');
+        const bool attached = argument.starts_with(kOptionPrefix) && equals != argument.npos;
+        const std::string_view name = attached ? argument.substr(0, equals) : argument;
+        const OptionName* option = FindOption(name);
+        if (!option) {
+            parsed.error = argument.starts_with("-") ? "unknown option " + Quoted(name)
+                                                     : "unexpected argument " + Quoted(argument);
+            return parsed;
+        }
+        if (!option->takesValue) {
+            if (attached) {
+                parsed.error = std::string(name) + " takes no value";
+                return parsed;
+            }
+            ApplySwitch(option->option, parsed.options);
+            continue;
+        }
+        if (!attached && i + 1 == arguments.size()) {
+            parsed.error = std::string(name) + " needs a value";
+            return parsed;
+        }
+        const CommandArgument& value = attached ? arguments[i] : arguments[++i];
+        const std::string_view valueText =
+            attached ? argument.substr(equals + 1) : std::string_view(value.text);
+        parsed.error = Apply(option->option, value, valueText, parsed.options);
+        if (!parsed.error.empty()) return parsed;
+    }
+    return parsed;
+}
+
+std::string ReportUsage() {
+    return R"(Usage: uptrail-report [options]
+
+Prints what Uptrail's tray menus show for a session log: the statistics, the sessions
+newest first (X marks a crashed session, ! one that ended with Uptrail closed by hand
+before the system went down) and the systems that share the log with their last exit.
+The log file is only read.
+
+Options:
+  --log FILE            the session log (Uptrail.txt); on Windows Uptrail's own log
+                        by default, found as Uptrail finds it; required elsewhere
+  --system ID           list the sessions of this system (repeatable); ID is a system
+                        identity as the log holds it, like 1A2B3C4D//c:\windows
+  --all                 list the sessions of all systems
+                        (default: the systems Uptrail on this Windows installation
+                        lists; all systems elsewhere)
+  --limit N             list at most N sessions (default: every one)
+  --boot-time STAMP     the start of the running system session, for the restart time
+                        (default: the running system's boot time)
+  --now STAMP           the current time, for unreadable time stamps (default: the clock)
+                        STAMP is time stamp text as the log stores it: 2026:12:04:08:03:07
+  --format FORMAT       text (default), csv (one row per listed session) or json
+                        (statistics and sessions, times in ISO 8601 local time)
+  --help                print this help
+  --version             print the version
+
+Exit status: 0 on success, 1 for wrong arguments, 2 when the log file is missing or
+cannot be read, 3 when the report could not be written out.
+)";
+}
+
+}  // namespace uptrail

@@ -1,0 +1,168 @@
+#include "report/report_run.h"
+
+#include "app/log_location.h"
+#include "app/version_info.h"
+#include "commands/version_text.h"
+#include "platform/text_encoding.h"
+#include "report/report_format.h"
+#include "report/session_report.h"
+#include "sessionlog/session_log.h"
+#include "sessionlog/system_filter.h"
+#include "sessionlog/timestamp.h"
+#include "storage/file_checks.h"
+#include "storage/profile_format.h"
+#include "storage/registry_store.h"
+#include "storage/section_text.h"
+#include "storage/settings_key.h"
+
+namespace uptrail {
+namespace {
+
+constexpr std::string_view kSysList = "SysList";
+constexpr std::string_view kListMode = "ListMode";
+constexpr std::string_view kRestart = "Restart";
+constexpr std::string_view kLogFolder = "LogFolder";
+
+std::string Complaint(std::string_view text) {
+    return std::string(kReportProgramName) + ": " + std::string(text) + "\n";
+}
+
+std::string WhyUnreadable(OsError error) {
+    if (IsNotFound(error)) return "it does not exist";
+    if (error == kErrorAccessDenied) return "access is denied";
+    if (error == kErrorSharingViolation) return "another program holds it";
+    return "system error " + std::to_string(error);
+}
+
+// The whole file, or what keeps it from being read. A folder is no log file.
+std::optional<std::string> ReadLogFile(FileSystem& files, const std::filesystem::path& path,
+                                       std::string& err) {
+    const std::string unreadable = "cannot read the log file '" + AnsiFromPath(path) + "': ";
+    const auto attributes = files.GetAttributes(path);
+    if (!attributes) {
+        err += Complaint(unreadable + WhyUnreadable(kErrorFileNotFound));
+        return std::nullopt;
+    }
+    if (*attributes & file_attr::kDirectory) {
+        err += Complaint(unreadable + "it is a folder");
+        return std::nullopt;
+    }
+    std::string contents;
+    if (const OsError error = files.ReadWholeFile(path, contents); error != kOk) {
+        err += Complaint(unreadable + WhyUnreadable(error));
+        return std::nullopt;
+    }
+    return contents;
+}
+
+// A value of the running installation's own section, read as the program reads it.
+std::string OwnValue(std::string_view fileText, const ReportEnvironment& environment,
+                     std::string_view key) {
+    return FindProfileValue(fileText, environment.ownSystem, key).value_or("");
+}
+
+std::string JoinedSystems(const std::vector<std::string>& systems) {
+    std::string joined;
+    for (const std::string& system : systems)
+        joined.append(joined.empty() ? "" : "|").append(system);
+    return joined;
+}
+
+// The systems listed: as asked; else as the running installation's tray lists them; else,
+// with no installation to take them from, all.
+void ChooseSystems(const ReportOptions& options, const ReportEnvironment& environment,
+                   std::string_view fileText, ReportSettings& settings) {
+    const std::string& own = environment.ownSystem;
+    if (options.allSystems || !options.systems.empty()) {
+        settings.allSystems = options.allSystems;
+        settings.shown = ShownSystems(JoinedSystems(options.systems), own);
+    } else if (!own.empty()) {
+        settings.allSystems = TimestampFieldValue(OwnValue(fileText, environment, kListMode)) > 0;
+        settings.shown = ShownSystems(OwnValue(fileText, environment, kSysList), own);
+    } else {
+        settings.allSystems = true;
+    }
+}
+
+ReportSettings SettingsFor(const ReportOptions& options, const ReportEnvironment& environment,
+                           std::string_view fileText) {
+    ReportSettings settings;
+    settings.now = options.now.value_or(environment.now);
+    settings.bootTime = options.bootTime ? *options.bootTime : environment.bootTime();
+    settings.ownSystem = environment.ownSystem;
+    settings.limit = options.limit;
+    settings.locale = &environment.locale;
+    settings.drives = environment.drives;
+    ChooseSystems(options, environment, fileText, settings);
+    if (!environment.ownSystem.empty()) {
+        const std::string restart = OwnValue(fileText, environment, kRestart);
+        if (!restart.empty())
+            settings.programStart =
+                ParseTimestamp(restart, TimestampPart::kDateAndTime, settings.now);
+    }
+    return settings;
+}
+
+std::string Formatted(const SessionReport& report, ReportFormat format) {
+    switch (format) {
+    case ReportFormat::kCsv: return FormatReportCsv(report);
+    case ReportFormat::kJson: return FormatReportJson(report);
+    case ReportFormat::kText: break;
+    }
+    return FormatReportText(report);
+}
+
+}  // namespace
+
+int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
+              std::string& out, std::string& err) {
+    const ParsedReportOptions parsed = ParseReportOptions(arguments);
+    if (!parsed.error.empty()) {
+        err += Complaint(parsed.error) + "Try '" + std::string(kReportProgramName) +
+               " --help' for the options.\n";
+        return kReportWrongArguments;
+    }
+    const ReportOptions& options = parsed.options;
+    if (options.help) {
+        out += ReportUsage();
+        return kReportSucceeded;
+    }
+    if (options.version) {
+        out += std::string(kReportProgramName) + " (" + std::string(kVersion.title) + ") " +
+               VersionText(true) + "\n";
+        return kReportSucceeded;
+    }
+
+    std::optional<std::filesystem::path> logFile = options.logFile;
+    if (!logFile && environment.defaultLogFile) logFile = environment.defaultLogFile();
+    if (!logFile) {
+        err += Complaint("no log file: name one with --log FILE");
+        return kReportWrongArguments;
+    }
+    const auto fileText = ReadLogFile(environment.files, *logFile, err);
+    if (!fileText) return kReportUnreadableLog;
+
+    const SessionReport report = BuildSessionReport(LoadSectionText(*fileText, kLogSection),
+                                                    SettingsFor(options, environment, *fileText));
+    if (environment.prepareOutput) environment.prepareOutput(options.format);
+    out += Formatted(report, options.format);
+    return kReportSucceeded;
+}
+
+std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
+                                         const SystemInfo& system) {
+    const std::string keyPath = SettingsKeyPath();
+    const std::string stored = RegRead(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolder);
+    if (!stored.empty()) return LogFileIn(PathFromAnsi(stored));
+
+    const std::string programKeyFolder =
+        RegRead(registry, RegistryRoot::kLocalMachine, keyPath, "");
+    const std::filesystem::path programFolder =
+        programKeyFolder.empty() ? system.ProgramFolder() : PathFromAnsi(programKeyFolder);
+    const std::filesystem::path besideProgram = LogFileIn(programFolder);
+    const std::filesystem::path dataRoot = system.ProgramDataFolder();
+    if (FileExists(files, besideProgram) || dataRoot.empty()) return besideProgram;
+    return LogFileIn(dataRoot / kVersion.company / kVersion.title);
+}
+
+}  // namespace uptrail

@@ -1,0 +1,52 @@
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "app/main_state.h"
+#include "platform/file_system.h"
+#include "platform/locale.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+#include "report/report_options.h"
+
+namespace uptrail {
+
+// Exit statuses of uptrail-report.
+inline constexpr int kReportSucceeded = 0;
+inline constexpr int kReportWrongArguments = 1;
+inline constexpr int kReportUnreadableLog = 2;
+inline constexpr int kReportNotWritten = 3;  // the output could not be written
+
+// What the report takes from the machine it runs on.
+struct ReportEnvironment {
+    FileSystem& files;
+    const Locale& locale;
+    DateTime now{};
+    // The start of the running system session; asked only when --boot-time is not given.
+    std::function<DateTime()> bootTime;
+    // Uptrail's own log file here, when a Windows installation runs; asked only when
+    // --log is not given.
+    std::function<std::optional<std::filesystem::path>()> defaultLogFile;
+    // The running Windows installation, whose stored filter is the default; empty elsewhere.
+    std::string ownSystem;
+    DriveTable drives;
+    // Told the format just before the report is written (a console picks its code page).
+    std::function<void(ReportFormat)> prepareOutput;
+};
+
+// Runs uptrail-report with the arguments after the program name: the report goes to `out`,
+// complaints to `err`; gives the exit status. The log file is only read.
+int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
+              std::string& out, std::string& err);
+
+// Uptrail's log file as Uptrail finds it, without storing anything: in the folder that
+// "LogFolder" names; else in the program's folder (the program key's default value, or the
+// folder this program runs from) when the file is there; else in the per-machine data
+// folder, where a program under Program Files keeps it.
+std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
+                                         const SystemInfo& system);
+
+}  // namespace uptrail
