@@ -9,36 +9,12 @@
 #include "support/fake_platform.h"
 #include "support/memory_registry.h"
 #include "win32/win32_file_system.h"
+#include "support/temp_folder_win.h"
 
 namespace uptrail {
 namespace {
 
 constexpr std::uint32_t kReadOnlySystem = file_attr::kReadOnly | file_attr::kSystem;
-
-// A folder of its own under the temporary folder, emptied and removed at the end even
-// when it holds read-only files.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        path_ = std::filesystem::path(base) /
-                (L"uptrail-log-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(counter_++));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
 
 std::string ContentsOf(Win32FileSystem& files, const std::filesystem::path& path) {
     std::string contents;
@@ -67,7 +43,7 @@ TEST(CopyLogFileOnWindows, KeepsReadOnlyAndSystemAndReachesAnyFolder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchFolder scratch;
+        testing::TempFolder scratch;
         Win32FileSystem files;
         const auto source = scratch.Path() / L"Uptrail.txt";
         const auto target = scratch.Path() / c.targetFolder / L"Uptrail.txt";
@@ -86,7 +62,7 @@ TEST(CopyLogFileOnWindows, KeepsReadOnlyAndSystemAndReachesAnyFolder) {
 }
 
 TEST(LogFolderOnWindows, MovesTheLogIntoAChosenFolderWithANonAsciiName) {
-    ScratchFolder scratch;
+    testing::TempFolder scratch;
     Win32FileSystem files;
     testing::MemoryRegistry registry;
     testing::FakeClock clock;

@@ -3,35 +3,13 @@
 
 #include "storage/atomic_file.h"
 #include "win32/win32_file_system.h"
+#include "support/temp_folder_win.h"
 
 namespace uptrail {
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        path_ = std::filesystem::path(base) /
-                (L"uptrail-\u00e9t\u00e9-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(counter_++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path path_;
-};
-
 TEST(Win32FileSystem, ReplacesAReadOnlySystemFileAndPutsItsAttributesBack) {
-    TempFolder folder;
+    testing::TempFolder folder;
     Win32FileSystem files;
     const auto log = folder.Path() / L"Uptrail.txt";
     ASSERT_EQ(files.WriteNewFile(log, "old\r\n"), kOk);
@@ -49,7 +27,7 @@ TEST(Win32FileSystem, ReplacesAReadOnlySystemFileAndPutsItsAttributesBack) {
 }
 
 TEST(Win32FileSystem, CreatesAMissingFileInAFolderWithANonAsciiName) {
-    TempFolder folder;
+    testing::TempFolder folder;
     Win32FileSystem files;
     const auto log = folder.Path() / L"\u65e5\u672c" / L"Uptrail.txt";
     std::filesystem::create_directories(log.parent_path());
@@ -62,7 +40,7 @@ TEST(Win32FileSystem, CreatesAMissingFileInAFolderWithANonAsciiName) {
 }
 
 TEST(Win32FileSystem, ReportsAMissingFolderAndAMissingFile) {
-    TempFolder folder;
+    testing::TempFolder folder;
     Win32FileSystem files;
     std::string contents;
     EXPECT_EQ(files.ReadWholeFile(folder.Path() / L"none.txt", contents), kErrorFileNotFound);
@@ -73,7 +51,7 @@ TEST(Win32FileSystem, ReportsAMissingFolderAndAMissingFile) {
 }
 
 TEST(Win32FileSystem, AFileOpenWithoutSharingIsNotReplacedAndKeepsItsContents) {
-    TempFolder folder;
+    testing::TempFolder folder;
     Win32FileSystem files;
     const auto log = folder.Path() / L"Uptrail.txt";
     ASSERT_EQ(files.WriteNewFile(log, "old"), kOk);
