@@ -1,5 +1,4 @@
 // uptrail-report off Windows: reads a session log named with --log.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -8,15 +7,6 @@
 #include "report/posix_clock.h"
 #include "report/posix_file_system.h"
 #include "report/report_run.h"
-
-namespace {
-
-bool WriteAll(const std::string& text, std::FILE* stream) {
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
-           std::fflush(stream) == 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace uptrail;
@@ -29,11 +19,5 @@ int main(int argc, char** argv) {
     const DateTime now = clock.Now();
     const ReportEnvironment environment{
         files, locale, now, [&] { return BootTimeFrom(now, clock.TickCount()); }, {}, {}, {}, {}};
-    std::string out;
-    std::string err;
-    const int status = RunReport(arguments, environment, out, err);
-    WriteAll(err, stderr);
-    // A report that could not be written out (a full disk, a closed pipe) is no success.
-    if (!WriteAll(out, stdout) && status == kReportSucceeded) return kReportNotWritten;
-    return status;
+    return RunReportToStandardStreams(arguments, environment);
 }

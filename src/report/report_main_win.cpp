@@ -41,11 +41,6 @@ private:
     bool changed_ = false;
 };
 
-bool WriteAll(const std::string& text, std::FILE* stream) {
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
-           std::fflush(stream) == 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -69,10 +64,5 @@ int wmain(int argc, wchar_t** argv) {
         SystemIdentity(system),
         BuildDriveTable(system),
         [&](ReportFormat format) { console.For(format); }};
-    std::string out;
-    std::string err;
-    const int status = RunReport(arguments, environment, out, err);
-    WriteAll(err, stderr);
-    if (!WriteAll(out, stdout) && status == kReportSucceeded) return kReportNotWritten;
-    return status;
+    return RunReportToStandardStreams(arguments, environment);
 }

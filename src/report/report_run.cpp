@@ -1,5 +1,7 @@
 #include "report/report_run.h"
 
+#include <cstdio>
+
 #include "app/log_location.h"
 #include "app/version_info.h"
 #include "commands/version_text.h"
@@ -163,6 +165,25 @@ std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
     const std::filesystem::path dataRoot = system.ProgramDataFolder();
     if (FileExists(files, besideProgram) || dataRoot.empty()) return besideProgram;
     return LogFileIn(dataRoot / kVersion.company / kVersion.title);
+}
+
+namespace {
+
+bool WriteAll(const std::string& text, std::FILE* stream) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
+           std::fflush(stream) == 0;
+}
+
+}  // namespace
+
+int RunReportToStandardStreams(const std::vector<CommandArgument>& arguments,
+                               const ReportEnvironment& environment) {
+    std::string out;
+    std::string err;
+    const int status = RunReport(arguments, environment, out, err);
+    WriteAll(err, stderr);
+    if (!WriteAll(out, stdout) && status == kReportSucceeded) return kReportNotWritten;
+    return status;
 }
 
 }  // namespace uptrail

@@ -49,4 +49,9 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
 std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
                                          const SystemInfo& system);
 
+// Runs the report and writes it to the standard streams: errors first, then the report.
+// A report that cannot be written out (a full disk, a closed pipe) is no success.
+int RunReportToStandardStreams(const std::vector<CommandArgument>& arguments,
+                               const ReportEnvironment& environment);
+
 }  // namespace uptrail
