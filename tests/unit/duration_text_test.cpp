@@ -17,12 +17,9 @@ TEST(FormatDayDuration, ShowsDaysHoursAndMinutesEachWithItsOwnSign) {
         std::int32_t minutes;
         std::string_view expected;
     } cases[] = {
-        {59, "00d 00h 59m"},
-        {1440, "01d 00h 00m"},
-        {150000, "104d 04h 00m"},
-        {-1440, "-01d 00h 00m"},
-        {-1505, "-01d -01h -05m"},
-        {kInt32Max, "1491308d 02h 07m"},
+        {59, "00d 00h 59m"},           {1440, "01d 00h 00m"},
+        {150000, "104d 04h 00m"},      {-1440, "-01d 00h 00m"},
+        {-1505, "-01d -01h -05m"},     {kInt32Max, "1491308d 02h 07m"},
         {kInt32Min, "-1491308d -02h -08m"},
     };
     for (const auto& [minutes, expected] : cases)
@@ -34,36 +31,28 @@ TEST(FormatClockDuration, RoundsMillisecondsDownToWholeSeconds) {
         std::int64_t milliseconds;
         std::string_view expected;
     } cases[] = {
-        {999, "00:00:00"},
-        {-1, "-00:00:01"},
-        {-1000, "-00:00:01"},
-        {kInt64Max, "2562047788015:12:55"},
-        {kInt64Min, "-2562047788015:12:56"},
+        {999, "00:00:00"}, {-1, "-00:00:01"}, {-1000, "-00:00:01"},
+        {kInt64Max, "2562047788015:12:55"}, {kInt64Min, "-2562047788015:12:56"},
     };
     for (const auto& [milliseconds, expected] : cases)
         EXPECT_EQ(FormatClockDuration(milliseconds), expected) << milliseconds << " ms";
 }
 
-TEST(FormatSeconds, ShowsHoursMinutesAndSecondsWithAllHourDigitsAndANegativeValueAsItsSize) {
+// All hour digits, a negative value as its size, and colons for an empty separator.
+TEST(FormatSeconds, ShowsHoursMinutesAndSecondsBetweenTheGivenSeparator) {
     const struct {
         std::int64_t seconds;
+        std::string_view separator;
         std::string_view expected;
     } cases[] = {
-        {3599, "00:59:59"},
-        {3723, "01:02:03"},
-        {360000, "100:00:00"},
-        {kInt64Max, "2562047788015215:30:07"},
-        {-3723, "-01:02:03"},
-        {kInt64Min, "-2562047788015215:30:08"},
+        {3599, ":", "00:59:59"},     {3723, ":", "01:02:03"},   {360000, ":", "100:00:00"},
+        {-3723, ":", "-01:02:03"},   {3723, " : ", "01 : 02 : 03"},
+        {-3723, ".", "-01.02.03"},   {3723, "", "01:02:03"},
+        {kInt64Max, ":", "2562047788015215:30:07"},
+        {kInt64Min, ":", "-2562047788015215:30:08"},
     };
-    for (const auto& [seconds, expected] : cases)
-        EXPECT_EQ(FormatSeconds(seconds), expected) << seconds << " s";
-}
-
-TEST(FormatSeconds, PutsTheGivenSeparatorBetweenTheUnitsAndColonsForAnEmptyOne) {
-    EXPECT_EQ(FormatSeconds(3723, " : "), "01 : 02 : 03");
-    EXPECT_EQ(FormatSeconds(-3723, "."), "-01.02.03");
-    EXPECT_EQ(FormatSeconds(3723, ""), "01:02:03");
+    for (const auto& [seconds, separator, expected] : cases)
+        EXPECT_EQ(FormatSeconds(seconds, separator), expected) << seconds << " s";
 }
 
 TEST(FormatPadded, PadsToTheGivenDigitsAndKeepsTheSignInFront) {
@@ -81,10 +70,8 @@ TEST(FormatPadded, PadsToTheGivenDigitsAndKeepsTheSignInFront) {
 
 TEST(MinOfMaxOf, ChooseTheSmallerOrLargerAndClampItIntoThirtyTwoBits) {
     const struct {
-        std::int64_t a;
-        std::int64_t b;
-        std::int32_t min;
-        std::int32_t max;
+        std::int64_t a, b;
+        std::int32_t min, max;
     } cases[] = {
         {1, 2, 1, 2},
         {kInt32Max, kInt32Min, kInt32Min, kInt32Max},
@@ -96,11 +83,6 @@ TEST(MinOfMaxOf, ChooseTheSmallerOrLargerAndClampItIntoThirtyTwoBits) {
         EXPECT_EQ(MinOf(a, b), min) << "MinOf(" << a << ", " << b << ")";
         EXPECT_EQ(MaxOf(a, b), max) << "MaxOf(" << a << ", " << b << ")";
     }
-}
-
-TEST(BoolToFlag, StoresASwitchAsOneOrZero) {
-    EXPECT_EQ(BoolToFlag(true), 1);
-    EXPECT_EQ(BoolToFlag(false), 0);
 }
 
 }  // namespace

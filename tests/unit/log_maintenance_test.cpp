@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,6 +77,18 @@ protected:
         OnRightMenuOpening(context);
         return {context.state.mRightNow.enabled, context.state.mRightOldest.enabled};
     }
+    void ExpectStateAsBefore(const MainState& before) const {
+        EXPECT_EQ(context.state.logFile, before.logFile);
+        EXPECT_EQ(context.state.statsFrom, before.statsFrom);
+        EXPECT_EQ(context.state.logCount, before.logCount);
+        EXPECT_EQ(context.state.sessionItems.size(), before.sessionItems.size());
+    }
+    void ExpectLastMessageIsStop(std::size_t messages, const std::string& text) const {
+        ASSERT_EQ(desktop.messages.size(), messages);
+        EXPECT_EQ(desktop.messages.back().text, text);
+        EXPECT_EQ(desktop.messages.back().title, "Uptrail");
+        EXPECT_EQ(desktop.messages.back().icon, MessageIcon::kStop);
+    }
 
     testing::FakeClock clock;
     MemoryFileSystem files;
@@ -92,28 +103,21 @@ protected:
 };
 
 TEST_F(LogMaintenanceTest, CancelChangesNothing) {
-    const std::pair<const char*, MenuCommandKind> commands[] = {
-        {"monitor from now", MenuCommandKind::kMonitorFromNow},
-        {"erase oldest data", MenuCommandKind::kEraseOldest},
-        {"log folder", MenuCommandKind::kLogFolder},
-    };
     StartWith(60);
     const std::string before = files.Contents(kLog);
     const MainState state = context.state;
     desktop.answerOk = false;
     desktop.chosenFolder.reset();
 
-    for (const auto& [name, kind] : commands) {
-        SCOPED_TRACE(name);
+    for (const auto kind : {MenuCommandKind::kMonitorFromNow, MenuCommandKind::kEraseOldest,
+                            MenuCommandKind::kLogFolder}) {
+        SCOPED_TRACE(static_cast<int>(kind));
         RunMenuCommand(context, {kind, 0});
 
         EXPECT_EQ(files.Contents(kLog), before);
         EXPECT_EQ(files.StepsTaken(), 0);
         EXPECT_EQ(registry.SetValueCalls(), 0);
-        EXPECT_EQ(context.state.logFile, state.logFile);
-        EXPECT_EQ(context.state.statsFrom, state.statsFrom);
-        EXPECT_EQ(context.state.logCount, state.logCount);
-        EXPECT_EQ(context.state.sessionItems.size(), state.sessionItems.size());
+        ExpectStateAsBefore(state);
     }
 }
 
@@ -135,71 +139,50 @@ TEST_F(LogMaintenanceTest, MonitorFromNowEmptiesTheLogAndIsThenNoLongerOffered) 
     EXPECT_EQ(Offered(), std::make_pair(false, false));
 }
 
+// One entry over the limit: the oldest goes, and the question names the first one kept.
 TEST_F(LogMaintenanceTest, EraseOldestDataKeepsTheNewestFiftyAfterNamingTheCutOff) {
-    struct Case {
-        int entries;
-        const char* cutOff;  // the start of the oldest entry kept
-    };
-    for (const Case& c : {Case{51, "Jan 02, 2026"}, Case{120, "Mar 12, 2026"}}) {
-        SCOPED_TRACE(c.entries);
-        files = MemoryFileSystem();
-        desktop.messages.clear();
-        StartWith(c.entries);
-        const int firstKept = c.entries - kEraseOldestLimit;
-        ASSERT_EQ(context.state.statsFrom, StartOf(firstKept));
-        ASSERT_TRUE(Offered().second);
-        context.state.sessionItems.clear();
+    StartWith(kEraseOldestLimit + 1);
+    ASSERT_EQ(context.state.statsFrom, StartOf(1));
+    ASSERT_TRUE(Offered().second);
+    context.state.sessionItems.clear();
 
-        RunMenuCommand(context, {MenuCommandKind::kEraseOldest, 0});
+    RunMenuCommand(context, {MenuCommandKind::kEraseOldest, 0});
 
-        ASSERT_EQ(desktop.messages.size(), 1u);
-        EXPECT_EQ(desktop.messages[0].text,
-                  std::string("All statistics before ") + c.cutOff + " will be lost." + kQuestion);
-        EXPECT_EQ(LoggedEntries() + "\r\n", Entries(firstKept, c.entries));
-        EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
-        EXPECT_EQ(context.state.statsFrom, StartOf(firstKept));
-        EXPECT_EQ(context.state.logCount, kEraseOldestLimit);
-        EXPECT_EQ(context.state.sessionItems.size(),
-                  SessionListLimit(desktop.screenHeight, desktop.menuHeight))
-            << "the menus were rebuilt";
-        EXPECT_EQ(Offered(), std::make_pair(true, false));
-    }
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "All statistics before Jan 02, 2026 will be lost." + kQuestion);
+    EXPECT_EQ(LoggedEntries() + "\r\n", Entries(1, kEraseOldestLimit + 1));
+    EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
+    EXPECT_EQ(context.state.statsFrom, StartOf(1));
+    EXPECT_EQ(context.state.logCount, kEraseOldestLimit);
+    EXPECT_EQ(context.state.sessionItems.size(),
+              SessionListLimit(desktop.screenHeight, desktop.menuHeight))
+        << "the menus were rebuilt";
+    EXPECT_EQ(Offered(), std::make_pair(true, false));
 }
 
 TEST_F(LogMaintenanceTest, ALogThatCannotBeWrittenIsReportedAndLeftAsItWas) {
-    struct Case {
-        const char* name;
-        std::function<void(MemoryFileSystem&)> fault;
-    };
-    const Case faults[] = {
-        {"locked", [](MemoryFileSystem& f) { f.LockFile(kLog, kErrorSharingViolation); }},
-        {"write refused", [](MemoryFileSystem& f) { f.InjectFault(1, MemoryFileSystem::Fault::kFail); }},
-    };
     const std::string report = "Uptrail could not change its log file.\r\n" + AnsiFromPath(kLog) +
                                "\r\nIt may be open in another program or write-protected. "
                                "The log was left as it was.";
-    for (const MenuCommandKind kind : {MenuCommandKind::kMonitorFromNow, MenuCommandKind::kEraseOldest}) {
-        for (const Case& c : faults) {
-            SCOPED_TRACE(c.name);
+    for (const auto kind : {MenuCommandKind::kMonitorFromNow, MenuCommandKind::kEraseOldest}) {
+        for (const bool locked : {true, false}) {
+            SCOPED_TRACE(locked ? "locked" : "write refused");
             files = MemoryFileSystem();
             desktop.messages.clear();
             StartWith(70);
             const std::string before = files.Contents(kLog);
             const MainState state = context.state;
-            c.fault(files);
+            if (locked) files.LockFile(kLog, kErrorSharingViolation);
+            if (!locked) files.InjectFault(1, MemoryFileSystem::Fault::kFail);
 
             RunMenuCommand(context, {kind, 0});
 
-            ASSERT_EQ(desktop.messages.size(), 2u);
-            EXPECT_EQ(desktop.messages[1].text, report);
-            EXPECT_EQ(desktop.messages[1].title, "Uptrail");
-            EXPECT_EQ(desktop.messages[1].icon, MessageIcon::kStop);
+            ExpectLastMessageIsStop(2, report);
             EXPECT_EQ(files.Contents(kLog), before);
             EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
             EXPECT_EQ(files.FileCount(), 1u) << "no temporary file is left";
-            EXPECT_EQ(context.state.statsFrom, state.statsFrom);
-            EXPECT_EQ(context.state.logCount, state.logCount);
-            EXPECT_EQ(context.state.sessionItems.size(), state.sessionItems.size());
+            ExpectStateAsBefore(state);
         }
     }
 }
@@ -211,31 +194,24 @@ TEST_F(LogMaintenanceTest, LogFolderSwitchesToTheChosenFolderTakingTheLogAlong) 
         std::string logThere;     // an Uptrail.txt already in the chosen folder ("" none)
         bool writesDenied;        // the chosen folder takes no new files
         bool oldLogMissing;
-        // What follows.
-        std::string storedFolder;
-        std::string logFolder;    // the folder of the log file in use
-        bool copied;
-        bool registryTouched;
+        std::string folderAfter;  // the stored folder and that of the log in use
+        bool copied, registryTouched;
     };
     const std::filesystem::path kLogs = PathFromAnsi("D:\\Logs");
     const std::string otherLog = "[Log]\r\n" + Entries(0, 1);
     const std::string ownLog = LogWith(Entries(0, 60));
     const Case cases[] = {
-        {"a new folder", "D:\\Logs", "", false, false, "D:\\Logs", "D:\\Logs", true, true},
-        {"a folder with a trailing backslash", "D:\\Logs\\", "", false, false, "D:\\Logs",
-         "D:\\Logs", true, true},
-        {"a folder that holds a log", "D:\\Logs", otherLog, false, false, "D:\\Logs",
-         "D:\\Logs", false, true},
+        {"a new folder", "D:\\Logs", "", false, false, "D:\\Logs", true, true},
+        {"a trailing backslash", "D:\\Logs\\", "", false, false, "D:\\Logs", true, true},
+        {"a folder that holds a log", "D:\\Logs", otherLog, false, false, "D:\\Logs", false, true},
         {"the folder in use, with a trailing backslash", kFolderText + "\\", "", false, false,
-         kFolderText, kFolderText, false, false},
+         kFolderText, false, false},
         // On Windows the same file: found there, so taken over rather than copied.
-        {"the folder in use in other letter case", "C:\\PROGRAM FILES\\Uptrail", ownLog,
-         false, false, "C:\\PROGRAM FILES\\Uptrail", "C:\\PROGRAM FILES\\Uptrail", false, true},
-        {"a drive root keeps its backslash", "E:\\", "", false, false, "E:\\", "E:\\", true, true},
-        {"a folder without rights", "D:\\Logs", "", true, false, kFolderText, kFolderText,
-         false, true},
-        {"no old log to take along", "D:\\Logs", "", false, true, "D:\\Logs", "D:\\Logs",
-         false, true},
+        {"the folder in use in other letter case", "C:\\PROGRAM FILES\\Uptrail", ownLog, false,
+         false, "C:\\PROGRAM FILES\\Uptrail", false, true},
+        {"a drive root keeps its backslash", "E:\\", "", false, false, "E:\\", true, true},
+        {"a folder without rights", "D:\\Logs", "", true, false, kFolderText, false, true},
+        {"no old log to take along", "D:\\Logs", "", false, true, "D:\\Logs", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -245,8 +221,8 @@ TEST_F(LogMaintenanceTest, LogFolderSwitchesToTheChosenFolderTakingTheLogAlong) 
         desktop.chooserStarts.clear();
         StartWith(60);
         const std::filesystem::path chosen = PathFromAnsi(c.chosen);
-        const std::filesystem::path newLog = LogFileIn(PathFromAnsi(c.logFolder));
-        files.AddFolder(PathFromAnsi(c.logFolder));
+        const std::filesystem::path newLog = LogFileIn(PathFromAnsi(c.folderAfter));
+        files.AddFolder(PathFromAnsi(c.folderAfter));
         files.AddFolder(kLogs);
         if (!c.logThere.empty()) files.AddFile(newLog, c.logThere);
         if (c.writesDenied) files.DenyWritesIn(kLogs);
@@ -257,9 +233,9 @@ TEST_F(LogMaintenanceTest, LogFolderSwitchesToTheChosenFolderTakingTheLogAlong) 
         RunMenuCommand(context, {MenuCommandKind::kLogFolder, 0});
 
         EXPECT_EQ(desktop.chooserStarts, std::vector<std::filesystem::path>{kFolder});
-        EXPECT_EQ(StoredFolder(), c.storedFolder);
+        EXPECT_EQ(StoredFolder(), c.folderAfter);
         EXPECT_EQ(registry.SetValueCalls() > 0, c.registryTouched);
-        EXPECT_EQ(context.state.logFile, c.logFolder == kFolderText ? kLog : newLog);
+        EXPECT_EQ(context.state.logFile, c.folderAfter == kFolderText ? kLog : newLog);
         if (!c.oldLogMissing) {
             EXPECT_EQ(files.Contents(kLog), ownLog) << "the old log stays";
         }
@@ -277,12 +253,8 @@ TEST_F(LogMaintenanceTest, LogFolderSwitchesToTheChosenFolderTakingTheLogAlong) 
             continue;
         }
         EXPECT_FALSE(files.Exists(LogFileIn(chosen)));
-        ASSERT_EQ(desktop.messages.size(), 1u);
-        EXPECT_EQ(desktop.messages[0].text,
-                  "Uptrail could not copy its log to\r\n" + c.chosen +
-                      "\r\nThe log stays in its old folder.");
-        EXPECT_EQ(desktop.messages[0].title, "Uptrail");
-        EXPECT_EQ(desktop.messages[0].icon, MessageIcon::kStop);
+        ExpectLastMessageIsStop(1, "Uptrail could not copy its log to\r\n" + c.chosen +
+                                       "\r\nThe log stays in its old folder.");
     }
 }
 
@@ -300,19 +272,15 @@ TEST_F(LogMaintenanceTest, LogFolderStartsAtTheProgramFolderWhenNoneIsStored) {
 TEST(CopyLogFile, ReplacesAnyTargetAndCreatesItsFolder) {
     const std::filesystem::path source = PathFromAnsi("C:\\Uptrail\\Uptrail.txt");
     const std::filesystem::path target = PathFromAnsi("D:\\Shared") / "Logs" / "Uptrail.txt";
-    struct Case {
+    const struct {
         const char* name;
-        bool sourceThere;
-        bool protectedTargetThere;
-        bool targetFolderThere;
-        bool copied;
+        bool sourceThere, protectedTargetThere, targetFolderThere;
+    } cases[] = {
+        {"into a missing folder", true, false, false},
+        {"over a read-only system file", true, true, true},
+        {"without a source", false, false, true},
     };
-    const Case cases[] = {
-        {"into a missing folder", true, false, false, true},
-        {"over a read-only system file", true, true, true, true},
-        {"without a source", false, false, true, false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryFileSystem files;
         files.AddFolder(source.parent_path());
@@ -321,9 +289,9 @@ TEST(CopyLogFile, ReplacesAnyTargetAndCreatesItsFolder) {
         if (c.targetFolderThere) files.AddFolder(target.parent_path());
         if (c.protectedTargetThere) files.AddFile(target, "old", kReadOnlySystem);
 
-        EXPECT_EQ(CopyLogFile(files, source, target), c.copied);
+        EXPECT_EQ(CopyLogFile(files, source, target), c.sourceThere);
 
-        if (!c.copied) continue;
+        if (!c.sourceThere) continue;
         EXPECT_EQ(files.Contents(target), "log");
         EXPECT_EQ(files.Attributes(target), kReadOnlySystem | file_attr::kHidden);
     }

@@ -72,9 +72,7 @@ protected:
 
 TEST_F(OptionsTest, StartWithWindowsOnStoresTheRunEntryAndEnablesTheIconOptionUnchecked) {
     state.mRightWithout.enabled = false;
-
     OnRightAutoClick(context);
-
     EXPECT_TRUE(state.mRightAuto.checked);
     EXPECT_EQ(RunEntry(), "Uptrail.exe");
     EXPECT_TRUE(StartsWithWindows(registry));
@@ -83,18 +81,12 @@ TEST_F(OptionsTest, StartWithWindowsOnStoresTheRunEntryAndEnablesTheIconOptionUn
 }
 
 TEST_F(OptionsTest, StartWithWindowsOffDeletesTheRunEntryAndLiftsTheIconSuppression) {
-    const struct {
-        bool iconSuppressed;
-        const char* hiddenIconAfter;
-    } cases[] = {
-        {true, "0"},          // the icon option's handler ran once
-        {false, kNotStored},  // it did not run
-    };
-    for (const auto& c : cases) {
+    for (const bool iconSuppressed : {true, false}) {
+        SCOPED_TRACE(iconSuppressed ? "icon suppressed" : "icon shown");
         StartAfresh();
         state.mRightAuto.checked = true;
         registry.Seed(kMachineRun, "Sessiometer", {reg_type::kSz, "Uptrail.exe"});
-        state.mRightWithout = {.checked = c.iconSuppressed, .enabled = true, .visible = false};
+        state.mRightWithout = {.checked = iconSuppressed, .enabled = true, .visible = false};
 
         OnRightAutoClick(context);
 
@@ -102,7 +94,8 @@ TEST_F(OptionsTest, StartWithWindowsOffDeletesTheRunEntryAndLiftsTheIconSuppress
         EXPECT_EQ(RunEntry(), kNotStored);
         EXPECT_FALSE(state.mRightWithout.checked);
         EXPECT_FALSE(state.mRightWithout.enabled);
-        EXPECT_EQ(Own("HiddenIcon"), c.hiddenIconAfter) << c.iconSuppressed;
+        // Lifting the suppression runs the icon option's handler, which stores the flag.
+        EXPECT_EQ(Own("HiddenIcon"), iconSuppressed ? "0" : kNotStored);
     }
 }
 
@@ -120,51 +113,38 @@ TEST_F(OptionsTest, WithoutAdministratorRightsStartWithWindowsIsKeptForTheUser) 
     EXPECT_FALSE(StartsWithWindows(registry));
 }
 
-TEST_F(OptionsTest, TheIconOptionIsStoredAsAFlagAndLeavesTheIconAlone) {
-    OnRightWithoutClick(context);
-    EXPECT_TRUE(state.mRightWithout.checked);
-    EXPECT_EQ(Own("HiddenIcon"), "1");
+TEST_F(OptionsTest, TheIconOptionIsAStoredFlagAndTheAnimatedClockLevelThreeOnAndTwoOff) {
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "on" : "off");
+        OnRightWithoutClick(context);
+        EXPECT_EQ(state.mRightWithout.checked, on);
+        EXPECT_EQ(Own("HiddenIcon"), on ? "1" : "0");
 
-    OnRightWithoutClick(context);
-    EXPECT_FALSE(state.mRightWithout.checked);
-    EXPECT_EQ(Own("HiddenIcon"), "0");
-
-    EXPECT_EQ(tray.addCalls + tray.deleteCalls + tray.modifyCalls, 0);
+        OnRightAnimatedClick(context);
+        EXPECT_EQ(state.mRightAnimated.checked, on);
+        EXPECT_EQ(state.animationLevel, on ? 3 : 2);
+        EXPECT_EQ(Own("Animation"), on ? "3" : "2");
+    }
+    EXPECT_EQ(tray.addCalls + tray.deleteCalls + tray.modifyCalls, 0) << "the icon is left alone";
 }
 
-TEST_F(OptionsTest, TheAnimatedClockIsStoredAsLevelThreeOnAndTwoOff) {
-    OnRightAnimatedClick(context);
-    EXPECT_TRUE(state.mRightAnimated.checked);
-    EXPECT_EQ(state.animationLevel, 3);
-    EXPECT_EQ(Own("Animation"), "3");
-
-    OnRightAnimatedClick(context);
-    EXPECT_FALSE(state.mRightAnimated.checked);
-    EXPECT_EQ(state.animationLevel, 2);
-    EXPECT_EQ(Own("Animation"), "2");
-}
-
+// A refused delete still clears the flag: the shell no longer had the icon, and the timer
+// may add it afresh.
 TEST_F(OptionsTest, HideRemovesAShownIconAndOtherwiseOnlyClearsTheFlag) {
     const struct {
-        bool shown;
-        bool deleteSucceeds;
-        int deletes;
-    } cases[] = {
-        {true, true, 1},
-        {true, false, 1},  // the shell no longer had it: the timer may add it afresh
-        {false, true, 0},
-    };
+        bool shown, deleteSucceeds;
+    } cases[] = {{true, true}, {true, false}, {false, true}};
     for (const auto& c : cases) {
-        FakeTrayIcon freshTray;
-        freshTray.succeeds = c.deleteSucceeds;
-        MainContext hiding{{clock, files, registry, system, freshTray, window, desktop, locale, http}, {}};
-        hiding.state.iconShown = c.shown;
+        SCOPED_TRACE(::testing::Message() << "shown " << c.shown << ", ok " << c.deleteSucceeds);
+        tray = FakeTrayIcon{};
+        tray.succeeds = c.deleteSucceeds;
+        state.iconShown = c.shown;
 
-        OnRightHideClick(hiding);
+        OnRightHideClick(context);
 
-        EXPECT_EQ(freshTray.deleteCalls, c.deletes) << c.shown;
-        EXPECT_EQ(freshTray.addCalls, 0);
-        EXPECT_FALSE(hiding.state.iconShown);
+        EXPECT_EQ(tray.deleteCalls, c.shown ? 1 : 0);
+        EXPECT_EQ(tray.addCalls, 0);
+        EXPECT_FALSE(state.iconShown);
     }
 }
 
@@ -208,10 +188,8 @@ TEST_F(StartupOptionsTest, TheAnimationLevelIsTheStoredNumberLimitedToOneToThree
     const struct {
         const char* stored;
         int level;
-    } cases[] = {
-        {"7", 3}, {"3", 3}, {"2", 2}, {"1", 1}, {"0", 1}, {"-2", 1}, {nullptr, 1},
-        {"abc", 1}, {" 2 hands", 2}, {"99999999999999999999", 3}, {"-99999999999999999999", 1},
-    };
+    } cases[] = {{"7", 3}, {"3", 3}, {"2", 2}, {"1", 1}, {"0", 1}, {nullptr, 1}, {"abc", 1},
+                 {" 2 hands", 2}, {"99999999999999999999", 3}, {"-99999999999999999999", 1}};
     for (const auto& c : cases) {
         StartAfresh();
         SeedEarlierStart();
@@ -229,7 +207,7 @@ TEST_F(StartupOptionsTest, WithStartWithWindowsOnTheIconOptionIsTheStoredHiddenI
     const struct {
         const char* stored;
         bool suppressed;
-    } cases[] = {{"1", true}, {"5", true}, {"0", false}, {"", false}, {nullptr, false}};
+    } cases[] = {{"1", true}, {"5", true}, {"0", false}, {nullptr, false}};
     for (const auto& c : cases) {
         StartAfresh();
         SeedEarlierStart();

@@ -21,23 +21,22 @@ protected:
     std::string Read(std::string_view key, std::string_view defaultValue = {}) {
         return ReadProfile(files, log, "Log", key, defaultValue);
     }
+    OsError Write(std::string_view key, std::string_view value) {
+        return WriteProfile(files, log, "Log", key, value);
+    }
 
     MemoryFileSystem files;
     const std::filesystem::path folder = "/data";
     const std::filesystem::path log = folder / "Uptrail.txt";
 };
 
-TEST_F(ProfileFileTest, ReadsTheDefaultWithoutItsBlanksWhenTheFileOrTheKeyIsMissing) {
+TEST_F(ProfileFileTest, ReadsTheDefaultWithoutItsBlanksForAMissingOrUnreadableFileOrKey) {
     EXPECT_EQ(Read("LastStart", "  fallback  "), "fallback") << "no file";
     files.AddFile(log, "[Log]\r\nLastStop=1\r\n");
     EXPECT_EQ(Read("LastStart", "  fallback  "), "fallback") << "another key";
-}
-
-TEST_F(ProfileFileTest, ReadsAFileThatCannotBeReadAsMissing) {
-    files.AddFile(log, "[Log]\r\nLastStart=1\r\n");
+    EXPECT_EQ(ReadProfile(files, folder, "Log", "LastStop", "fallback"), "fallback") << "folder";
     files.LockFile(log, kErrorSharingViolation);
-    EXPECT_EQ(Read("LastStart", "fallback"), "fallback");
-    EXPECT_EQ(ReadProfile(files, folder, "Log", "LastStart", "fallback"), "fallback");
+    EXPECT_EQ(Read("LastStop", "fallback"), "fallback") << "locked";
 }
 
 TEST_F(ProfileFileTest, TrimsTheBlanksInFrontOfAValueButNotThoseBehindIt) {
@@ -47,36 +46,27 @@ TEST_F(ProfileFileTest, TrimsTheBlanksInFrontOfAValueButNotThoseBehindIt) {
     EXPECT_EQ(Read("Blanks", "fallback"), "");
 }
 
-TEST_F(ProfileFileTest, CreatesAMissingFileWithTheSectionAndTheKey) {
-    EXPECT_EQ(WriteProfile(files, log, "Log", "LastStart", "2024-05-01 08:00:00"), kOk);
+TEST_F(ProfileFileTest, CreatesAMissingFileAndOtherwiseChangesOnlyTheValue) {
+    EXPECT_EQ(WriteProfile(files, "", "Log", "LastStart", "1"), kOk) << "no file name";
+    EXPECT_EQ(files.StepsTaken(), 0);
+    EXPECT_EQ(Write("LastStart", "2024-05-01 08:00:00"), kOk);
     EXPECT_EQ(files.Contents(log), "[Log]\r\nLastStart=2024-05-01 08:00:00\r\n");
-}
 
-TEST_F(ProfileFileTest, ChangesOnlyTheValueAndKeepsTheRestOfTheFile) {
     files.AddFile(log, "; kept\r\n[Log]\r\nLastStart = old \r\nOther=1\r\n\r\n[Alarm]\nx=1\n");
     EXPECT_EQ(WriteProfile(files, log, "log", "laststart", "new"), kOk);
     EXPECT_EQ(files.Contents(log),
               "; kept\r\n[Log]\r\nLastStart = new \r\nOther=1\r\n\r\n[Alarm]\nx=1\n");
 }
 
-TEST_F(ProfileFileTest, DoesNothingWithoutAFileName) {
-    EXPECT_EQ(WriteProfile(files, "", "Log", "LastStart", "1"), kOk);
-    EXPECT_EQ(files.StepsTaken(), 0);
-    EXPECT_EQ(files.FileCount(), 0u);
-}
-
-TEST_F(ProfileFileTest, DoesNotWriteAValueEqualToTheStoredOne) {
+TEST_F(ProfileFileTest, DoesNotWriteAValueEqualToTheStoredOneButComparesWithRegardToCase) {
     const std::string original = "[Log]\r\nLastStart=  \"same\"  \r\n";
     files.AddFile(log, original, kReadOnlySystem);
-    EXPECT_EQ(WriteProfile(files, log, "Log", "LastStart", "same"), kOk);
+    EXPECT_EQ(Write("LastStart", "same"), kOk);
     EXPECT_EQ(files.StepsTaken(), 0) << "the file was touched";
     EXPECT_EQ(files.Contents(log), original);
-}
 
-TEST_F(ProfileFileTest, ComparesValuesWithRegardToCase) {
-    files.AddFile(log, "[Log]\r\nName=abc\r\n");
-    EXPECT_EQ(WriteProfile(files, log, "Log", "Name", "ABC"), kOk);
-    EXPECT_EQ(files.Contents(log), "[Log]\r\nName=ABC\r\n");
+    EXPECT_EQ(Write("LastStart", "SAME"), kOk);
+    EXPECT_EQ(files.Contents(log), "[Log]\r\nLastStart=  SAME  \r\n");
 }
 
 // Even over an empty value: that write turns a missing key into an empty one.
@@ -84,7 +74,7 @@ TEST_F(ProfileFileTest, WritesAnEmptyValueAsOneBlankThatReadsEmpty) {
     for (const std::string stored : {"1", ""}) {
         SCOPED_TRACE("stored value \"" + stored + "\"");
         files.AddFile(log, "[Log]\r\nLastStart=" + stored + "\r\n");
-        EXPECT_EQ(WriteProfile(files, log, "Log", "LastStart", ""), kOk);
+        EXPECT_EQ(Write("LastStart", ""), kOk);
         EXPECT_EQ(files.Contents(log), "[Log]\r\nLastStart= \r\n");
         EXPECT_EQ(Read("LastStart", "fallback"), "");
     }
@@ -93,7 +83,7 @@ TEST_F(ProfileFileTest, WritesAnEmptyValueAsOneBlankThatReadsEmpty) {
 TEST_F(ProfileFileTest, ReportsALockedFileAndLeavesItAlone) {
     files.AddFile(log, "[Log]\r\nLastStart=1\r\n", kReadOnlySystem);
     files.LockFile(log, kErrorSharingViolation);
-    EXPECT_EQ(WriteProfile(files, log, "Log", "LastStart", "2"), kErrorSharingViolation);
+    EXPECT_EQ(Write("LastStart", "2"), kErrorSharingViolation);
     EXPECT_EQ(files.StepsTaken(), 0) << "a file that cannot be read must not be rewritten";
 }
 
@@ -105,7 +95,7 @@ TEST_F(ProfileFileTest, LeavesTheOldOrTheNewFileWhereverTheWriteStops) {
         "[Log]\r\nLastStart=1\r\nLastStop=2\r\n\r\n[Alarm]\r\n08:00~Wake\r\n";
     // Read-only, so the write also takes the steps that lift and restore the attributes.
     files.AddFile(log, original, kReadOnlySystem);
-    ASSERT_EQ(WriteProfile(files, log, "Log", "LastStop", "2"), kOk);
+    ASSERT_EQ(Write("LastStop", "2"), kOk);
     ASSERT_EQ(files.Contents(log), updated);
     const int steps = files.StepsTaken();
     ASSERT_GE(steps, 2) << "a replace takes a temporary file and a move";

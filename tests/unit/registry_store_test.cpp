@@ -28,44 +28,31 @@ std::string Dword(std::uint32_t number) {
     return bytes;
 }
 
-// ---------------------------------------------------------------------------------------
-// BytesToText
-
-struct BytesToTextCase {
-    const char* name;
-    std::string bytes;
-    BytesToTextOptions options;
-    std::string expected;
-};
-
 TEST(BytesToText, TakesTheChosenRunOfBytesAndNeverReadsPastTheEnd) {
     const std::string bytes = "abc\0def"s;
-    const std::vector<BytesToTextCase> cases = {
-        {"all bytes, zeros included", bytes, {}, bytes},
-        {"stop at zero", bytes, {.stopAtZero = true}, "abc"},
-        {"start and count", bytes, {.start = 1, .count = 2}, "bc"},
-        {"the stop applies from the start", bytes, {.start = 4, .count = 2, .stopAtZero = true},
-         "de"},
-        {"count past the end", bytes, {.start = 3, .count = 100}, "\0def"s},
-        {"start past the end", bytes, {.start = 1000, .count = 5}, ""},
+    const struct {
+        BytesToTextOptions options;
+        std::string expected;
+    } cases[] = {
+        {{}, bytes},  // zeros included
+        {{.stopAtZero = true}, "abc"},
+        {{.start = 1, .count = 2}, "bc"},
+        {{.start = 4, .count = 2, .stopAtZero = true}, "de"},  // the stop counts from the start
+        {{.start = 3, .count = 100}, "\0def"s},
+        {{.start = 1000, .count = 5}, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(BytesToText(c.bytes, c.options), c.expected) << c.name;
+        EXPECT_EQ(BytesToText(bytes, c.options), c.expected) << c.options.start;
 }
 
-// ---------------------------------------------------------------------------------------
-// RegRead
-
-struct ConversionCase {
-    const char* name;
-    std::uint32_t storedType;
-    std::string storedData;
-    std::optional<std::uint32_t> readAs;
-    std::string expected;
-};
-
 TEST(RegRead, ConvertsEachValueTypeToText) {
-    const std::vector<ConversionCase> cases = {
+    const struct {
+        const char* name;
+        std::uint32_t storedType;
+        std::string storedData;
+        std::optional<std::uint32_t> readAs;
+        std::string expected;
+    } cases[] = {
         {"terminated string", reg_type::kSz, "hello \0"s, {}, "hello "},
         {"string without a terminator", reg_type::kSz, "hello", {}, "hello"},
         {"expandable string is not expanded", reg_type::kExpandSz, "%TEMP%\\x\0"s, {},
@@ -77,8 +64,7 @@ TEST(RegRead, ConvertsEachValueTypeToText) {
         {"long DWORD takes its first four bytes", reg_type::kDword, Dword(7) + "\x01\x02"s,
          {}, "7"},
         {"big-endian DWORD", reg_type::kDwordBigEndian, "\x01\x02\x03\x04"s, {}, "16909060"},
-        {"other types give their bytes up to the first zero", reg_type::kBinary, "ab\0cd"s, {},
-         "ab"},
+        {"other types end at the first zero", reg_type::kBinary, "ab\0cd"s, {}, "ab"},
         {"string read as DWORD", reg_type::kSz, "AB", reg_type::kDword, "16961"},
     };
     for (const auto& c : cases) {
@@ -89,63 +75,45 @@ TEST(RegRead, ConvertsEachValueTypeToText) {
     }
 }
 
-TEST(RegRead, GivesTheDefaultWhenTheKeyOrTheValueIsMissing) {
+TEST(RegRead, GivesTheDefaultForAMissingKeyOrValueAndHandsOverTheStoredBytesUnconverted) {
     MemoryRegistry registry;
     EXPECT_EQ(RegRead(registry, kUser, kPath, "Value", {.defaultValue = "C:\\Program"}),
               "C:\\Program");
-    registry.Seed(Key64(kUser), "Other", {reg_type::kSz, "x"});
-    EXPECT_EQ(RegRead(registry, kUser, kPath, "Value", {.defaultValue = "d"}), "d");
-}
-
-TEST(RegRead, HandsOverTheStoredBytesUnconvertedAndNoneOfAMissingValue) {
-    MemoryRegistry registry;
     registry.Seed(Key64(kUser), "List", {reg_type::kMultiSz, "a\0b\0\0"s});
     std::string raw = "untouched";
-    EXPECT_EQ(RegRead(registry, kUser, kPath, "Missing", {.rawBytes = &raw}), "");
+    EXPECT_EQ(RegRead(registry, kUser, kPath, "Value", {.defaultValue = "d", .rawBytes = &raw}),
+              "d");
     EXPECT_EQ(raw, "untouched");
     EXPECT_EQ(RegRead(registry, kUser, kPath, "List", {.rawBytes = &raw}), "a");
     EXPECT_EQ(raw, "a\0b\0\0"s);
 }
 
-// ---------------------------------------------------------------------------------------
-// Registry view and bitness
-
-struct BitnessCase {
-    const char* name;
-    MemoryRegistry::Bitness bitness;
-    RegistryView expectedView;
-};
-
 TEST(RegistryView, IsThe64BitViewWheneverWindowsIs64Bit) {
-    const std::vector<BitnessCase> cases = {
-        {"64-bit process", {.windows64Bit = true, .wow64 = false}, RegistryView::k64Bit},
-        {"32-bit process on 64-bit Windows", {.windows64Bit = true, .wow64 = true},
-         RegistryView::k64Bit},
-        {"32-bit Windows", {.windows64Bit = false, .wow64 = false}, RegistryView::k32Bit},
+    const struct {
+        MemoryRegistry::Bitness bitness;
+        RegistryView expectedView;
+    } cases[] = {
+        {{.windows64Bit = true, .wow64 = false}, RegistryView::k64Bit},
+        {{.windows64Bit = true, .wow64 = true}, RegistryView::k64Bit},
+        {{.windows64Bit = false, .wow64 = false}, RegistryView::k32Bit},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "64-bit Windows " << c.bitness.windows64Bit
+                                          << ", WOW64 " << c.bitness.wow64);
         MemoryRegistry registry(c.bitness);
-        EXPECT_EQ(ProgramRegistryView(registry), c.expectedView) << c.name;
-
-        ASSERT_EQ(RegWrite(registry, kMachine, kPath, "CurStroke", "2026:12:04:08:03:07"), kOk)
-            << c.name;
-        EXPECT_TRUE(registry.Stored({kMachine, kPath, c.expectedView}, "CurStroke")) << c.name;
-        EXPECT_EQ(RegRead(registry, kMachine, kPath, "CurStroke"), "2026:12:04:08:03:07")
-            << c.name;
+        EXPECT_EQ(ProgramRegistryView(registry), c.expectedView);
+        ASSERT_EQ(RegWrite(registry, kMachine, kPath, "CurStroke", "2026:12:04:08:03:07"), kOk);
+        EXPECT_TRUE(registry.Stored({kMachine, kPath, c.expectedView}, "CurStroke"));
+        EXPECT_EQ(RegRead(registry, kMachine, kPath, "CurStroke"), "2026:12:04:08:03:07");
     }
 }
 
-// ---------------------------------------------------------------------------------------
-// RegWrite
-
-struct StoredTextCase {
-    std::uint32_t type;
-    std::string text;
-    std::string data;
-};
-
 TEST(RegWrite, StoresATextAsItsBytesAndAnEmptyTextAsOneZeroByte) {
-    const std::vector<StoredTextCase> cases = {
+    const struct {
+        std::uint32_t type;
+        std::string text;
+        std::string data;
+    } cases[] = {
         {reg_type::kSz, "C:\\Program Files\\Uptrail", "C:\\Program Files\\Uptrail"},
         {reg_type::kSz, "  blanks around  ", "  blanks around  "},
         {reg_type::kSz, "caf\xe9 \xfc\xdf", "caf\xe9 \xfc\xdf"},
@@ -179,24 +147,14 @@ TEST(RegWrite, AValueThatAlreadyReadsTheSameIsNotWrittenAndNoKeyIsCreated) {
     EXPECT_FALSE(registry.KeyExists(Key64(kMachine, "SOFTWARE\\Tamsk\\Other")));
 }
 
-struct DwordCase {
-    std::string text;
-    std::uint32_t stored;
-};
-
-TEST(RegWrite, ADwordTakesTheLeadingNumberRoundedTo32Bits) {
-    const std::vector<DwordCase> cases = {
-        {" \t17 apples", 17},
-        {"+8", 8},
-        {"abc", 0},
-        {"4294967295", 0xFFFFFFFF},
-        {"99999999999999999999", 0xFFFFFFFF},
-        {"-2147483648", 0x80000000},
-        {"-99999999999", 0x80000000},
-        {"2.49", 2},
-        {"2.5", 2},
-        {"3.5", 4},
-        {"2.51", 3},
+TEST(RegWrite, ADwordTakesTheLeadingNumberRoundedHalfToEvenAndHeldTo32Bits) {
+    const struct {
+        std::string text;
+        std::uint32_t stored;
+    } cases[] = {
+        {" \t17 apples", 17}, {"+8", 8}, {"abc", 0}, {"4294967295", 0xFFFFFFFF},
+        {"99999999999999999999", 0xFFFFFFFF}, {"-2147483648", 0x80000000},
+        {"-99999999999", 0x80000000}, {"2.49", 2}, {"2.5", 2}, {"3.5", 4}, {"2.51", 3},
         {"-2.5", 0xFFFFFFFE},
     };
     for (const auto& c : cases) {
@@ -221,9 +179,7 @@ TEST(RegWrite, TypesWithoutATextFormWriteNothing) {
     }
 }
 
-// ---------------------------------------------------------------------------------------
-// Without administrator rights
-
+// Without administrator rights a machine value is kept under the same path for the user.
 TEST(RegWrite, ARefusedMachineValueIsKeptForTheUserAndReadBackFromThere) {
     MemoryRegistry registry;
     registry.DenyLocalMachineChanges();
@@ -257,25 +213,17 @@ TEST(RegRead, UnderTheMachineRootPrefersTheUsersCopyButNotTheOtherWayRound) {
     EXPECT_EQ(RegRead(registry, kUser, kPath, "Only machine"), "");
 }
 
-// ---------------------------------------------------------------------------------------
-// RegRemoveValue
-
-TEST(RegRemoveValue, UnderTheMachineRootRemovesBothCopies) {
+TEST(RegRemoveValue, UnderTheMachineRootRemovesBothCopiesAndAMissingValueCountsAsRemoved) {
     MemoryRegistry registry;
+    EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, "Sessiometer"), kOk) << "no key";
     registry.Seed(Key64(kMachine), "Sessiometer", {reg_type::kSz, "Uptrail.exe"});
     registry.Seed(Key64(kUser), "Sessiometer", {reg_type::kSz, "Uptrail.exe"});
+    EXPECT_EQ(RegRemoveValue(registry, kUser, kPath, "Missing"), kOk) << "no value";
 
     EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, "Sessiometer"), kOk);
 
     EXPECT_FALSE(registry.Stored(Key64(kMachine), "Sessiometer"));
     EXPECT_FALSE(registry.Stored(Key64(kUser), "Sessiometer"));
-}
-
-TEST(RegRemoveValue, AValueOrKeyThatIsNotThereCountsAsRemoved) {
-    MemoryRegistry registry;
-    EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, "Missing"), kOk);
-    registry.Seed(Key64(kUser), "Other", {reg_type::kSz, "x"});
-    EXPECT_EQ(RegRemoveValue(registry, kUser, kPath, "Missing"), kOk);
 }
 
 TEST(RegRemoveValue, WithoutRightsRemovesTheUsersCopyAndReportsTheRefusal) {

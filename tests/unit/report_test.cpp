@@ -266,8 +266,9 @@ TEST_F(ReportTest, ReadsTheSameReportWhateverEndsTheLines) {
     WriteLog(kEntries);
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     const std::string withCrLf = out;
+    const std::string original = files.Contents(kLog);
     for (const char* lineEnd : {"\n", "\r"}) {
-        std::string contents = files.Contents(kLog);
+        std::string contents = original;
         for (std::size_t at = 0; (at = contents.find("\r\n", at)) != std::string::npos;)
             contents.replace(at, 2, lineEnd);
         files.AddFile(kLog, contents);
@@ -278,17 +279,18 @@ TEST_F(ReportTest, ReadsTheSameReportWhateverEndsTheLines) {
 
 // The tray counts what its start-up trim keeps: the newest 32000 entries.
 TEST_F(ReportTest, CountsTheNewestEntriesTheStartupTrimKeeps) {
+    const DateTime first = MakeDateTime(2020, 1, 1);
     std::string entries;
-    DateTime start = MakeDateTime(2020, 1, 1);
-    std::vector<DateTime> starts;
-    for (int i = 0; i < 32001; ++i, start += std::chrono::hours{2}) {
-        starts.push_back(start);
+    for (int i = 0; i < 32001; ++i) {
+        const DateTime start = first + std::chrono::hours{2 * i};
         entries += FormatTimestamp(start) + "=" + FormatTimestamp(start + std::chrono::hours{1}) +
                    "=" + (i == 0 ? "2" : "0") + "=" + kOwn + "\r\n";
     }
     WriteLog(entries);
     ASSERT_EQ(RunOnLog({"--format", "json", "--limit", "0"}), kReportSucceeded);
-    EXPECT_NE(out.find("\"statisticsFrom\": \"" + FormatIsoLocalTime(starts[32001 - 50]) +
+    // Statistics from the 50th newest; the crashed first entry is no longer counted.
+    const DateTime fiftiethNewest = first + std::chrono::hours{2 * (32001 - 50)};
+    EXPECT_NE(out.find("\"statisticsFrom\": \"" + FormatIsoLocalTime(fiftiethNewest) +
                        "\",\n    \"sessionCount\": 32000,\n    \"crashedCount\": 0,"),
               std::string::npos)
         << out.substr(0, 200);

@@ -6,11 +6,44 @@
 namespace uptrail {
 namespace {
 
-TEST(SaveSectionText, EmptyingTheLastSectionLeavesItsBareHeaderAtTheEnd) {
-    const std::string file =
-        "[Common]\r\nLastWin=A\r\n\r\n[Log]\r\n2026:01:01:00:00:00=2026:01:01:01:00:00=0=A\r\n"
-        "2026:01:02:00:00:00=2026:01:02:01:00:00=2=A\r\n";
-    EXPECT_EQ(SaveSectionText(file, "Log", ""), "[Common]\r\nLastWin=A\r\n\r\n[Log]\r\n");
+TEST(SaveSectionText, TakesOutTheOldBlockAndPutsTheNewOneAtTheEnd) {
+    const struct {
+        const char* rule;
+        std::string_view file;
+        std::string_view data;
+        std::string_view expected;
+    } cases[] = {
+        {"emptying the last section leaves its bare header",
+         "[Common]\r\nLastWin=A\r\n\r\n[Log]\r\ne=1=0=A\r\nf=2=2=A\r\n", "",
+         "[Common]\r\nLastWin=A\r\n\r\n[Log]\r\n"},
+        {"a middle section goes with its comments; the line after it stays",
+         "[A]\r\nx=1\r\n[Log]\r\n; note\r\ne=1=0=S\r\n   [B]  \r\ny=2\r\n", "n=1=0=S",
+         "[A]\r\nx=1\r\n[B]\r\ny=2\r\n[Log]\r\nn=1=0=S\r\n"},
+        {"blank runs fold when the file is rewritten",
+         "[A]\r\nx=1\r\n\r\n   \r\n\r\n[B]\r\ny=2\r\n[Log]\r\ne=1=0=S\r\n", "",
+         "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n[Log]\r\n"},
+        {"but not when the section is only added", "[A]\r\nx=1\r\n\r\n\r\n\r\n[B]\r\n", "e",
+         "[A]\r\nx=1\r\n\r\n\r\n\r\n[B]\r\n[Log]\r\ne\r\n"},
+        {"a body line of blanks ends the old block", "[Log]\r\ne1\r\n    \r\ne2\r\n", "n",
+         "\r\ne2\r\n[Log]\r\nn\r\n"},
+        {"a section that runs to the end goes whole", "[A]\r\nx=1\r\n[Log]\r\ne1\r\ne2", "n",
+         "[A]\r\nx=1\r\n[Log]\r\nn\r\n"},
+        {"a bare header at the end", "[A]\r\n[Log]", "n", "[A]\r\n\r\n[Log]\r\nn\r\n"},
+        {"a header with blanks around it", "  [Log]  \r\ne\r\n", "", "[Log]\r\n"},
+        {"a header in another case is another section", "[log]\r\ne\r\n", "",
+         "[log]\r\ne\r\n[Log]\r\n"},
+        {"blanks inside the brackets make another section", "[ Log ]\r\ne\r\n", "",
+         "[ Log ]\r\ne\r\n[Log]\r\n"},
+        {"only the first of two equal headers is replaced", "[Log]\r\na\r\n[Log]\r\nb\r\n", "c",
+         "[Log]\r\nb\r\n[Log]\r\nc\r\n"},
+        {"the header never joins a last line without its line end", "[A]\r\nx=1", "e",
+         "[A]\r\nx=1\r\n[Log]\r\ne\r\n"},
+        {"lone line feeds", "[A]\nx=1\n[Log]\ne\n\n[B]\n", "",
+         "[A]\r\nx=1\r\n\r\n[B]\r\n[Log]\r\n"},
+        {"lone carriage returns", "[Log]\re\r[B]\r", "", "[B]\r\n[Log]\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SaveSectionText(c.file, "Log", c.data), c.expected) << c.rule;
 }
 
 TEST(SaveSectionText, SavingEmptyThenLinesLeavesOneBlankLineBeforeTheHeader) {
@@ -21,12 +54,9 @@ TEST(SaveSectionText, SavingEmptyThenLinesLeavesOneBlankLineBeforeTheHeader) {
 }
 
 TEST(SaveSectionText, CutsDataIntoLinesAtTheDelimiterAndStopsAtTheFirstEmptyPiece) {
-    struct Case {
-        const char* data;
-        const char* delimiter;
-        const char* lines;
-    };
-    const Case cases[] = {
+    const struct {
+        const char *data, *delimiter, *lines;
+    } cases[] = {
         {"a\r\nb", "\r\n", "a\r\nb\r\n"},
         {"a\r\n\r\nb", "\r\n", "a\r\n"},
         {"a\r\nb\r\n", "\r\n", "a\r\nb\r\n"},
@@ -42,75 +72,28 @@ TEST(SaveSectionText, CutsDataIntoLinesAtTheDelimiterAndStopsAtTheFirstEmptyPiec
     }
 }
 
-TEST(SaveSectionText, TakesOutAMiddleSectionWithItsCommentsAndKeepsTheLineAfterIt) {
-    const std::string file =
-        "[A]\r\nx=1\r\n[Log]\r\n; note\r\ne=1=0=S\r\n   [B]  \r\ny=2\r\n";
-    EXPECT_EQ(SaveSectionText(file, "Log", "n=1=0=S"),
-              "[A]\r\nx=1\r\n[B]\r\ny=2\r\n[Log]\r\nn=1=0=S\r\n");
-}
-
-TEST(SaveSectionText, FoldsBlankRunsOnlyWhenItRewritesTheFile) {
-    const std::string file = "[A]\r\nx=1\r\n\r\n   \r\n\r\n[B]\r\ny=2\r\n[Log]\r\ne=1=0=S\r\n";
-    EXPECT_EQ(SaveSectionText(file, "Log", ""), "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n[Log]\r\n");
-
-    const std::string noSection = "[A]\r\nx=1\r\n\r\n\r\n\r\n[B]\r\n";
-    EXPECT_EQ(SaveSectionText(noSection, "Log", "e"), noSection + "[Log]\r\ne\r\n");
-}
-
-TEST(SaveSectionText, ABodyLineOfBlanksEndsTheOldBlock) {
-    const std::string file = "[Log]\r\ne1\r\n    \r\ne2\r\n";
-    EXPECT_EQ(SaveSectionText(file, "Log", "n"), "\r\ne2\r\n[Log]\r\nn\r\n");
-}
-
-TEST(SaveSectionText, ASectionThatRunsToTheEndOfTheFileIsDroppedWhole) {
-    EXPECT_EQ(SaveSectionText("[A]\r\nx=1\r\n[Log]\r\ne1\r\ne2", "Log", "n"),
-              "[A]\r\nx=1\r\n[Log]\r\nn\r\n");
-    EXPECT_EQ(SaveSectionText("[A]\r\n[Log]", "Log", "n"), "[A]\r\n\r\n[Log]\r\nn\r\n");
-}
-
-TEST(SaveSectionText, FindsHeadersWithBlanksAroundThemButNotInAnotherCase) {
-    EXPECT_EQ(SaveSectionText("  [Log]  \r\ne\r\n", "Log", ""), "[Log]\r\n");
-    EXPECT_EQ(SaveSectionText("[log]\r\ne\r\n", "Log", ""), "[log]\r\ne\r\n[Log]\r\n");
-    EXPECT_EQ(SaveSectionText("[ Log ]\r\ne\r\n", "Log", ""), "[ Log ]\r\ne\r\n[Log]\r\n");
-}
-
-TEST(SaveSectionText, OnlyTheFirstOfTwoEqualHeadersIsReplaced) {
-    EXPECT_EQ(SaveSectionText("[Log]\r\na\r\n[Log]\r\nb\r\n", "Log", "c"),
-              "[Log]\r\nb\r\n[Log]\r\nc\r\n");
-}
-
-TEST(SaveSectionText, NeverGluesTheHeaderOntoALastLineWithoutItsLineEnd) {
-    EXPECT_EQ(SaveSectionText("[A]\r\nx=1", "Log", "e"), "[A]\r\nx=1\r\n[Log]\r\ne\r\n");
-}
-
-TEST(SaveSectionText, ReadsFilesWithLoneLineFeedsOrCarriageReturns) {
-    EXPECT_EQ(SaveSectionText("[A]\nx=1\n[Log]\ne\n\n[B]\n", "Log", ""),
-              "[A]\r\nx=1\r\n\r\n[B]\r\n[Log]\r\n");
-    EXPECT_EQ(SaveSectionText("[Log]\re\r[B]\r", "Log", ""), "[B]\r\n[Log]\r\n");
-}
-
-TEST(LoadSectionText, ReturnsTheBodyWithTabsForDelimitersAndWithoutComments) {
-    const std::string file =
-        "[Common]\r\nLastWin=A\r\n[Log]\r\na~b=1\r\n;comment\r\n   \r\nc=2\r\n\r\nafter\r\n";
-    EXPECT_EQ(LoadSectionText(file, "Log"), "a\tb=1\r\n   \r\nc=2");
-}
-
-TEST(LoadSectionText, EndsTheBodyAtAnEmptyLineOrALineStartingWithABracket) {
-    EXPECT_EQ(LoadSectionText("[Log]\r\na\r\n[B]\r\nb\r\n", "Log"), "a");
-    EXPECT_EQ(LoadSectionText("[Log]\r\na\r\n [B]\r\nb\r\n", "Log"), "a\r\n [B]\r\nb");
-    EXPECT_EQ(LoadSectionText("[Log]\r\n\r\na\r\n", "Log"), "");
-}
-
-TEST(LoadSectionText, GivesNothingForAMissingSectionOrAnotherLetterCase) {
-    EXPECT_EQ(LoadSectionText("[A]\r\nx=1\r\n", "Log"), "");
-    EXPECT_EQ(LoadSectionText("[log]\r\nx=1\r\n", "Log"), "");
-    EXPECT_EQ(LoadSectionText("", "Log"), "");
-    EXPECT_EQ(LoadSectionText("  [Log] \r\nx=1\r\n", "Log"), "x=1");
-}
-
-TEST(LoadSectionText, AnEmptySectionNameReadsTheTopOfTheFile) {
-    EXPECT_EQ(LoadSectionText("top1\r\ntop2\r\n\r\n[Log]\r\nx\r\n", ""), "top1\r\ntop2");
-    EXPECT_EQ(LoadSectionText("[Log]\r\nx\r\n", ""), "");
+TEST(LoadSectionText, ReadsTheBodyUpToAnEmptyLineOrABracketWithoutComments) {
+    const struct {
+        const char* rule;
+        std::string_view file;
+        std::string_view section;
+        std::string_view expected;
+    } cases[] = {
+        {"delimiters become Tabs, comments go, a blank line ends the body",
+         "[Common]\r\nLastWin=A\r\n[Log]\r\na~b=1\r\n;comment\r\n   \r\nc=2\r\n\r\nafter\r\n",
+         "Log", "a\tb=1\r\n   \r\nc=2"},
+        {"a header ends the body", "[Log]\r\na\r\n[B]\r\nb\r\n", "Log", "a"},
+        {"an indented bracket does not", "[Log]\r\na\r\n [B]\r\nb\r\n", "Log", "a\r\n [B]\r\nb"},
+        {"an empty first line", "[Log]\r\n\r\na\r\n", "Log", ""},
+        {"a missing section", "[A]\r\nx=1\r\n", "Log", ""},
+        {"another letter case", "[log]\r\nx=1\r\n", "Log", ""},
+        {"an empty file", "", "Log", ""},
+        {"blanks around the header", "  [Log] \r\nx=1\r\n", "Log", "x=1"},
+        {"an empty name reads the top of the file", "top1\r\ntop2\r\n\r\n[Log]\r\nx\r\n", "",
+         "top1\r\ntop2"},
+        {"an empty name and a header on top", "[Log]\r\nx\r\n", "", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LoadSectionText(c.file, c.section), c.expected) << c.rule;
 }
 
 TEST(LoadSectionText, ReadsBackWhatASaveWroteWithTheSameDelimiter) {
@@ -119,8 +102,7 @@ TEST(LoadSectionText, ReadsBackWhatASaveWroteWithTheSameDelimiter) {
                                       "\r\n");
     EXPECT_EQ(LoadSectionText(file, "Alarm", "\r\n"),
               "2026:12:06:08:00:00=0=Tea\r\n2026:12:07:08:00:00=1440=");
-    const auto words = SaveSectionText("", "Log", "one~two");
-    EXPECT_EQ(LoadSectionText(words, "Log"), "one\r\ntwo");
+    EXPECT_EQ(LoadSectionText(SaveSectionText("", "Log", "one~two"), "Log"), "one\r\ntwo");
 }
 
 TEST(LoadSectionText, TakesAnyBytesWithoutReadingOutOfBounds) {

@@ -14,12 +14,8 @@ TEST(DriveSerialText, IsUpperCaseHexWithoutLeadingZerosThenASlash) {
         std::optional<std::uint32_t> serial;
         const char* text;
     } cases[] = {
-        {439041101u, "1A2B3C4D/"},
-        {0xFFFFFFFFu, "FFFFFFFF/"},  // a serial of -1 as the system's signed number
-        {0x80000000u, "80000000/"},
-        {0x00000ABCu, "ABC/"},
-        {0u, "0/"},
-        {std::nullopt, "--/"},
+        {439041101u, "1A2B3C4D/"}, {0xFFFFFFFFu, "FFFFFFFF/"},  // -1 as a signed serial
+        {0x80000000u, "80000000/"}, {0x00000ABCu, "ABC/"}, {0u, "0/"}, {std::nullopt, "--/"},
     };
     for (const auto& c : cases) EXPECT_EQ(DriveSerialText(c.serial), c.text) << c.text;
 }
@@ -34,33 +30,25 @@ TEST(DriveSerial, ADriveGivenAsOneLetterIsReadWithItsColon) {
     EXPECT_EQ(DriveSerial(system, ""), "--/");
 }
 
-TEST(SystemIdentity, IsTheWindowsDrivesSerialThenTheLowerCaseWindowsFolder) {
+TEST(SystemIdentity, IsTheSerialOfTheWindowsDriveThenTheLowerCaseWindowsFolder) {
     const struct {
         const char* windowsFolder;
-        std::optional<std::uint32_t> serial;
+        std::optional<std::uint32_t> serial;  // of the Windows drive
         const char* identity;
     } cases[] = {
         {"C:\\WINDOWS", 439041101u, "1A2B3C4D//c:\\windows"},
-        {"C:\\WINDOWS", 0xFFFFFFFFu, "FFFFFFFF//c:\\windows"},
         {"C:\\Windows", std::nullopt, "--//c:\\windows"},
+        {"D:\\WINNT", 0x22222222u, "22222222//d:\\winnt"},
         // Only ASCII letters are lowered: an ANSI byte of another script stays as it is.
         {"C:\\WIN\xC4", 0x1u, "1//c:\\win\xC4"},
     };
     for (const auto& c : cases) {
         FakeSystemInfo system;
         system.windowsFolder = c.windowsFolder;
-        if (c.serial) system.SetSerial("C:", *c.serial);
+        system.SetSerial("A:", 0x11111111u);  // another drive, which does not count
+        if (c.serial) system.SetSerial(std::string(c.windowsFolder, 2), *c.serial);
         EXPECT_EQ(SystemIdentity(system), c.identity);
     }
-}
-
-TEST(SystemIdentity, NamesTheDriveTheWindowsFolderIsOn) {
-    FakeSystemInfo system;
-    system.windowsFolder = "D:\\WINNT";
-    system.SetSerial("C:", 0x11111111u);
-    system.SetSerial("D:", 0x22222222u);
-
-    EXPECT_EQ(SystemIdentity(system), "22222222//d:\\winnt");
 }
 
 TEST(BuildDriveTable, KeepsTheFirstDriveOfEachSerialInTheSystemsOrder) {
