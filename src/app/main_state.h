@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "alarm/alarm_list.h"
+#include "alarm/alarm_menu.h"
 #include "sessionlog/date_time.h"
 #include "visuals/clock_dial.h"
 
@@ -91,6 +93,11 @@ struct MainState {
     // plain text (disabled) once the log held a line.
     std::array<std::string, 10> statistics = DesignedStatisticsCaptions();
     bool statisticsDisabled = false;
+
+    // Every alarm of the program, shared by the main window and the alarm windows, and
+    // the submenu that lists the waiting ones.
+    AlarmList alarms;
+    AlarmMenuState alarmMenu;
 };
 
 }  // namespace uptrail

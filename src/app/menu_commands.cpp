@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "alarm/alarm_commands.h"
 #include "commands/about_box.h"
 #include "commands/log_maintenance.h"
 #include "commands/preference_toggles.h"
@@ -36,8 +37,8 @@ void RunMenuCommand(MainContext& context, const MenuCommand& command) {
     case MenuCommandKind::kLogFolder: OnRightFolderClick(context); break;
     case MenuCommandKind::kEraseOldest: OnRightOldestClick(context); break;
     case MenuCommandKind::kMonitorFromNow: OnRightNowClick(context); break;
-    // The alarm commands arrive with their own handlers.
-    case MenuCommandKind::kAlarmNew:
+    case MenuCommandKind::kAlarmNew: OnAlarmNewClick(context); break;
+    case MenuCommandKind::kAlarmItem: OnAlarmItemClick(context, ListIndex(command)); break;
     case MenuCommandKind::kNone: break;
     }
 }

@@ -49,9 +49,17 @@ MenuNode StatisticsSubmenu(const MainState& state) {
     return statistics;
 }
 
-MenuNode AlarmSubmenu() {
+MenuNode AlarmSubmenu(const AlarmMenuState& menu) {
     MenuNode alarms{"Add-&on: Alarm"};
-    alarms.children.push_back(Command("&New...", MenuCommandKind::kAlarmNew));
+    MenuNode newAlarm = Command("&New...", MenuCommandKind::kAlarmNew);
+    newAlarm.enabled = menu.newEnabled;
+    alarms.children.push_back(std::move(newAlarm));
+    if (menu.separatorVisible) alarms.children.push_back(Separator());
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+        MenuNode node = Command(menu.items[i].caption, MenuCommandKind::kAlarmItem, static_cast<int>(i));
+        if (menu.items[i].repeating) node.mark = MenuMark::kRepeat;
+        alarms.children.push_back(std::move(node));
+    }
     return alarms;
 }
 
@@ -81,7 +89,7 @@ std::vector<MenuNode> BuildRightMenu(const MainState& state) {
     std::vector<MenuNode> menu;
     menu.push_back(SystemsSubmenu(state));
     menu.push_back(StatisticsSubmenu(state));
-    menu.push_back(AlarmSubmenu());
+    menu.push_back(AlarmSubmenu(state.alarmMenu));
     menu.push_back(Separator());
     menu.push_back(Command("&Log Folder...", MenuCommandKind::kLogFolder));
     menu.push_back(Option("Erase Oldest &Data...", MenuCommandKind::kEraseOldest, state.mRightOldest));

@@ -15,6 +15,7 @@ enum class MenuCommandKind {
     kSystemItem,   // index into MainState::systemItems
     kListMode,
     kAlarmNew,
+    kAlarmItem,    // index into MainState::alarmMenu.items
     kLogFolder,
     kEraseOldest,
     kMonitorFromNow,
@@ -35,8 +36,9 @@ struct MenuCommand {
     bool operator==(const MenuCommand&) const = default;
 };
 
-// The mark a session item carries in the check-mark column.
-enum class MenuMark { kNone, kStop, kExclamation };
+// The mark a session or alarm item carries in the check-mark column.
+// A repeating alarm carries the program's own picture.
+enum class MenuMark { kNone, kStop, kExclamation, kRepeat };
 
 // One item of a popup menu as the shell renders it. A caption with a Tab shows the part
 // after it right-aligned; "-" is a separator. Items with children open a submenu.

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <string_view>
 
 namespace uptrail {
 
@@ -19,6 +21,15 @@ public:
     // Closes the window as the Exit command does: the close is recorded, the icon removed
     // and the program ends.
     virtual void Close() = 0;
+
+    // Runs or stops the once-a-second check for alarms that have fallen due.
+    virtual void SetAlarmCheck(bool on) = 0;
+
+    // Opens an alarm window for the alarm with this key ("" for a new alarm).
+    virtual void OpenAlarmWindow(std::string_view key) = 0;
+
+    // Brings an open alarm window to the front.
+    virtual void ActivateAlarmWindow(std::uintptr_t window) = 0;
 };
 
 }  // namespace uptrail

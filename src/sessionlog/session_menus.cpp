@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "alarm/alarm_commands.h"
 #include "app/version_info.h"
 #include "sessionlog/duration_text.h"
 #include "sessionlog/session_log.h"
@@ -205,6 +206,7 @@ void OnRightMenuOpening(MainContext& context) {
     MainState& state = context.state;
     state.mRightNow.enabled = state.statsFrom != state.bootTime;
     state.mRightOldest.enabled = state.logCount > kEraseOldestLimit;
+    RefreshAlarmMenu(context);
 }
 
 }  // namespace uptrail

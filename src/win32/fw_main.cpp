@@ -3,10 +3,12 @@
 #include <string>
 #include <utility>
 
+#include "alarm/alarm_commands.h"
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "commands/about_box.h"
 #include "sessionlog/session_menus.h"
+#include "win32/fw_alarm.h"
 #include "win32/popup_menu.h"
 #include "win32/win32_tray_icon.h"
 #include "app/version_info.h"
@@ -24,6 +26,8 @@ constexpr UINT kClockIntervalMs = 1000;
 // A left click opens its menu only once a double click can no longer follow, so that the
 // double click reaches the About box instead of a menu already open.
 constexpr UINT_PTR kLeftClickTimer = 3;
+constexpr UINT_PTR kAlertTimer = 4;  // toAlert: looks for alarms that have fallen due
+constexpr UINT kAlertIntervalMs = 1000;
 
 // The menu commands that arrive by number as well.
 constexpr std::pair<UINT, MenuCommandKind> kNumberedCommands[] = {
@@ -31,6 +35,7 @@ constexpr std::pair<UINT, MenuCommandKind> kNumberedCommands[] = {
     {kEraseOldestCommand, MenuCommandKind::kEraseOldest},
     {kMonitorFromNowCommand, MenuCommandKind::kMonitorFromNow},
     {kCheckForUpdateCommand, MenuCommandKind::kCheckForUpdate},
+    {kNewAlarmCommand, MenuCommandKind::kAlarmNew},
 };
 
 // The caption by which a second copy finds the running one: title, a blank, company.
@@ -73,6 +78,7 @@ void fwMain::Start(MainContext& context) {
 int fwMain::RunMessageLoop() {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (fwAlarm::TranslateDialogMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -89,6 +95,25 @@ bool fwMain::HandOverToRunningCopy() {
 void fwMain::MarkAsRunningCopy() { SetWindowTextW(window_, RunningCopyCaption().c_str()); }
 
 void fwMain::Close() { PostMessageW(window_, WM_CLOSE, 0, 0); }
+
+void fwMain::SetAlarmCheck(bool on) {
+    if (!window_) return;
+    if (on)
+        SetTimer(window_, kAlertTimer, kAlertIntervalMs, nullptr);
+    else
+        KillTimer(window_, kAlertTimer);
+}
+
+void fwMain::OpenAlarmWindow(std::string_view key) {
+    if (window_ && context_) fwAlarm::Open(instance_, window_, *context_, std::string(key));
+}
+
+void fwMain::ActivateAlarmWindow(std::uintptr_t alarmWindow) {
+    HWND window = reinterpret_cast<HWND>(alarmWindow);
+    if (!IsWindow(window)) return;
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+}
 
 void fwMain::RecordCloseOnce(SessionCause cause) {
     if (closeRecorded_ || !context_) return;
@@ -111,6 +136,7 @@ LRESULT fwMain::HandleTimer(WPARAM timerId) {
     if (timerId == kHeartbeatTimer) OnHeartbeatTimer(*context_);
     if (timerId == kClockTimer) OnClockTimer(*context_);
     if (timerId == kLeftClickTimer) OpenLeftMenu();
+    if (timerId == kAlertTimer) OnMainAlertTick(*context_);
     return 0;
 }
 
@@ -203,6 +229,7 @@ LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         KillTimer(window_, kHeartbeatTimer);
         KillTimer(window_, kClockTimer);
+        KillTimer(window_, kAlertTimer);
         window_ = nullptr;
         PostQuitMessage(0);
         return 0;

@@ -17,6 +17,7 @@ inline constexpr UINT kLogFolderCommand = 40011;       // "&Log Folder..."
 inline constexpr UINT kEraseOldestCommand = 40012;     // "Erase Oldest &Data..."
 inline constexpr UINT kMonitorFromNowCommand = 40013;  // "Monitor from &Now..."
 inline constexpr UINT kCheckForUpdateCommand = 40021;  // "Check for &Update..."
+inline constexpr UINT kNewAlarmCommand = 40031;        // "&New..." of the alarm add-on
 
 // The invisible main window: the owner of the tray icon, the timers and the messages
 // Windows sends when the session ends. Every message is handed to the portable logic.
@@ -38,6 +39,9 @@ public:
     bool HandOverToRunningCopy() override;
     void MarkAsRunningCopy() override;
     void Close() override;
+    void SetAlarmCheck(bool on) override;
+    void OpenAlarmWindow(std::string_view key) override;
+    void ActivateAlarmWindow(std::uintptr_t window) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 // and then its message loop until the window closes.
 #include <windows.h>
 
+#include "alarm/alarm_commands.h"
 #include "app/main_context.h"
 #include "app/startup.h"
 #include "sessionlog/session_menus.h"
@@ -43,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     StartupHooks hooks;
     hooks.refreshSessionMenus = RefreshSessionMenus;
+    hooks.loadAlarms = LoadAlarmsAtStartup;
     if (RunStartup(context, hooks) == StartupOutcome::kHandedOver) return 0;
     window.Start(context);
     return window.RunMessageLoop();

@@ -14,8 +14,8 @@ UINT StateOf(const MenuNode& node) {
     return state;
 }
 
-// A stock icon drawn at the size of the menu's check mark on the menu's own background.
-HBITMAP DrawStockIcon(LPCWSTR icon) {
+// An icon drawn at the size of the menu's check mark on the menu's own background.
+HBITMAP DrawMarkIcon(HICON icon) {
     const int width = GetSystemMetrics(SM_CXMENUCHECK);
     const int height = GetSystemMetrics(SM_CYMENUCHECK);
     HDC screen = GetDC(nullptr);
@@ -30,7 +30,7 @@ HBITMAP DrawStockIcon(LPCWSTR icon) {
     HGDIOBJ previous = SelectObject(canvas, bitmap);
     const RECT all{0, 0, width, height};
     FillRect(canvas, &all, GetSysColorBrush(COLOR_MENU));
-    DrawIconEx(canvas, 0, 0, LoadIconW(nullptr, icon), width, height, 0, nullptr, DI_NORMAL);
+    DrawIconEx(canvas, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
     SelectObject(canvas, previous);
     DeleteDC(canvas);
     return bitmap;
@@ -44,6 +44,7 @@ PopupMenu::~PopupMenu() {
     if (menu_) DestroyMenu(menu_);  // submenus go with it
     if (stopMark_) DeleteObject(stopMark_);
     if (exclamationMark_) DeleteObject(exclamationMark_);
+    if (repeatMark_) DeleteObject(repeatMark_);
 }
 
 HMENU PopupMenu::Build(const std::vector<MenuNode>& items) {
@@ -55,12 +56,17 @@ HMENU PopupMenu::Build(const std::vector<MenuNode>& items) {
 
 HBITMAP PopupMenu::MarkBitmap(MenuMark mark) {
     if (mark == MenuMark::kStop) {
-        if (!stopMark_) stopMark_ = DrawStockIcon(IDI_HAND);
+        if (!stopMark_) stopMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_HAND));
         return stopMark_;
     }
     if (mark == MenuMark::kExclamation) {
-        if (!exclamationMark_) exclamationMark_ = DrawStockIcon(IDI_EXCLAMATION);
+        if (!exclamationMark_) exclamationMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_EXCLAMATION));
         return exclamationMark_;
+    }
+    if (mark == MenuMark::kRepeat) {
+        // The program's own icon, resource 1 of the running executable.
+        if (!repeatMark_) repeatMark_ = DrawMarkIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+        return repeatMark_;
     }
     return nullptr;
 }

@@ -37,6 +37,7 @@ private:
     std::vector<MenuCommand> commands_;  // identifier k + 1 runs commands_[k]
     HBITMAP stopMark_ = nullptr;
     HBITMAP exclamationMark_ = nullptr;
+    HBITMAP repeatMark_ = nullptr;
 };
 
 }  // namespace uptrail

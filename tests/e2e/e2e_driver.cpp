@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/system_identity.h"
+#include "win32/alarm_window_controls.h"
 #include "win32/fw_main.h"
 #include "win32/wide_text.h"
 #include "win32/win32_system_info.h"
@@ -160,6 +161,95 @@ int ClickDialogButton(const std::wstring& caption) {
     return 1;
 }
 
+// --- Alarm windows: found by their class, their controls by their identifiers. ---
+
+std::vector<HWND> AlarmWindows() {
+    std::vector<HWND> windows;
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"UptrailAlarmWindow", nullptr); window;
+         window = FindWindowExW(nullptr, window, L"UptrailAlarmWindow", nullptr))
+        windows.push_back(window);
+    return windows;
+}
+
+HWND AlarmWindowOf(const wchar_t* handle) {
+    HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(handle, nullptr, 10)));
+    return IsWindow(window) ? window : nullptr;
+}
+
+HWND AlarmControl(HWND window, uptrail::AlarmPart part) {
+    return GetDlgItem(window, uptrail::AlarmControlId(part));
+}
+
+std::string AlarmText(HWND window, uptrail::AlarmPart part) {
+    return uptrail::AnsiFromWide(ChildText(AlarmControl(window, part)));
+}
+
+// One line per alarm window: handle, on top, visible, then caption, shift box, time box,
+// repeat box, combo choice, button (with "+" when enabled), elapsed time and title,
+// separated by "|".
+int PrintAlarmWindows() {
+    using uptrail::AlarmPart;
+    for (HWND window : AlarmWindows()) {
+        const bool topmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        HWND button = AlarmControl(window, AlarmPart::bbAlarm);
+        const LRESULT period = SendMessageW(AlarmControl(window, AlarmPart::cbRepeat), CB_GETCURSEL, 0, 0);
+        std::printf("%lld %d %d|%s|%s|%s|%s|%lld|%s%s|%s|%s\n",
+                    static_cast<long long>(reinterpret_cast<INT_PTR>(window)), topmost ? 1 : 0,
+                    IsWindowVisible(window) ? 1 : 0, uptrail::AnsiFromWide(ChildText(window)).c_str(),
+                    AlarmText(window, AlarmPart::tbShift).c_str(), AlarmText(window, AlarmPart::tbTime).c_str(),
+                    AlarmText(window, AlarmPart::tbRepeat).c_str(), static_cast<long long>(period),
+                    AlarmText(window, AlarmPart::bbAlarm).c_str(), IsWindowEnabled(button) ? "+" : "",
+                    AlarmText(window, AlarmPart::tlNow).c_str(), AlarmText(window, AlarmPart::tbTitle).c_str());
+    }
+    return 0;
+}
+
+// Types into a box as the user does: the box's text changes and its window hears of it.
+int SetAlarmText(HWND window, const std::wstring& box, const wchar_t* text) {
+    using uptrail::AlarmPart;
+    const AlarmPart part = box == L"shift" ? AlarmPart::tbShift
+                           : box == L"time" ? AlarmPart::tbTime
+                           : box == L"repeat" ? AlarmPart::tbRepeat
+                                              : AlarmPart::tbTitle;
+    DWORD_PTR ignored = 0;
+    return window && SendMessageTimeoutW(AlarmControl(window, part), WM_SETTEXT, 0,
+                                         reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &ignored)
+               ? 0
+               : 1;
+}
+
+int ClickAlarmButton(HWND window) {
+    HWND button = window ? AlarmControl(window, uptrail::AlarmPart::bbAlarm) : nullptr;
+    if (!button) return 1;
+    const WPARAM command = MAKEWPARAM(uptrail::AlarmControlId(uptrail::AlarmPart::bbAlarm), BN_CLICKED);
+    return PostMessageW(window, WM_COMMAND, command, reinterpret_cast<LPARAM>(button)) ? 0 : 1;
+}
+
+int ChooseAlarmPeriod(HWND window, int index) {
+    HWND combo = window ? AlarmControl(window, uptrail::AlarmPart::cbRepeat) : nullptr;
+    if (!combo) return 1;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    const WPARAM command = MAKEWPARAM(uptrail::AlarmControlId(uptrail::AlarmPart::cbRepeat), CBN_SELCHANGE);
+    return PostMessageW(window, WM_COMMAND, command, reinterpret_cast<LPARAM>(combo)) ? 0 : 1;
+}
+
+// The client size, then one line per visible control: its identifier and its rectangle
+// in client coordinates.
+int PrintAlarmLayout(HWND window) {
+    if (!window) return 1;
+    RECT client{};
+    GetClientRect(window, &client);
+    std::printf("client %ld %ld\n", client.right, client.bottom);
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        std::printf("%d %ld %ld %ld %ld\n", GetDlgCtrlID(child), rect.left, rect.top, rect.right, rect.bottom);
+    }
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: e2e_driver system-id | is-ready | menu-open | dialog-open | confirm-dialog |\n"
@@ -167,7 +257,9 @@ int Usage() {
                  "                  hand-over-key | get-attributes PATH | set-attributes PATH N |\n"
                  "                  log-command log-folder|erase-oldest|monitor-from-now | choose-folder PATH |\n"
                  "                  dialog-titled CAPTION |\n"
-                 "                  check-for-update | dialog-texts | click-dialog-button CAPTION\n");
+                 "                  check-for-update | dialog-texts | click-dialog-button CAPTION |\n"
+                 "                  new-alarm | alarm-windows | alarm-set HWND shift|time|repeat|title TEXT |\n"
+                 "                  alarm-click HWND | alarm-period HWND INDEX | alarm-close HWND | alarm-layout HWND\n");
     return 2;
 }
 
@@ -193,5 +285,14 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"check-for-update") return Post(WM_COMMAND, uptrail::kCheckForUpdateCommand);
     if (command == L"dialog-texts") return PrintDialogTexts();
     if (command == L"click-dialog-button" && argc == 3) return ClickDialogButton(argv[2]);
+    if (command == L"new-alarm") return Post(WM_COMMAND, uptrail::kNewAlarmCommand);
+    if (command == L"alarm-windows") return PrintAlarmWindows();
+    if (command == L"alarm-set" && argc == 5) return SetAlarmText(AlarmWindowOf(argv[2]), argv[3], argv[4]);
+    if (command == L"alarm-click" && argc == 3) return ClickAlarmButton(AlarmWindowOf(argv[2]));
+    if (command == L"alarm-period" && argc == 4)
+        return ChooseAlarmPeriod(AlarmWindowOf(argv[2]), std::wcstol(argv[3], nullptr, 10));
+    if (command == L"alarm-close" && argc == 3)
+        return PostMessageW(AlarmWindowOf(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (command == L"alarm-layout" && argc == 3) return PrintAlarmLayout(AlarmWindowOf(argv[2]));
     return Usage();
 }

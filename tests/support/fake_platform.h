@@ -114,6 +114,13 @@ public:
     }
     void MarkAsRunningCopy() override { ++markCalls; }
     void Close() override { ++closeCalls; }
+    void SetAlarmCheck(bool on) override { alarmCheckOn = on; }
+    void OpenAlarmWindow(std::string_view key) override { openedAlarms.emplace_back(key); }
+    void ActivateAlarmWindow(std::uintptr_t window) override { activatedAlarms.push_back(window); }
+
+    bool alarmCheckOn = false;
+    std::vector<std::string> openedAlarms;
+    std::vector<std::uintptr_t> activatedAlarms;
 };
 
 // The desktop as a record of what was shown and opened.

@@ -1,0 +1,65 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+namespace uptrail {
+
+// The alarm window's parts, in the order they are placed. The frames (pb...) hold the
+// parts listed after them; lines are drawn as thin bars.
+enum class AlarmPart : std::size_t {
+    tlNotes, tbTitle,
+    tlAlarm0, pbShift, tlShift, tbShift, vsShift0, vsShift1,
+    tlOr, loAlarm0,
+    tlAlarm1, pbTime, tbTime, vsTime0, vsTime1, pbDate, ucDate,
+    tlAlarm2, pbRepeat, tbRepeat, vsRepeat0, vsRepeat1, cbRepeat,
+    loAlarm1, tlNow, bbAlarm,
+    kCount
+};
+inline constexpr std::size_t kAlarmPartCount = static_cast<std::size_t>(AlarmPart::kCount);
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int Right() const { return left + width; }
+    int Bottom() const { return top + height; }
+};
+
+// The frame a part sits in, or the part itself for one that sits on the window.
+AlarmPart FrameOf(AlarmPart part);
+bool IsFrame(AlarmPart part);
+
+// What the layout needs to know of the screen: its dots per inch, the system's width of
+// a vertical scroll bar, and the width of a caption in the font of labels (`boxFont`
+// false) or of the boxes (true), all in pixels at that resolution.
+struct AlarmLayoutMetrics {
+    int dpi = 96;
+    int scrollBarWidth = 17;
+    std::function<int(std::string_view text, bool boxFont)> textWidth;
+};
+
+struct AlarmLayout {
+    PixelRect client;
+    std::array<PixelRect, kAlarmPartCount> parts{};
+    const PixelRect& operator[](AlarmPart part) const { return parts[static_cast<std::size_t>(part)]; }
+    PixelRect& operator[](AlarmPart part) { return parts[static_cast<std::size_t>(part)]; }
+};
+
+// Places every part from a few fixed sizes scaled to the screen's resolution, so that
+// the window keeps its proportions at any DPI: the notes, the shift, "OR", the date and
+// time, the repeat, and the bottom row with the elapsed time and the button.
+AlarmLayout LayoutControls(const AlarmLayoutMetrics& metrics);
+
+// Captions of the labels and the widest contents of the boxes, as the layout measures
+// them; "&" marks an access key and "&&" a plain "&".
+inline constexpr std::string_view kNotesCaption = "&Notes:";
+inline constexpr std::string_view kShiftCaption = "Set &shift from now:";
+inline constexpr std::string_view kDateCaption = "Set &date && time:";
+inline constexpr std::string_view kRepeatCaption = "&Repeat alarm every:";
+inline constexpr std::string_view kOrCaption = "OR";
+inline constexpr std::string_view kPlusCaption = "+";
+
+}  // namespace uptrail

@@ -1,0 +1,82 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "sessionlog/date_time.h"
+
+namespace uptrail {
+
+// A repeat that is no repeat: the custom interval of zero hours and minutes.
+inline constexpr std::string_view kNoRepeat = "0000:00:00";
+
+// One alarm: when it is due, how it repeats, and what it is for.
+struct AlarmEntry {
+    // The due time as time stamp text, and the alarm's identity: a window finds its entry
+    // by it, the alarm's menu item carries it. "" while the alarm is stopped or new.
+    std::string Key;
+    // "hhhh:mm:00" for a custom interval, or "#1".."#4" for a day, week, month or year.
+    std::string Repeat;
+    std::string Title;
+    // The alarm window that shows this entry; 0 when none does. Never stored.
+    std::uintptr_t hWnd = 0;
+
+    friend bool operator==(const AlarmEntry&, const AlarmEntry&) = default;
+};
+
+// Every alarm of the program, kept in the "Alarm" section of the session log. The list
+// stays "never dimensioned" until a load finds a line or an alarm is added, which the
+// alarm menu tells apart from a list that was emptied.
+class AlarmList {
+public:
+    // The highest index, or -1 while the list is empty.
+    int AlarmUpperBound() const { return static_cast<int>(entries_.size()) - 1; }
+    bool IsDimensioned() const { return dimensioned_; }
+    bool Empty() const { return entries_.empty(); }
+
+    std::vector<AlarmEntry>& Entries() { return entries_; }
+    const std::vector<AlarmEntry>& Entries() const { return entries_; }
+    AlarmEntry& operator[](int index) { return entries_[static_cast<std::size_t>(index)]; }
+    const AlarmEntry& operator[](int index) const {
+        return entries_[static_cast<std::size_t>(index)];
+    }
+    bool IsValidIndex(int index) const { return index >= 0 && index <= AlarmUpperBound(); }
+
+    // A new, empty alarm at the end; its index.
+    int AddEmpty();
+    void Replace(std::vector<AlarmEntry> entries);
+
+private:
+    std::vector<AlarmEntry> entries_;
+    bool dimensioned_ = false;
+};
+
+// The stored repeat in its one canonical form: "#" and a whole number, or "hhhh:mm:00"
+// with hours 0..9999 and minutes 0..59; anything else is no repeat.
+std::string NormalisedRepeat(std::string_view stored);
+
+// One stored line, "Key=Repeat=Title". The title is everything after the second "=", so a
+// title that holds "=" itself comes back whole.
+AlarmEntry ParseAlarmLine(std::string_view line);
+std::string AlarmLine(const AlarmEntry& entry);
+
+// Replaces the list with the alarms of the log file's "Alarm" section. With `advance`, a
+// repeating alarm that lies in the past moves on to its first occurrence after `now`.
+// A file without alarm lines leaves the list as it was.
+void LoadAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::path& logFile,
+                bool advance, DateTime now);
+
+// Drops stopped alarms that no window holds and every later duplicate of an alarm (same
+// key and repeat), sorts the rest by due time and writes them to the "Alarm" section. A
+// write that fails leaves the file as it was and is not reported.
+void SaveAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::path& logFile);
+
+// The index of the entry that the alarm window `window`, opened for `key`, shows: the
+// entry the window holds; else the first entry with that key that no other window holds;
+// else the last stopped entry that no window holds; -1 when there is none.
+int FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t window);
+
+}  // namespace uptrail

@@ -1,0 +1,23 @@
+#pragma once
+#include "app/main_context.h"
+#include "support/fake_platform.h"
+#include "support/memory_file_system.h"
+#include "support/memory_registry.h"
+
+namespace uptrail::testing {
+
+// A main window's logic on doubles of every platform part, for tests that need them all.
+struct FakeMainContext {
+    FakeClock clock;
+    MemoryFileSystem files;
+    MemoryRegistry registry;
+    FakeSystemInfo system;
+    FakeTrayIcon tray;
+    FakeMainWindow window;
+    FakeDesktop desktop;
+    FakeLocale locale;
+    FakeHttpClient http;
+    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
+};
+
+}  // namespace uptrail::testing

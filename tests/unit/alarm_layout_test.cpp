@@ -1,0 +1,70 @@
+#include "alarm/alarm_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace uptrail {
+namespace {
+
+bool Overlap(const PixelRect& a, const PixelRect& b) {
+    return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
+}
+
+bool Contains(const PixelRect& outer, const PixelRect& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.Right() <= outer.Right() &&
+           inner.Bottom() <= outer.Bottom();
+}
+
+AlarmLayout LayoutAt(int dpi, int pixelsPerCharacter) {
+    AlarmLayoutMetrics metrics;
+    metrics.dpi = dpi;
+    metrics.scrollBarWidth = 17 * dpi / 96;
+    metrics.textWidth = [=](std::string_view text, bool) {
+        return static_cast<int>(text.size()) * pixelsPerCharacter * dpi / 96;
+    };
+    return LayoutControls(metrics);
+}
+
+// Every part lies in the window, every framed part in its frame, and nothing overlaps
+// but a frame and what it holds: at the usual and a large resolution, and with text as
+// wide as the labels can take.
+TEST(AlarmLayout, EveryPartFitsAndNoTwoOverlapAtAnyResolution) {
+    for (const int dpi : {96, 120, 144, 192}) {
+        for (const int characterWidth : {5, 6}) {
+            const AlarmLayout layout = LayoutAt(dpi, characterWidth);
+            for (std::size_t i = 0; i < kAlarmPartCount; ++i) {
+                const auto part = static_cast<AlarmPart>(i);
+                SCOPED_TRACE(testing::Message() << "dpi " << dpi << ", width " << characterWidth
+                                                << ", part " << i);
+                const PixelRect& rect = layout.parts[i];
+                EXPECT_GT(rect.width, 0);
+                EXPECT_GT(rect.height, 0);
+                EXPECT_TRUE(Contains(layout.client, rect));
+                EXPECT_TRUE(Contains(layout[FrameOf(part)], rect));
+                for (std::size_t j = i + 1; j < kAlarmPartCount; ++j) {
+                    const auto other = static_cast<AlarmPart>(j);
+                    if (FrameOf(other) == part || FrameOf(part) == other) continue;
+                    EXPECT_FALSE(Overlap(rect, layout.parts[j])) << "with part " << j;
+                }
+            }
+        }
+    }
+}
+
+TEST(AlarmLayout, FixedSizesScaleWithTheResolution) {
+    const AlarmLayout normal = LayoutAt(96, 6);
+    const AlarmLayout large = LayoutAt(144, 6);
+    EXPECT_EQ(normal.client.width, 292);
+    EXPECT_EQ(normal.client.height, 340);
+    EXPECT_EQ(large.client.width, 438);
+    EXPECT_EQ(large.client.height, 510);
+    EXPECT_EQ(normal[AlarmPart::pbDate].width, 280);
+    EXPECT_EQ(normal[AlarmPart::pbDate].height, 160);
+    EXPECT_EQ(large[AlarmPart::pbDate].height, 240);
+    EXPECT_EQ(large[AlarmPart::bbAlarm].width, 108);
+    EXPECT_EQ(large[AlarmPart::vsShift0].width, 25);
+    EXPECT_EQ(normal[AlarmPart::pbShift].left, normal[AlarmPart::pbRepeat].left);
+    EXPECT_EQ(normal[AlarmPart::tbTitle].Right(), normal[AlarmPart::pbDate].Right());
+}
+
+}  // namespace
+}  // namespace uptrail
