@@ -11,7 +11,7 @@ import os
 import sys
 
 TARGETS = [
-    ("start-up work on 32000 entries: trim, previous entry, menus",
+    ("start-up work on 32000 entries: trim, previous entry, menus, alarms",
      "BM_StartupWork/entries:32000/flush:0/real_time", 10e-3),
     ("  the same, flushed to the disk", "BM_StartupWork/entries:32000/flush:1/real_time", None),
     ("  a full log (32001): the trim drops the oldest, rewrites",
@@ -20,6 +20,9 @@ TARGETS = [
      "BM_Heartbeat/entries:32000/flush:0/real_time", 2e-3),
     ("  the same, flushed to the disk", "BM_Heartbeat/entries:32000/flush:1/real_time", None),
     ("one clock tick: hands, dial, icon image", "BM_ClockTick", 20e-6),
+    ("LoadAlarms of 1000 alarms (log of 32000 entries)", "BM_LoadAlarms/alarms:1000", None),
+    ("SaveAlarms of 1000 alarms, without the flush",
+     "BM_SaveAlarms/alarms:1000/flush:0/real_time", None),
 ]
 UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 

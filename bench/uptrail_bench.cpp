@@ -1,6 +1,6 @@
 // Benchmarks of the work Uptrail does on a large log: the start-up (trim, the previous
-// session's entry, statistics and session menus), the heartbeat, a whole section save,
-// the report, and the clock tick. Files are real files through the POSIX file system;
+// session's entry, statistics and session menus, alarms), the heartbeat, a whole section
+// save, the report, the clock tick, and loading and saving a thousand alarms. Files are real files through the POSIX file system;
 // the rewrites run once flushed to the disk (flush:1) and once in memory without the flush
 // (flush:0), so the figures show the program's own work apart from the disk's.
 #include <benchmark/benchmark.h>
@@ -10,6 +10,8 @@
 #include <memory>
 #include <unistd.h>
 
+#include "alarm/alarm_commands.h"
+#include "alarm/alarm_list.h"
 #include "app/main_context.h"
 #include "app/session_tracker.h"
 #include "generated_log.h"
@@ -127,13 +129,35 @@ struct Program {
     MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
 };
 
+// A section "Alarm" of `count` alarms in no particular order, as a file holds it after
+// `count` alarm windows were closed: the repeats and titles vary.
+std::string AlarmSection(int count) {
+    static const char* const kRepeats[] = {"0000:00:00", "#1", "#2", "#3", "#4", "0001:30:00"};
+    std::string section = "[Alarm]\r\n";
+    for (int i = 0; i < count; ++i) {
+        const DateTime due = kNow + std::chrono::minutes{(i * 7919) % (count * 60 + 1)};
+        section += FormatTimestamp(due) + "=" + kRepeats[i % 6] + "=Alarm number " +
+                   std::to_string(i) + "\r\n";
+    }
+    return section;
+}
+
+// The generated log of a user with a dozen alarms, which a save put after section "Log"
+// and the next trim moved before it.
+const std::string& LogWithAlarmsOf(int entries) {
+    static std::map<int, std::string> logs;
+    auto found = logs.find(entries);
+    if (found == logs.end()) found = logs.emplace(entries, AlarmSection(12) + LogOf(entries).text).first;
+    return found->second;
+}
+
 // Entries in the file: at 32001 the log is full (the last start added one entry after its
 // trim) and this start's trim drops the oldest again, rewriting the section.
 void BM_StartupWork(benchmark::State& state) {
     Program program(FlushOf(state));
     MainState& main = program.context.state;
     main.logFile = RewrittenLog(state, "startup.txt");
-    const std::string& text = LogOf(static_cast<int>(state.range(0))).text;
+    const std::string& text = LogWithAlarmsOf(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         PlaceLog(program.files, main.logFile, text);
@@ -143,7 +167,9 @@ void BM_StartupWork(benchmark::State& state) {
         main.logCount = trim.logCount;
         RecordPreviousSession(program.context.Settings(), kBoot, kNow);
         RefreshSessionMenus(program.context);
+        LoadAlarmsAtStartup(program.context);
     }
+    if (main.alarmMenu.items.size() != 12) state.SkipWithError("no alarms");
     const auto kept = std::min<std::int64_t>(state.range(0), kStartupLogLimit);
     if (main.sessionItems.empty() || main.logCount != kept) state.SkipWithError("no menus");
 }
@@ -206,6 +232,33 @@ void BM_Report(benchmark::State& state) {
     }
 }
 
+// A thousand alarms read from a log of 32000 entries.
+void BM_LoadAlarms(benchmark::State& state) {
+    PosixFileSystem files;
+    const std::filesystem::path log = OnDisk().LogFile("alarms-load.txt");
+    PlaceLog(files, log, LogOf(32000).text + AlarmSection(static_cast<int>(state.range(0))));
+    AlarmList alarms;
+    for (auto _ : state) LoadAlarms(alarms, files, log, true, kNow);
+    if (alarms.AlarmUpperBound() + 1 != state.range(0)) state.SkipWithError("alarms not read");
+}
+
+// A thousand alarms cleaned, sorted and written into a log of 32000 entries, as an alarm
+// window saves them when it closes.
+void BM_SaveAlarms(benchmark::State& state) {
+    PosixFileSystem files(FlushOf(state));
+    const std::filesystem::path log = RewrittenLog(state, "alarms-save.txt");
+    const int count = static_cast<int>(state.range(0));
+    PlaceLog(files, log, LogOf(32000).text + AlarmSection(count));
+    AlarmList loaded;
+    LoadAlarms(loaded, files, log, false, kNow);
+    for (auto _ : state) {
+        state.PauseTiming();
+        AlarmList alarms = loaded;
+        state.ResumeTiming();
+        SaveAlarms(alarms, files, log);
+    }
+}
+
 // One tick of the tray clock: the time's hands drawn on the dial, and the dial stretched
 // to the icon's picture.
 void BM_ClockTick(benchmark::State& state) {
@@ -241,6 +294,9 @@ BENCHMARK(BM_SectionSave)->ArgNames({"entries", "flush"})->Apply(LogSizesFlushed
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Report)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadAlarms)->ArgName("alarms")->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAlarms)->ArgNames({"alarms", "flush"})->Args({1000, 0})->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace uptrail::bench
