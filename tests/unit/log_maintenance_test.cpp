@@ -12,9 +12,7 @@
 #include "sessionlog/session_menus.h"
 #include "sessionlog/timestamp.h"
 #include "storage/section_file.h"
-#include "support/fake_platform.h"
-#include "support/memory_file_system.h"
-#include "support/memory_registry.h"
+#include "support/fake_main_context.h"
 
 namespace uptrail {
 namespace {
@@ -50,7 +48,7 @@ std::string LogWith(const std::string& entries) {
 
 // A running program whose log in its own folder holds `entries` sessions and was trimmed
 // at start-up, as the program leaves it.
-class LogMaintenanceTest : public ::testing::Test {
+class LogMaintenanceTest : public ::testing::Test, protected testing::FakeMainContext {
 protected:
     void StartWith(int entries) {
         clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
@@ -89,17 +87,6 @@ protected:
         EXPECT_EQ(desktop.messages.back().title, "Uptrail");
         EXPECT_EQ(desktop.messages.back().icon, MessageIcon::kStop);
     }
-
-    testing::FakeClock clock;
-    MemoryFileSystem files;
-    testing::MemoryRegistry registry;
-    testing::FakeSystemInfo system;
-    testing::FakeTrayIcon tray;
-    testing::FakeMainWindow window;
-    testing::FakeDesktop desktop;
-    testing::FakeLocale locale;
-    testing::FakeHttpClient http;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
 };
 
 TEST_F(LogMaintenanceTest, CancelChangesNothing) {

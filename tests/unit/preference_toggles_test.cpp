@@ -5,9 +5,7 @@
 #include "app/startup_options.h"
 #include "platform/text_encoding.h"
 #include "storage/settings_store.h"
-#include "support/fake_platform.h"
-#include "support/memory_file_system.h"
-#include "support/memory_registry.h"
+#include "support/fake_main_context.h"
 
 namespace uptrail {
 namespace {
@@ -28,7 +26,7 @@ const RegistryKey kMachineRun{RegistryRoot::kLocalMachine, kRunPath, RegistryVie
 const RegistryKey kUserRun{RegistryRoot::kCurrentUser, kRunPath, RegistryView::k64Bit};
 constexpr const char* kNotStored = "(not stored)";
 
-class OptionsTest : public ::testing::Test {
+class OptionsTest : public ::testing::Test, protected testing::FakeMainContext {
 protected:
     OptionsTest() { StartAfresh(); }
 
@@ -54,17 +52,6 @@ protected:
         const auto value = registry.Stored(runKey, "Sessiometer");
         return value ? value->data : kNotStored;
     }
-
-    MemoryFileSystem files;
-    MemoryRegistry registry;
-    FakeClock clock;
-    FakeSystemInfo system;
-    FakeTrayIcon tray;
-    FakeMainWindow window;
-    testing::FakeDesktop desktop;
-    testing::FakeLocale locale;
-    testing::FakeHttpClient http;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
     MainState& state = context.state;
 };
 

@@ -8,9 +8,7 @@
 #include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
 #include "storage/settings_store.h"
-#include "support/fake_platform.h"
-#include "support/memory_file_system.h"
-#include "support/memory_registry.h"
+#include "support/fake_main_context.h"
 
 namespace uptrail {
 namespace {
@@ -38,7 +36,7 @@ std::string Entries(int count) {
     return lines;
 }
 
-class SessionMenusTest : public ::testing::Test {
+class SessionMenusTest : public ::testing::Test, protected testing::FakeMainContext {
 protected:
     SessionMenusTest() {
         clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
@@ -64,17 +62,6 @@ protected:
         for (const auto& item : context.state.systemItems) checks.push_back(item.checked);
         return checks;
     }
-
-    testing::FakeClock clock;
-    MemoryFileSystem files;
-    testing::MemoryRegistry registry;
-    testing::FakeSystemInfo system;
-    testing::FakeTrayIcon tray;
-    testing::FakeMainWindow window;
-    testing::FakeDesktop desktop;
-    testing::FakeLocale locale;
-    testing::FakeHttpClient http;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
 };
 
 TEST(SessionMenuLimit, FollowsTheScreenUpToFifty) {

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fake_platform.h"
-#include "support/memory_file_system.h"
-#include "support/memory_registry.h"
+#include "support/fake_main_context.h"
 
 namespace uptrail {
 namespace {
@@ -25,16 +23,9 @@ TEST(WebAddresses, AreBuiltFromTheSiteAndMailAddressesOfTheComments) {
 }
 
 TEST(WebCommands, WebsiteOpensTheProductPageAndFeedbackAMailWithTheTitleAsSubject) {
-    testing::MemoryFileSystem files;
-    testing::MemoryRegistry registry;
-    testing::FakeClock clock;
-    testing::FakeSystemInfo system;
-    testing::FakeTrayIcon tray;
-    testing::FakeMainWindow window;
-    testing::FakeDesktop desktop;
-    testing::FakeLocale locale;
-    testing::FakeHttpClient http;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
+    testing::FakeMainContext fake;
+    MainContext& context = fake.context;
+    const testing::FakeDesktop& desktop = fake.desktop;
 
     OnRightSiteClick(context);
     OnRightMailClick(context);
@@ -45,7 +36,7 @@ TEST(WebCommands, WebsiteOpensTheProductPageAndFeedbackAMailWithTheTitleAsSubjec
     EXPECT_TRUE(SiteAddress().starts_with("https://"));
     EXPECT_TRUE(MailAddress().starts_with("mailto:"));
     EXPECT_TRUE(desktop.messages.empty());
-    EXPECT_TRUE(http.requests.empty());
+    EXPECT_TRUE(fake.http.requests.empty());
 }
 
 }  // namespace
