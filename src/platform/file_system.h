@@ -37,15 +37,6 @@ public:
     // Reads the whole file.
     virtual OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) = 0;
 
-    // Reads the first `maxBytes` bytes of the file, all of a shorter one: a reader that
-    // needs only the start of a long file is spared the rest.
-    virtual OsError ReadFileStart(const std::filesystem::path& path, std::size_t maxBytes,
-                                  std::string& contents) {
-        const OsError error = ReadWholeFile(path, contents);
-        if (error == kOk && contents.size() > maxBytes) contents.resize(maxBytes);
-        return error;
-    }
-
     // Creates (or truncates) the file, writes the bytes and flushes them to the disk
     // before returning, so a later replace never exposes a file whose data is not there.
     virtual OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) = 0;

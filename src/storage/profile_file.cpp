@@ -13,17 +13,6 @@ namespace {
 // blank is stripped again on reading.
 constexpr std::string_view kEmptyValueAsStored = " ";
 
-// The settings sit in the short sections at the top of the log file, the sessions in the
-// long one at its end: a value is looked for in the file's first bytes, and the rest is
-// read only when they do not settle it.
-constexpr std::size_t kProfileReadAhead = 64 * 1024;
-
-// The whole lines of a file's first bytes.
-std::string_view UpToLastLineBreak(std::string_view start) {
-    const std::size_t last = start.find_last_of("\r\n");
-    return last == std::string_view::npos ? std::string_view{} : start.substr(0, last + 1);
-}
-
 // ReadProfile's contract comes from handing the platform a buffer filled with blanks and
 // trimming blanks off both ends afterwards. The zero that ends the returned text stops the
 // trim on the right, so only the blanks in front of the text are lost: a quoted " x " reads
@@ -46,12 +35,7 @@ std::string ReadProfile(FileSystem& files, const std::filesystem::path& fileName
                         std::string_view defaultValue) {
     std::string text;
     // A file that cannot be read counts as missing: the caller gets its default.
-    if (files.ReadFileStart(fileName, kProfileReadAhead, text) != kOk) text.clear();
-    if (text.size() == kProfileReadAhead) {
-        if (const auto settled = FindProfileValueInStart(UpToLastLineBreak(text), section, key))
-            return AsTrimmedFromBuffer(settled->value_or(ProfileDefaultValue(defaultValue)));
-        if (files.ReadWholeFile(fileName, text) != kOk) text.clear();
-    }
+    if (files.ReadWholeFile(fileName, text) != kOk) text.clear();
     return ValueOrDefault(text, section, key, defaultValue);
 }
 

@@ -188,20 +188,6 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
     return FittedToBuffer(WithoutEnclosingQuotes(TextOf(text, scan->key->value)), bufferSize);
 }
 
-std::optional<std::optional<std::string>> FindProfileValueInStart(std::string_view start,
-                                                                  std::string_view section,
-                                                                  std::string_view key,
-                                                                  std::size_t bufferSize) {
-    const std::optional<SectionScan> scan = ScanSection(start, section, key);
-    // The first header of that name may lie further on.
-    if (!scan) return std::nullopt;
-    if (scan->key)
-        return FittedToBuffer(WithoutEnclosingQuotes(TextOf(start, scan->key->value)), bufferSize);
-    // Without a later header in sight the section may go on with the key.
-    if (scan->end == start.size()) return std::nullopt;
-    return std::optional<std::string>{};
-}
-
 std::string ProfileDefaultValue(std::string_view defaultValue, std::size_t bufferSize) {
     std::string value = FittedToBuffer(defaultValue, bufferSize);
     while (!value.empty() && IsBlank(value.back())) value.pop_back();

@@ -31,13 +31,6 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
                                             std::string_view key,
                                             std::size_t bufferSize = kProfileBufferSize);
 
-// FindProfileValue on the first bytes of a longer file, when they settle the answer: the
-// wanted section starts in them and either the key or the section's end comes before they
-// stop. Nothing when the rest of the file is needed. `start` must end at a line break.
-std::optional<std::optional<std::string>> FindProfileValueInStart(
-    std::string_view start, std::string_view section, std::string_view key,
-    std::size_t bufferSize = kProfileBufferSize);
-
 // What GetPrivateProfileStringA copies in place of a missing value: the default, cut to the
 // buffer, without trailing blanks.
 std::string ProfileDefaultValue(std::string_view defaultValue,

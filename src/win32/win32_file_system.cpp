@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <limits>
 
 namespace uptrail {
@@ -46,11 +45,6 @@ OsError Win32FileSystem::SetAttributes(const std::filesystem::path& path,
 }
 
 OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) {
-    return ReadFileStart(path, std::numeric_limits<std::size_t>::max(), contents);
-}
-
-OsError Win32FileSystem::ReadFileStart(const std::filesystem::path& path, std::size_t maxBytes,
-                                       std::string& contents) {
     contents.clear();
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -60,7 +54,7 @@ OsError Win32FileSystem::ReadFileStart(const std::filesystem::path& path, std::s
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size)) return LastError();
     if (size.QuadPart > std::numeric_limits<std::int32_t>::max()) return ERROR_FILE_TOO_LARGE;
-    contents.resize(std::min(static_cast<std::size_t>(size.QuadPart), maxBytes));
+    contents.resize(static_cast<std::size_t>(size.QuadPart));
 
     std::size_t done = 0;
     while (done < contents.size()) {

@@ -9,8 +9,6 @@ public:
     std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) override;
     OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) override;
     OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) override;
-    OsError ReadFileStart(const std::filesystem::path& path, std::size_t maxBytes,
-                          std::string& contents) override;
     OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) override;
     OsError MoveOver(const std::filesystem::path& source,
                      const std::filesystem::path& target) override;

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "storage/profile_format.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail {
@@ -119,32 +118,6 @@ TEST_F(ProfileFileTest, LeavesTheOldOrTheNewFileWhereverTheWriteStops) {
             const std::string& contents = broken.Contents(log);
             EXPECT_TRUE(contents == updated || (contents == original && failed))
                 << ::testing::PrintToString(contents);
-        }
-    }
-}
-
-
-// A long log is read from its start when that settles the value: the answers must be those
-// of the whole file, wherever the section or key lies and however the lines end.
-TEST_F(ProfileFileTest, ALongFileGivesTheSameValuesAsWhenReadWhole) {
-    for (const std::string breakText : {"\r\n", "\n", "\r"}) {
-        std::string text = "[Common]" + breakText + "CurStroke=2026:12:06:09:00:00" + breakText +
-                           "[Own]" + breakText + "LastStart=a" + breakText + "[Log]" + breakText;
-        for (int i = 0; text.size() < 70 * 1024; ++i)
-            text += "2026:01:01:00:00:" + std::to_string(i) + "=x" + breakText;
-        text += "Tail=in the log" + breakText + "[Late]" + breakText + "Key=late" + breakText;
-        files.AddFile(log, text);
-        const struct {
-            const char* section;
-            const char* key;
-        } queries[] = {{"common", "CURSTROKE"}, {"Own", "LastStart"}, {"Own", "Missing"},
-                       {"Log", "Tail"},         {"Log", "Missing"},   {"Late", "Key"},
-                       {"Nowhere", "Key"}};
-        for (const auto& query : queries) {
-            const std::string expected =
-                FindProfileValue(text, query.section, query.key).value_or("default");
-            EXPECT_EQ(ReadProfile(files, log, query.section, query.key, "default"), expected)
-                << query.section << "/" << query.key << " with breaks of " << breakText.size();
         }
     }
 }
