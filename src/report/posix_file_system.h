@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/file_system.h"
+#include "report/file_bytes.h"
 
 namespace uptrail {
 
@@ -33,6 +34,12 @@ public:
                           const std::filesystem::path& target) override;
     OsError CreateFolder(const std::filesystem::path& path) override;
     void Pause(std::chrono::milliseconds duration) override;
+
+    // The file's bytes as ReadWholeFile reads them, but mapped rather than copied where the
+    // file is a regular one that is not empty: reading a log of megabytes into fresh memory
+    // costs more than all the report's work. Uptrail replaces its log in one rename and
+    // never cuts it short in place, so the mapped bytes stay as they are while they are read.
+    OsError MapWholeFile(const std::filesystem::path& path, FileBytes& bytes);
 
 private:
     std::uint32_t& RememberedBits(const std::filesystem::path& path);

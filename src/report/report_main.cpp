@@ -18,6 +18,16 @@ int main(int argc, char** argv) {
 
     const DateTime now = clock.Now();
     const ReportEnvironment environment{
-        files, locale, now, [&] { return BootTimeFrom(now, clock.TickCount()); }, {}, {}, {}, {}};
+        files,
+        locale,
+        now,
+        [&] { return BootTimeFrom(now, clock.TickCount()); },
+        {},
+        {},
+        {},
+        {},
+        [&](const std::filesystem::path& path, FileBytes& bytes) {
+            return files.MapWholeFile(path, bytes);
+        }};
     return RunReportToStandardStreams(arguments, environment);
 }

@@ -63,6 +63,7 @@ int wmain(int argc, wchar_t** argv) {
         [&] { return std::optional(FindUptrailLogFile(registry, files, system)); },
         SystemIdentity(system),
         BuildDriveTable(system),
-        [&](ReportFormat format) { console.For(format); }};
+        [&](ReportFormat format) { console.For(format); },
+        {}};
     return RunReportToStandardStreams(arguments, environment);
 }

@@ -14,7 +14,6 @@
 #include "storage/file_checks.h"
 #include "storage/profile_format.h"
 #include "storage/registry_store.h"
-#include "storage/section_text.h"
 #include "storage/settings_key.h"
 
 namespace uptrail {
@@ -37,8 +36,9 @@ std::string WhyUnreadable(OsError error) {
 }
 
 // The whole file, or what keeps it from being read. A folder is no log file.
-std::optional<std::string> ReadLogFile(FileSystem& files, const std::filesystem::path& path,
-                                       std::string& err) {
+std::optional<FileBytes> ReadLogFile(const ReportEnvironment& environment,
+                                     const std::filesystem::path& path, std::string& err) {
+    FileSystem& files = environment.files;
     const std::string unreadable = "cannot read the log file '" + AnsiFromPath(path) + "': ";
     const auto attributes = files.GetAttributes(path);
     if (!attributes) {
@@ -49,12 +49,20 @@ std::optional<std::string> ReadLogFile(FileSystem& files, const std::filesystem:
         err += Complaint(unreadable + "it is a folder");
         return std::nullopt;
     }
-    std::string contents;
-    if (const OsError error = files.ReadWholeFile(path, contents); error != kOk) {
+    FileBytes bytes;
+    OsError error = kOk;
+    if (environment.mapFile) {
+        error = environment.mapFile(path, bytes);
+    } else {
+        std::string contents;
+        error = files.ReadWholeFile(path, contents);
+        bytes = FileBytes(std::move(contents));
+    }
+    if (error != kOk) {
         err += Complaint(unreadable + WhyUnreadable(error));
         return std::nullopt;
     }
-    return contents;
+    return bytes;
 }
 
 // A value of the running installation's own section, read as the program reads it.
@@ -105,19 +113,10 @@ ReportSettings SettingsFor(const ReportOptions& options, const ReportEnvironment
     return settings;
 }
 
-std::string Formatted(const SessionReport& report, ReportFormat format) {
-    switch (format) {
-    case ReportFormat::kCsv: return FormatReportCsv(report);
-    case ReportFormat::kJson: return FormatReportJson(report);
-    case ReportFormat::kText: break;
-    }
-    return FormatReportText(report);
-}
-
 }  // namespace
 
 int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
-              std::string& out, std::string& err) {
+              ReportOutput& out, std::string& err) {
     const ParsedReportOptions parsed = ParseReportOptions(arguments);
     if (!parsed.error.empty()) {
         err += Complaint(parsed.error) + "Try '" + std::string(kReportProgramName) +
@@ -126,12 +125,12 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
     }
     const ReportOptions& options = parsed.options;
     if (options.help) {
-        out += ReportUsage();
+        out.Write(ReportUsage());
         return kReportSucceeded;
     }
     if (options.version) {
-        out += std::string(kReportProgramName) + " (" + std::string(kVersion.title) + ") " +
-               VersionText(true) + "\n";
+        out.Write(std::string(kReportProgramName) + " (" + std::string(kVersion.title) + ") " +
+                  VersionText(true) + "\n");
         return kReportSucceeded;
     }
 
@@ -141,14 +140,21 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
         err += Complaint("no log file: name one with --log FILE");
         return kReportWrongArguments;
     }
-    const auto fileText = ReadLogFile(environment.files, *logFile, err);
-    if (!fileText) return kReportUnreadableLog;
+    const auto file = ReadLogFile(environment, *logFile, err);
+    if (!file) return kReportUnreadableLog;
 
-    const SessionReport report = BuildSessionReport(LoadSectionText(*fileText, kLogSection),
-                                                    SettingsFor(options, environment, *fileText));
+    const std::string_view fileText = file->Text();
+    const SessionReport report =
+        BuildFileReport(fileText, SettingsFor(options, environment, fileText));
     if (environment.prepareOutput) environment.prepareOutput(options.format);
-    out += Formatted(report, options.format);
+    WriteReport(report, options.format, out);
     return kReportSucceeded;
+}
+
+int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
+              std::string& out, std::string& err) {
+    StringOutput output(out);
+    return RunReport(arguments, environment, output, err);
 }
 
 std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
@@ -169,20 +175,33 @@ std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
 
 namespace {
 
-bool WriteAll(const std::string& text, std::FILE* stream) {
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
-           std::fflush(stream) == 0;
-}
+// A C stream, which keeps whether every piece reached it.
+class StreamOutput final : public ReportOutput {
+public:
+    explicit StreamOutput(std::FILE* stream) : stream_(stream) {}
+
+    void Write(std::string_view text) override {
+        written_ = written_ && std::fwrite(text.data(), 1, text.size(), stream_) == text.size();
+    }
+
+    bool Finish() { return std::fflush(stream_) == 0 && written_; }
+
+private:
+    std::FILE* stream_;
+    bool written_ = true;
+};
 
 }  // namespace
 
 int RunReportToStandardStreams(const std::vector<CommandArgument>& arguments,
                                const ReportEnvironment& environment) {
-    std::string out;
+    StreamOutput out(stdout);
     std::string err;
     const int status = RunReport(arguments, environment, out, err);
-    WriteAll(err, stderr);
-    if (!WriteAll(out, stdout) && status == kReportSucceeded) return kReportNotWritten;
+    StreamOutput complaints(stderr);
+    complaints.Write(err);
+    complaints.Finish();
+    if (!out.Finish() && status == kReportSucceeded) return kReportNotWritten;
     return status;
 }
 

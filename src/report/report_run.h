@@ -10,7 +10,9 @@
 #include "platform/locale.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "report/file_bytes.h"
 #include "report/report_options.h"
+#include "report/report_writer.h"
 
 namespace uptrail {
 
@@ -35,10 +37,16 @@ struct ReportEnvironment {
     DriveTable drives;
     // Told the format just before the report is written (a console picks its code page).
     std::function<void(ReportFormat)> prepareOutput;
+    // The log file's bytes without a copy, where the platform can map a file; without it
+    // the log is read through `files`.
+    std::function<OsError(const std::filesystem::path&, FileBytes&)> mapFile;
 };
 
 // Runs uptrail-report with the arguments after the program name: the report goes to `out`,
-// complaints to `err`; gives the exit status. The log file is only read.
+// complaints to `err`; gives the exit status. The log file is only read. A run that
+// complains writes no report.
+int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
+              ReportOutput& out, std::string& err);
 int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
               std::string& out, std::string& err);
 
@@ -49,8 +57,9 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
 std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
                                          const SystemInfo& system);
 
-// Runs the report and writes it to the standard streams: errors first, then the report.
-// A report that cannot be written out (a full disk, a closed pipe) is no success.
+// Runs the report and writes it to the standard streams as it is made; complaints go to
+// standard error. A report that cannot be written out (a full disk, a closed pipe) is no
+// success.
 int RunReportToStandardStreams(const std::vector<CommandArgument>& arguments,
                                const ReportEnvironment& environment);
 

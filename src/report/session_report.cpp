@@ -1,10 +1,10 @@
 #include "report/session_report.h"
 
 #include <algorithm>
-#include <span>
 
+#include "report/report_statistics.h"
 #include "sessionlog/duration_text.h"
-#include "sessionlog/session_menus.h"
+#include "sessionlog/session_log.h"
 #include "sessionlog/system_filter.h"
 
 namespace uptrail {
@@ -12,16 +12,9 @@ namespace {
 
 constexpr std::int64_t kMillisecondsPerSecond = 1000;
 
-// What the tray's start-up trim leaves of the log: the newest entries up to its limit.
-void KeepAsTrimmed(std::vector<LoggedSession>& sessions) {
-    const std::size_t limit = static_cast<std::size_t>(kStartupLogLimit);
-    if (sessions.size() > limit)
-        sessions.erase(sessions.begin(), sessions.end() - static_cast<std::ptrdiff_t>(limit));
-}
-
 // "Statistics From:" is where statistics would start after Erase Oldest Data, which keeps
 // the newest 50 entries; the boot when there are none.
-DateTime StatsFromOf(std::span<const LoggedSession> entries, DateTime bootTime) {
+DateTime StatsFromOf(std::span<const ReportEntry> entries, DateTime bootTime) {
     if (entries.empty()) return bootTime;
     const std::size_t window = static_cast<std::size_t>(kEraseOldestLimit);
     return entries[entries.size() > window ? entries.size() - window : 0].start;
@@ -34,20 +27,10 @@ std::optional<std::int64_t> LastDelayOf(const ReportSettings& settings) {
     return (*settings.programStart - settings.bootTime).count();
 }
 
-bool IsListed(const ReportSettings& settings, std::string_view system) {
-    return settings.allSystems || IsShown(settings.shown, system);
-}
-
-}  // namespace
-
-SessionReport BuildSessionReport(std::string_view logSection, const ReportSettings& settings) {
+void WriteFigures(SessionReport& report, const ReportSettings& settings) {
+    const std::span<const ReportEntry> entries = report.Counted();
     const Locale& locale = *settings.locale;
-    SessionReport report;
-    report.entries = ParseSessionEntries(logSection, settings.now);
-    KeepAsTrimmed(report.entries);
-    const std::span<const LoggedSession> entries = report.entries;
-
-    report.figures = CountSessions(entries, settings.bootTime);
+    report.figures = CountEntries(entries, settings.bootTime);
     report.statsFrom = StatsFromOf(entries, settings.bootTime);
     report.lastDelaySeconds = LastDelayOf(settings);
     const std::string lastDelay =
@@ -58,32 +41,89 @@ SessionReport BuildSessionReport(std::string_view logSection, const ReportSettin
     WriteStatistics(report.figures,
                     {report.statsFrom, lastDelay, locale.DecimalSeparator(), &locale.Months()},
                     report.statistics);
+}
 
+// Where a system's entries stand among those counted.
+struct SystemSeen {
+    std::size_t newest = 0;  // its newest entry
+    std::optional<DateTime> lastExit;
+    std::size_t sessions = 0;
+};
+
+std::vector<SystemSeen> SystemsSeen(const SessionReport& report) {
+    std::vector<SystemSeen> seen(report.log.identities.size());
+    const std::span<const ReportEntry> entries = report.Counted();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const ReportEntry& entry = entries[index];
+        if (entry.system == kNoSystem) continue;
+        SystemSeen& system = seen[entry.system];
+        system.newest = index;
+        if (!system.lastExit || *system.lastExit < entry.end) system.lastExit = entry.end;
+        ++system.sessions;
+    }
+    return seen;
+}
+
+// The systems as the tray's walk over the entries, newest first, notes them: each in the
+// place of its newest entry with its latest end, whatever spellings the log mixes.
+SystemExits ExitsOf(const SessionReport& report, const std::vector<SystemSeen>& seen,
+                    const std::string& ownSystem) {
+    std::vector<std::uint32_t> order;
+    for (std::uint32_t system = 0; system < seen.size(); ++system)
+        if (seen[system].lastExit) order.push_back(system);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return seen[a].newest > seen[b].newest;
+    });
+    SystemExits exits(ownSystem);
+    for (const std::uint32_t system : order)
+        exits.Note(report.log.identities[system], *seen[system].lastExit);
+    return exits;
+}
+
+SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
+    SessionReport report;
+    report.log = std::move(log);
+    // What the tray's start-up trim leaves of the log: the newest entries up to its limit.
+    const std::size_t trimLimit = static_cast<std::size_t>(kStartupLogLimit);
+    const std::size_t read = report.log.entries.size();
+    report.firstCounted = read > trimLimit ? read - trimLimit : 0;
+    WriteFigures(report, settings);
+
+    const std::vector<SystemSeen> seen = SystemsSeen(report);
+    report.listedSystems.resize(seen.size());
+    std::size_t systemsWithEntries = 0;
+    std::size_t listable = 0;
+    for (std::size_t system = 0; system < seen.size(); ++system) {
+        if (seen[system].sessions == 0) continue;
+        ++systemsWithEntries;
+        const bool listed = settings.allSystems ||
+                            IsShown(settings.shown, report.log.identities[system]);
+        report.listedSystems[system] = listed;
+        if (listed) listable += seen[system].sessions;
+    }
+    report.listedCount = std::min(settings.limit.value_or(listable), listable);
     // Names are shown, as in the tray, only when they tell listed sessions apart.
-    report.showNames = HoldsSeveralSystems(entries) &&
+    report.showNames = systemsWithEntries > 1 &&
                        (settings.allSystems || settings.shown.size() >= 2);
     report.drives = settings.drives;
-    report.months = &locale.Months();
-    const std::size_t limit = settings.limit.value_or(entries.size());
-    report.listed.reserve(std::min(limit, entries.size()));
-    SystemExits exits(settings.ownSystem);
-    for (std::size_t index = entries.size(); index-- > 0;) {
-        const LoggedSession& entry = entries[index];
-        if (!entry.system) continue;
-        exits.Note(*entry.system, entry.end);
-        if (report.listed.size() < limit && IsListed(settings, *entry.system))
-            report.listed.push_back(index);
-    }
-    report.systems = exits.MenuItems(settings.shown, settings.allSystems, settings.drives, locale);
+    report.months = &settings.locale->Months();
+
+    const SystemExits exits = ExitsOf(report, seen, settings.ownSystem);
+    report.systems = exits.MenuItems(settings.shown, settings.allSystems, settings.drives,
+                                     *settings.locale);
     // Without a running installation the first item stands for nobody.
     if (settings.ownSystem.empty()) report.systems.erase(report.systems.begin());
     return report;
 }
 
-std::string SessionReport::SessionLine(const LoggedSession& entry) const {
-    const std::string_view named =
-        showNames && entry.system ? std::string_view(*entry.system) : std::string_view();
-    return FormatSessionLine(entry.start, entry.end, named, *months, drives);
+}  // namespace
+
+SessionReport BuildSessionReport(std::string_view logSection, const ReportSettings& settings) {
+    return ReportOn(ReadSectionEntries(logSection, settings.now), settings);
+}
+
+SessionReport BuildFileReport(std::string_view fileText, const ReportSettings& settings) {
+    return ReportOn(ReadLogEntries(fileText, settings.now), settings);
 }
 
 }  // namespace uptrail

@@ -2,14 +2,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/main_state.h"
 #include "platform/locale.h"
+#include "report/log_entries.h"
 #include "sessionlog/date_time.h"
-#include "sessionlog/session_log.h"
 #include "sessionlog/statistics.h"
 
 namespace uptrail {
@@ -32,13 +33,16 @@ struct ReportSettings {
 };
 
 // The report: the tray's figures and texts, worked out the way the tray works them out.
+// It refers to the text it was built from, which must outlive it.
 struct SessionReport {
     SessionStatistics figures;
     DateTime statsFrom{};
     std::optional<std::int64_t> lastDelaySeconds;
-    StatisticsCaptions statistics;        // the ten items of "&Statistics"
-    std::vector<LoggedSession> entries;   // the entries counted, oldest first
-    std::vector<std::size_t> listed;      // those listed (all with a system), newest first
+    StatisticsCaptions statistics;  // the ten items of "&Statistics"
+    LogEntries log;                 // every entry read, oldest first
+    std::size_t firstCounted = 0;   // those before it are beyond what the start-up trim keeps
+    std::vector<bool> listedSystems;  // by identity: whether its sessions are listed
+    std::size_t listedCount = 0;      // the newest sessions with a listed system, up to the limit
     std::vector<SystemListItem> systems;  // as "Syste&ms to show" offers them
     // How the session list writes a line: with the system's name when the listed sessions
     // come from several systems, the name as the drives of this machine show it.
@@ -46,12 +50,35 @@ struct SessionReport {
     DriveTable drives;
     const MonthNames* months = &EnglishMonthNames();
 
-    // The listed session's line as the session list shows it.
-    std::string SessionLine(const LoggedSession& entry) const;
+    // The entries counted, oldest first.
+    std::span<const ReportEntry> Counted() const {
+        return std::span<const ReportEntry>(log.entries).subspan(firstCounted);
+    }
+
+    std::optional<std::string_view> SystemOf(const ReportEntry& entry) const {
+        if (entry.system == kNoSystem) return std::nullopt;
+        return log.identities[entry.system];
+    }
+
+    // Calls `visit` with each listed entry, newest first.
+    template <typename Visit>
+    void ForEachListed(Visit&& visit) const {
+        const std::span<const ReportEntry> entries = Counted();
+        std::size_t left = listedCount;
+        for (std::size_t index = entries.size(); left > 0 && index-- > 0;) {
+            const ReportEntry& entry = entries[index];
+            if (entry.system == kNoSystem || !listedSystems[entry.system]) continue;
+            visit(entry);
+            --left;
+        }
+    }
 };
 
-// Builds the report from the text of section "Log". Like the tray after its start-up
-// trim, it counts the newest 32000 entries; lines that are not entries are skipped.
+// Builds the report from the text of a loaded "Log" section. Like the tray after its
+// start-up trim, it counts the newest 32000 entries; lines that are not entries are skipped.
 SessionReport BuildSessionReport(std::string_view logSection, const ReportSettings& settings);
+
+// The same from the whole text of the log file, whose section "Log" is read where it stands.
+SessionReport BuildFileReport(std::string_view fileText, const ReportSettings& settings);
 
 }  // namespace uptrail

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 
+#include "report/plain_locale.h"
+#include "report/report_run.h"
 #include "sessionlog/session_log.h"
 #include "storage/atomic_file.h"
 #include "storage/profile_file.h"
@@ -97,6 +99,45 @@ TEST_F(PosixFileSystemTest, ReportsFailuresWithTheWindowsErrorCodes) {
     EXPECT_EQ(files.GetAttributes(folder_ / "copy.txt"), kLogFileAttributes);
     EXPECT_EQ(Read(folder_ / "copy.txt"), "x");
     files.SetAttributes(folder_ / "copy.txt", 0);
+}
+
+// The report maps the log rather than copying it; what it reads, and what keeps it from
+// reading, must be what ReadWholeFile gives.
+TEST_F(PosixFileSystemTest, MapsAFileAsReadWholeFileReadsIt) {
+    const std::filesystem::path empty = folder_ / "empty.txt";
+    ASSERT_EQ(files.WriteNewFile(log, "[Log]\r\n2026:12:04:08:00:00=2026:12:04:09:00:00=0=A\r\n"), kOk);
+    ASSERT_EQ(files.WriteNewFile(empty, ""), kOk);
+    for (const auto& path : {log, empty, folder_ / "none.txt", folder_ / "none" / "x.txt", folder_}) {
+        std::string contents;
+        const OsError read = files.ReadWholeFile(path, contents);
+        FileBytes bytes;
+        EXPECT_EQ(files.MapWholeFile(path, bytes), read) << path;
+        const FileBytes moved = std::move(bytes);
+        EXPECT_EQ(moved.Text(), contents) << path;
+    }
+
+    // The whole report, through the mapping and through a copy.
+    PlainLocale locale;
+    ReportEnvironment environment{files, locale, {}, {}, {}, {}, {}, {}, {}};
+    std::vector<std::string> outputs;
+    for (const bool mapped : {false, true}) {
+        if (mapped)
+            environment.mapFile = [&](const std::filesystem::path& path, FileBytes& bytes) {
+                return files.MapWholeFile(path, bytes);
+            };
+        for (const auto& path : {log, folder_ / "none.txt"}) {
+            const std::string logArgument = "--log=" + path.string();
+            const std::vector<CommandArgument> arguments{
+                {logArgument, logArgument}, {"--boot-time=2026:12:05:08:00:00", {}}};
+            std::string out;
+            std::string err;
+            const int status = RunReport(arguments, environment, out, err);
+            outputs.push_back(std::to_string(status) + out + err);
+        }
+    }
+    EXPECT_EQ(outputs[0], outputs[2]);
+    EXPECT_EQ(outputs[1], outputs[3]);
+    EXPECT_NE(outputs[0].find("[Dec 04, 08:00 - Dec 04, 09:00]"), std::string::npos) << outputs[0];
 }
 
 }  // namespace

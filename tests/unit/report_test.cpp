@@ -68,7 +68,7 @@ protected:
 
     MemoryFileSystem files;
     PlainLocale locale;
-    ReportEnvironment environment{files, locale, kNow, [] { return kBoot; }, {}, {}, {}, {}};
+    ReportEnvironment environment{files, locale, kNow, [] { return kBoot; }, {}, {}, {}, {}, {}};
     std::string out;
     std::string err;
 };

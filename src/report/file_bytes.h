@@ -1,0 +1,43 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace uptrail {
+
+// A file's bytes as the report reads them: a copy in memory, or a view the platform made
+// without copying them (a mapping of the file), given back when this object goes.
+class FileBytes {
+public:
+    FileBytes() = default;
+    explicit FileBytes(std::string copy) : copy_(std::move(copy)) {}
+    FileBytes(std::string_view view, std::function<void()> release)
+        : view_(view), release_(std::move(release)) {}
+    ~FileBytes() { Release(); }
+
+    FileBytes(FileBytes&& other) noexcept { *this = std::move(other); }
+    FileBytes& operator=(FileBytes&& other) noexcept {
+        if (this == &other) return *this;
+        Release();
+        copy_ = std::move(other.copy_);
+        view_ = std::exchange(other.view_, {});
+        release_ = std::exchange(other.release_, nullptr);
+        return *this;
+    }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    std::string_view Text() const { return release_ ? view_ : std::string_view(copy_); }
+
+private:
+    void Release() {
+        if (release_) std::exchange(release_, nullptr)();
+    }
+
+    std::string copy_;
+    std::string_view view_;
+    std::function<void()> release_;
+};
+
+}  // namespace uptrail

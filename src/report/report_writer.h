@@ -1,0 +1,74 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace uptrail {
+
+// Where the report's text goes, a piece at a time.
+class ReportOutput {
+public:
+    virtual ~ReportOutput() = default;
+    virtual void Write(std::string_view text) = 0;
+};
+
+// Keeps the whole text, for callers that want it as one string.
+class StringOutput final : public ReportOutput {
+public:
+    explicit StringOutput(std::string& text) : text_(text) {}
+    void Write(std::string_view text) override { text_.append(text); }
+
+private:
+    std::string& text_;
+};
+
+// Report text made in a buffer of its own and handed on whenever the buffer fills: a report
+// of 32000 sessions is megabytes, and memory touched for the first time costs more than
+// making the text. The destructor hands on what is left.
+class ReportWriter {
+public:
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
+    explicit ReportWriter(ReportOutput& output);
+    ~ReportWriter();
+    ReportWriter(const ReportWriter&) = delete;
+    ReportWriter& operator=(const ReportWriter&) = delete;
+
+    void Text(std::string_view text);
+
+    // Room for the next `size` bytes; Commit says where they ended.
+    char* Room(std::size_t size);
+    void Commit(char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+
+    void Flush();
+
+private:
+    ReportOutput& output_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_ = kBufferSize;
+    std::size_t used_ = 0;
+};
+
+// Numbers written as the shared formatting writes them, each giving the end of its text.
+// The most any of them writes:
+inline constexpr std::size_t kMostNumberLength = 24;
+
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Two digits of 0..99.
+inline char* PutTwoDigits(char* at, unsigned value) {
+    std::memcpy(at, kDigitPairs + 2 * value, 2);
+    return at + 2;
+}
+// As FormatPadded, with minDigits up to 20.
+char* PutPadded(char* at, std::int64_t value, int minDigits);
+// As std::to_string.
+char* PutNumber(char* at, std::int64_t value);
+
+}  // namespace uptrail
