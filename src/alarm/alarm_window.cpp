@@ -127,7 +127,12 @@ void AlarmWindow::ShowStopped() {
 void AlarmWindow::CommitAlarm(DateTime due) {
     ShowRunning(due);
     AlarmEntry* entry = OwnEntry();
-    if (!entry) return;
+    if (!entry) {
+        // Whatever became of the window's entry, the alarm the user starts is kept.
+        AlarmList& alarms = context_.state.alarms;
+        entry = &alarms[alarms.AddEmpty()];
+        entry->hWnd = host_.Handle();
+    }
     const std::string key = FormatTimestamp(due);
     // The menu item follows its alarm, so that the main window's check still finds it.
     for (AlarmMenuItem& item : context_.state.alarmMenu.items)

@@ -224,6 +224,15 @@ TEST_F(AlarmWindowTest, AWindowWhoseAlarmLostItsKeyDoesNotRing) {
     EXPECT_EQ(w.host.sounds, 0);
 }
 
+TEST_F(AlarmWindowTest, AnAlarmStartedInAWindowWhoseEntryWentIsKept) {
+    auto w = OpenNew();
+    state().alarms.Replace({});
+    w->window.OnShiftChange("0001:00:00");
+    w->window.OnButtonClick();
+    w->window.OnUnload();
+    EXPECT_EQ(StoredAlarms(), "2026:12:06:10:30:00=0000:00:00=");
+}
+
 TEST_F(AlarmWindowTest, AStoppedWindowKeepsItsEditsWhenActivatedAgain) {
     auto w = OpenNew();
     w->window.OnShiftChange("0003:00:00");
