@@ -27,7 +27,8 @@ void RefreshAlarmMenu(MainContext& context) {
 void OnAlarmNewClick(MainContext& context) {
     // As the menu shows: no new alarm while an alarm window holds an entry.
     const std::vector<AlarmEntry>& entries = context.state.alarms.Entries();
-    if (std::any_of(entries.begin(), entries.end(), [](const AlarmEntry& e) { return e.hWnd != 0; }))
+    if (std::any_of(entries.begin(), entries.end(),
+                    [](const AlarmEntry& e) { return e.hWnd != 0; }))
         return;
     context.state.alarms.AddEmpty();
     context.platform.window.OpenAlarmWindow("");
@@ -40,9 +41,9 @@ void OnAlarmItemClick(MainContext& context, std::size_t item) {
     // One window per alarm: a second click brings the open one forward.
     const std::vector<AlarmEntry>& entries = context.state.alarms.Entries();
     const auto sameKey = [&](const AlarmEntry& entry) { return entry.Key == key; };
-    const bool freeEntry = std::any_of(entries.begin(), entries.end(), [&](const AlarmEntry& entry) {
-        return sameKey(entry) && entry.hWnd == 0;
-    });
+    const bool freeEntry =
+        std::any_of(entries.begin(), entries.end(),
+                    [&](const AlarmEntry& entry) { return sameKey(entry) && entry.hWnd == 0; });
     const auto held = std::find_if(entries.begin(), entries.end(), sameKey);
     if (!freeEntry && held != entries.end())
         context.platform.window.ActivateAlarmWindow(held->hWnd);

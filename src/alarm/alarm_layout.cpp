@@ -160,18 +160,21 @@ AlarmLayout LayoutControls(const AlarmLayoutMetrics& metrics) {
     layout[AlarmPart::ucDate] = Inside(date, border);
 
     // Repeat: the label, the frame shaped as the shift frame, and the combo to the edge.
-    const PixelRect repeat = place.Row(frameLeft, S(kShiftFrameWidth), kRepeatTop, kShiftFrameHeight);
+    const PixelRect repeat =
+        place.Row(frameLeft, S(kShiftFrameWidth), kRepeatTop, kShiftFrameHeight);
     layout[AlarmPart::pbRepeat] = repeat;
     layout[AlarmPart::tlAlarm2] = place.LabelBeside(left, groupLabelWidth, repeat);
     const PixelRect repeatInner = Inside(repeat, border);
     PlaceSpinBox(layout, repeatInner, repeatInner.left, barWidth, AlarmPart::tbRepeat,
                  AlarmPart::vsRepeat0, AlarmPart::vsRepeat1);
     const int comboLeft = repeat.Right() + gap;
-    layout[AlarmPart::cbRepeat] = {comboLeft, repeat.top, std::max(0, right - comboLeft), repeat.height};
+    layout[AlarmPart::cbRepeat] = {comboLeft, repeat.top, std::max(0, right - comboLeft),
+                                   repeat.height};
 
     // Bottom: the second line across, the elapsed time, and the button at the right edge.
     layout[AlarmPart::loAlarm1] = place.Row(left, right - left, kBottomLineTop, kLineHeight);
-    const PixelRect button = place.Row(right - S(kButtonWidth), S(kButtonWidth), kButtonTop, kButtonHeight);
+    const PixelRect button =
+        place.Row(right - S(kButtonWidth), S(kButtonWidth), kButtonTop, kButtonHeight);
     layout[AlarmPart::bbAlarm] = button;
     layout[AlarmPart::tlNow] = place.LabelBeside(left, button.left - gap - left, button);
     return layout;

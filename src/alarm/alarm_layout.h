@@ -44,7 +44,9 @@ struct AlarmLayoutMetrics {
 struct AlarmLayout {
     PixelRect client;
     std::array<PixelRect, kAlarmPartCount> parts{};
-    const PixelRect& operator[](AlarmPart part) const { return parts[static_cast<std::size_t>(part)]; }
+    const PixelRect& operator[](AlarmPart part) const {
+        return parts[static_cast<std::size_t>(part)];
+    }
     PixelRect& operator[](AlarmPart part) { return parts[static_cast<std::size_t>(part)]; }
 };
 

@@ -99,8 +99,8 @@ std::string NormalisedRepeat(std::string_view stored) {
         trimmed.find(':', secondColon + 1) != std::string_view::npos)
         return std::string(kNoRepeat);
     const int hours = ClampedField(trimmed.substr(0, firstColon), kMaxRepeatHours);
-    const int minutes =
-        ClampedField(trimmed.substr(firstColon + 1, secondColon - firstColon - 1), kMaxRepeatMinutes);
+    const int minutes = ClampedField(trimmed.substr(firstColon + 1, secondColon - firstColon - 1),
+                                     kMaxRepeatMinutes);
     return FormatPadded(hours, 4) + ":" + FormatPadded(minutes, 2) + ":00";
 }
 
@@ -157,8 +157,9 @@ int FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t w
     const auto byKey = std::find_if(entries.begin(), entries.end(),
                                     [&](const AlarmEntry& e) { return e.Key == key && free(e); });
     if (byKey != entries.end()) return index(byKey);
-    const auto stopped = std::find_if(entries.rbegin(), entries.rend(),
-                                      [&](const AlarmEntry& e) { return e.Key.empty() && free(e); });
+    const auto stopped = std::find_if(entries.rbegin(), entries.rend(), [&](const AlarmEntry& e) {
+        return e.Key.empty() && free(e);
+    });
     if (stopped != entries.rend()) return static_cast<int>(entries.rend() - stopped) - 1;
     return -1;
 }

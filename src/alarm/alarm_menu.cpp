@@ -27,7 +27,8 @@ AlarmMenuState BuildAlarmMenu(const AlarmList& alarms, DateTime now, const Month
     for (const AlarmEntry& entry : alarms.Entries()) {
         if (entry.hWnd != 0) menu.newEnabled = false;
         if (entry.Key.empty()) continue;
-        menu.items.push_back({AlarmMenuCaption(entry, now, months), entry.Key, entry.Repeat != kNoRepeat});
+        menu.items.push_back(
+            {AlarmMenuCaption(entry, now, months), entry.Key, entry.Repeat != kNoRepeat});
     }
     return menu;
 }

@@ -39,7 +39,8 @@ std::int32_t PeriodMinutes(int period, DateTime due) {
 std::int32_t CustomIntervalMinutes(std::string_view repeat) {
     const auto colon = repeat.find(':');
     if (colon == std::string_view::npos) return 0;
-    const std::string_view minutes = repeat.substr(colon + 1, repeat.find(':', colon + 1) - colon - 1);
+    const std::string_view minutes =
+        repeat.substr(colon + 1, repeat.find(':', colon + 1) - colon - 1);
     const std::int32_t total = std::int32_t{TimestampFieldValue(repeat.substr(0, colon))} * 60 +
                                TimestampFieldValue(minutes);
     // A negative interval would never move the alarm on, and it would ring every second.

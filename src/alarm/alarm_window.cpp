@@ -66,7 +66,8 @@ void AlarmWindow::OnLoad() {
     MainState& state = context_.state;
     if (!state.mainStarted) {
         Platform& platform = context_.platform;
-        state.logFile = LogFileIn(ResolveLogFolder(platform.registry, platform.files, platform.system));
+        state.logFile =
+            LogFileIn(ResolveLogFolder(platform.registry, platform.files, platform.system));
         LoadAlarms(state.alarms, platform.files, state.logFile, true, Now());
     }
     // The window takes its entry at once, before it is ever activated: no save by another
@@ -230,8 +231,9 @@ void AlarmWindow::OnUnload() {
 void AlarmWindow::OnResize(bool minimized) {
     minimized_ = minimized;
     controls_.toWindowState = minimized;
-    controls_.caption =
-        minimized && !controls_.tbTitle.empty() ? std::string("Alarm: ").append(controls_.tbTitle) : "Alarm";
+    controls_.caption = minimized && !controls_.tbTitle.empty()
+                            ? std::string("Alarm: ").append(controls_.tbTitle)
+                            : "Alarm";
 }
 
 void AlarmWindow::OnWindowStateTick() {
@@ -267,7 +269,8 @@ void AlarmWindow::OnAlertTick() {
     // A repeat changed while the alarm runs counts from its next ring on.
     if (entry && controls_.cbRepeat >= 0) entry->Repeat = RepeatFromControls();
     const DateTime due = DueFromControls();
-    const std::int32_t repeatMinutes = RepeatMinutes(entry ? entry->Repeat : RepeatFromControls(), due);
+    const std::int32_t repeatMinutes =
+        RepeatMinutes(entry ? entry->Repeat : RepeatFromControls(), due);
     const DateTime now = Now();
     if (due > now) {
         if (!controls_.inputsEnabled) ShowCountdown(due);

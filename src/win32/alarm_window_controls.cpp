@@ -58,7 +58,8 @@ HWND AlarmWindowControls::Make(HWND window, AlarmPart part, const wchar_t* windo
         exStyle, windowClass, WideFromAnsi(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
         window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(AlarmControlId(part))),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(boxFont ? boxFont_ : labelFont_), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(boxFont ? boxFont_ : labelFont_),
+                 FALSE);
     controls_[static_cast<std::size_t>(part)] = control;
     return control;
 }
@@ -90,10 +91,13 @@ void AlarmWindowControls::Create(HWND window, int dpi) {
     MakeSpinBox(window, AlarmPart::tbTime, AlarmPart::vsTime0, AlarmPart::vsTime1, kTimeMask);
     Make(window, AlarmPart::ucDate, MONTHCAL_CLASSW, "", WS_TABSTOP);
     Make(window, AlarmPart::tlAlarm2, WC_STATICW, kRepeatCaption, SS_LEFT);
-    MakeSpinBox(window, AlarmPart::tbRepeat, AlarmPart::vsRepeat0, AlarmPart::vsRepeat1, kRepeatMask);
-    HWND combo = Make(window, AlarmPart::cbRepeat, WC_COMBOBOXW, "", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL);
+    MakeSpinBox(window, AlarmPart::tbRepeat, AlarmPart::vsRepeat0, AlarmPart::vsRepeat1,
+                kRepeatMask);
+    HWND combo = Make(window, AlarmPart::cbRepeat, WC_COMBOBOXW, "",
+                      WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL);
     for (std::string_view period : kRepeatPeriods)
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromAnsi(period).c_str()));
+        SendMessageW(combo, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(WideFromAnsi(period).c_str()));
     Make(window, AlarmPart::loAlarm1, WC_STATICW, "", SS_ETCHEDHORZ);
     Make(window, AlarmPart::tlNow, WC_STATICW, "", SS_LEFT);
     Make(window, AlarmPart::bbAlarm, WC_BUTTONW, "Start", WS_TABSTOP | BS_PUSHBUTTON);
@@ -120,7 +124,8 @@ void AlarmWindowControls::Place(HWND window) {
         if (!controls_[i]) continue;
         const PixelRect& rect = layout_.parts[i];
         // A drop-down list's height is that of its list when it opens.
-        const int height = static_cast<AlarmPart>(i) == AlarmPart::cbRepeat ? rect.height * 6 : rect.height;
+        const int height =
+            static_cast<AlarmPart>(i) == AlarmPart::cbRepeat ? rect.height * 6 : rect.height;
         SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.width, height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -134,7 +139,9 @@ void AlarmWindowControls::SetText(AlarmPart part, const std::string& text) {
     const bool isBox = std::wstring_view(windowClass) == WC_EDITW;
     DWORD start = 0;
     DWORD end = 0;
-    if (isBox) SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (isBox)
+        SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
     SetWindowTextW(control, WideFromAnsi(text).c_str());
     // A box rewritten while the user types keeps the caret where it was.
     if (isBox) SendMessageW(control, EM_SETSEL, start, end);
@@ -189,7 +196,8 @@ std::optional<AlarmPart> AlarmWindowControls::PartOf(HWND control) const {
 std::string AlarmWindowControls::Text(AlarmPart part) const {
     HWND control = (*this)[part];
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return AnsiFromWide(text);
 }
 

@@ -41,8 +41,8 @@ private:
     void MakeSpinBox(HWND window, AlarmPart box, AlarmPart upperBar, AlarmPart lowerBar,
                      std::string_view mask);
     void Place(HWND window);
-    void RenderSpinBox(const SpinBox& box, AlarmPart boxPart, AlarmPart upperBar, AlarmPart lowerBar,
-                       bool enabled);
+    void RenderSpinBox(const SpinBox& box, AlarmPart boxPart, AlarmPart upperBar,
+                       AlarmPart lowerBar, bool enabled);
     void SetText(AlarmPart part, const std::string& text);
 
     std::array<HWND, kAlarmPartCount> controls_{};

@@ -33,7 +33,8 @@ void PlaceOnScreen(HWND window, int openWindows) {
     const int height = frame.bottom - frame.top;
     const int left = workArea.left + (workArea.right - workArea.left - width) / 2 + step;
     const int top = workArea.top + (workArea.bottom - workArea.top - height) / 2 + step;
-    SetWindowPos(window, nullptr, std::max<int>(workArea.left, left), std::max<int>(workArea.top, top), 0, 0,
+    SetWindowPos(window, nullptr, std::max<int>(workArea.left, left),
+                 std::max<int>(workArea.top, top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -72,7 +73,8 @@ bool fwAlarm::RegisterWindowClass(HINSTANCE instance) {
 fwAlarm::fwAlarm(HINSTANCE instance, MainContext& context, std::string key)
     : instance_(instance), logic_(context, *this, std::move(key)) {}
 
-fwAlarm* fwAlarm::Open(HINSTANCE instance, HWND owner, MainContext& context, std::string key, int dpi) {
+fwAlarm* fwAlarm::Open(HINSTANCE instance, HWND owner, MainContext& context, std::string key,
+                       int dpi) {
     if (!RegisterWindowClass(instance)) return nullptr;
     auto* alarm = new fwAlarm(instance, context, std::move(key));
     HWND window = CreateWindowExW(kExStyle, kWindowClass, L"Alarm", kStyle, CW_USEDEFAULT,
@@ -110,7 +112,8 @@ void fwAlarm::Restore() { ShowWindow(window_, SW_RESTORE); }
 
 LRESULT CALLBACK fwAlarm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* created = static_cast<fwAlarm*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* created =
+            static_cast<fwAlarm*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
         created->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
@@ -152,13 +155,15 @@ void fwAlarm::Render() {
     if (caption != shown) SetWindowTextW(window_, caption.c_str());
     --changeGuard_;
     SetTimerRunning(kAlertTimer, kAlertIntervalMs, model.toAlert, alertRunning_);
-    SetTimerRunning(kWindowStateTimer, kWindowStateIntervalMs, model.toWindowState, windowStateRunning_);
+    SetTimerRunning(kWindowStateTimer, kWindowStateIntervalMs, model.toWindowState,
+                    windowStateRunning_);
 }
 
 void fwAlarm::HandleCommand(int id, int code, HWND control) {
     if (id == IDCANCEL) return CloseWindow();  // Esc
     if (id == IDOK) {                          // Enter
-        if (GetFocus() == controls_[AlarmPart::tbShift]) Run([](AlarmWindow& w) { w.OnShiftEnter(); });
+        if (GetFocus() == controls_[AlarmPart::tbShift])
+            Run([](AlarmWindow& w) { w.OnShiftEnter(); });
         return;
     }
     const std::optional<AlarmPart> part = controls_.PartOf(control);

@@ -115,7 +115,8 @@ TEST_F(AlarmListTest, AWindowFindsTheEntryItHoldsBeforeAnyByKey) {
                     {"", "0000:00:00", "", 6},
                     {"", "0000:00:00", "", 0}});
     EXPECT_EQ(FindOwnEntry(alarms, "anything", 6), 3);
-    EXPECT_EQ(FindOwnEntry(alarms, "2026:01:09:10:00:00", 0), 2) << "one a window holds is not free";
+    EXPECT_EQ(FindOwnEntry(alarms, "2026:01:09:10:00:00", 0), 2)
+        << "one a window holds is not free";
     EXPECT_EQ(FindOwnEntry(alarms, "", 77), 0) << "a new window takes the first free stopped entry";
     EXPECT_EQ(FindOwnEntry(alarms, "2027:01:01:00:00:00", 77), 4) << "else the last one";
     EXPECT_EQ(FindOwnEntry(AlarmList{}, "", 1), -1);

@@ -89,7 +89,8 @@ TEST_F(AlarmCommandsTest, NewAddsAnEmptyAlarmAndOpensItsWindowUnlessAWindowHolds
 }
 
 TEST_F(AlarmCommandsTest, AnAlarmsItemOpensItsWindowOrBringsTheOpenOneForward) {
-    state().alarms.Replace({{"2026:12:06:10:00:00", "#1", "", 0}, {"2026:12:06:11:00:00", "#1", "", 9}});
+    state().alarms.Replace(
+        {{"2026:12:06:10:00:00", "#1", "", 0}, {"2026:12:06:11:00:00", "#1", "", 9}});
     RefreshAlarmMenu(fake.context);
     RunMenuCommand(fake.context, {MenuCommandKind::kAlarmItem, 0});
     RunMenuCommand(fake.context, {MenuCommandKind::kAlarmItem, 1});

@@ -54,13 +54,16 @@ TEST(AlarmSchedule, RepeatMinutesOfIntervalsAndPeriods) {
         {"garbage", MakeDateTime(2026, 1, 1), 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(RepeatMinutes(c.repeat, c.due), c.minutes) << c.repeat << " " << FormatTimestamp(c.due);
+        EXPECT_EQ(RepeatMinutes(c.repeat, c.due), c.minutes)
+            << c.repeat << " " << FormatTimestamp(c.due);
 }
 
 TEST(AlarmSchedule, AdvanceLandsOnTheFirstOccurrenceAfterNow) {
     const DateTime now = MakeDateTime(2026, 1, 8, 9, 0, 0);
-    EXPECT_EQ(AdvanceDueTime(MakeDateTime(2026, 1, 6, 7, 30), 1440, now), MakeDateTime(2026, 1, 9, 7, 30));
-    EXPECT_EQ(AdvanceDueTime(MakeDateTime(2026, 1, 7, 9, 0), 1440, now), MakeDateTime(2026, 1, 9, 9, 0))
+    EXPECT_EQ(AdvanceDueTime(MakeDateTime(2026, 1, 6, 7, 30), 1440, now),
+              MakeDateTime(2026, 1, 9, 7, 30));
+    EXPECT_EQ(AdvanceDueTime(MakeDateTime(2026, 1, 7, 9, 0), 1440, now),
+              MakeDateTime(2026, 1, 9, 9, 0))
         << "an occurrence exactly at now is past";
     EXPECT_EQ(AdvanceDueTime(MakeDateTime(2026, 1, 6), 0, now), MakeDateTime(2026, 1, 6));
     EXPECT_EQ(AdvanceDueTime(MakeDateTime(2027, 1, 1), 1, now), MakeDateTime(2027, 1, 1));

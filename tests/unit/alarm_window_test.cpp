@@ -55,7 +55,9 @@ protected:
         fake.files.AddFile(state().logFile, "[Log]\r\n");
     }
     MainState& state() { return fake.context.state; }
-    std::string StoredAlarms() { return LoadSectionText(fake.files.Contents(state().logFile), "Alarm", ""); }
+    std::string StoredAlarms() {
+        return LoadSectionText(fake.files.Contents(state().logFile), "Alarm", "");
+    }
     void Store(const std::string& lines) {
         fake.files.AddFile(state().logFile, "[Log]\r\n\r\n[Alarm]\r\n" + lines);
         LoadAlarmsAtStartup(fake.context);
@@ -213,7 +215,8 @@ TEST_F(AlarmWindowTest, TwoWindowsNeverWriteIntoEachOthersEntry) {
     second.window.OnUnload();
     first.window.OnCloseRequest();
     first.window.OnUnload();
-    EXPECT_EQ(StoredAlarms(), "2026:12:06:10:30:00=0000:00:00=second\r\n2026:12:07:07:30:00=#1=first");
+    EXPECT_EQ(StoredAlarms(),
+              "2026:12:06:10:30:00=0000:00:00=second\r\n2026:12:07:07:30:00=#1=first");
 }
 
 TEST_F(AlarmWindowTest, AWindowWhoseAlarmLostItsKeyDoesNotRing) {
