@@ -393,7 +393,7 @@ void WriteSessionLines(const SessionReport& report, ReportWriter& writer) {
         if (!report.showNames || identity.empty()) return std::string("\n");
         return "  ....  " + FormatSystemName(identity, report.drives) + "\n";
     });
-    report.ForEachListed([&](const ReportEntry& entry) {
+    report.ForEachListed([&](const LogEntry& entry) {
         const DayAndSecond start = SplitTime(entry.start);
         const DayAndSecond end = SplitTime(entry.end);
         char* at = writer.Room(room);
@@ -433,7 +433,7 @@ void WriteCsv(const SessionReport& report, ReportWriter& writer) {
     const auto endings = LineEndings(
         report, [](std::string_view identity) { return CsvField(identity) + "\n"; });
     IsoTimes times;
-    report.ForEachListed([&](const ReportEntry& entry) {
+    report.ForEachListed([&](const LogEntry& entry) {
         const DayAndSecond start = SplitTime(entry.start);
         const DayAndSecond end = SplitTime(entry.end);
         char* at = writer.Room(kLineRoom);
@@ -457,7 +457,7 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
         report, [](std::string_view identity) { return JsonString(identity) + "}"; });
     IsoTimes times;
     std::string_view separator = "\n    ";
-    report.ForEachListed([&](const ReportEntry& entry) {
+    report.ForEachListed([&](const LogEntry& entry) {
         const DayAndSecond start = SplitTime(entry.start);
         const DayAndSecond end = SplitTime(entry.end);
         char* at = writer.Room(2 * kLineRoom);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "report/report_statistics.h"
 #include "sessionlog/duration_text.h"
 #include "sessionlog/session_log.h"
+#include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
 
 namespace uptrail {
@@ -14,7 +14,7 @@ constexpr std::int64_t kMillisecondsPerSecond = 1000;
 
 // "Statistics From:" is where statistics would start after Erase Oldest Data, which keeps
 // the newest 50 entries; the boot when there are none.
-DateTime StatsFromOf(std::span<const ReportEntry> entries, DateTime bootTime) {
+DateTime StatsFromOf(std::span<const LogEntry> entries, DateTime bootTime) {
     if (entries.empty()) return bootTime;
     const std::size_t window = static_cast<std::size_t>(kEraseOldestLimit);
     return entries[entries.size() > window ? entries.size() - window : 0].start;
@@ -28,9 +28,9 @@ std::optional<std::int64_t> LastDelayOf(const ReportSettings& settings) {
 }
 
 void WriteFigures(SessionReport& report, const ReportSettings& settings) {
-    const std::span<const ReportEntry> entries = report.Counted();
+    const std::span<const LogEntry> entries = report.Counted();
     const Locale& locale = *settings.locale;
-    report.figures = CountEntries(entries, settings.bootTime);
+    report.figures = CountSessions(entries, settings.bootTime);
     report.statsFrom = StatsFromOf(entries, settings.bootTime);
     report.lastDelaySeconds = LastDelayOf(settings);
     const std::string lastDelay =
@@ -52,9 +52,9 @@ struct SystemSeen {
 
 std::vector<SystemSeen> SystemsSeen(const SessionReport& report) {
     std::vector<SystemSeen> seen(report.log.identities.size());
-    const std::span<const ReportEntry> entries = report.Counted();
+    const std::span<const LogEntry> entries = report.Counted();
     for (std::size_t index = 0; index < entries.size(); ++index) {
-        const ReportEntry& entry = entries[index];
+        const LogEntry& entry = entries[index];
         if (entry.system == kNoSystem) continue;
         SystemSeen& system = seen[entry.system];
         system.newest = index;

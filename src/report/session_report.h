@@ -9,7 +9,7 @@
 
 #include "app/main_state.h"
 #include "platform/locale.h"
-#include "report/log_entries.h"
+#include "sessionlog/log_entries.h"
 #include "sessionlog/date_time.h"
 #include "sessionlog/statistics.h"
 
@@ -51,11 +51,11 @@ struct SessionReport {
     const MonthNames* months = &EnglishMonthNames();
 
     // The entries counted, oldest first.
-    std::span<const ReportEntry> Counted() const {
-        return std::span<const ReportEntry>(log.entries).subspan(firstCounted);
+    std::span<const LogEntry> Counted() const {
+        return std::span<const LogEntry>(log.entries).subspan(firstCounted);
     }
 
-    std::optional<std::string_view> SystemOf(const ReportEntry& entry) const {
+    std::optional<std::string_view> SystemOf(const LogEntry& entry) const {
         if (entry.system == kNoSystem) return std::nullopt;
         return log.identities[entry.system];
     }
@@ -63,10 +63,10 @@ struct SessionReport {
     // Calls `visit` with each listed entry, newest first.
     template <typename Visit>
     void ForEachListed(Visit&& visit) const {
-        const std::span<const ReportEntry> entries = Counted();
+        const std::span<const LogEntry> entries = Counted();
         std::size_t left = listedCount;
         for (std::size_t index = entries.size(); left > 0 && index-- > 0;) {
-            const ReportEntry& entry = entries[index];
+            const LogEntry& entry = entries[index];
             if (entry.system == kNoSystem || !listedSystems[entry.system]) continue;
             visit(entry);
             --left;

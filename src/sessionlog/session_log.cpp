@@ -1,7 +1,6 @@
 #include "sessionlog/session_log.h"
 
 #include <algorithm>
-#include <array>
 #include <iterator>
 #include <span>
 #include <string>
@@ -18,40 +17,13 @@ namespace uptrail {
 namespace {
 
 constexpr char kFieldSeparator = '=';
-// Start, end and cause make an entry; the system field is optional to the readers.
+// Start, end and cause make an entry; the system field is optional.
 constexpr std::size_t kMinEntryFields = 3;
-constexpr std::size_t kSystemField = 3;
 // StatsFrom is where statistics would start after Erase Oldest Data, so it looks as far
 // back as that command keeps.
 constexpr std::size_t kStatsWindow = kEraseOldestLimit;
 
 using EntryLines = std::vector<std::string_view>;
-
-// The fields a reader uses (start, end, cause, system), found without listing every field
-// of the line: the whole log is parsed at every start and every rebuild of the menus.
-class EntryFields {
-public:
-    void Add(std::string_view field) { fields_[count_++] = field; }
-    bool IsFull() const { return count_ == fields_.size(); }
-    std::size_t size() const { return count_; }
-    std::string_view operator[](std::size_t index) const { return fields_[index]; }
-
-private:
-    std::array<std::string_view, kSystemField + 1> fields_{};
-    std::size_t count_ = 0;
-};
-
-// Like SplitAt, as far as the system field: a fifth field does not change the fourth.
-EntryFields EntryFieldsOf(std::string_view line) {
-    EntryFields fields;
-    for (std::size_t start = 0; !fields.IsFull();) {
-        const std::size_t end = line.find(kFieldSeparator, start);
-        fields.Add(line.substr(start, end == std::string_view::npos ? end : end - start));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
-    return fields;
-}
 
 bool IsEntryLine(std::string_view line) {
     const auto separators = std::count(line.begin(), line.end(), kFieldSeparator);
@@ -157,22 +129,14 @@ OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile) 
     return files.SetAttributes(logFile, kLogFileAttributes);
 }
 
-std::vector<LoggedSession> ParseSessionEntries(std::string_view sectionText, DateTime now) {
-    const auto lines = SplitLines(sectionText);
-    std::vector<LoggedSession> sessions;
-    sessions.reserve(lines.size());
-    for (const auto line : lines) {
-        const EntryFields fields = EntryFieldsOf(line);
-        if (fields.size() < kMinEntryFields) continue;
-        LoggedSession session;
-        session.start = ParseTimestamp(fields[0], TimestampPart::kDateAndTime, now);
-        session.end = ParseTimestamp(fields[1], TimestampPart::kDateAndTime, now);
-        // The cause is read like a time stamp field: its leading number, held in 16 bits.
-        session.cause = TimestampFieldValue(fields[2]);
-        if (fields.size() > kSystemField) session.system = std::string(fields[kSystemField]);
-        sessions.push_back(std::move(session));
+LogFileText ReadLogFile(FileSystem& files, const std::filesystem::path& logFile) {
+    LogFileText read;
+    if (!FileExists(files, logFile)) return read;
+    if (const OsError error = files.ReadWholeFile(logFile, read.text); error != kOk) {
+        read.text.clear();
+        read.error = IsNotFound(error) ? kOk : error;
     }
-    return sessions;
+    return read;
 }
 
 }  // namespace uptrail

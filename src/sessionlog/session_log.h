@@ -1,7 +1,6 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,14 +33,6 @@ struct SessionEntry {
     std::string system;
 };
 
-// A line of section "Log" taken apart for the readers (statistics, session list).
-struct LoggedSession {
-    DateTime start{};
-    DateTime end{};
-    int cause = 0;
-    std::optional<std::string> system;  // missing on a line of only three fields
-};
-
 struct TrimResult {
     DateTime statsFrom{};
     int logCount = 0;
@@ -66,8 +57,12 @@ OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFi
 // Sets the log file's attributes to read-only plus system.
 OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile);
 
-// The entries of a loaded "Log" section, oldest first; lines of fewer than three fields
-// are skipped. `now` stands in for unreadable time stamps.
-std::vector<LoggedSession> ParseSessionEntries(std::string_view sectionText, DateTime now);
+// The log file's bytes as the section store reads them: a missing file reads as empty; the
+// error is set, and the text empty, only for a file that is there but cannot be read.
+struct LogFileText {
+    std::string text;
+    OsError error = kOk;
+};
+LogFileText ReadLogFile(FileSystem& files, const std::filesystem::path& logFile);
 
 }  // namespace uptrail

@@ -6,12 +6,11 @@
 #include "alarm/alarm_commands.h"
 #include "app/version_info.h"
 #include "sessionlog/duration_text.h"
+#include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
-#include "storage/section_file.h"
 #include "storage/settings_store.h"
-#include "storage/text_lines.h"
 
 namespace uptrail {
 namespace {
@@ -52,16 +51,20 @@ StatisticsTexts StatisticsTextsOf(const MainContext& context) {
 
 // Newest first, as far as the limit and the filter allow; every entry with a system
 // counts toward its last exit, listed or not.
-void ListSessions(MainContext& context, const std::vector<LoggedSession>& sessions,
-                  const ListFilter& filter, SystemExits& exits) {
+void ListSessions(MainContext& context, const LogEntries& log, const ListFilter& filter,
+                  SystemExits& exits) {
     MainState& state = context.state;
     const MonthNames& months = context.platform.locale.Months();
-    for (auto entry = sessions.rbegin(); entry != sessions.rend(); ++entry) {
-        if (!entry->system) continue;
-        const std::string& system = *entry->system;
+    // Whether a system is listed is asked once per identity, not once per entry.
+    std::vector<bool> listed(log.identities.size());
+    for (std::size_t system = 0; system < listed.size(); ++system)
+        listed[system] = filter.Lists(log.identities[system]);
+    for (auto entry = log.entries.rbegin(); entry != log.entries.rend(); ++entry) {
+        if (entry->system == kNoSystem) continue;
+        const std::string_view system = log.identities[entry->system];
         exits.Note(system, entry->end);
-        if (state.sessionItems.size() >= filter.limit || !filter.Lists(system)) continue;
-        const std::string_view named = filter.showNames ? std::string_view(system) : "";
+        if (state.sessionItems.size() >= filter.limit || !listed[entry->system]) continue;
+        const std::string_view named = filter.showNames ? system : "";
         state.sessionItems.push_back(
             {FormatSessionLine(entry->start, entry->end, named, months, state.driveTable),
              std::to_string(entry->cause)});
@@ -79,14 +82,9 @@ void EnsureOwnSystemItem(MainContext& context, const ListFilter& filter) {
 
 }  // namespace
 
-bool HoldsSeveralSystems(std::span<const LoggedSession> sessions) {
-    const std::string* first = nullptr;
-    for (const LoggedSession& session : sessions) {
-        if (!session.system) continue;
-        if (first && *session.system != *first) return true;
-        first = &*session.system;
-    }
-    return false;
+bool HoldsSeveralSystems(const LogEntries& log) {
+    // Every identity kept is named by some entry, and they differ byte for byte.
+    return log.identities.size() > 1;
 }
 
 std::size_t SessionListLimit(int screenHeight, int menuHeight) {
@@ -120,30 +118,30 @@ void RefreshSessionMenus(MainContext& context) {
     filter.allSystems = state.mListMode.checked;
     filter.limit = SessionListLimit(platform.desktop.ScreenHeight(), platform.desktop.MenuHeight());
 
-    const LoadedSection log = LoadSection(platform.files, state.logFile, kLogSection);
-    if (log.error != kOk) {
+    // The entries are read in place from the file's bytes: on a long log every copy of
+    // them costs some megabytes.
+    const LogFileText file = ReadLogFile(platform.files, state.logFile);
+    if (file.error != kOk) {
         // A log that is there but cannot be read now (locked, no rights) is no empty log:
         // the figures and lists of the last rebuild stay.
         EnsureOwnSystemItem(context, filter);
         return;
     }
-    const std::size_t lineCount = CountLines(log.text);
-    const auto sessions = ParseSessionEntries(log.text, platform.clock.Now());
-    filter.showNames = HoldsSeveralSystems(sessions) &&
-                       (filter.allSystems || filter.shown.size() >= 2);
+    const LogEntries log = ReadLogEntries(file.text, platform.clock.Now());
+    filter.showNames = HoldsSeveralSystems(log) && (filter.allSystems || filter.shown.size() >= 2);
     state.currentSessionTag = filter.showNames ? state.systemId : "";
-    WriteStatistics(CountSessions(sessions, state.bootTime), StatisticsTextsOf(context),
+    WriteStatistics(CountSessions(log.entries, state.bootTime), StatisticsTextsOf(context),
                     state.statistics);
 
     // Shown both ways: a log folder chosen since the last rebuild may hold a longer log.
-    state.mLeftSeparator.visible = state.mLeftFull.visible = lineCount > filter.limit;
+    state.mLeftSeparator.visible = state.mLeftFull.visible = log.lineCount > filter.limit;
     state.sessionItems.clear();
-    if (lineCount == 0) {
+    if (log.lineCount == 0) {
         EnsureOwnSystemItem(context, filter);
         return;
     }
     SystemExits exits(state.systemId);
-    ListSessions(context, sessions, filter, exits);
+    ListSessions(context, log, filter, exits);
     state.systemItems =
         exits.MenuItems(filter.shown, filter.allSystems, state.driveTable, platform.locale);
     state.systemSeparatorVisible = exits.Size() > 1;

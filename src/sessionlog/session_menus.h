@@ -1,11 +1,11 @@
 #pragma once
 #include <cstddef>
-#include <span>
 #include <string>
 #include <string_view>
 
 #include "app/main_context.h"
 #include "sessionlog/date_time.h"
+#include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/timestamp.h"
 
@@ -18,7 +18,7 @@ std::size_t SessionListLimit(int screenHeight, int menuHeight);
 
 // Whether the entries come from more than one installation (compared exactly): only then
 // can session lines need the system's name.
-bool HoldsSeveralSystems(std::span<const LoggedSession> sessions);
+bool HoldsSeveralSystems(const LogEntries& log);
 
 // " [Dec 04, 08:03 - Dec 04, 17:30]\t=  00d 09h 27m", followed by "  ....  " and the
 // system's name when `system` is not empty.

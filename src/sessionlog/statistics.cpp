@@ -73,29 +73,26 @@ std::string FormatLongDayDuration(std::int64_t minutes) {
         std::clamp<std::int64_t>(minutes, Int32Limits::min(), Int32Limits::max())));
 }
 
-std::int64_t MinuteBoundaries(DateTime from, DateTime to) {
-    using std::chrono::floor;
-    using std::chrono::minutes;
-    return (floor<minutes>(to) - floor<minutes>(from)).count();
-}
-
-SessionStatistics CountSessions(std::span<const LoggedSession> sessions, DateTime bootTime) {
+SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime bootTime) {
     SessionStatistics figures;
-    for (const LoggedSession& session : sessions) {
-        ++figures.count;
-        if (!figures.firstStart) figures.firstStart = session.start;
-        if (figures.lastEnd) {
-            figures.lastGapSeconds = SecondsBetween(*figures.lastEnd, session.start);
-            NoteGap(figures, *figures.lastGapSeconds);
-        }
-        figures.lastEnd = session.end;
-        const std::int64_t minutes = MinuteBoundaries(session.start, session.end);
+    if (entries.empty()) return figures;
+    figures.count = static_cast<std::int64_t>(entries.size());
+    figures.firstStart = entries.front().start;
+    figures.lastEnd = entries.back().end;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const LogEntry& entry = entries[i];
+        if (i > 0) NoteGap(figures, SecondsBetween(entries[i - 1].end, entry.start));
+        const std::int64_t minutes = MinuteBoundaries(entry.start, entry.end);
         figures.totalMinutes = SaturatingAdd(figures.totalMinutes, minutes);
         figures.longestMinutes = std::max(figures.longestMinutes, minutes);
-        if (session.cause == kCrashedCause) ++figures.crashed;
+        if (entry.cause == kCrashedCause) ++figures.crashed;
+    }
+    if (entries.size() > 1) {
+        const LogEntry& beforeLast = entries[entries.size() - 2];
+        figures.lastGapSeconds = SecondsBetween(beforeLast.end, entries.back().start);
     }
     // The restart into the running session counts too.
-    if (figures.lastEnd) NoteGap(figures, SecondsBetween(*figures.lastEnd, bootTime));
+    NoteGap(figures, SecondsBetween(entries.back().end, bootTime));
     return figures;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "sessionlog/date_time.h"
+#include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/timestamp.h"
 
@@ -42,8 +43,13 @@ struct SessionStatistics {
 };
 
 // The minute boundaries passed from `from` to `to` (both cut down to the minute), which is
-// how every session length is counted: 08:59:59 to 09:00:01 is one minute.
-std::int64_t MinuteBoundaries(DateTime from, DateTime to);
+// how every session length is counted: 08:59:59 to 09:00:01 is one minute. Inline: every
+// entry counted and every line listed asks for it.
+inline std::int64_t MinuteBoundaries(DateTime from, DateTime to) {
+    using std::chrono::floor;
+    using std::chrono::minutes;
+    return (floor<minutes>(to) - floor<minutes>(from)).count();
+}
 
 // FormatDayDuration of minutes counted in 64 bits; beyond the 32 bits of the day form
 // (some 4000 years) it shows the nearer limit.
@@ -51,7 +57,7 @@ std::string FormatLongDayDuration(std::int64_t minutes);
 
 // Counts the entries; the gap from the newest entry's end to `bootTime` competes for the
 // shortest restart but is not the "last" gap.
-SessionStatistics CountSessions(std::span<const LoggedSession> sessions, DateTime bootTime);
+SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime bootTime);
 
 // numerator / denominator (denominator > 0) to the nearest integer, halves to the even one.
 std::int64_t RoundHalfToEven(std::int64_t numerator, std::int64_t denominator);

@@ -14,6 +14,7 @@
 #include "report/report_format.h"
 #include "report/session_report.h"
 #include "sessionlog/duration_text.h"
+#include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/session_menus.h"
 #include "sessionlog/statistics.h"
@@ -98,7 +99,7 @@ TEST(ReportWriter, WritesSessionsAsTheSessionListAndTheIsoFormDo) {
     settings.allSystems = true;
     settings.locale = &locale;
     const SessionReport report = BuildSessionReport(kOddEntries, settings);
-    const auto sessions = ParseSessionEntries(kOddEntries, settings.now);
+    const auto sessions = ReadSectionEntries(kOddEntries, settings.now).entries;
 
     std::string lines;
     std::string rows = "start,end,minutes,cause,system\n";

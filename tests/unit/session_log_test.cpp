@@ -172,34 +172,5 @@ TEST(SessionLog, AnAddedEntryEndsTheSectionAndTheFileIsProtectedAgain) {
     EXPECT_EQ(files.Attributes(kLog), kLogFileAttributes);
 }
 
-TEST(SessionLog, ReadersTakeAnyLineApartWithoutLosingTheEntries) {
-    const std::string section =
-        "2026:12:04:08:00:00=2026:12:04:17:30:00=0=1A2B3C4D//c:\\windows\r\n"
-        "2026:12:05:08:00:00=2026:12:05:09:00:00=2\r\n"
-        "not an entry\r\n"
-        "only=two\r\n"
-        "broken=2026:12:06:09:00:00=99999=S=extra\r\n"
-        "2026:12:07:08:00:00=\x01\xfe=abc=";
-
-    const auto sessions = ParseSessionEntries(section, kNow);
-
-    ASSERT_EQ(sessions.size(), 4u);
-    EXPECT_EQ(sessions[0].start, MakeDateTime(2026, 12, 4, 8, 0, 0));
-    EXPECT_EQ(sessions[0].end, MakeDateTime(2026, 12, 4, 17, 30, 0));
-    EXPECT_EQ(sessions[0].cause, 0);
-    EXPECT_EQ(sessions[0].system, "1A2B3C4D//c:\\windows");
-
-    EXPECT_EQ(sessions[1].cause, 2);
-    EXPECT_FALSE(sessions[1].system) << "three fields carry no system";
-
-    EXPECT_EQ(sessions[2].start, kNow) << "an unreadable time stamp reads as now";
-    EXPECT_EQ(sessions[2].cause, 32767) << "a cause beyond 16 bits saturates";
-    EXPECT_EQ(sessions[2].system, "S");
-
-    EXPECT_EQ(sessions[3].end, kNow);
-    EXPECT_EQ(sessions[3].cause, 0);
-    EXPECT_EQ(sessions[3].system, "");
-}
-
 }  // namespace
 }  // namespace uptrail

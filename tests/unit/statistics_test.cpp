@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_state.h"
+#include "sessionlog/log_entries.h"
 #include "sessionlog/timestamp.h"
 
 namespace uptrail {
@@ -22,13 +23,13 @@ std::string ValueOf(const std::string& caption) {
 }
 
 StatisticsCaptions CaptionsFor(const std::string& section, std::string separator = ".") {
-    const auto sessions = ParseSessionEntries(section, kNow);
+    const LogEntries read = ReadSectionEntries(section, kNow);
     StatisticsCaptions captions = DesignedStatisticsCaptions();
     StatisticsTexts texts;
     texts.statsFrom = MakeDateTime(2026, 12, 1);
     texts.lastDelay = "00:01:05";
     texts.decimalSeparator = std::move(separator);
-    WriteStatistics(CountSessions(sessions, kBoot), texts, captions);
+    WriteStatistics(CountSessions(read.entries, kBoot), texts, captions);
     return captions;
 }
 
@@ -104,8 +105,8 @@ TEST(Statistics, DamagedLinesCountWithoutOverflow) {
         "-32768:-32768:-32768:-32768:-32768:-32768=32767:32767:32767:32767:32767:32767=2\r\n"
         "\x01\xff=\x80==\r\n"
         "no entry here";
-    const auto sessions = ParseSessionEntries(section, kNow);
-    const SessionStatistics figures = CountSessions(sessions, kBoot);
+    const SessionStatistics figures =
+        CountSessions(ReadSectionEntries(section, kNow).entries, kBoot);
     EXPECT_EQ(figures.count, 3);
     EXPECT_EQ(figures.crashed, 1);
     StatisticsCaptions captions = DesignedStatisticsCaptions();

@@ -1,20 +1,22 @@
-// The report reads the log its own way, in place and in one pass; the tray reads it through
-// the section store. Both must see the same entries, figures and systems in any log.
+// Section "Log" is read in place and in one pass, by the tray and the report alike. It must
+// give the entries that loading the section and taking each line apart the plain way give,
+// in any log.
+#include "sessionlog/log_entries.h"
+
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "report/log_entries.h"
 #include "report/plain_locale.h"
-#include "report/report_statistics.h"
 #include "report/session_report.h"
 #include "sessionlog/session_log.h"
-#include "sessionlog/session_menus.h"
-#include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
+#include "sessionlog/timestamp.h"
 #include "storage/section_text.h"
+#include "storage/text_lines.h"
 
 namespace uptrail {
 namespace {
@@ -71,74 +73,112 @@ private:
     DateTime at_ = MakeDateTime(2026, 1, 1);
 };
 
-// The same entry as the tray's reading gives it.
-void ExpectSameEntries(const LogEntries& read, const std::vector<LoggedSession>& expected,
-                       const std::string& log) {
+// An entry as the plainest reading of a line gives it: the line cut at every "=", each
+// field read alone.
+struct PlainEntry {
+    DateTime start;
+    DateTime end;
+    int cause = 0;
+    std::optional<std::string> system;
+};
+
+std::vector<PlainEntry> PlainEntries(std::string_view section) {
+    std::vector<PlainEntry> entries;
+    for (const std::string_view line : SplitLines(section)) {
+        const auto fields = SplitAt(line, '=');
+        if (fields.size() < 3) continue;
+        PlainEntry entry{ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kNow),
+                         ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kNow),
+                         TimestampFieldValue(fields[2]), std::nullopt};
+        if (fields.size() > 3) entry.system = std::string(fields[3]);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::optional<std::string> SystemOf(const LogEntries& read, const LogEntry& entry) {
+    if (entry.system == kNoSystem) return std::nullopt;
+    return std::string(read.identities[entry.system]);
+}
+
+void ExpectSameEntries(const LogEntries& read, std::string_view section, const std::string& log) {
+    const std::vector<PlainEntry> expected = PlainEntries(section);
+    EXPECT_EQ(read.lineCount, CountLines(section)) << log;
     ASSERT_EQ(read.entries.size(), expected.size()) << log;
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        const ReportEntry& entry = read.entries[i];
+        const LogEntry& entry = read.entries[i];
         EXPECT_EQ(entry.start, expected[i].start) << i << "\n" << log;
         EXPECT_EQ(entry.end, expected[i].end) << i << "\n" << log;
         EXPECT_EQ(entry.cause, expected[i].cause) << i << "\n" << log;
-        const auto system = entry.system == kNoSystem
-                                ? std::nullopt
-                                : std::optional<std::string>(read.identities[entry.system]);
-        EXPECT_EQ(system, expected[i].system) << i << "\n" << log;
+        EXPECT_EQ(SystemOf(read, entry), expected[i].system) << i << "\n" << log;
+    }
+    // Each identity once, byte for byte, and each named by some entry.
+    std::vector<bool> named(read.identities.size());
+    for (const LogEntry& entry : read.entries)
+        if (entry.system != kNoSystem) named[entry.system] = true;
+    for (std::size_t i = 0; i < read.identities.size(); ++i) {
+        EXPECT_TRUE(named[i]) << log;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(read.identities[i], read.identities[j]) << log;
     }
 }
 
-TEST(ReportReading, ReadsTheEntriesTheTraysSectionStoreGives) {
+TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
     RandomLogs logs(7);
     for (int i = 0; i < 400; ++i) {
         const std::string log = logs.Log();
         const std::string section = LoadSectionText(log, kLogSection);
-        ExpectSameEntries(ReadLogEntries(log, kNow), ParseSessionEntries(section, kNow), log);
-        // A section loaded already, and any text read as one, the bench's way in.
-        ExpectSameEntries(ReadSectionEntries(section, kNow), ParseSessionEntries(section, kNow),
-                          section);
-        ExpectSameEntries(ReadSectionEntries(log, kNow), ParseSessionEntries(log, kNow), log);
+        ExpectSameEntries(ReadLogEntries(log, kNow), section, log);
+        // A section loaded already, and any text read as one.
+        ExpectSameEntries(ReadSectionEntries(section, kNow), section, section);
+        ExpectSameEntries(ReadSectionEntries(log, kNow), log, log);
     }
 }
 
-TEST(ReportReading, CountsTheFiguresTheTrayCounts) {
-    RandomLogs logs(11);
-    for (int i = 0; i < 300; ++i) {
-        const std::string log = logs.Log();
-        const auto sessions = ParseSessionEntries(LoadSectionText(log, kLogSection), kNow);
-        const LogEntries read = ReadLogEntries(log, kNow);
-        for (const DateTime boot : {kBoot, DateTime{}, MakeDateTime(2026, 1, 1)}) {
-            const SessionStatistics expected = CountSessions(sessions, boot);
-            const SessionStatistics counted = CountEntries(read.entries, boot);
-            EXPECT_EQ(counted.count, expected.count) << log;
-            EXPECT_EQ(counted.totalMinutes, expected.totalMinutes) << log;
-            EXPECT_EQ(counted.longestMinutes, expected.longestMinutes) << log;
-            EXPECT_EQ(counted.crashed, expected.crashed) << log;
-            EXPECT_EQ(counted.firstStart, expected.firstStart) << log;
-            EXPECT_EQ(counted.lastEnd, expected.lastEnd) << log;
-            EXPECT_EQ(counted.shortestGapSeconds, expected.shortestGapSeconds) << log;
-            EXPECT_EQ(counted.lastGapSeconds, expected.lastGapSeconds) << log;
-        }
-    }
-    for (const auto& [from, to] : {std::pair{DateTime::min(), DateTime::max()},
-                                   {kNow, kNow - std::chrono::seconds{61}},
-                                   {kNow + std::chrono::seconds{59}, kNow + std::chrono::seconds{60}}})
-        EXPECT_EQ(MinutesBetween(from, to), MinuteBoundaries(from, to));
+TEST(LogEntries, TakesAnyLineApartWithoutLosingTheEntries) {
+    const std::string section =
+        "2026:12:04:08:00:00=2026:12:04:17:30:00=0=1A2B3C4D//c:\\windows\r\n"
+        "2026:12:05:08:00:00=2026:12:05:09:00:00=2\r\n"
+        "not an entry\r\n"
+        "only=two\r\n"
+        "broken=2026:12:06:09:00:00=99999=S=extra\r\n"
+        "2026:12:07:08:00:00=\x01\xfe=abc=";
+
+    const LogEntries read = ReadSectionEntries(section, kNow);
+
+    EXPECT_EQ(read.lineCount, 6u);
+    ASSERT_EQ(read.entries.size(), 4u);
+    EXPECT_EQ(read.entries[0].start, MakeDateTime(2026, 12, 4, 8, 0, 0));
+    EXPECT_EQ(read.entries[0].end, MakeDateTime(2026, 12, 4, 17, 30, 0));
+    EXPECT_EQ(read.entries[0].cause, 0);
+    EXPECT_EQ(SystemOf(read, read.entries[0]), "1A2B3C4D//c:\\windows");
+
+    EXPECT_EQ(read.entries[1].cause, 2);
+    EXPECT_FALSE(SystemOf(read, read.entries[1])) << "three fields carry no system";
+
+    EXPECT_EQ(read.entries[2].start, kNow) << "an unreadable time stamp reads as now";
+    EXPECT_EQ(read.entries[2].cause, 32767) << "a cause beyond 16 bits saturates";
+    EXPECT_EQ(SystemOf(read, read.entries[2]), "S");
+
+    EXPECT_EQ(read.entries[3].end, kNow);
+    EXPECT_EQ(read.entries[3].cause, 0);
+    EXPECT_EQ(SystemOf(read, read.entries[3]), "");
 }
 
 // The systems as the tray's walk over the entries, newest first, offers them: each where
 // its newest entry stands, under its first spelling there, with its latest end.
-TEST(ReportReading, OffersTheSystemsTheTrayOffers) {
+TEST(LogEntries, TheReportOffersTheSystemsTheTrayOffers) {
     RandomLogs logs(13);
     PlainLocale locale;
     const DriveTable drives{{"1A2B3C4D/", "E:"}};
     for (int i = 0; i < 300; ++i) {
         const std::string log = logs.Log();
-        const auto sessions = ParseSessionEntries(LoadSectionText(log, kLogSection), kNow);
+        const LogEntries read = ReadLogEntries(log, kNow);
         const std::string own = i % 2 == 0 ? "1a2b3c4d//c:\\windows" : "A";
         const std::vector<std::string> shown{"A", "5E6F7A8B//D:\\WINDOWS"};
         SystemExits exits(own);
-        for (auto entry = sessions.rbegin(); entry != sessions.rend(); ++entry)
-            if (entry->system) exits.Note(*entry->system, entry->end);
+        for (auto entry = read.entries.rbegin(); entry != read.entries.rend(); ++entry)
+            if (entry->system != kNoSystem) exits.Note(read.identities[entry->system], entry->end);
         const auto expected = exits.MenuItems(shown, false, drives, locale);
 
         ReportSettings settings;
@@ -155,7 +195,7 @@ TEST(ReportReading, OffersTheSystemsTheTrayOffers) {
             EXPECT_EQ(report.systems[item].tag, expected[item].tag) << log;
             EXPECT_EQ(report.systems[item].checked, expected[item].checked) << log;
         }
-        EXPECT_EQ(report.showNames, HoldsSeveralSystems(sessions)) << log;
+        EXPECT_EQ(report.showNames, read.identities.size() > 1) << log;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "report/plain_stamp.h"
+#include "sessionlog/plain_stamp.h"
 
 #include "sessionlog/timestamp.h"
 

@@ -1,4 +1,4 @@
-#include "report/plain_stamp.h"
+#include "sessionlog/plain_stamp.h"
 
 #include <gtest/gtest.h>
 
@@ -49,14 +49,14 @@ std::vector<std::string> EdgeTexts() {
     return texts;
 }
 
-TEST(ReportPlainStamp, ReadsEveryTextAsTheGeneralReadingDoes) {
+TEST(PlainStamp, ReadsEveryTextAsTheGeneralReadingDoes) {
     for (const std::string& text : EdgeTexts())
         EXPECT_EQ(ReadStamp(text, kNow).time_since_epoch().count(), General(text)) << text;
 }
 
 // One reader reads a whole log and keeps the month it read last: stamps that change the
 // year, the month or only the day, with damaged ones between, all read as if alone.
-TEST(ReportPlainStamp, AReaderKeptForAWholeLogReadsEachStampAsIfAlone) {
+TEST(PlainStamp, AReaderKeptForAWholeLogReadsEachStampAsIfAlone) {
     std::vector<std::string> texts = EdgeTexts();
     std::mt19937 random(20261204);
     const char kAlphabet[] = "0123456789:00112233";

@@ -1,10 +1,10 @@
-#include "report/log_entries.h"
+#include "sessionlog/log_entries.h"
 
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
 
-#include "report/plain_stamp.h"
+#include "sessionlog/plain_stamp.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/timestamp.h"
 #include "storage/section_text.h"
@@ -95,7 +95,7 @@ public:
     // the general reading.
     std::size_t ReadStoredLine(std::string_view text, std::size_t start);
 
-    // The general reading of one line, which ParseSessionEntries gives.
+    // The general reading of one line, as log_entries.h describes it.
     void ReadLine(std::string_view line);
 
     // A line of the file's section, read as loading the section gives it.
@@ -119,7 +119,7 @@ std::size_t EntryReader::ReadStoredLine(std::string_view text, std::size_t start
     if (line.size() < kAfterCause || line[kEndStampAt - 1] != kFieldSeparator ||
         line[kCauseAt - 1] != kFieldSeparator)
         return npos;
-    ReportEntry entry;
+    LogEntry entry;
     const unsigned cause = static_cast<unsigned char>(line[kCauseAt]) - unsigned{'0'};
     if (cause > 9 || !stamps_.Read(line.data(), entry.start) ||
         !stamps_.Read(line.data() + kEndStampAt, entry.end))
@@ -203,7 +203,7 @@ void EntryReader::ReadLine(std::string_view line) {
         from = at + 1;
     }
     if (count < kMinEntryFields) return;
-    ReportEntry entry;
+    LogEntry entry;
     entry.start = ReadStamp(fields[0], now_);
     entry.end = ReadStamp(fields[1], now_);
     // The cause is read like a time stamp field: its leading number, held in 16 bits.
@@ -232,6 +232,7 @@ LogEntries ReadLogEntries(std::string_view fileText, DateTime now) {
         const char first = fileText[start];
         if (IsLineBreak(first) || first == kHeaderStart) break;
         if (first != kComment) {
+            ++log.lineCount;
             const std::size_t next = reader.ReadStoredLine(fileText, start);
             if (next != npos) {
                 start = next;
@@ -248,7 +249,7 @@ LogEntries ReadLogEntries(std::string_view fileText, DateTime now) {
 LogEntries ReadSectionEntries(std::string_view sectionText, DateTime now) {
     LogEntries log;
     EntryReader reader(now, false, log, sectionText.size());
-    for (std::size_t start = 0; start < sectionText.size();) {
+    for (std::size_t start = 0; start < sectionText.size(); ++log.lineCount) {
         const std::size_t next = reader.ReadStoredLine(sectionText, start);
         if (next != npos) {
             start = next;
