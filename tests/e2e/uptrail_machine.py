@@ -92,9 +92,19 @@ class UptrailMachine:
     def system_id(self):
         return self.driver("system-id")
 
+    def tray_icon_drawn(self):
+        """Whether Wine's desktop process has put up the window of the notification area
+        (it does so a moment after the program added its icon): the screen is black there
+        until then."""
+        pixel = subprocess.run(["import", "-window", "root", "-crop", "1x1+12+32", "txt:-"],
+                               env=self.env, capture_output=True, text=True,
+                               timeout=DEADLINE_SECONDS).stdout
+        return "#000000" not in pixel
+
     def click_tray_icon(self, button, times=1):
         """Clicks the first icon of the notification area, which Wine draws as a small
         window at the top left of a desktop without a tray manager."""
+        self.wait_for(self.tray_icon_drawn, "the notification area's window")
         subprocess.run(["xdotool", "mousemove", "12", "32", "click", "--repeat", str(times),
                         "--delay", "80", str(button)], env=self.env, check=True,
                        timeout=DEADLINE_SECONDS)
