@@ -38,13 +38,9 @@ void PlaceOnScreen(HWND window, int openWindows) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int CountAlarmWindows() {
-    int count = 0;
-    for (HWND window = FindWindowExW(nullptr, nullptr, kWindowClass, nullptr); window;
-         window = FindWindowExW(nullptr, window, kWindowClass, nullptr))
-        ++count;
-    return count;
-}
+// The alarm windows of this program that exist; the thread's message loop looks at its
+// messages only while there is one.
+int openAlarmWindows = 0;
 
 bool IsAlarmWindow(HWND window) {
     wchar_t name[32]{};
@@ -84,9 +80,10 @@ fwAlarm* fwAlarm::Open(HINSTANCE instance, HWND owner, MainContext& context, std
         return nullptr;
     }
     alarm->controls_.Create(window, dpi);
-    PlaceOnScreen(window, CountAlarmWindows() - 1);
+    PlaceOnScreen(window, openAlarmWindows);
     alarm->logic_.OnLoad();
     alarm->ready_ = true;
+    ++openAlarmWindows;
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
@@ -95,6 +92,7 @@ fwAlarm* fwAlarm::Open(HINSTANCE instance, HWND owner, MainContext& context, std
 }
 
 bool fwAlarm::TranslateDialogMessage(MSG& message) {
+    if (openAlarmWindows == 0) return false;
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     return IsAlarmWindow(root) && IsDialogMessageW(root, &message);
 }
@@ -122,7 +120,10 @@ LRESULT CALLBACK fwAlarm::WindowProc(HWND window, UINT message, WPARAM wParam, L
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         // A window that failed while being made is deleted by Open.
-        if (self->ready_) delete self;
+        if (self->ready_) {
+            --openAlarmWindows;
+            delete self;
+        }
         return DefWindowProcW(window, message, wParam, lParam);
     }
     // Until its controls exist and its entry is taken, the window is just a window.
