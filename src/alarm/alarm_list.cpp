@@ -80,14 +80,10 @@ void AdvancePastNow(AlarmEntry& entry, DateTime now) {
 int AlarmList::AddEmpty() {
     entries_.emplace_back();
     entries_.back().Repeat = std::string(kNoRepeat);
-    dimensioned_ = true;
     return AlarmUpperBound();
 }
 
-void AlarmList::Replace(std::vector<AlarmEntry> entries) {
-    entries_ = std::move(entries);
-    dimensioned_ = true;
-}
+void AlarmList::Replace(std::vector<AlarmEntry> entries) { entries_ = std::move(entries); }
 
 std::string NormalisedRepeat(std::string_view stored) {
     if (!stored.empty() && stored.front() == '#')

@@ -27,14 +27,11 @@ struct AlarmEntry {
     friend bool operator==(const AlarmEntry&, const AlarmEntry&) = default;
 };
 
-// Every alarm of the program, kept in the "Alarm" section of the session log. The list
-// stays "never dimensioned" until a load finds a line or an alarm is added, which the
-// alarm menu tells apart from a list that was emptied.
+// Every alarm of the program, kept in the "Alarm" section of the session log.
 class AlarmList {
 public:
     // The highest index, or -1 while the list is empty.
     int AlarmUpperBound() const { return static_cast<int>(entries_.size()) - 1; }
-    bool IsDimensioned() const { return dimensioned_; }
     bool Empty() const { return entries_.empty(); }
 
     std::vector<AlarmEntry>& Entries() { return entries_; }
@@ -51,7 +48,6 @@ public:
 
 private:
     std::vector<AlarmEntry> entries_;
-    bool dimensioned_ = false;
 };
 
 // The stored repeat in its one canonical form: "#" and a whole number, or "hhhh:mm:00"

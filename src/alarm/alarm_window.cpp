@@ -229,7 +229,6 @@ void AlarmWindow::OnUnload() {
 }
 
 void AlarmWindow::OnResize(bool minimized) {
-    minimized_ = minimized;
     controls_.toWindowState = minimized;
     controls_.caption = minimized && !controls_.tbTitle.empty()
                             ? std::string("Alarm: ").append(controls_.tbTitle)
@@ -237,7 +236,7 @@ void AlarmWindow::OnResize(bool minimized) {
 }
 
 void AlarmWindow::OnWindowStateTick() {
-    if (minimized_ && controls_.bbAlarm == "Start") host_.Restore();
+    if (controls_.toWindowState && controls_.bbAlarm == "Start") host_.Restore();
 }
 
 void AlarmWindow::ShowCountdown(DateTime due) {

@@ -80,7 +80,6 @@ private:
     AlarmControls controls_;
     std::int64_t alertCount_ = 0;  // seconds counted since a one-time alarm rang
     bool activated_ = false;
-    bool minimized_ = false;
 };
 
 }  // namespace uptrail

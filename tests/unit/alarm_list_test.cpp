@@ -60,7 +60,7 @@ TEST_F(AlarmListTest, ATitleHoldingEqualsSignsComesBackWhole) {
 
 TEST_F(AlarmListTest, AFileWithoutAlarmsLeavesTheListAsItWas) {
     Load();
-    EXPECT_FALSE(alarms.IsDimensioned());
+    EXPECT_TRUE(alarms.Empty());
     alarms.AddEmpty();
     alarms[0].Key = "2026:01:09:09:00:00";
     files.AddFile(kLog, "[Log]\r\n");
