@@ -1,28 +1,36 @@
 // Section "Log" is read in place and in one pass, by the tray and the report alike. It must
 // give the entries that loading the section and taking each line apart the plain way give,
-// in any log.
+// in any log. Start-up trims it to the newest entries; the statistics count them.
 #include "sessionlog/log_entries.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "report/plain_locale.h"
-#include "report/session_report.h"
+#include "app/main_state.h"
 #include "sessionlog/session_log.h"
-#include "sessionlog/system_filter.h"
+#include "sessionlog/statistics.h"
 #include "sessionlog/timestamp.h"
+#include "storage/section_file.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
+#include "support/memory_file_system.h"
 
 namespace uptrail {
 namespace {
 
-constexpr DateTime kNow = MakeDateTime(2031, 7, 15, 12, 34, 56);
-constexpr DateTime kBoot = MakeDateTime(2026, 12, 5, 8, 0, 0);
+using testing::MemoryFileSystem;
+
+constexpr DateTime kLater = MakeDateTime(2031, 7, 15, 12, 34, 56);
+constexpr DateTime kBoot = MakeDateTime(2026, 12, 4, 12, 0, 0);
+constexpr DateTime kNow = MakeDateTime(2026, 12, 4, 12, 5, 0);
+const std::filesystem::path kLog = std::filesystem::path("logs") / "Uptrail.txt";
+const std::string kCommon = "[Common]\r\nLastWin=A\r\n";
 
 // Logs made of the lines a damaged, hand-edited or foreign log may hold, in any order, with
 // any line ends, and sections around "Log" that may end it early or repeat its header.
@@ -33,10 +41,8 @@ public:
     std::string Log() {
         std::string text = Pick({"", "[Common]\r\nLastWin=A\r\n", "x=1=2=3\n[Log]x\r\n"});
         text += Pick({"[Log]", "  [Log] ", "[log]", "[Log]"}) + Break();
-        const int lines = static_cast<int>(random_() % 60);
-        for (int i = 0; i < lines; ++i) text += Line() + Break();
-        if (random_() % 2 == 0) text += Line();  // a last line without its end
-        return text;
+        for (auto lines = random_() % 60; lines > 0; --lines) text += Line() + Break();
+        return random_() % 2 == 0 ? text + Line() : text;  // a last line without its end
     }
 
 private:
@@ -61,11 +67,12 @@ private:
         case 0: return Pick({"not an entry", ";2026:12:04:08:00:00=2026:12:04:09:00:00=0=A",
                              "a=b", std::string(300, '='), "=="});
         case 1: return Pick({"", "[Other]", " [Log]", "~"});  // these end the section
-        case 2: return Stamp() + "=" + Stamp() + "=" + Pick({"0", "2", "12abc", " 1", "-3", "99999"});
-        default:
-            return Stamp() + "=" + Stamp() + "=" + Pick({"0", "0", "1", "2"}) + "=" +
-                   Pick({"1A2B3C4D//c:\\windows", "1A2B3C4D//C:\\WINDOWS", "5E6F7A8B//d:\\windows",
-                         "", "B=fifth=field=too", "with~tilde", "tab\tinside", "A", "a"});
+        default:  // three fields or more
+            return Stamp() + "=" + Stamp() + "=" +
+                   Pick({"0", "0", "1", "2", "12abc", " 1", "-3", "99999"}) +
+                   Pick({"=1A2B3C4D//c:\\windows", "=1A2B3C4D//C:\\WINDOWS", "", "=",
+                         "=5E6F7A8B//d:\\windows", "=B=fifth=field=too", "=with~tilde",
+                         "=tab\tinside", "=A", "=a"});
         }
     }
 
@@ -73,54 +80,38 @@ private:
     DateTime at_ = MakeDateTime(2026, 1, 1);
 };
 
-// An entry as the plainest reading of a line gives it: the line cut at every "=", each
-// field read alone.
-struct PlainEntry {
-    DateTime start;
-    DateTime end;
-    int cause = 0;
-    std::optional<std::string> system;
-};
+// An entry as start, end, cause and system, if any.
+using Fields = std::tuple<DateTime, DateTime, int, std::optional<std::string>>;
 
-std::vector<PlainEntry> PlainEntries(std::string_view section) {
-    std::vector<PlainEntry> entries;
+// The entries as the plainest reading of each line gives them: the line cut at every "=",
+// each field read alone.
+std::vector<Fields> PlainEntries(std::string_view section) {
+    std::vector<Fields> entries;
     for (const std::string_view line : SplitLines(section)) {
         const auto fields = SplitAt(line, '=');
         if (fields.size() < 3) continue;
-        PlainEntry entry{ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kNow),
-                         ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kNow),
-                         TimestampFieldValue(fields[2]), std::nullopt};
-        if (fields.size() > 3) entry.system = std::string(fields[3]);
-        entries.push_back(std::move(entry));
+        entries.emplace_back(ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kLater),
+                             ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kLater),
+                             TimestampFieldValue(fields[2]),
+                             fields.size() > 3 ? std::optional<std::string>(fields[3])
+                                               : std::nullopt);
     }
     return entries;
 }
 
-std::optional<std::string> SystemOf(const LogEntries& read, const LogEntry& entry) {
-    if (entry.system == kNoSystem) return std::nullopt;
-    return std::string(read.identities[entry.system]);
-}
-
 void ExpectSameEntries(const LogEntries& read, std::string_view section, const std::string& log) {
-    const std::vector<PlainEntry> expected = PlainEntries(section);
     EXPECT_EQ(read.lineCount, CountLines(section)) << log;
-    ASSERT_EQ(read.entries.size(), expected.size()) << log;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const LogEntry& entry = read.entries[i];
-        EXPECT_EQ(entry.start, expected[i].start) << i << "\n" << log;
-        EXPECT_EQ(entry.end, expected[i].end) << i << "\n" << log;
-        EXPECT_EQ(entry.cause, expected[i].cause) << i << "\n" << log;
-        EXPECT_EQ(SystemOf(read, entry), expected[i].system) << i << "\n" << log;
+    std::vector<Fields> entries;
+    std::set<std::string_view> named;
+    for (const LogEntry& entry : read.entries) {
+        std::optional<std::string> system;
+        if (entry.system != kNoSystem) system = std::string(read.identities[entry.system]);
+        if (system) named.insert(read.identities[entry.system]);
+        entries.emplace_back(entry.start, entry.end, entry.cause, system);
     }
+    EXPECT_TRUE(entries == PlainEntries(section)) << log;
     // Each identity once, byte for byte, and each named by some entry.
-    std::vector<bool> named(read.identities.size());
-    for (const LogEntry& entry : read.entries)
-        if (entry.system != kNoSystem) named[entry.system] = true;
-    for (std::size_t i = 0; i < read.identities.size(); ++i) {
-        EXPECT_TRUE(named[i]) << log;
-        for (std::size_t j = 0; j < i; ++j)
-            EXPECT_NE(read.identities[i], read.identities[j]) << log;
-    }
+    EXPECT_EQ(named.size(), read.identities.size()) << log;
 }
 
 TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
@@ -128,75 +119,151 @@ TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
     for (int i = 0; i < 400; ++i) {
         const std::string log = logs.Log();
         const std::string section = LoadSectionText(log, kLogSection);
-        ExpectSameEntries(ReadLogEntries(log, kNow), section, log);
+        ExpectSameEntries(ReadLogEntries(log, kLater), section, log);
         // A section loaded already, and any text read as one.
-        ExpectSameEntries(ReadSectionEntries(section, kNow), section, section);
-        ExpectSameEntries(ReadSectionEntries(log, kNow), log, log);
+        ExpectSameEntries(ReadSectionEntries(section, kLater), section, section);
+        ExpectSameEntries(ReadSectionEntries(log, kLater), log, log);
     }
 }
 
-TEST(LogEntries, TakesAnyLineApartWithoutLosingTheEntries) {
+DateTime StartOf(int entry) { return MakeDateTime(2020, 1, 1) + std::chrono::hours{entry}; }
+
+std::string EntryLine(int entry) {
+    return FormatTimestamp(StartOf(entry)) + "=" +
+           FormatTimestamp(StartOf(entry) + std::chrono::minutes{30}) + "=0=A";
+}
+
+// Entries `first` to `last` - 1, each ended by CR LF.
+std::string EntryLines(int first, int last) {
+    std::string lines;
+    for (int entry = first; entry < last; ++entry) lines += EntryLine(entry) + "\r\n";
+    return lines;
+}
+
+MemoryFileSystem FilesWith(const std::string& contents) {
+    MemoryFileSystem files;
+    files.AddFolder(kLog.parent_path());
+    files.AddFile(kLog, contents, file_attr::kArchive);
+    return files;
+}
+
+// Erase Oldest Data's trims to the newest 50 are checked on the real program.
+TEST(TrimLog, KeepsTheNewestEntriesAndCountsStatisticsFromTheFiftiethNewest) {
+    const struct {
+        int entries;
+        bool eraseOldest;
+        int firstKept, statsFromEntry;
+    } cases[] = {{50, true, 0, 0}, {60, false, 0, 10}, {kStartupLogLimit + 1, false, 1, 31951}};
+    for (const auto& c : cases) {
+        auto files = FilesWith(kCommon + "[Log]\r\n" + EntryLines(0, c.entries));
+        const TrimResult result = TrimLog(files, kLog, c.eraseOldest, kBoot, kNow);
+        EXPECT_EQ(result.logCount, c.entries - c.firstKept) << c.entries;
+        EXPECT_EQ(result.statsFrom, StartOf(c.statsFromEntry)) << c.entries;
+        // The emptied section leaves a blank line where its block stood.
+        const std::string expected = kCommon + (c.firstKept > 0 ? "\r\n" : "") + "[Log]\r\n" +
+                                     EntryLines(c.firstKept, c.entries);
+        EXPECT_TRUE(files.Contents(kLog) == expected) << c.entries;
+        EXPECT_EQ(files.Attributes(kLog),
+                  c.firstKept > 0 ? kLogFileAttributes : file_attr::kArchive);
+    }
+}
+
+TEST(TrimLog, DropsLinesThatAreNotEntriesInOneReplaceThatEqualsTwoSectionSaves) {
+    const std::string contents = kCommon + "[Log]\r\njunk\r\n" + EntryLine(0) +
+                                 "\r\n2020:01:01:00:00:00=two fields\r\n" + EntryLine(1) +
+                                 "\r\n\x01\xff=\x80\r\n\r\n[A]\r\nLastStart=x\r\n";
+    auto files = FilesWith(contents);
+    auto twoSaves = FilesWith(contents);
+    ASSERT_EQ(SaveSection(twoSaves, kLog, kLogSection, ""), kOk);
+    ASSERT_EQ(SaveSection(twoSaves, kLog, kLogSection, EntryLine(0) + "\r\n" + EntryLine(1)), kOk);
+
+    EXPECT_EQ(TrimLog(files, kLog, false, kBoot, kNow).logCount, 2);
+    EXPECT_EQ(files.Contents(kLog), twoSaves.Contents(kLog));
+}
+
+TEST(TrimLog, AFileThatCannotBeReadOrRewrittenKeepsEveryEntry) {
+    const std::string contents = kCommon + "[Log]\r\n" + EntryLines(0, 120);
+    for (const bool locked : {true, false}) {
+        auto files = FilesWith(contents);
+        if (locked) files.LockFile(kLog, kErrorSharingViolation);
+        if (!locked) files.InjectFault(1, MemoryFileSystem::Fault::kFail);
+        const TrimResult result = TrimLog(files, kLog, true, kBoot, kNow);
+        EXPECT_EQ(result.error, locked ? kErrorSharingViolation : kErrorWriteFault);
+        EXPECT_EQ(files.Contents(kLog), contents);
+        // A file read but not rewritten still counts as it stands, so Erase Oldest Data
+        // stays on offer.
+        EXPECT_EQ(result.logCount, locked ? 0 : 120);
+    }
+}
+
+// Average, longest, off time, crashed, restart and last off time, each the value after
+// the Tab or "(untouched)" for a caption without one.
+std::vector<std::string> FiguresOf(const std::string& section, std::string separator = ".") {
+    StatisticsCaptions captions = DesignedStatisticsCaptions();
+    StatisticsTexts texts;
+    texts.decimalSeparator = std::move(separator);
+    WriteStatistics(CountSessions(ReadSectionEntries(section, kNow).entries, kBoot), texts,
+                    captions);
+    std::vector<std::string> values;
+    for (const std::size_t figure : {kAverageSession, kLongestSession, kSystemOffTime,
+                                     kCrashedSessions, kMinRestartTime, kLastOffTime}) {
+        const auto tab = captions[figure].find('\t');
+        const std::string& caption = captions[figure];
+        values.push_back(tab == std::string::npos ? "(untouched)" : caption.substr(tab + 1));
+    }
+    return values;
+}
+
+TEST(Statistics, FiguresOfALog) {
+    const struct {
+        const char* name;
+        std::string section;
+        std::string separator;
+        std::vector<std::string> values;
+    } cases[] = {
+        {"lengths count minute boundaries; the restart is the gap to the boot",
+         "2026:12:04:08:59:50=2026:12:04:11:30:10=0=A", ".",
+         {"00d 02h 31m", "00d 02h 31m", "0%", "0%", "00:29:50", "(untouched)"}},
+        {"a gap of 25 hours reads in days",
+         "2026:12:01:08:00:00=2026:12:01:09:00:00=0=A\r\n"
+         "2026:12:02:10:00:00=2026:12:02:11:00:00=0=A",
+         ".", {"00d 01h 00m", "00d 01h 00m", "92.6%", "0%", "25:00:00", "01d 01h 00m"}},
+        {"an average of 90.5 minutes rounds down to the even 90; the locale's decimal comma",
+         "2026:12:01:08:00:00=2026:12:01:09:30:00=0=A\r\n"
+         "2026:12:01:10:00:00=2026:12:01:11:31:00=2=A",
+         ",", {"00d 01h 30m", "00d 01h 31m", "14,2%", "50%", "00:30:00", "00:30:00"}},
+        {"an average of 91.5 minutes rounds up to the even 92",
+         "2026:12:01:08:00:00=2026:12:01:09:31:00=0=A\r\n"
+         "2026:12:01:10:00:00=2026:12:01:11:32:00=0=A",
+         ".", {"00d 01h 32m", "00d 01h 32m", "13.7%", "0%", "00:29:00", "00:29:00"}},
+        {"overlapping entries: no off time, no negative restart, the last gap as it is",
+         "2026:12:04:08:00:00=2026:12:04:10:00:00=0=A\r\n"
+         "2026:12:04:09:00:00=2026:12:04:11:00:00=0=A",
+         ".", {"00d 02h 00m", "00d 02h 00m", "-", "0%", "01:00:00", "-01:00:00"}},
+        {"a session within one minute has no length",
+         "2026:12:04:08:00:30=2026:12:04:08:00:50=0=A", ".",
+         {"00d 00h 00m", "-", "-", "0%", "03:59:10", "(untouched)"}},
+        {"a boot sooner than any logged gap is the shortest restart",
+         "2026:12:04:08:00:00=2026:12:04:09:00:00=0=A\r\n"
+         "2026:12:04:10:00:00=2026:12:04:11:59:15=1=A",
+         ".", {"00d 01h 30m", "00d 01h 59m", "25.1%", "0%", "00:00:45", "01:00:00"}},
+        {"an empty log", "", ".", {"-", "-", "-", "-", "-", "(untouched)"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FiguresOf(c.section, c.separator), c.values) << c.name;
+}
+
+TEST(Statistics, DamagedLinesCountWithoutOverflow) {
+    // Fields at the ends of their 16-bit range, a cause beyond it, binary bytes.
     const std::string section =
-        "2026:12:04:08:00:00=2026:12:04:17:30:00=0=1A2B3C4D//c:\\windows\r\n"
-        "2026:12:05:08:00:00=2026:12:05:09:00:00=2\r\n"
-        "not an entry\r\n"
-        "only=two\r\n"
-        "broken=2026:12:06:09:00:00=99999=S=extra\r\n"
-        "2026:12:07:08:00:00=\x01\xfe=abc=";
-
-    const LogEntries read = ReadSectionEntries(section, kNow);
-
-    EXPECT_EQ(read.lineCount, 6u);
-    ASSERT_EQ(read.entries.size(), 4u);
-    EXPECT_EQ(read.entries[0].start, MakeDateTime(2026, 12, 4, 8, 0, 0));
-    EXPECT_EQ(read.entries[0].end, MakeDateTime(2026, 12, 4, 17, 30, 0));
-    EXPECT_EQ(read.entries[0].cause, 0);
-    EXPECT_EQ(SystemOf(read, read.entries[0]), "1A2B3C4D//c:\\windows");
-
-    EXPECT_EQ(read.entries[1].cause, 2);
-    EXPECT_FALSE(SystemOf(read, read.entries[1])) << "three fields carry no system";
-
-    EXPECT_EQ(read.entries[2].start, kNow) << "an unreadable time stamp reads as now";
-    EXPECT_EQ(read.entries[2].cause, 32767) << "a cause beyond 16 bits saturates";
-    EXPECT_EQ(SystemOf(read, read.entries[2]), "S");
-
-    EXPECT_EQ(read.entries[3].end, kNow);
-    EXPECT_EQ(read.entries[3].cause, 0);
-    EXPECT_EQ(SystemOf(read, read.entries[3]), "");
-}
-
-// The systems as the tray's walk over the entries, newest first, offers them: each where
-// its newest entry stands, under its first spelling there, with its latest end.
-TEST(LogEntries, TheReportOffersTheSystemsTheTrayOffers) {
-    RandomLogs logs(13);
-    PlainLocale locale;
-    const DriveTable drives{{"1A2B3C4D/", "E:"}};
-    for (int i = 0; i < 300; ++i) {
-        const std::string log = logs.Log();
-        const LogEntries read = ReadLogEntries(log, kNow);
-        const std::string own = i % 2 == 0 ? "1a2b3c4d//c:\\windows" : "A";
-        const std::vector<std::string> shown{"A", "5E6F7A8B//D:\\WINDOWS"};
-        SystemExits exits(own);
-        for (auto entry = read.entries.rbegin(); entry != read.entries.rend(); ++entry)
-            if (entry->system != kNoSystem) exits.Note(read.identities[entry->system], entry->end);
-        const auto expected = exits.MenuItems(shown, false, drives, locale);
-
-        ReportSettings settings;
-        settings.now = kNow;
-        settings.bootTime = kBoot;
-        settings.ownSystem = own;
-        settings.shown = shown;
-        settings.locale = &locale;
-        settings.drives = drives;
-        const SessionReport report = BuildFileReport(log, settings);
-        ASSERT_EQ(report.systems.size(), expected.size()) << log;
-        for (std::size_t item = 0; item < expected.size(); ++item) {
-            EXPECT_EQ(report.systems[item].caption, expected[item].caption) << log;
-            EXPECT_EQ(report.systems[item].tag, expected[item].tag) << log;
-            EXPECT_EQ(report.systems[item].checked, expected[item].checked) << log;
-        }
-        EXPECT_EQ(report.showNames, read.identities.size() > 1) << log;
-    }
+        "32767:32767:32767:32767:32767:32767=-32768:-32768:-32768:-32768:-32768:-32768=99999=A\r\n"
+        "-32768:-32768:-32768:-32768:-32768:-32768=32767:32767:32767:32767:32767:32767=2\r\n"
+        "\x01\xff=\x80==\r\n"
+        "no entry here";
+    const SessionStatistics figures =
+        CountSessions(ReadSectionEntries(section, kNow).entries, kBoot);
+    EXPECT_EQ(figures.count, 3);
+    EXPECT_EQ(figures.crashed, 1);
+    EXPECT_EQ(FiguresOf(section)[2], "-") << "no off time from a total beyond the span";
 }
 
 }  // namespace
