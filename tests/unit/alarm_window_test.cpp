@@ -2,46 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "alarm/alarm_commands.h"
+#include "alarm/alarm_menu.h"
+#include "app/menu_tree.h"
 #include "storage/section_text.h"
 #include "support/fake_main_context.h"
 
 namespace uptrail {
 namespace {
 
-using std::chrono::hours;
-using std::chrono::minutes;
-using std::chrono::seconds;
-
 const DateTime kNow = MakeDateTime(2026, 12, 6, 9, 30, 15);
 
-class FakeAlarmHost final : public AlarmWindowHost {
-public:
-    explicit FakeAlarmHost(std::uintptr_t handle) : handle_(handle) {}
-    std::uintptr_t Handle() const override { return handle_; }
-    void PlayAlarmSound() override { ++sounds; }
-    void CloseWindow() override { ++closes; }
-    void Restore() override { ++restores; }
-
-    int sounds = 0;
-    int closes = 0;
-    int restores = 0;
-
-private:
-    std::uintptr_t handle_;
-};
-
 // An alarm window with its shell double, opened as the main window opens one.
-struct OpenWindow {
-    OpenWindow(MainContext& context, std::string key, std::uintptr_t handle)
-        : host(handle), window(context, host, std::move(key)) {
+struct OpenWindow final : AlarmWindowHost {
+    OpenWindow(MainContext& context, std::string key, std::uintptr_t id)
+        : handle(id), window(context, *this, std::move(key)) {
         window.OnLoad();
         window.OnActivate();
     }
+    std::uintptr_t Handle() const override { return handle; }
+    void PlayAlarmSound() override { ++sounds; }
+    void CloseWindow() override { ++closes; }
+    void Restore() override {}
     const AlarmControls& controls() const { return window.Controls(); }
-    FakeAlarmHost host;
+
+    std::uintptr_t handle;
+    int sounds = 0;
+    int closes = 0;
     AlarmWindow window;
 };
 
@@ -62,13 +49,9 @@ protected:
         fake.files.AddFile(state().logFile, "[Log]\r\n\r\n[Alarm]\r\n" + lines);
         LoadAlarmsAtStartup(fake.context);
     }
-    std::unique_ptr<OpenWindow> OpenNew(std::uintptr_t handle = 100) {
-        OnAlarmNewClick(fake.context);
-        return std::make_unique<OpenWindow>(fake.context, "", handle);
-    }
     void Tick(OpenWindow& w, int times = 1) {
         for (int i = 0; i < times; ++i) {
-            fake.clock.Advance(seconds{1});
+            fake.clock.Advance(std::chrono::seconds{1});
             w.window.OnAlertTick();
         }
     }
@@ -76,85 +59,53 @@ protected:
 };
 
 TEST_F(AlarmWindowTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) {
-    auto w = OpenNew();
-    EXPECT_EQ(w->controls().bbAlarm, "Start");
-    EXPECT_FALSE(w->controls().bbAlarmEnabled);
-    EXPECT_EQ(w->controls().tbTime.text, "09:30:00");
+    OnAlarmNewClick(fake.context);
+    OpenWindow w(fake.context, "", 100);
+    EXPECT_FALSE(w.controls().bbAlarmEnabled);
     EXPECT_EQ(state().alarms[0].hWnd, 100u) << "the window holds its entry from the start";
 
-    w->window.OnShiftChange("0000:90:00");
-    EXPECT_EQ(w->controls().tbShift.text, "0000:59:00");
-    EXPECT_EQ(w->controls().tbShift.values, (std::array<int, 2>{0, 59}));
-    EXPECT_EQ(w->controls().tbTime.text, "10:29:00");
-    EXPECT_TRUE(w->controls().bbAlarmEnabled);
-
-    w->window.OnRepeatComboClick(2);
-    w->window.OnTitleChange("Call home");
-    w->window.OnButtonClick();
-    EXPECT_EQ(w->host.closes, 1);
-    w->window.OnUnload();
+    w.window.OnShiftChange("0000:90:00");
+    w.window.OnActivate();  // a stopped window keeps its edits when activated again
+    EXPECT_EQ(w.controls().tbShift.text, "0000:59:00");
+    EXPECT_EQ(w.controls().tbTime.text, "10:29:00");
+    EXPECT_TRUE(w.controls().bbAlarmEnabled);
+    w.window.OnRepeatComboClick(2);
+    w.window.OnTitleChange("Call home");
+    w.window.OnButtonClick();
+    EXPECT_EQ(w.closes, 1);
+    w.window.OnUnload();
     EXPECT_EQ(StoredAlarms(), "2026:12:06:10:29:00=#2=Call home");
     EXPECT_EQ(state().alarms[0].hWnd, 0u);
     EXPECT_TRUE(fake.window.alarmCheckOn);
-    ASSERT_EQ(state().alarmMenu.items.size(), 1u) << "the main window's check finds it at once";
+    EXPECT_EQ(state().alarmMenu.items.size(), 1u) << "the main window's check finds it at once";
 }
 
-TEST_F(AlarmWindowTest, BoxesClampTheirFieldsAndTheDateDecidesWhetherStartIsPossible) {
-    auto w = OpenNew();
-    w->window.OnTimeChange("25:70:00");
-    EXPECT_EQ(w->controls().tbTime.text, "23:59:00");
-    EXPECT_TRUE(w->controls().bbAlarmEnabled);
-    w->window.OnDatePicked(MakeDate(2026, 12, 5));
-    EXPECT_FALSE(w->controls().bbAlarmEnabled) << "a due time in the past";
-    w->window.OnRepeatChange("9999:99:00");
-    EXPECT_EQ(w->controls().tbRepeat.text, "9999:59:00");
-
-    w->window.OnSpin(SpinGroup::kRepeat, 0, +1);
-    EXPECT_EQ(w->controls().tbRepeat.text, "9999:59:00") << "the hours bar stops at its limit";
-    w->window.OnSpin(SpinGroup::kShift, 1, -1);
-    EXPECT_EQ(w->controls().tbShift.text, "0000:00:00");
-    w->window.OnSpin(SpinGroup::kShift, 0, +1);
-    EXPECT_EQ(w->controls().tbShift.text, "0001:00:00");
-    EXPECT_EQ(w->controls().tbTime.text, "10:30:00");
-
-    w->window.OnRepeatComboClick(3);
-    EXPECT_FALSE(w->controls().customRepeatEnabled);
-    EXPECT_EQ(w->controls().tbRepeat.text, "0000:00:00");
-}
-
-TEST_F(AlarmWindowTest, EnterInTheShiftBoxStartsOnlyANonZeroShift) {
-    auto w = OpenNew();
-    w->window.OnShiftEnter();
-    EXPECT_EQ(w->host.closes, 0);
-    w->window.OnShiftChange("0000:00:00");
-    w->window.OnShiftEnter();
-    EXPECT_EQ(w->host.closes, 0) << "a zero shift is not started by Enter";
-    w->window.OnShiftChange("0002:00:00");
-    w->window.OnShiftEnter();
-    EXPECT_EQ(w->host.closes, 1);
-    EXPECT_EQ(state().alarms[0].Key, "2026:12:06:11:30:00");
-}
-
-TEST_F(AlarmWindowTest, AOneTimeAlarmRingsOnceThenCountsSinceAndIsGoneWhenClosed) {
+TEST_F(AlarmWindowTest, AOneTimeAlarmRingsOnceThenCountsTheSecondsSince) {
     Store("2026:12:06:09:30:20=0000:00:00=Tea\r\n");
     OpenWindow w(fake.context, "2026:12:06:09:30:20", 7);
     EXPECT_EQ(w.controls().bbAlarm, "Stop");
-    EXPECT_FALSE(w.controls().inputsEnabled);
-    EXPECT_EQ(w.controls().tbShift.mask, "####:##:##");
-
     // The due time is taken to the minute from the controls, so it is already due.
     Tick(w);
-    EXPECT_EQ(w.host.sounds, 1);
+    EXPECT_EQ(w.sounds, 1);
     EXPECT_EQ(w.controls().bbAlarm, "Start");
-    EXPECT_FALSE(w.controls().bbAlarmEnabled);
     EXPECT_EQ(StoredAlarms(), "=0000:00:00=Tea") << "stopped, but still the window's";
     Tick(w, 2);
-    EXPECT_EQ(w.host.sounds, 1);
+    EXPECT_EQ(w.sounds, 1);
     EXPECT_EQ(w.controls().tlNow, "00:00:03 ");
+}
 
+TEST_F(AlarmWindowTest, StopKeepsTheWindowAndClosingRemovesTheAlarm) {
+    Store("2029:01:01:00:00:00=0000:00:00=\r\n");
+    OpenWindow w(fake.context, "2029:01:01:00:00:00", 7);
+    Tick(w);
+    EXPECT_EQ(w.controls().tbShift.text, "9999:00:00") << "a countdown beyond the box";
+    w.window.OnButtonClick();
+    EXPECT_EQ(w.controls().bbAlarm, "Start");
+    EXPECT_EQ(w.closes, 0);
+    EXPECT_EQ(StoredAlarms(), "=0000:00:00=");
     w.window.OnCloseRequest();
     w.window.OnUnload();
-    EXPECT_EQ(fake.files.Contents(state().logFile), "[Log]\r\n\r\n[Alarm]\r\n");
+    EXPECT_EQ(StoredAlarms(), "");
 }
 
 TEST_F(AlarmWindowTest, ADailyAlarmTwoDaysBehindRingsThreeTimesThenCountsDownToTomorrow) {
@@ -162,43 +113,13 @@ TEST_F(AlarmWindowTest, ADailyAlarmTwoDaysBehindRingsThreeTimesThenCountsDownToT
     OnMainAlertTick(fake.context);
     ASSERT_EQ(fake.window.openedAlarms, std::vector<std::string>{"2026:12:04:07:30:00"});
     OpenWindow w(fake.context, fake.window.openedAlarms[0], 7);
-    Tick(w, 3);
-    EXPECT_EQ(w.host.sounds, 3);
+    Tick(w, 4);
+    EXPECT_EQ(w.sounds, 3);
     EXPECT_EQ(StoredAlarms(), "2026:12:07:07:30:00=#1=Wake");
-    Tick(w);
-    EXPECT_EQ(w.host.sounds, 3);
     EXPECT_EQ(w.controls().tbShift.text, "0021:59:41");
     EXPECT_EQ(w.controls().bbAlarm, "Stop");
     OnMainAlertTick(fake.context);
     EXPECT_EQ(fake.window.openedAlarms.size(), 1u) << "the window's alarm is left to the window";
-}
-
-TEST_F(AlarmWindowTest, StopKeepsTheWindowAndClosingRemovesTheAlarm) {
-    Store("2026:12:07:07:30:00=0000:00:00=\r\n");
-    OpenWindow w(fake.context, "2026:12:07:07:30:00", 7);
-    w.window.OnButtonClick();
-    EXPECT_EQ(w.controls().bbAlarm, "Start");
-    EXPECT_EQ(w.host.closes, 0);
-    EXPECT_EQ(StoredAlarms(), "=0000:00:00=");
-    w.window.OnUnload();
-    EXPECT_EQ(StoredAlarms(), "");
-}
-
-TEST_F(AlarmWindowTest, ClosingARunningWindowKeepsItsTimeButTakesTheNewRepeat) {
-    Store("2026:12:07:07:30:00=0000:00:00=old\r\n");
-    OpenWindow w(fake.context, "2026:12:07:07:30:00", 7);
-    w.window.OnRepeatComboClick(2);
-    w.window.OnTitleChange("new");
-    w.window.OnCloseRequest();
-    w.window.OnUnload();
-    EXPECT_EQ(StoredAlarms(), "2026:12:07:07:30:00=#2=new");
-}
-
-TEST_F(AlarmWindowTest, CountdownsBeyondTheBoxReadAsItsLargestValue) {
-    Store("2029:01:01:00:00:00=0000:00:00=\r\n");
-    OpenWindow w(fake.context, "2029:01:01:00:00:00", 7);
-    Tick(w);
-    EXPECT_EQ(w.controls().tbShift.text, "9999:00:00");
 }
 
 TEST_F(AlarmWindowTest, TwoWindowsNeverWriteIntoEachOthersEntry) {
@@ -219,47 +140,36 @@ TEST_F(AlarmWindowTest, TwoWindowsNeverWriteIntoEachOthersEntry) {
               "2026:12:06:10:30:00=0000:00:00=second\r\n2026:12:07:07:30:00=#1=first");
 }
 
-TEST_F(AlarmWindowTest, AWindowWhoseAlarmLostItsKeyDoesNotRing) {
-    Store("2026:12:06:09:00:00=0000:00:00=\r\n");
-    OpenWindow w(fake.context, "2026:12:06:09:00:00", 7);
-    state().alarms[0].Key.clear();
-    Tick(w);
-    EXPECT_EQ(w.host.sounds, 0);
+TEST(AlarmMenu, CaptionsNameTheDayOnlyWhenItIsNotToday) {
+    const auto caption = [](std::string key, std::string title = "") {
+        return AlarmMenuCaption({std::move(key), "0000:00:00", std::move(title), 0}, kNow,
+                                EnglishMonthNames());
+    };
+    EXPECT_EQ(caption("2026:12:06:14:05:00", "Call home"), "14:05\t- Call home");
+    EXPECT_EQ(caption("2026:06:06:07:30:00"), "Jun 06, 07:30") << "same day of another month";
+    EXPECT_EQ(caption("2027:01:05:08:03:00"), "2027, Jan 05, 08:03");
 }
 
-TEST_F(AlarmWindowTest, AnAlarmStartedInAWindowWhoseEntryWentIsKept) {
-    auto w = OpenNew();
-    state().alarms.Replace({});
-    w->window.OnShiftChange("0001:00:00");
-    w->window.OnButtonClick();
-    w->window.OnUnload();
-    EXPECT_EQ(StoredAlarms(), "2026:12:06:10:30:00=0000:00:00=");
-}
+TEST_F(AlarmWindowTest, TheMenuListsWaitingAlarmsAndLocksNewWhileAWindowHoldsAnEntry) {
+    state().alarms.Replace({{"", "0000:00:00", "", 5},
+                            {"2026:12:06:10:00:00", "#1", "", 0},
+                            {"2026:12:07:10:00:00", "0000:00:00", "", 9}});
+    RefreshAlarmMenu(fake.context);
+    const MenuNode submenu = BuildRightMenu(state())[2];
+    ASSERT_EQ(submenu.children.size(), 4u) << "a stopped alarm has no item";
+    EXPECT_FALSE(submenu.children[0].enabled);
+    EXPECT_TRUE(submenu.children[1].IsSeparator());
+    EXPECT_EQ(submenu.children[2].mark, MenuMark::kRepeat);
+    EXPECT_EQ(submenu.children[3].mark, MenuMark::kNone);
+    EXPECT_EQ(submenu.children[3].command, (MenuCommand{MenuCommandKind::kAlarmItem, 1}));
 
-TEST_F(AlarmWindowTest, AStoppedWindowKeepsItsEditsWhenActivatedAgain) {
-    auto w = OpenNew();
-    w->window.OnShiftChange("0003:00:00");
-    w->window.OnActivate();
-    EXPECT_EQ(w->controls().tbShift.text, "0003:00:00");
-}
-
-TEST_F(AlarmWindowTest, AMinimizedWindowShowsItsTitleAndComesBackOnlyWhenStopped) {
-    auto w = OpenNew();
-    w->window.OnTitleChange("Tea");
-    w->window.OnResize(true);
-    EXPECT_EQ(w->controls().caption, "Alarm: Tea");
-    EXPECT_TRUE(w->controls().toWindowState);
-    w->window.OnWindowStateTick();
-    EXPECT_EQ(w->host.restores, 1);
-    w->window.OnResize(false);
-    EXPECT_EQ(w->controls().caption, "Alarm");
-    EXPECT_FALSE(w->controls().toWindowState);
-
-    Store("2026:12:07:07:30:00=0000:00:00=\r\n");
-    OpenWindow running(fake.context, "2026:12:07:07:30:00", 7);
-    running.window.OnResize(true);
-    running.window.OnWindowStateTick();
-    EXPECT_EQ(running.host.restores, 0);
+    OnAlarmNewClick(fake.context);
+    EXPECT_EQ(state().alarms.AlarmUpperBound(), 2);
+    // An alarm's item opens its window, or brings forward the window that shows it.
+    OnAlarmItemClick(fake.context, 0);
+    OnAlarmItemClick(fake.context, 1);
+    EXPECT_EQ(fake.window.openedAlarms, std::vector<std::string>{"2026:12:06:10:00:00"});
+    EXPECT_EQ(fake.window.activatedAlarms, std::vector<std::uintptr_t>{9});
 }
 
 }  // namespace
