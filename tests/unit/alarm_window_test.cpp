@@ -106,6 +106,7 @@ TEST_F(AlarmWindowTest, StopKeepsTheWindowAndClosingRemovesTheAlarm) {
     w.window.OnCloseRequest();
     w.window.OnUnload();
     EXPECT_EQ(StoredAlarms(), "");
+    EXPECT_FALSE(fake.window.alarmCheckOn) << "nothing is left to check for";
 }
 
 TEST_F(AlarmWindowTest, ADailyAlarmTwoDaysBehindRingsThreeTimesThenCountsDownToTomorrow) {

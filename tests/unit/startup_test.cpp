@@ -87,6 +87,20 @@ TEST_F(StartupTest, LogsThePreviousSessionBeforeTheMenusAndStartsTheNewOneBefore
     EXPECT_EQ(startSeenByAlarms, "2026:12:06:08:00:00");
 }
 
+TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
+    const RegistryKey policies{RegistryRoot::kCurrentUser,
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                               RegistryView::k64Bit};
+    registry.Seed(policies, "NoTrayItemsDisplay", {reg_type::kDword, std::string(4, '\1')});
+    RunStartup(context);
+    EXPECT_FALSE(registry.Stored(policies, "NoTrayItemsDisplay"));
+    const std::string appPath =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Uptrail.exe";
+    EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, ""),
+              kFolderText + "\\Uptrail.exe");
+    EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, "Path"), kFolderText);
+}
+
 TEST_F(StartupTest, AFailedIconIsAddedAgainEverySecondUnlessTheUserGoesWithoutIt) {
     tray.succeeds = false;
     RunStartup(context);
