@@ -11,19 +11,13 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 from uptrail_machine import PROGRAM_KEY, UptrailMachine  # noqa: E402
 
-DESCRIPTION_PATH = "/Products/Uptrail/Uptrail.js"
 NOT_ACCESSIBLE = "Remote resource is not accessible now.\nPlease try later."
-UP_TO_DATE = "Your copy of the application is up to date."
 
 
 class DescriptionHandler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
-        if self.path != DESCRIPTION_PATH:
-            self.send_error(404)
-            return
         body = self.server.description
         self.send_response(200)
-        self.send_header("Content-Type", "application/javascript")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
@@ -32,107 +26,58 @@ class DescriptionHandler(http.server.BaseHTTPRequestHandler):
         pass
 
 
-class DescriptionServer(http.server.ThreadingHTTPServer):
-    """Serves `description` at the site's path on a free port of 127.0.0.1."""
-
-    def __init__(self):
-        super().__init__(("127.0.0.1", 0), DescriptionHandler)
-        self.description = b""
-        threading.Thread(target=self.serve_forever, daemon=True).start()
-
-    def address(self):
-        return f"http://127.0.0.1:{self.server_address[1]}{DESCRIPTION_PATH}"
-
-    def stop(self):
-        self.shutdown()
-        self.server_close()
-
-
-def closed_port_address():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        port = probe.getsockname()[1]
-    return f"http://127.0.0.1:{port}{DESCRIPTION_PATH}"
-
-
-def silent_server():
-    """A socket that takes connections and never answers them."""
-    listener = socket.socket()
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(8)
-    return listener, f"http://127.0.0.1:{listener.getsockname()[1]}{DESCRIPTION_PATH}"
+def address_of(listener):
+    return f"http://127.0.0.1:{listener.getsockname()[1]}/Products/Uptrail/Uptrail.js"
 
 
 class UpdateTest(unittest.TestCase):
-    def setUp(self):
-        self.machine = UptrailMachine()
-        self.addCleanup(self.machine.close)
-        # Nothing but 127.0.0.1 is contacted, and not through a proxy.
-        for name in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"):
-            self.machine.env.pop(name, None)
-        self.server = DescriptionServer()
-        self.addCleanup(self.server.stop)
-        self.machine.reg_set(PROGRAM_KEY, "UpdateAddress", self.server.address())
-
-    def check_for_update(self):
-        """Chooses Check for Update and gives the texts of the box that comes up."""
+    def check_for_update(self, address, button):
+        """Chooses Check for Update against `address`, closes the box that comes up with
+        `button` and gives the box's texts."""
         m = self.machine
+        # The address is read at each check, so one run can try several servers.
+        m.reg_set(PROGRAM_KEY, "UpdateAddress", address)
         m.driver("check-for-update")
         m.wait_for(lambda: m.driver_succeeds("dialog-open"), "the update check's answer")
-        return re.sub(r"\r*\n|\r", "\n", m.driver("dialog-texts"))
-
-    def close_box(self, button):
-        m = self.machine
+        texts = re.sub(r"\r*\n|\r", "\n", m.driver("dialog-texts"))
         m.driver("click-dialog-button", button)
         m.wait_for(lambda: not m.driver_succeeds("dialog-open"), "the box to close")
+        return texts
 
-    def test_a_newer_published_version_is_offered_for_download(self):
-        m = self.machine
+    def test_the_update_check_against_real_servers(self):
+        self.machine = m = UptrailMachine()
+        self.addCleanup(m.close)
+        # Nothing but 127.0.0.1 is contacted, and not through a proxy.
+        for name in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"):
+            m.env.pop(name, None)
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), DescriptionHandler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.addCleanup(server.server_close)
+        self.addCleanup(server.shutdown)
+        silent = socket.create_server(("127.0.0.1", 0))  # takes connections, never answers
+        self.addCleanup(silent.close)
+        with socket.create_server(("127.0.0.1", 0)) as closed:
+            closed_port = address_of(closed)
+        served = address_of(server.socket)
         copy = m.start_and_wait_ready()
-        self.server.description = b'var version = "5.00.100";\r\n'
 
-        texts = self.check_for_update()
-        if os.environ.get("UPTRAIL_E2E_SCREENSHOTS"):
-            m.screenshot(os.path.join(os.environ["UPTRAIL_E2E_SCREENSHOTS"], "update-offer.png"))
+        server.description = b'var version = "5.00.100";\r\n'
+        texts = self.check_for_update(served, "Cancel")
         self.assertIn("Version 5.00.100 is now available to download:\nhttps://", texts)
-        self.assertIn("/Products/Uptrail/Uptrail_Setup.exe", texts)
-        self.assertEqual([line for line in texts.splitlines() if line in ("Cancel", "Download")],
-                         ["Cancel", "Download"])
-
-        self.close_box("Cancel")
-        self.assertTrue(m.driver_succeeds("is-ready"))
-        m.exit_uptrail(copy)
-
-    def test_the_installed_version_is_reported_up_to_date(self):
-        m = self.machine
-        copy = m.start_and_wait_ready()
-        self.server.description = b'var version = "5.0.26";'
-
-        self.assertIn(UP_TO_DATE, self.check_for_update())
-        self.close_box("OK")
-        m.exit_uptrail(copy)
-
-    def test_a_damaged_description_a_closed_port_and_a_silent_server_give_the_error(self):
-        m = self.machine
-        copy = m.start_and_wait_ready()
-        self.server.description = b'var version = "5.00.1'
-        self.assertIn(NOT_ACCESSIBLE, self.check_for_update())
-        self.close_box("OK")
-
-        # The address is read at each check, so one run can try other servers.
-        m.reg_set(PROGRAM_KEY, "UpdateAddress", closed_port_address())
-        self.assertIn(NOT_ACCESSIBLE, self.check_for_update())
-        self.close_box("OK")
-
+        self.assertIn("Download", texts.splitlines(), "the offer, not a message")
+        server.description = b'var version = "5.0.26";'
+        self.assertIn("Your copy of the application is up to date.",
+                      self.check_for_update(served, "OK"))
+        server.description = b'var version = "5.00.1'
+        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(served, "OK"), "a damaged description")
+        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(closed_port, "OK"), "a closed port")
         # WinHTTP on its own waits 90 seconds for an answer; the check gives up within its
         # bound of a few seconds, well inside the test's deadline.
-        listener, address = silent_server()
-        self.addCleanup(listener.close)
-        m.reg_set(PROGRAM_KEY, "UpdateAddress", address)
-        self.assertIn(NOT_ACCESSIBLE, self.check_for_update())
-        self.close_box("OK")
+        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(address_of(silent), "OK"),
+                      "a server that never answers")
         self.assertTrue(m.driver_succeeds("is-ready"))
         m.exit_uptrail(copy)
+
 
 if __name__ == "__main__":
     unittest.main()

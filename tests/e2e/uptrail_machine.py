@@ -1,7 +1,7 @@
-"""A Windows machine for end-to-end tests: a private Wine prefix copied from a booted
-template, a virtual display, Uptrail.exe installed under Program Files, and the tools to
-seed and read its log file and registry."""
+"""A Windows machine for end-to-end tests: a booted Wine prefix of its own, a virtual
+display, Uptrail.exe under Program Files, and the tools to seed and read its log and registry."""
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -17,10 +17,9 @@ DEADLINE_SECONDS = 60
 
 class UptrailMachine:
     def __init__(self):
-        self.template = os.environ["UPTRAIL_E2E_TEMPLATE"]
         self.root = tempfile.mkdtemp(prefix="uptrail-e2e-")
         self.prefix = os.path.join(self.root, "prefix")
-        subprocess.run(["cp", "-a", self.template, self.prefix], check=True)
+        subprocess.run(["cp", "-a", os.environ["UPTRAIL_E2E_TEMPLATE"], self.prefix], check=True)
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -45,10 +44,8 @@ class UptrailMachine:
 
     def run_wine(self, *args, timeout=DEADLINE_SECONDS):
         """Runs a Windows program and gives (exit code, standard output, standard error).
-
-        Output goes through files, never pipes: a program's first window call may start
-        Wine's desktop process, which inherits the handles and would hold a pipe open for
-        as long as the prefix lives."""
+        Output goes through files, never pipes: Wine's desktop process, which a program's first
+        window call may start, inherits the handles and would hold a pipe open."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             result = subprocess.run([WINE, *args], env=self.env, stdin=subprocess.DEVNULL,
                                     stdout=out, stderr=err, timeout=timeout)
@@ -57,7 +54,6 @@ class UptrailMachine:
             return (result.returncode, out.read().decode("latin-1"),
                     err.read().decode("latin-1"))
 
-    # --- the program -------------------------------------------------------------------
     def start_uptrail(self):
         copy = subprocess.Popen([WINE, PROGRAM_FOLDER + r"\Uptrail.exe"], env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -72,12 +68,7 @@ class UptrailMachine:
 
     def exit_uptrail(self, copy):
         self.driver("exit")
-        self.driver("wait-gone", str(DEADLINE_SECONDS * 1000))
         copy.wait(DEADLINE_SECONDS)
-
-    def end_windows_session(self):
-        code, _, _ = self.run_wine("wineboot", "--end-session")
-        assert code == 0, "wineboot --end-session failed"
 
     def driver(self, *args):
         code, out, err = self.run_wine(PROGRAM_FOLDER + r"\e2e_driver.exe", *args,
@@ -93,9 +84,8 @@ class UptrailMachine:
         return self.driver("system-id")
 
     def tray_icon_drawn(self):
-        """Whether Wine's desktop process has put up the window of the notification area
-        (it does so a moment after the program added its icon): the screen is black there
-        until then."""
+        """Whether Wine's desktop process has put up the notification area's window: the
+        screen is black there until then."""
         pixel = subprocess.run(["import", "-window", "root", "-crop", "1x1+12+32", "txt:-"],
                                env=self.env, capture_output=True, text=True,
                                timeout=DEADLINE_SECONDS).stdout
@@ -112,33 +102,18 @@ class UptrailMachine:
     def press_key(self, key):
         subprocess.run(["xdotool", "key", key], env=self.env, check=True, timeout=DEADLINE_SECONDS)
 
-    def screenshot(self, path):
-        subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
-                       timeout=DEADLINE_SECONDS)
-
-    # --- the registry ------------------------------------------------------------------
     def reg_set(self, key, name, value):
         code, _, err = self.run_wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value,
                                      "/f", "/reg:64")
         assert code == 0, f"reg add failed: {err}"
 
     def reg_get(self, key, name):
-        """The value's text, or None when the key or value is missing."""
-        args = ["reg", "query", key, "/reg:64"]
-        args += ["/ve"] if name == "" else ["/v", name]
-        code, out, _ = self.run_wine(*args)
-        if code != 0:
-            return None
-        for line in out.splitlines():
-            parts = line.strip().split("    ")
-            if len(parts) >= 2 and parts[1].startswith("REG_"):
-                return parts[2] if len(parts) > 2 else ""
-        return None
+        """The value's text ("" names the default value), or None when it is missing."""
+        code, out, _ = self.run_wine("reg", "query", key, "/reg:64",
+                                     *(["/v", name] if name else ["/ve"]))
+        found = re.search(r"    REG_\w+(.*)$", out, re.MULTILINE)
+        return found.group(1).strip() if code == 0 and found else None
 
-    def reg_dump(self, key):
-        return self.run_wine("reg", "query", key, "/reg:64")[1]
-
-    # --- the log file ------------------------------------------------------------------
     def write_log(self, text):
         with open(self.log_path, "wb") as f:
             f.write(text.replace("\n", "\r\n").encode("ascii"))

@@ -13,7 +13,7 @@ namespace {
 // What the user does and sees while the offer is up. A timer callback takes no context,
 // hence the one visit at a time.
 struct Visit {
-    std::wstring button;
+    const wchar_t* button = nullptr;
     std::wstring text;
     COLORREF linkColor = 0;
     bool linkUnderlined = false;
@@ -38,18 +38,13 @@ void CALLBACK ActOnOffer(HWND, UINT, UINT_PTR timer, DWORD) {
     currentVisit->linkColor = format.crTextColor;
     currentVisit->linkUnderlined = (format.dwEffects & CFE_UNDERLINE) != 0;
 
-    SendMessageW(FindWindowExW(offer, nullptr, L"Button", currentVisit->button.c_str()), BM_CLICK,
-                 0, 0);
+    SendMessageW(FindWindowExW(offer, nullptr, L"Button", currentVisit->button), BM_CLICK, 0, 0);
 }
 
 TEST(UpdateOfferWindow, ShowsTheTextWithABlueUnderlinedAddressAndReportsDownload) {
-    const struct {
-        const wchar_t* button;
-        bool download;
-    } cases[] = {{L"Download", true}, {L"Cancel", false}};
-    for (const auto& c : cases) {
+    for (const bool download : {true, false}) {
         Visit visit;
-        visit.button = c.button;
+        visit.button = download ? L"Download" : L"Cancel";
         currentVisit = &visit;
         constexpr UINT kPollMs = 50;
         const UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, ActOnOffer);
@@ -58,7 +53,7 @@ TEST(UpdateOfferWindow, ShowsTheTextWithABlueUnderlinedAddressAndReportsDownload
             GetModuleHandleW(nullptr), UpdateOfferRichText("6.0", "https://x.example/{setup}\\"));
 
         KillTimer(nullptr, timer);
-        EXPECT_EQ(chosen, c.download) << c.button;
+        EXPECT_EQ(chosen, download) << visit.button;
         EXPECT_EQ(visit.text,
                   L"Version 6.0 is now available to download:\r\nhttps://x.example/{setup}\\");
         EXPECT_EQ(visit.linkColor, RGB(0, 0, 255));

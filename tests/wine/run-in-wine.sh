@@ -11,14 +11,12 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [[ "${1:-}" == "--make-prefix" ]]; then
     export WINEPREFIX="$2"
-    if [[ -d "$WINEPREFIX" ]]; then
-        "$WINESERVER" -k 2>/dev/null || true
-        rm -rf "$WINEPREFIX"
-    fi
+    # A prefix left from an earlier run may still have its server running.
+    [[ -d "$WINEPREFIX" ]] && { "$WINESERVER" -k 2>/dev/null || true; }
+    rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1
     "$WINESERVER" -w
-    echo "fresh Wine prefix at $WINEPREFIX"
     exit 0
 fi
 
