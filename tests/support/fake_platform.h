@@ -75,8 +75,6 @@ public:
     bool succeeds = true;
     int addCalls = 0;
     int deleteCalls = 0;
-    int modifyCalls = 0;
-    std::string lastTip;
 
     bool Add() override {
         ++addCalls;
@@ -86,33 +84,18 @@ public:
         ++deleteCalls;
         return succeeds;
     }
-    bool Modify() override {
-        ++modifyCalls;
-        return succeeds;
-    }
-    void SetTip(std::string_view tip) override { lastTip = std::string(tip); }
-    void ShowClock(const ClockDial& dial) override {
-        ++clockCalls;
-        lastClock = dial.Picture();
-    }
-
-    int clockCalls = 0;
-    Image lastClock{ClockDial::kSize, ClockDial::kSize, 0};
+    bool Modify() override { return succeeds; }
+    void SetTip(std::string_view) override {}
+    void ShowClock(const ClockDial&) override {}
 };
 
-// The main window: whether another copy runs is set by the test; calls are counted.
+// The main window of the only running copy; what it is asked to do is recorded.
 class FakeMainWindow final : public MainWindow {
 public:
-    bool otherCopyRunning = false;
-    int handOverCalls = 0;
-    int markCalls = 0;
     int closeCalls = 0;
 
-    bool HandOverToRunningCopy() override {
-        ++handOverCalls;
-        return otherCopyRunning;
-    }
-    void MarkAsRunningCopy() override { ++markCalls; }
+    bool HandOverToRunningCopy() override { return false; }
+    void MarkAsRunningCopy() override {}
     void Close() override { ++closeCalls; }
     void SetAlarmCheck(bool on) override { alarmCheckOn = on; }
     void OpenAlarmWindow(std::string_view key) override { openedAlarms.emplace_back(key); }
@@ -123,7 +106,7 @@ public:
     std::vector<std::uintptr_t> activatedAlarms;
 };
 
-// The desktop as a record of what was shown and opened.
+// The desktop as a record of what was shown and asked, on a 768-pixel-high screen.
 class FakeDesktop final : public Desktop {
 public:
     struct Message {
@@ -132,15 +115,12 @@ public:
         MessageIcon icon = MessageIcon::kNone;
     };
     std::vector<Message> messages;
-    std::vector<std::filesystem::path> openedFiles;
     std::vector<std::string> openedAddresses;
     std::vector<std::filesystem::path> chooserStarts;
     std::vector<std::string> offers;
     bool answerOk = true;
     bool answerDownload = false;
     std::optional<std::filesystem::path> chosenFolder;
-    int screenHeight = 768;
-    int menuHeight = 19;
 
     void ShowMessage(std::string_view text, std::string_view title, MessageIcon icon) override {
         messages.push_back({std::string(text), std::string(title), icon});
@@ -164,12 +144,9 @@ public:
     void ShowAbout(std::string_view text, std::string_view caption) override {
         messages.push_back({std::string(text), std::string(caption), MessageIcon::kNone});
     }
-    bool OpenFile(const std::filesystem::path& file) override {
-        openedFiles.push_back(file);
-        return true;
-    }
-    int ScreenHeight() const override { return screenHeight; }
-    int MenuHeight() const override { return menuHeight; }
+    bool OpenFile(const std::filesystem::path&) override { return true; }
+    int ScreenHeight() const override { return 768; }
+    int MenuHeight() const override { return 19; }
 };
 
 // An HTTP client that answers every request with `response`, and records the addresses.
