@@ -1,123 +1,201 @@
+// The section store, from the text of a section down to the crash-safe replace of the file.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "storage/atomic_file.h"
+#include "storage/file_checks.h"
+#include "storage/section_file.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
+#include "storage/tokenizer.h"
+#include "support/memory_file_system.h"
 
 namespace uptrail {
 namespace {
 
+using testing::MemoryFileSystem;
+using testing::SimulatedCrash;
+
+const std::filesystem::path kLog = "C:/Logs/Uptrail.txt";
+constexpr std::uint32_t kReadOnlySystem = file_attr::kReadOnly | file_attr::kSystem;
+const std::string kOld = "[Log]\r\nold=1=0=A\r\n";
+const std::string kNew = "[Log]\r\nold=1=0=A\r\nnew=2=0=A\r\n";
+
 TEST(SaveSectionText, TakesOutTheOldBlockAndPutsTheNewOneAtTheEnd) {
     const struct {
         const char* rule;
-        std::string_view file;
-        std::string_view data;
-        std::string_view expected;
+        std::string_view file, data, expected;
+        std::string_view delimiter = "~";
     } cases[] = {
-        {"emptying the last section leaves its bare header",
-         "[Common]\r\nLastWin=A\r\n\r\n[Log]\r\ne=1=0=A\r\nf=2=2=A\r\n", "",
-         "[Common]\r\nLastWin=A\r\n\r\n[Log]\r\n"},
-        {"a middle section goes with its comments; the line after it stays",
-         "[A]\r\nx=1\r\n[Log]\r\n; note\r\ne=1=0=S\r\n   [B]  \r\ny=2\r\n", "n=1=0=S",
-         "[A]\r\nx=1\r\n[B]\r\ny=2\r\n[Log]\r\nn=1=0=S\r\n"},
-        {"blank runs fold when the file is rewritten",
-         "[A]\r\nx=1\r\n\r\n   \r\n\r\n[B]\r\ny=2\r\n[Log]\r\ne=1=0=S\r\n", "",
-         "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n[Log]\r\n"},
-        {"but not when the section is only added", "[A]\r\nx=1\r\n\r\n\r\n\r\n[B]\r\n", "e",
-         "[A]\r\nx=1\r\n\r\n\r\n\r\n[B]\r\n[Log]\r\ne\r\n"},
-        {"a body line of blanks ends the old block", "[Log]\r\ne1\r\n    \r\ne2\r\n", "n",
-         "\r\ne2\r\n[Log]\r\nn\r\n"},
-        {"a section that runs to the end goes whole", "[A]\r\nx=1\r\n[Log]\r\ne1\r\ne2", "n",
-         "[A]\r\nx=1\r\n[Log]\r\nn\r\n"},
+        {"emptying the last section leaves its bare header", "[A]\r\n\r\n[Log]\r\ne=1\r\nf=2", "",
+         "[A]\r\n\r\n[Log]\r\n"},
+        {"a middle section goes with its comments; the line after it stays, trimmed",
+         "[A]\r\n[Log]\r\n;1\r\ne\r\n  [B] \r\ny\r\n", "n", "[A]\r\n[B]\r\ny\r\n[Log]\r\nn\r\n"},
+        {"blank runs fold in a rewritten file", "[A]\r\n\r\n   \r\n\r\n[Log]\r\ne\r\n", "",
+         "[A]\r\n\r\n[Log]\r\n"},
+        {"but not in one only added to", "[A]\r\n\r\n\r\n", "e", "[A]\r\n\r\n\r\n[Log]\r\ne\r\n"},
+        {"blanks end the old block", "[Log]\r\ne\r\n  \r\nf\r\n", "", "\r\nf\r\n[Log]\r\n"},
         {"a bare header at the end", "[A]\r\n[Log]", "n", "[A]\r\n\r\n[Log]\r\nn\r\n"},
         {"a header with blanks around it", "  [Log]  \r\ne\r\n", "", "[Log]\r\n"},
-        {"a header in another case is another section", "[log]\r\ne\r\n", "",
-         "[log]\r\ne\r\n[Log]\r\n"},
-        {"blanks inside the brackets make another section", "[ Log ]\r\ne\r\n", "",
-         "[ Log ]\r\ne\r\n[Log]\r\n"},
-        {"only the first of two equal headers is replaced", "[Log]\r\na\r\n[Log]\r\nb\r\n", "c",
-         "[Log]\r\nb\r\n[Log]\r\nc\r\n"},
-        {"the header never joins a last line without its line end", "[A]\r\nx=1", "e",
-         "[A]\r\nx=1\r\n[Log]\r\ne\r\n"},
-        {"lone line feeds", "[A]\nx=1\n[Log]\ne\n\n[B]\n", "",
-         "[A]\r\nx=1\r\n\r\n[B]\r\n[Log]\r\n"},
+        {"another case or inner blanks", "[log]\r\n[ Log ]", "", "[log]\r\n[ Log ]\r\n[Log]\r\n"},
+        {"the header never joins a last line", "[A]\r\nx=1", "e", "[A]\r\nx=1\r\n[Log]\r\ne\r\n"},
+        {"lone line feeds", "[A]\n[Log]\ne\n\n[B]\n", "", "[A]\r\n\r\n[B]\r\n[Log]\r\n"},
         {"lone carriage returns", "[Log]\re\r[B]\r", "", "[B]\r\n[Log]\r\n"},
+        {"data is cut at the delimiter up to an empty piece", "", "a~b\r\nc~~d",
+         "[Log]\r\na\r\nb\r\nc\r\n"},
+        {"no delimiter means line breaks", "", "a\r\nb\r\n", "[Log]\r\na\r\nb\r\n", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SaveSectionText(c.file, "Log", c.data), c.expected) << c.rule;
-}
-
-TEST(SaveSectionText, SavingEmptyThenLinesLeavesOneBlankLineBeforeTheHeader) {
-    const std::string file = "[Log]\r\nold=1=0=A\r\n\r\n[Common]\r\nLastWin=A\r\n";
-    const auto emptied = SaveSectionText(file, "Log", "");
-    const auto saved = SaveSectionText(emptied, "Log", "a=b=0=A\r\nc=d=1=A", "\r\n");
-    EXPECT_EQ(saved, "\r\n[Common]\r\nLastWin=A\r\n\r\n[Log]\r\na=b=0=A\r\nc=d=1=A\r\n");
-}
-
-TEST(SaveSectionText, CutsDataIntoLinesAtTheDelimiterAndStopsAtTheFirstEmptyPiece) {
-    const struct {
-        const char *data, *delimiter, *lines;
-    } cases[] = {
-        {"a\r\nb", "\r\n", "a\r\nb\r\n"},
-        {"a\r\n\r\nb", "\r\n", "a\r\n"},
-        {"a\r\nb\r\n", "\r\n", "a\r\nb\r\n"},
-        {"one two", "~", "one two\r\n"},
-        {"one\r\ntwo", "~", "one\r\ntwo\r\n"},  // no delimiter: line breaks stay line breaks
-        {"one~two", "~", "one\r\ntwo\r\n"},
-        {"one~~two", "~", "one\r\n"},
-        {"", "~", ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SaveSectionText("", "S", c.data, c.delimiter), std::string("[S]\r\n") + c.lines)
-            << "data: " << c.data;
-    }
+        EXPECT_EQ(SaveSectionText(c.file, "Log", c.data, c.delimiter), c.expected) << c.rule;
 }
 
 TEST(LoadSectionText, ReadsTheBodyUpToAnEmptyLineOrABracketWithoutComments) {
     const struct {
         const char* rule;
-        std::string_view file;
-        std::string_view section;
-        std::string_view expected;
+        std::string_view file, section, expected;
     } cases[] = {
-        {"delimiters become Tabs, comments go, a blank line ends the body",
-         "[Common]\r\nLastWin=A\r\n[Log]\r\na~b=1\r\n;comment\r\n   \r\nc=2\r\n\r\nafter\r\n",
-         "Log", "a\tb=1\r\n   \r\nc=2"},
-        {"a header ends the body", "[Log]\r\na\r\n[B]\r\nb\r\n", "Log", "a"},
-        {"an indented bracket does not", "[Log]\r\na\r\n [B]\r\nb\r\n", "Log", "a\r\n [B]\r\nb"},
-        {"an empty first line", "[Log]\r\n\r\na\r\n", "Log", ""},
+        {"delimiters become Tabs, comments go, an empty line ends the body",
+         "[A]\r\n[Log]\r\na~b=1\r\n;1\r\n   \r\nc=2\r\n\r\nd\r\n", "Log", "a\tb=1\r\n   \r\nc=2"},
+        {"a header ends the body, an indented bracket does not",
+         "[Log]\r\na\r\n [B]\r\nb\r\n[C]\r\nc\r\n", "Log", "a\r\n [B]\r\nb"},
+        {"lone line feeds and carriage returns", "[Log]\na\rb\n", "Log", "a\r\nb"},
         {"a missing section", "[A]\r\nx=1\r\n", "Log", ""},
-        {"another letter case", "[log]\r\nx=1\r\n", "Log", ""},
-        {"an empty file", "", "Log", ""},
         {"blanks around the header", "  [Log] \r\nx=1\r\n", "Log", "x=1"},
-        {"an empty name reads the top of the file", "top1\r\ntop2\r\n\r\n[Log]\r\nx\r\n", "",
-         "top1\r\ntop2"},
-        {"an empty name and a header on top", "[Log]\r\nx\r\n", "", ""},
+        {"an empty name reads the top of the file", "t1\r\nt2\r\n\r\n[Log]\r\n", "", "t1\r\nt2"},
     };
     for (const auto& c : cases) EXPECT_EQ(LoadSectionText(c.file, c.section), c.expected) << c.rule;
 }
 
-TEST(LoadSectionText, ReadsBackWhatASaveWroteWithTheSameDelimiter) {
-    const auto file = SaveSectionText("[A]\r\nx=1\r\n", "Alarm",
-                                      "2026:12:06:08:00:00=0=Tea\r\n2026:12:07:08:00:00=1440=",
-                                      "\r\n");
-    EXPECT_EQ(LoadSectionText(file, "Alarm", "\r\n"),
-              "2026:12:06:08:00:00=0=Tea\r\n2026:12:07:08:00:00=1440=");
-    EXPECT_EQ(LoadSectionText(SaveSectionText("", "Log", "one~two"), "Log"), "one\r\ntwo");
+// A body of every byte value: nothing read out of bounds, no header or comment taken in.
+TEST(LoadSectionText, TakesAnyBytesWithoutReadingOutOfBounds) {
+    std::string file = "[Log]\r\n";
+    for (int i = 0; i < 4096; ++i) file.push_back(static_cast<char>((i * 37) & 0xFF));
+    const std::string text = LoadSectionText(file, "Log");
+    for (const auto line : SplitLines(text))
+        EXPECT_TRUE(!line.empty() && line[0] != '[' && line[0] != ';') << line;
+    EXPECT_EQ(LoadSectionText(SaveSectionText(file, "Log", "e"), "Log"), "e");
 }
 
-TEST(LoadSectionText, TakesAnyBytesWithoutReadingOutOfBounds) {
-    std::string binary;
-    for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 37) & 0xFF));
-    const std::string file = "[Log]\r\n" + binary + "\r\n" + std::string(100000, 'x');
-    const auto text = LoadSectionText(file, "Log");
-    for (const auto line : SplitLines(text)) {
-        ASSERT_FALSE(line.empty());
-        EXPECT_NE(line.front(), '[');
-        EXPECT_NE(line.front(), ';');
+// FindLineBreak passes over eight bytes at a time: a break is found wherever it stands in
+// or across those words, CR and LF alike, and the bytes that only look close are passed.
+TEST(TextLines, FindLineBreakFindsTheFirstCrOrLfAndCountLinesCountsWhatSplitLinesGives) {
+    for (const char lineEnd : {'\r', '\n'})
+        for (std::size_t at = 0; at < 20; ++at)
+            for (std::size_t start = 0; start <= at; start += 3) {
+                std::string text(24, 'x');
+                text[at] = lineEnd;
+                text[23] = '\n';
+                EXPECT_EQ(FindLineBreak(text, start), at) << at << " from " << start;
+            }
+    EXPECT_EQ(FindLineBreak("\x0C\x0E\x8D\x8A\x0B\x2D\x2A\x1D" "abcdefgh", 0),
+              std::string_view::npos);
+    EXPECT_EQ(FindLineBreak("ab\ncd", 3), std::string_view::npos);
+
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"", 0},     {"a", 1},     {"a\r\nb", 2}, {"\r\n\r\n", 2}, {"\r\r", 2},
+        {"\n\r", 2}, {"a\rb\nc\r\nd", 4}, {std::string(40, '\n'), 40},
+    };
+    for (const auto& [text, lines] : cases) {
+        EXPECT_EQ(CountLines(text), lines) << text;
+        EXPECT_EQ(SplitLines(text).size(), lines) << text;
     }
-    const auto saved = SaveSectionText(file, "Log", "e");
-    EXPECT_TRUE(saved.ends_with("[Log]\r\ne\r\n"));
-    EXPECT_EQ(LoadSectionText(saved, "Log"), "e");
+}
+
+// SaveSectionText cuts its data with FirstToken and NextToken; the rest is for callers that
+// pick their own positions and delimiters.
+TEST(Tokenizer, NextTokenTakesAPositionAndEndsAPieceAtAnyOfTheDelimitersCharacters) {
+    Tokenizer tokenizer;
+    const std::string text = "ab=cd;ef gh";
+    int position = 5;
+    EXPECT_EQ(tokenizer.NextToken(text, " ;", &position, true), "d");
+    EXPECT_EQ(position, 7);
+    position = -1;
+    EXPECT_EQ(tokenizer.NextToken(text, std::nullopt, &position), "ef gh");
+    EXPECT_EQ(tokenizer.NextToken(text, std::nullopt, &position), "");
+    EXPECT_EQ(position, 0);
+    EXPECT_EQ(FindAnyOf(99, "hello, world", ",o", CompareMode::kBinary, true), 9);
+    EXPECT_EQ(FindAnyOf(1, "Hello", "h"), 0);
+    EXPECT_EQ(FindAnyOf(1, "Hello", "h", CompareMode::kText), 1);
+}
+
+MemoryFileSystem LogFolderWithOldLog(std::uint32_t attributes = kReadOnlySystem) {
+    MemoryFileSystem files;
+    files.AddFolder("C:/Logs");
+    files.AddFile(kLog, kOld, attributes);
+    return files;
+}
+
+// Whichever step fails or loses power, the file holds its old bytes or its new ones; a
+// reported failure leaves the old file with its attributes.
+TEST(ReplaceFileContents, AFaultAtAnyStepLeavesTheOldOrTheNewFileByteForByte) {
+    auto once = LogFolderWithOldLog();
+    ASSERT_EQ(ReplaceFileContents(once, kLog, kNew), kOk);
+    EXPECT_EQ(once.Contents(kLog), kNew);
+    EXPECT_EQ(once.Attributes(kLog), kReadOnlySystem);
+    EXPECT_EQ(once.FileCount(), 1u) << "the temporary file must be gone";
+    const int steps = once.StepsTaken();
+    ASSERT_GE(steps, 4);
+    std::set<std::string> afterCrashes;
+    for (int step = 1; step <= steps; ++step) {
+        for (const auto fault : {MemoryFileSystem::Fault::kFail, MemoryFileSystem::Fault::kCrash}) {
+            const bool crash = fault == MemoryFileSystem::Fault::kCrash;
+            SCOPED_TRACE((crash ? "crash in step " : "failure in step ") + std::to_string(step));
+            auto files = LogFolderWithOldLog();
+            files.InjectFault(step, fault);
+            OsError error = kOk;
+            if (crash) {
+                EXPECT_THROW(ReplaceFileContents(files, kLog, kNew), SimulatedCrash);
+            } else {
+                error = ReplaceFileContents(files, kLog, kNew);
+            }
+            if (crash) {
+                afterCrashes.insert(files.Contents(kLog));
+            } else {
+                EXPECT_EQ(files.Contents(kLog), error == kOk ? kNew : kOld);
+                EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
+            }
+        }
+    }
+    // Nothing but the two, and both sides of the replace really exercised.
+    EXPECT_EQ(afterCrashes, (std::set<std::string>{kOld, kNew}));
+}
+
+TEST(ReplaceFileContents, AFileWhoseAttributesCannotBeLiftedKeepsItsContentsAfterASecond) {
+    auto files = LogFolderWithOldLog();
+    files.IgnoreAttributeChanges();
+    EXPECT_NE(ReplaceFileContents(files, kLog, kNew), kOk);
+    EXPECT_GE(files.PauseCount(), 10);
+    EXPECT_LE(files.PauseCount(), 25);
+    EXPECT_EQ(files.Contents(kLog), kOld);
+    EXPECT_EQ(files.FileCount(), 1u);
+}
+
+// SaveSection and LoadSection put the section text on disk through ReplaceFileContents; they
+// tell a file from a folder with FileExists.
+TEST(SectionFile, ReplacesTheSectionOfAnExistingFileOnlyAndReportsALockedOne) {
+    const std::uint32_t hidden = file_attr::kHidden | file_attr::kArchive;
+    auto files = LogFolderWithOldLog(hidden);
+    ASSERT_EQ(SaveSection(files, kLog, "Log", "a=b=0=A"), kOk);
+    EXPECT_EQ(files.Contents(kLog), "[Log]\r\na=b=0=A\r\n");
+    EXPECT_EQ(files.Attributes(kLog), hidden);
+    EXPECT_EQ(LoadSection(files, kLog, "Log").text, "a=b=0=A");
+
+    MemoryFileSystem empty;
+    empty.AddFolder("C:/Logs");
+    EXPECT_EQ(SaveSection(empty, kLog, "Log", "e=1=0=A"), kOk);
+    EXPECT_EQ(empty.FileCount(), 0u) << "a save never creates the file";
+    EXPECT_EQ(LoadSection(empty, kLog, "Log").error, kOk);
+    EXPECT_TRUE(FileExists(files, kLog));
+    EXPECT_FALSE(FileExists(files, "C:/Logs"));
+    EXPECT_TRUE(FolderExists(files, "C:/Logs"));
+    EXPECT_FALSE(FolderExists(files, kLog));
+
+    files.LockFile(kLog, kErrorSharingViolation);
+    const int steps = files.StepsTaken();
+    EXPECT_EQ(SaveSection(files, kLog, "Log", ""), kErrorSharingViolation);
+    EXPECT_EQ(LoadSection(files, kLog, "Log").error, kErrorSharingViolation);
+    EXPECT_EQ(files.StepsTaken(), steps) << "a file that cannot be read must not be rewritten";
 }
 
 }  // namespace

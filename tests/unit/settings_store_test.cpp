@@ -2,108 +2,158 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
+#include "storage/registry_store.h"
 #include "support/memory_file_system.h"
 #include "support/memory_registry.h"
 
 namespace uptrail {
 namespace {
 
+using namespace std::string_literals;
 using testing::MemoryFileSystem;
 using testing::MemoryRegistry;
 
-const std::filesystem::path kLogFolder = "logs";
-const std::filesystem::path kLogFile = kLogFolder / "Uptrail.txt";
-const std::string kOwnSystem = "1A2B3C4D//c:\\windows";
-const std::string kOtherSystem = "5E6F7A8B//d:\\windows";
-const RegistryKey kProgramKey{RegistryRoot::kLocalMachine, "SOFTWARE\\Tamsk\\Uptrail",
-                              RegistryView::k64Bit};
+constexpr auto kMachine = RegistryRoot::kLocalMachine;
+constexpr auto kUser = RegistryRoot::kCurrentUser;
+const std::string kPath = "SOFTWARE\\Tamsk\\Uptrail";
+const RegistryKey kMachineKey{kMachine, kPath, RegistryView::k64Bit};
+const RegistryKey kUserKey{kUser, kPath, RegistryView::k64Bit};
 
-class SettingTest : public ::testing::Test {
-protected:
-    SettingTest() { files.AddFolder(kLogFolder); }
-
-    SettingsStore StoreOf(const std::string& systemId) {
-        return SettingsStore{files, registry, kLogFile, systemId};
-    }
-
+TEST(Setting, AnEmptySectionIsTheInstallationsOwnAndOnlyTheExactNameRegistryIsTheRegistry) {
     MemoryFileSystem files;
+    files.AddFolder("logs");
     MemoryRegistry registry;
-    SettingsStore own = StoreOf(kOwnSystem);
-};
+    const SettingsStore own{files, registry, "logs/Uptrail.txt", "1A2B3C4D//c:\\windows"};
 
-TEST_F(SettingTest, AValueNeverWrittenReadsEmptyFromEveryStore) {
-    files.AddFile(kLogFile, "[Common]\r\nLastWin=" + kOtherSystem + "\r\n[" + kOwnSystem +
-                                "]\r\nListMode=1\r\n");
-    registry.Seed(kProgramKey, "LogFolder", {reg_type::kSz, "D:\\Logs"});
-    for (const char* section : {"", "Common", "Registry"}) {
-        EXPECT_EQ(Setting(own, "get", "LastStart", "", section), "") << section;
-    }
-}
-
-TEST_F(SettingTest, AnEmptySectionIsTheRunningInstallationsOwnSection) {
-    Setting(own, "put", "LastStart", "2026:12:04:08:03:07");
-
-    EXPECT_EQ(Setting(own, "get", "LastStart"), "2026:12:04:08:03:07");
-    EXPECT_EQ(Setting(own, "get", "LastStart", "", kOwnSystem), "2026:12:04:08:03:07");
-
-    const SettingsStore other = StoreOf(kOtherSystem);
-    EXPECT_EQ(Setting(other, "get", "LastStart"), "")
-        << "another installation sharing the log file has a section of its own";
-    EXPECT_EQ(Setting(other, "get", "LastStart", "", kOwnSystem), "2026:12:04:08:03:07");
-}
-
-TEST_F(SettingTest, TheRegistrySectionIsTheProgramsKeyAndLeavesTheLogFileAlone) {
-    Setting(own, "put", "CurStroke", "2026:12:04:08:03:37", "Registry");
-
-    const auto stroke = registry.Stored(kProgramKey, "CurStroke");
-    ASSERT_TRUE(stroke);
-    EXPECT_EQ(stroke->type, reg_type::kSz);
-    EXPECT_EQ(stroke->data, "2026:12:04:08:03:37");
-    EXPECT_EQ(Setting(own, "get", "CurStroke", "", "Registry"), "2026:12:04:08:03:37");
-    EXPECT_FALSE(files.Exists(kLogFile));
-}
-
-TEST_F(SettingTest, OnlyTheExactSectionNameRegistryMeansTheRegistry) {
-    for (const char* section : {"registry", "REGISTRY"}) {
-        Setting(own, "put", "CurStroke", section, section);
-        EXPECT_EQ(Setting(own, "get", "CurStroke", "", section), section);
-    }
-    for (const char* section : {"Registry ", " Registry"})
-        Setting(own, "put", "CurStroke", section, section);
-
-    EXPECT_FALSE(registry.KeyExists(kProgramKey));
-    EXPECT_EQ(Setting(own, "get", "CurStroke", "", "Registry"), "");
-    EXPECT_TRUE(files.Exists(kLogFile));
-}
-
-TEST_F(SettingTest, PutGivesAnEmptyTextAndGetIgnoresTheValueArgument) {
-    EXPECT_EQ(Setting(own, "put", "ListMode", "1"), "");
     EXPECT_EQ(Setting(own, "put", "CurStroke", "2026:12:04:08:03:37", "Registry"), "");
-    EXPECT_EQ(Setting(own, "get", "ListMode", "ignored"), "1");
-    EXPECT_EQ(files.Contents(kLogFile).find("ignored"), std::string::npos);
+    for (const char* action : {"", "Get", "put "}) {
+        EXPECT_EQ(Setting(own, action, "CurStroke", "x", "Registry"), "") << action;
+        EXPECT_EQ(Setting(own, action, "ListMode", "2"), "") << action;
+    }
+    EXPECT_EQ(files.StepsTaken(), 0) << "the log file was touched";
 
-    // A write the log file refuses is dropped quietly.
-    const std::string before = files.Contents(kLogFile);
-    files.LockFile(kLogFile, kErrorSharingViolation);
-    EXPECT_EQ(Setting(own, "put", "ListMode", "2"), "");
-    EXPECT_EQ(files.Contents(kLogFile), before);
+    EXPECT_EQ(Setting(own, "put", "CurStroke", "file", "registry"), "");
+    EXPECT_EQ(Setting(own, "get", "CurStroke", "ignored", "Registry"), "2026:12:04:08:03:37");
+    EXPECT_EQ(Setting(own, "get", "CurStroke", "", "registry"), "file");
+
+    Setting(own, "put", "LastStart", "2026:12:04:08:03:07");
+    EXPECT_EQ(Setting(own, "get", "LastStart", "", own.systemId), "2026:12:04:08:03:07");
 }
 
-TEST_F(SettingTest, AnyOtherActionDoesNothing) {
-    files.AddFile(kLogFile, "[" + kOwnSystem + "]\r\nListMode=1\r\n");
-    registry.Seed(kProgramKey, "CurStroke", {reg_type::kSz, "2026:12:04:08:03:37"});
-    const std::string fileBefore = files.Contents(kLogFile);
+std::string ReadBack(std::uint32_t type, std::string data, std::optional<std::uint32_t> as = {}) {
+    MemoryRegistry registry;
+    registry.Seed(kUserKey, "Value", {type, std::move(data)});
+    return RegRead(registry, kUser, kPath, "Value", {.valueType = as});
+}
 
-    for (const char* action : {"", "Get", "put "}) {
-        EXPECT_EQ(Setting(own, action, "ListMode", "2"), "") << '"' << action << '"';
-        EXPECT_EQ(Setting(own, action, "CurStroke", "x", "Registry"), "")
-            << '"' << action << '"';
-    }
-    EXPECT_EQ(files.Contents(kLogFile), fileBefore);
-    EXPECT_EQ(registry.CreateKeyCalls(), 0);
+TEST(RegRead, ConvertsEachValueTypeToTextAndGivesTheDefaultForAMissingValue) {
+    EXPECT_EQ(ReadBack(reg_type::kSz, "hello \0"s), "hello ");
+    EXPECT_EQ(ReadBack(reg_type::kExpandSz, "%TEMP%\\x\0"s), "%TEMP%\\x") << "not expanded";
+    EXPECT_EQ(ReadBack(reg_type::kMultiSz, "first\0second\0\0"s), "first");
+    EXPECT_EQ(ReadBack(reg_type::kDword, "\xff\xff\xff\xff"s), "4294967295");
+    EXPECT_EQ(ReadBack(reg_type::kDword, "\x34\x12"s), "4660") << "a short DWORD";
+    EXPECT_EQ(ReadBack(reg_type::kDwordBigEndian, "\x01\x02\x03\x04"s), "16909060");
+    EXPECT_EQ(ReadBack(reg_type::kSz, "AB", reg_type::kDword), "16961");
+
+    MemoryRegistry registry;
+    EXPECT_EQ(RegRead(registry, kUser, kPath, "Missing", {.defaultValue = "d"}), "d");
+}
+
+TEST(BytesToText, TakesTheChosenRunOfBytesAndNeverReadsPastTheEnd) {
+    const std::string bytes = "abc\0def"s;
+    EXPECT_EQ(BytesToText(bytes), bytes);
+    EXPECT_EQ(BytesToText(bytes, {.start = 4, .count = 2, .stopAtZero = true}), "de");
+    EXPECT_EQ(BytesToText(bytes, {.start = 1000, .count = 5}), "");
+}
+
+// The 64-bit view whenever Windows is 64-bit, even for a process under WOW64.
+TEST(RegistryView, IsThe64BitViewWheneverWindowsIs64Bit) {
+    MemoryRegistry wow64({.windows64Bit = true, .wow64 = true});
+    EXPECT_TRUE(IsWow64(wow64));
+    ASSERT_EQ(RegWrite(wow64, kMachine, kPath, "CurStroke", "1"), kOk);
+    EXPECT_TRUE(wow64.Stored(kMachineKey, "CurStroke"));
+    MemoryRegistry windows32({.windows64Bit = false, .wow64 = false});
+    EXPECT_FALSE(IsWow64(windows32));
+    EXPECT_EQ(ProgramRegistryView(windows32), RegistryView::k32Bit);
+}
+
+// The bytes RegWrite stores over a text that differs only in case, which is still a change.
+std::string Written(std::string_view text, std::uint32_t type = reg_type::kSz) {
+    MemoryRegistry registry;
+    registry.Seed(kUserKey, "Value", {reg_type::kSz, "c:\\program files\0"s});
+    EXPECT_EQ(RegWrite(registry, kUser, kPath, "Value", text, type), kOk) << text;
+    const auto stored = registry.Stored(kUserKey, "Value");
+    EXPECT_EQ(stored->type, type) << text;
+    return stored->data;
+}
+
+TEST(RegWrite, StoresATextAsItsBytesADwordAsItsNumberAndAnEmptyTextAsOneZeroByte) {
+    EXPECT_EQ(Written("C:\\Program Files"), "C:\\Program Files");
+    EXPECT_EQ(Written("\x01\x02xyz", reg_type::kBinary), "\x01\x02xyz");
+    EXPECT_EQ(Written(""), "\0"s);
+    // The leading number, rounded half to even and held to 32 bits.
+    EXPECT_EQ(Written(" \t17 apples", reg_type::kDword), "\x11\0\0\0"s);
+    EXPECT_EQ(Written("99999999999999999999", reg_type::kDword), "\xff\xff\xff\xff"s);
+    EXPECT_EQ(Written("-99999999999", reg_type::kDword), "\0\0\0\x80"s);
+    EXPECT_EQ(Written("2.5", reg_type::kDword), "\x02\0\0\0"s);
+    EXPECT_EQ(Written("3.5", reg_type::kDword), "\x04\0\0\0"s);
+    EXPECT_EQ(Written("2.51", reg_type::kDword), "\x03\0\0\0"s);
+    EXPECT_EQ(Written("2.7", reg_type::kDword), "\x03\0\0\0"s);
+    EXPECT_EQ(Written("-2.5", reg_type::kDword), "\xfe\xff\xff\xff"s);
+}
+
+TEST(RegWrite, WritesNothingForAValueThatAlreadyReadsTheSameOrATypeWithoutATextForm) {
+    MemoryRegistry registry;
+    registry.Seed(kMachineKey, "LogFolder", {reg_type::kSz, "D:\\Logs\0"s});
+    registry.Seed(kMachineKey, "Count", {reg_type::kDword, "\xff\xff\xff\xff"s});
+
+    EXPECT_EQ(RegWrite(registry, kUser, kPath, "V", "x", reg_type::kExpandSz),
+              kErrorUnwritableValueType);
+    EXPECT_EQ(RegWrite(registry, kMachine, kPath, "LogFolder", "D:\\Logs"), kOk);
+    EXPECT_EQ(RegWrite(registry, kMachine, kPath, "Count", "4294967295", reg_type::kDword), kOk);
+    // A missing value reads as an empty text, so storing one there changes nothing.
+    EXPECT_EQ(RegWrite(registry, kMachine, "SOFTWARE\\Tamsk\\Other", "Name", ""), kOk);
+
     EXPECT_EQ(registry.SetValueCalls(), 0);
+    EXPECT_EQ(registry.CreateKeyCalls(), 0);
+}
+
+// Without administrator rights a machine value is kept under the same path for the user,
+// read from there first and removed from there too.
+TEST(RegWrite, ARefusedMachineValueIsKeptForTheUserReadFromThereAndRemovedFromThere) {
+    MemoryRegistry registry;
+    registry.DenyLocalMachineChanges();
+    registry.Seed(kMachineKey, "", {reg_type::kSz, "C:\\Old\0"s});
+    registry.Seed(kMachineKey, "Only machine", {reg_type::kSz, "machine"});
+
+    EXPECT_EQ(RegWrite(registry, kMachine, kPath, "", "C:\\New"), kOk);
+
+    EXPECT_EQ(registry.Stored(kUserKey, "")->data, "C:\\New");
+    EXPECT_EQ(RegRead(registry, kMachine, kPath, ""), "C:\\New");
+    EXPECT_EQ(RegRead(registry, kMachine, kPath, "Only machine"), "machine");
+    EXPECT_EQ(RegRead(registry, kUser, kPath, "Only machine"), "");
+
+    EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, ""), kErrorAccessDenied);
+    EXPECT_FALSE(registry.Stored(kUserKey, ""));
+    EXPECT_EQ(RegRead(registry, kMachine, kPath, ""), "C:\\Old");
+}
+
+// A machine write or removal with the rights also removes the user's older copy.
+TEST(RegWrite, AMachineWriteOrRemovalAlsoRemovesTheUsersOlderCopy) {
+    MemoryRegistry registry;
+    EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, "LogFolder"), kOk) << "no key";
+    registry.Seed(kUserKey, "LogFolder", {reg_type::kSz, "D:\\Old"});
+    ASSERT_EQ(RegWrite(registry, kMachine, kPath, "LogFolder", "E:\\New"), kOk);
+    EXPECT_EQ(registry.Stored(kMachineKey, "LogFolder")->data, "E:\\New");
+    EXPECT_FALSE(registry.Stored(kUserKey, "LogFolder"));
+
+    registry.Seed(kUserKey, "LogFolder", {reg_type::kSz, "D:\\Old"});
+    EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, "LogFolder"), kOk);
+    EXPECT_FALSE(registry.Stored(kMachineKey, "LogFolder"));
+    EXPECT_FALSE(registry.Stored(kUserKey, "LogFolder"));
 }
 
 }  // namespace
