@@ -5,6 +5,7 @@
 
 #include "storage/atomic_file.h"
 #include "storage/file_checks.h"
+#include "storage/profile_file.h"
 #include "storage/section_file.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
@@ -126,39 +127,47 @@ MemoryFileSystem LogFolderWithOldLog(std::uint32_t attributes = kReadOnlySystem)
     return files;
 }
 
-// Whichever step fails or loses power, the file holds its old bytes or its new ones; a
-// reported failure leaves the old file with its attributes.
+// Whichever step of a rewrite fails or loses power, the file holds its old bytes or its new
+// ones; a reported failure leaves the old file with its attributes. Every writer of the
+// section and profile stores goes through the same replace, so each is held to it here.
 TEST(ReplaceFileContents, AFaultAtAnyStepLeavesTheOldOrTheNewFileByteForByte) {
-    auto once = LogFolderWithOldLog();
-    ASSERT_EQ(ReplaceFileContents(once, kLog, kNew), kOk);
-    EXPECT_EQ(once.Contents(kLog), kNew);
-    EXPECT_EQ(once.Attributes(kLog), kReadOnlySystem);
-    EXPECT_EQ(once.FileCount(), 1u) << "the temporary file must be gone";
-    const int steps = once.StepsTaken();
-    ASSERT_GE(steps, 4);
-    std::set<std::string> afterCrashes;
-    for (int step = 1; step <= steps; ++step) {
-        for (const auto fault : {MemoryFileSystem::Fault::kFail, MemoryFileSystem::Fault::kCrash}) {
-            const bool crash = fault == MemoryFileSystem::Fault::kCrash;
-            SCOPED_TRACE((crash ? "crash in step " : "failure in step ") + std::to_string(step));
-            auto files = LogFolderWithOldLog();
-            files.InjectFault(step, fault);
-            OsError error = kOk;
-            if (crash) {
-                EXPECT_THROW(ReplaceFileContents(files, kLog, kNew), SimulatedCrash);
-            } else {
-                error = ReplaceFileContents(files, kLog, kNew);
-            }
-            if (crash) {
-                afterCrashes.insert(files.Contents(kLog));
-            } else {
-                EXPECT_EQ(files.Contents(kLog), error == kOk ? kNew : kOld);
+    using Fault = MemoryFileSystem::Fault;
+    using Writer = OsError (*)(MemoryFileSystem&);
+    const Writer writers[] = {
+        [](MemoryFileSystem& files) { return ReplaceFileContents(files, kLog, kNew); },
+        [](MemoryFileSystem& files) {
+            return SaveSection(files, kLog, "Log", "old=1=0=A\r\nnew=2=0=A");
+        },
+        [](MemoryFileSystem& files) { return WriteProfile(files, kLog, "Log", "new", "2=0=A"); },
+    };
+    for (const Writer write : writers) {
+        auto once = LogFolderWithOldLog();
+        ASSERT_EQ(write(once), kOk);
+        EXPECT_EQ(once.Contents(kLog), kNew);
+        EXPECT_EQ(once.Attributes(kLog), kReadOnlySystem);
+        EXPECT_EQ(once.FileCount(), 1u) << "the temporary file must be gone";
+        const int steps = once.StepsTaken();
+        ASSERT_GE(steps, 4);
+        std::set<std::string> afterCrashes;
+        for (int step = 1; step <= steps; ++step) {
+            for (const auto fault : {Fault::kFail, Fault::kCrash}) {
+                const bool crash = fault == Fault::kCrash;
+                SCOPED_TRACE((crash ? "crash in step " : "failure in step ") +
+                             std::to_string(step));
+                auto files = LogFolderWithOldLog();
+                files.InjectFault(step, fault);
+                if (crash) {
+                    EXPECT_THROW(write(files), SimulatedCrash);
+                    afterCrashes.insert(files.Contents(kLog));
+                    continue;
+                }
+                EXPECT_EQ(files.Contents(kLog), write(files) == kOk ? kNew : kOld);
                 EXPECT_EQ(files.Attributes(kLog), kReadOnlySystem);
             }
         }
+        // Nothing but the two, and both sides of the replace really exercised.
+        EXPECT_EQ(afterCrashes, (std::set<std::string>{kOld, kNew}));
     }
-    // Nothing but the two, and both sides of the replace really exercised.
-    EXPECT_EQ(afterCrashes, (std::set<std::string>{kOld, kNew}));
 }
 
 TEST(ReplaceFileContents, AFileWhoseAttributesCannotBeLiftedKeepsItsContentsAfterASecond) {
