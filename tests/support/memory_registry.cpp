@@ -47,7 +47,6 @@ std::optional<RegistryValue> MemoryRegistry::Stored(const RegistryKey& key,
     return found->second;
 }
 
-bool MemoryRegistry::KeyExists(const RegistryKey& key) const { return FindKey(key) != nullptr; }
 
 OsError MemoryRegistry::ReadValue(const RegistryKey& key, std::string_view valueName,
                                   RegistryValue& value) {

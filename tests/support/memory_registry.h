@@ -28,7 +28,6 @@ public:
     // Puts a value in place directly, creating its key, without counting as a call.
     void Seed(const RegistryKey& key, std::string_view valueName, RegistryValue value);
     std::optional<RegistryValue> Stored(const RegistryKey& key, std::string_view valueName) const;
-    bool KeyExists(const RegistryKey& key) const;
     int CreateKeyCalls() const { return createKeyCalls_; }
     int SetValueCalls() const { return setValueCalls_; }
 
