@@ -25,49 +25,33 @@ class AlarmTest(unittest.TestCase):
     def windows(self, count=None):
         """The alarm windows as {field: text}; with `count`, once there are that many."""
         def read():
-            lines = self.machine.driver("alarm-windows").splitlines()
             return [dict(zip(FIELDS, line.replace(" ", "|", 2).split("|")))
-                    for line in lines if line]
+                    for line in self.machine.driver("alarm-windows").splitlines() if line]
         if count is not None:
             self.machine.wait_for(lambda: len(read()) == count, f"{count} alarm windows")
         return read()
 
-    def alarms(self):
-        return self.machine.log_sections().get("Alarm", [])
-
-    def wait_for_alarms(self, condition, what):
-        self.machine.wait_for(lambda: condition(self.alarms()), what)
-        return self.alarms()
-
-    def open_alarm_from_menu(self, position):
-        """Chooses the alarm item at `position` (1 for the first) of "Add-on: Alarm" with
-        the keyboard, as a user does; gives the handle of the window it opens."""
-        m = self.machine
-        known = {w["handle"] for w in self.windows()}
-        m.click_tray_icon(3)
-        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu")
-        for key in ["o"] + ["Down"] * position + ["Return"]:
-            m.press_key(key)
-        [handle] = {w["handle"] for w in self.windows(len(known) + 1)} - known
-        return handle
+    def alarms(self, condition, what):
+        """The lines of the log's "Alarm" section, once they meet `condition`."""
+        def read():
+            return self.machine.log_sections().get("Alarm", [])
+        self.machine.wait_for(lambda: condition(read()), what)
+        return read()
 
     def test_an_alarm_set_by_shift_is_stored_and_rings_on_top_when_due(self):
         m = self.machine
         m.start_and_wait_ready()
         m.driver("new-alarm")
-        window = self.windows(1)[0]
-        self.assertEqual((window["topmost"], window["visible"], window["button"]),
-                         ("1", "1", "Start"))
+        handle = self.windows(1)[0]["handle"]
         # A one-minute shift falls due at the start of the next minute; wait until that is
         # only a few seconds away.
         while not 40 <= datetime.datetime.now().second < 50:
             time.sleep(0.5)
-        handle = window["handle"]
         m.driver("alarm-set", handle, "title", "Tea")
         m.driver("alarm-set", handle, "shift", "0000:01:00")
         m.driver("alarm-click", handle)
         self.windows(0)
-        [line] = self.alarms()
+        [line] = self.alarms(lambda lines: lines, "the alarm to be stored")
         key, repeat, title = line.split("=")
         due = datetime.datetime.strptime(key, STAMP)
         self.assertEqual((repeat, title, due.second), ("0000:00:00", "Tea", 0))
@@ -75,13 +59,11 @@ class AlarmTest(unittest.TestCase):
 
         rung = self.windows(1)[0]
         self.assertEqual((rung["topmost"], rung["visible"]), ("1", "1"), "rings on top")
-        self.wait_for_alarms(lambda lines: lines == ["=0000:00:00=Tea"], "the ring to stop it")
         # The window counts the seconds since it rang: it rang within moments of its time.
         m.wait_for(lambda: self.windows()[0]["elapsed"].strip(), "the count since the ring")
-        asked = datetime.datetime.now()
+        asked = datetime.datetime.now()  # no later than the count is read
         elapsed = datetime.datetime.strptime(self.windows()[0]["elapsed"].strip(), "%H:%M:%S")
-        read_at = asked + (datetime.datetime.now() - asked) / 2
-        rang_at = read_at - datetime.timedelta(minutes=elapsed.minute, seconds=elapsed.second)
+        rang_at = asked - datetime.timedelta(minutes=elapsed.minute, seconds=elapsed.second)
         self.assertLessEqual(rang_at - due, datetime.timedelta(seconds=3))
 
     def test_a_daily_alarm_two_days_overdue_rings_three_times_then_counts_down(self):
@@ -89,51 +71,38 @@ class AlarmTest(unittest.TestCase):
         self.machine.write_log(f"[Alarm]\n{due.strftime(STAMP)}=#1=Wake\n")
         self.machine.start_and_wait_ready()
         tomorrow = (due + datetime.timedelta(days=3)).strftime(STAMP)
-        self.wait_for_alarms(lambda lines: lines == [f"{tomorrow}=#1=Wake"], "three rings")
+        self.alarms(lambda lines: lines == [f"{tomorrow}=#1=Wake"], "three rings")
+        # A fourth ring would have moved it a day further.
         self.machine.wait_for(lambda: re.match(r"0023:5\d:\d\d$", self.windows(1)[0]["shift"]),
                               "the countdown to tomorrow")
-        window = self.windows()[0]
-        self.assertEqual((window["button"].rstrip("+"), window["period"]), ("Stop", "1"))
-        time.sleep(2)
-        self.assertEqual(self.alarms(), [f"{tomorrow}=#1=Wake"], "no fourth ring")
 
-    def test_stop_and_close_remove_a_one_time_alarm(self):
-        m = self.machine
-        tomorrow = (datetime.datetime.now() + datetime.timedelta(days=1)).strftime(STAMP)
-        m.write_log(f"[Alarm]\n{tomorrow}=0000:00:00=Dentist\n")
-        m.start_and_wait_ready()
-        handle = self.open_alarm_from_menu(1)
-        self.assertEqual(self.windows()[0]["title"], "Dentist")
-        m.driver("alarm-click", handle)
-        self.wait_for_alarms(lambda lines: lines == ["=0000:00:00=Dentist"], "the stop")
-        self.assertEqual(self.windows()[0]["button"].rstrip("+"), "Start")
-        m.driver("alarm-close", handle)
-        self.windows(0)
-        self.wait_for_alarms(lambda lines: lines == [], "the alarm to go")
-        self.assertIn(b"[Alarm]", m.log_bytes())
-
-    def test_two_open_windows_never_write_into_each_others_alarm(self):
+    def test_stop_and_close_remove_a_one_time_alarm_of_two_open_windows(self):
         m = self.machine
         tomorrow = (datetime.datetime.now() + datetime.timedelta(days=1)).strftime("%Y:%m:%d")
         first, second = f"{tomorrow}:07:30:00", f"{tomorrow}:08:00:00"
         m.write_log(f"[Alarm]\n{first}=0000:00:00=first\n{second}=0000:00:00=second\n")
         m.start_and_wait_ready()
-        first_window = self.open_alarm_from_menu(1)
-        second_window = self.open_alarm_from_menu(2)
+        # Each window opens from its alarm's item of "Add-on: Alarm", chosen as a user does.
+        handles = []
+        for position in (1, 2):
+            m.click_tray_icon(3)
+            m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu")
+            for key in ["o"] + ["Down"] * position + ["Return"]:
+                m.press_key(key)
+            [handle] = {w["handle"] for w in self.windows(position)} - set(handles)
+            handles.append(handle)
+        first_window, second_window = handles
         # Stopping the second sorts its emptied entry first: the first window's alarm
         # moves to another place in the list while its window stays open.
         m.driver("alarm-click", second_window)
-        self.wait_for_alarms(lambda lines: lines[0] == "=0000:00:00=second", "the stop")
+        self.alarms(lambda lines: lines == ["=0000:00:00=second", f"{first}=0000:00:00=first"],
+                    "the stop of the second alarm")
         m.driver("alarm-period", first_window, "1")
-        m.driver("alarm-set", second_window, "shift", "0002:00:00")
-        m.driver("alarm-click", second_window)
-        self.windows(1)
+        m.driver("alarm-close", second_window)
+        self.alarms(lambda lines: [line.split("=")[0] for line in lines] == [first],
+                    "the stopped second alarm to go")
         m.driver("alarm-close", first_window)
-        self.windows(0)
-        lines = self.wait_for_alarms(lambda lines: len(lines) == 2 and "#1" in lines[1],
-                                     "both alarms saved")
-        self.assertEqual(lines[1], f"{first}=#1=first")
-        self.assertTrue(lines[0].endswith("=0000:00:00=second"), lines[0])
+        self.alarms(lambda lines: lines == [f"{first}=#1=first"], "the first to turn daily")
 
     def check_layout_at(self, dpi):
         """Every control of the real window lies in its client area; none overlaps another."""

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "alarm/alarm_commands.h"
+#include "alarm/alarm_list.h"
 #include "alarm/alarm_menu.h"
+#include "alarm/alarm_schedule.h"
 #include "app/menu_tree.h"
+#include "sessionlog/timestamp.h"
 #include "storage/section_text.h"
 #include "support/fake_main_context.h"
 
@@ -24,7 +27,6 @@ struct OpenWindow final : AlarmWindowHost {
     void PlayAlarmSound() override { ++sounds; }
     void CloseWindow() override { ++closes; }
     void Restore() override {}
-    const AlarmControls& controls() const { return window.Controls(); }
 
     std::uintptr_t handle;
     int sounds = 0;
@@ -32,9 +34,9 @@ struct OpenWindow final : AlarmWindowHost {
     AlarmWindow window;
 };
 
-class AlarmWindowTest : public ::testing::Test {
+class AlarmTest : public ::testing::Test {
 protected:
-    AlarmWindowTest() {
+    AlarmTest() {
         fake.clock.now = kNow;
         state().logFile = "C:\\Uptrail\\Uptrail.txt";
         state().mainStarted = true;
@@ -42,9 +44,11 @@ protected:
         fake.files.AddFile(state().logFile, "[Log]\r\n");
     }
     MainState& state() { return fake.context.state; }
+    AlarmList& alarms() { return state().alarms; }
     std::string StoredAlarms() {
         return LoadSectionText(fake.files.Contents(state().logFile), "Alarm", "");
     }
+    // Loaded as the main window loads them at its start: nothing moves on.
     void Store(const std::string& lines) {
         fake.files.AddFile(state().logFile, "[Log]\r\n\r\n[Alarm]\r\n" + lines);
         LoadAlarmsAtStartup(fake.context);
@@ -58,58 +62,98 @@ protected:
     testing::FakeMainContext fake;
 };
 
-TEST_F(AlarmWindowTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) {
+TEST_F(AlarmTest, LoadsTitlesWholeAndRepeatsInTheirCanonicalForm) {
+    Store("2026:12:24:07:30:00=25:75:00=a=b\r\nnot an alarm\r\n2026:12:25:07:30:00=1:2\r\n");
+    ASSERT_EQ(alarms().AlarmUpperBound(), 1) << "a line without \"=\" is no alarm";
+    EXPECT_EQ(alarms()[0], (AlarmEntry{"2026:12:24:07:30:00", "0025:59:00", "a=b", 0}));
+    EXPECT_EQ(alarms()[1], (AlarmEntry{"2026:12:25:07:30:00", "0000:00:00", "", 0}));
+    for (const auto& [stored, loaded] : {std::pair{"#x", "#0"}, {" -5:10:00 ", "0000:10:00"}})
+        EXPECT_EQ(NormalisedRepeat(stored), loaded) << stored;
+}
+
+TEST_F(AlarmTest, LoadingWithAdvanceMovesMissedRepeatsPastNowOnly) {
+    Store("1900:01:01:00:00:00=0000:01:00=long behind\r\n2026:12:03:07:30:00=0000:00:00=once\r\n"
+          "2026:12:07:07:30:00=#2=ahead\r\n2026:12:06:09:30:15=#1=due at now\r\n");
+    EXPECT_EQ(alarms()[0].Key, "1900:01:01:00:00:00") << "not without advance";
+    LoadAlarms(alarms(), fake.files, state().logFile, true, kNow);
+    EXPECT_EQ(alarms()[0].Key, "2026:12:06:09:31:00") << "at once, not in millions of steps";
+    EXPECT_EQ(alarms()[1].Key, "2026:12:03:07:30:00") << "a one-time alarm stays due";
+    EXPECT_EQ(alarms()[2].Key, "2026:12:07:07:30:00") << "a future alarm stays";
+    EXPECT_EQ(alarms()[3].Key, "2026:12:07:09:30:15") << "an occurrence exactly at now is past";
+}
+
+// Of duplicates (same time and repeat) the lowest index stays; what a window holds stays.
+TEST_F(AlarmTest, SavingDropsStoppedAndDoubledAlarmsNoWindowHoldsAndSortsTheRest) {
+    Store("");
+    alarms().Replace({{"2026:03:01:10:00:00", "#1", "c", 0},
+                      {"", "0000:00:00", "stopped", 0},
+                      {"2026:01:01:10:00:00", "#1", "a", 0},
+                      {"", "0000:00:00", "new, in its window", 42},
+                      {"2026:03:01:10:00:00", "#1", "c again", 0},
+                      {"2026:01:01:10:00:00", "#1", "a in its window", 9}});
+    SaveAlarms(alarms(), fake.files, state().logFile);
+    EXPECT_EQ(StoredAlarms(),
+              "=0000:00:00=new, in its window\r\n2026:01:01:10:00:00=#1=a\r\n"
+              "2026:01:01:10:00:00=#1=a in its window\r\n2026:03:01:10:00:00=#1=c");
+    EXPECT_EQ(alarms()[0].hWnd, 42u) << "the window's entry keeps its window";
+
+    alarms().Replace({{"", "0000:00:00", "stopped", 0}});
+    SaveAlarms(alarms(), fake.files, state().logFile);
+    EXPECT_TRUE(alarms().Empty());
+    EXPECT_EQ(fake.files.Contents(state().logFile), "[Log]\r\n\r\n[Alarm]\r\n") << "a bare header";
+}
+
+TEST(AlarmSchedule, PeriodsIntervalsAndCountdowns) {
+    EXPECT_EQ(DaysInMonth(2, 2000), 29);
+    EXPECT_EQ(DaysInMonth(2, 2100), 28);
+    EXPECT_EQ(DaysInMonth(2, 0), 28) << "no leap day before year 1";
+    EXPECT_EQ(DaysInMonth(13, 2024), 0);
+
+    const DateTime t = MakeDateTime(2026, 1, 1);
+    EXPECT_EQ(RepeatMinutes("0001:30:00", t), 90);
+    EXPECT_EQ(RepeatMinutes("-0001:30:00", t), 0) << "a negative interval is no repeat";
+    EXPECT_EQ(RepeatMinutes("#0", t), 0);
+    EXPECT_EQ(RepeatMinutes("#1", t), 1440);
+    EXPECT_EQ(RepeatMinutes("#2", t), 7 * 1440);
+    EXPECT_EQ(RepeatMinutes("#3", MakeDateTime(2024, 2, 15)), 29 * 1440);
+    EXPECT_EQ(RepeatMinutes("#4", MakeDateTime(2024, 2, 28)), 366 * 1440) << "leap day ahead";
+    EXPECT_EQ(RepeatMinutes("#4", MakeDateTime(2024, 3, 1)), 365 * 1440);
+    EXPECT_EQ(RepeatMinutes("#9", MakeDateTime(2024, 1, 10)), 366 * 1440) << "at most a year";
+
+    EXPECT_EQ(CountdownText(t, t + std::chrono::seconds{3725}), "01:02:05");
+    EXPECT_EQ(CountdownText(t + std::chrono::hours{100}, t), "100:00:00");
+}
+
+TEST_F(AlarmTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) {
     OnAlarmNewClick(fake.context);
     OpenWindow w(fake.context, "", 100);
-    EXPECT_FALSE(w.controls().bbAlarmEnabled);
-    EXPECT_EQ(state().alarms[0].hWnd, 100u) << "the window holds its entry from the start";
+    EXPECT_EQ(alarms()[0].hWnd, 100u) << "the window holds its entry from the start";
 
     w.window.OnShiftChange("0000:90:00");
     w.window.OnActivate();  // a stopped window keeps its edits when activated again
-    EXPECT_EQ(w.controls().tbShift.text, "0000:59:00");
-    EXPECT_EQ(w.controls().tbTime.text, "10:29:00");
-    EXPECT_TRUE(w.controls().bbAlarmEnabled);
+    EXPECT_EQ(w.window.Controls().tbShift.text, "0000:59:00");
+    EXPECT_EQ(w.window.Controls().tbTime.text, "10:29:00");
     w.window.OnRepeatComboClick(2);
     w.window.OnTitleChange("Call home");
     w.window.OnButtonClick();
-    EXPECT_EQ(w.closes, 1);
     w.window.OnUnload();
     EXPECT_EQ(StoredAlarms(), "2026:12:06:10:29:00=#2=Call home");
-    EXPECT_EQ(state().alarms[0].hWnd, 0u);
-    EXPECT_TRUE(fake.window.alarmCheckOn);
     EXPECT_EQ(state().alarmMenu.items.size(), 1u) << "the main window's check finds it at once";
 }
 
-TEST_F(AlarmWindowTest, AOneTimeAlarmRingsOnceThenCountsTheSecondsSince) {
+TEST_F(AlarmTest, AOneTimeAlarmRingsOnceThenCountsTheSecondsSince) {
     Store("2026:12:06:09:30:20=0000:00:00=Tea\r\n");
     OpenWindow w(fake.context, "2026:12:06:09:30:20", 7);
-    EXPECT_EQ(w.controls().bbAlarm, "Stop");
     // The due time is taken to the minute from the controls, so it is already due.
     Tick(w);
-    EXPECT_EQ(w.sounds, 1);
-    EXPECT_EQ(w.controls().bbAlarm, "Start");
+    EXPECT_EQ(w.window.Controls().bbAlarm, "Start");
     EXPECT_EQ(StoredAlarms(), "=0000:00:00=Tea") << "stopped, but still the window's";
     Tick(w, 2);
     EXPECT_EQ(w.sounds, 1);
-    EXPECT_EQ(w.controls().tlNow, "00:00:03 ");
+    EXPECT_EQ(w.window.Controls().tlNow, "00:00:03 ");
 }
 
-TEST_F(AlarmWindowTest, StopKeepsTheWindowAndClosingRemovesTheAlarm) {
-    Store("2029:01:01:00:00:00=0000:00:00=\r\n");
-    OpenWindow w(fake.context, "2029:01:01:00:00:00", 7);
-    Tick(w);
-    EXPECT_EQ(w.controls().tbShift.text, "9999:00:00") << "a countdown beyond the box";
-    w.window.OnButtonClick();
-    EXPECT_EQ(w.controls().bbAlarm, "Start");
-    EXPECT_EQ(w.closes, 0);
-    EXPECT_EQ(StoredAlarms(), "=0000:00:00=");
-    w.window.OnCloseRequest();
-    w.window.OnUnload();
-    EXPECT_EQ(StoredAlarms(), "");
-    EXPECT_FALSE(fake.window.alarmCheckOn) << "nothing is left to check for";
-}
-
-TEST_F(AlarmWindowTest, ADailyAlarmTwoDaysBehindRingsThreeTimesThenCountsDownToTomorrow) {
+TEST_F(AlarmTest, ADailyAlarmTwoDaysBehindRingsThreeTimesThenCountsDownToTomorrow) {
     Store("2026:12:04:07:30:00=#1=Wake\r\n");
     OnMainAlertTick(fake.context);
     ASSERT_EQ(fake.window.openedAlarms, std::vector<std::string>{"2026:12:04:07:30:00"});
@@ -117,28 +161,34 @@ TEST_F(AlarmWindowTest, ADailyAlarmTwoDaysBehindRingsThreeTimesThenCountsDownToT
     Tick(w, 4);
     EXPECT_EQ(w.sounds, 3);
     EXPECT_EQ(StoredAlarms(), "2026:12:07:07:30:00=#1=Wake");
-    EXPECT_EQ(w.controls().tbShift.text, "0021:59:41");
-    EXPECT_EQ(w.controls().bbAlarm, "Stop");
+    EXPECT_EQ(w.window.Controls().tbShift.text, "0021:59:41");
     OnMainAlertTick(fake.context);
     EXPECT_EQ(fake.window.openedAlarms.size(), 1u) << "the window's alarm is left to the window";
 }
 
-TEST_F(AlarmWindowTest, TwoWindowsNeverWriteIntoEachOthersEntry) {
-    Store("2026:12:07:07:30:00=0000:00:00=first\r\n2026:12:07:08:00:00=0000:00:00=second\r\n");
-    OpenWindow first(fake.context, "2026:12:07:07:30:00", 7);
-    OpenWindow second(fake.context, "2026:12:07:08:00:00", 8);
-    // Stopping sorts the second alarm's now empty entry to the front: the first window's
-    // entry moves to another index.
+// Stopping sorts the stopped alarm's now empty entry to the front, so the other window's
+// entry moves to another index.
+TEST_F(AlarmTest, StopKeepsTheWindowClosingRemovesTheAlarmAndNoWindowWritesIntoAnother) {
+    Store("2029:01:01:07:30:00=0000:00:00=first\r\n2029:01:01:08:00:00=0000:00:00=\r\n");
+    OpenWindow first(fake.context, "2029:01:01:07:30:00", 7);
+    OpenWindow second(fake.context, "2029:01:01:08:00:00", 8);
+    Tick(second);
+    EXPECT_EQ(second.window.Controls().tbShift.text, "9999:00:00") << "a countdown beyond the box";
     second.window.OnButtonClick();
+    EXPECT_EQ(second.window.Controls().bbAlarm, "Start");
+    EXPECT_EQ(second.closes, 0);
+    EXPECT_EQ(StoredAlarms(), "=0000:00:00=\r\n2029:01:01:07:30:00=0000:00:00=first");
     first.window.OnRepeatComboClick(1);
     Tick(first);
-    second.window.OnShiftChange("0001:00:00");
-    second.window.OnButtonClick();
+    second.window.OnCloseRequest();
     second.window.OnUnload();
+    EXPECT_EQ(StoredAlarms(), "2029:01:01:07:30:00=#1=first");
+
+    first.window.OnButtonClick();
     first.window.OnCloseRequest();
     first.window.OnUnload();
-    EXPECT_EQ(StoredAlarms(),
-              "2026:12:06:10:30:00=0000:00:00=second\r\n2026:12:07:07:30:00=#1=first");
+    EXPECT_EQ(StoredAlarms(), "");
+    EXPECT_FALSE(fake.window.alarmCheckOn) << "nothing is left to check for";
 }
 
 TEST(AlarmMenu, CaptionsNameTheDayOnlyWhenItIsNotToday) {
@@ -151,21 +201,19 @@ TEST(AlarmMenu, CaptionsNameTheDayOnlyWhenItIsNotToday) {
     EXPECT_EQ(caption("2027:01:05:08:03:00"), "2027, Jan 05, 08:03");
 }
 
-TEST_F(AlarmWindowTest, TheMenuListsWaitingAlarmsAndLocksNewWhileAWindowHoldsAnEntry) {
-    state().alarms.Replace({{"", "0000:00:00", "", 5},
-                            {"2026:12:06:10:00:00", "#1", "", 0},
-                            {"2026:12:07:10:00:00", "0000:00:00", "", 9}});
+TEST_F(AlarmTest, TheMenuListsWaitingAlarmsAndLocksNewWhileAWindowHoldsAnEntry) {
+    alarms().Replace({{"", "0000:00:00", "", 5},
+                      {"2026:12:06:10:00:00", "#1", "", 0},
+                      {"2026:12:07:10:00:00", "0000:00:00", "", 9}});
     RefreshAlarmMenu(fake.context);
     const MenuNode submenu = BuildRightMenu(state())[2];
     ASSERT_EQ(submenu.children.size(), 4u) << "a stopped alarm has no item";
     EXPECT_FALSE(submenu.children[0].enabled);
-    EXPECT_TRUE(submenu.children[1].IsSeparator());
     EXPECT_EQ(submenu.children[2].mark, MenuMark::kRepeat);
     EXPECT_EQ(submenu.children[3].mark, MenuMark::kNone);
-    EXPECT_EQ(submenu.children[3].command, (MenuCommand{MenuCommandKind::kAlarmItem, 1}));
 
     OnAlarmNewClick(fake.context);
-    EXPECT_EQ(state().alarms.AlarmUpperBound(), 2);
+    EXPECT_EQ(alarms().AlarmUpperBound(), 2);
     // An alarm's item opens its window, or brings forward the window that shows it.
     OnAlarmItemClick(fake.context, 0);
     OnAlarmItemClick(fake.context, 1);

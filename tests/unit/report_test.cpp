@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,24 +87,17 @@ TEST_F(ReportTest, PrintsTheStatisticsTheSessionsNewestFirstAndTheSystems) {
 // Names show once more than one system is listed; the statistics count every system.
 TEST_F(ReportTest, ListsTheSystemsAskedFor) {
     WriteLog(kEntries);
-    const struct {
-        std::vector<std::string> arguments;
-        std::string sessions;
-    } cases[] = {
-        {{"--system=1A2B3C4D//C:\\WINDOWS"},
-         "! [Dec 04, 11:00 - Dec 04, 12:00]\t=  00d 01h 00m\n"
-         "  [Dec 04, 08:00 - Dec 04, 09:00]\t=  00d 01h 00m\n"},
-        {{"--system=nobody", "--system", kOther},
-         "X [Dec 04, 09:10 - Dec 04, 10:00]\t=  00d 00h 50m  ....  - D:\\WINDOWS\n"},
-        {{"--all", "--limit", "1"},
-         "! [Dec 04, 11:00 - Dec 04, 12:00]\t=  00d 01h 00m  ....  - C:\\WINDOWS\n"},
-        {{"--system=nobody"}, "(none)\n"},
-    };
-    for (const auto& c : cases) {
-        ASSERT_EQ(RunOnLog(c.arguments), kReportSucceeded) << err;
-        EXPECT_NE(out.find("went down):\n" + c.sessions + "\nSystems"), std::string::npos) << out;
+    const auto lists = [&](std::vector<std::string> arguments, const std::string& sessions) {
+        ASSERT_EQ(RunOnLog(std::move(arguments)), kReportSucceeded) << err;
+        EXPECT_NE(out.find("went down):\n" + sessions + "\nSystems"), std::string::npos) << out;
         EXPECT_NE(out.find("Crashed Sessions:\t33.3%\n"), std::string::npos);
-    }
+    };
+    lists({"--system=1A2B3C4D//C:\\WINDOWS"},
+          "! [Dec 04, 11:00 - Dec 04, 12:00]\t=  00d 01h 00m\n"
+          "  [Dec 04, 08:00 - Dec 04, 09:00]\t=  00d 01h 00m\n");
+    lists({"--system=nobody", "--system", kOther},
+          "X [Dec 04, 09:10 - Dec 04, 10:00]\t=  00d 00h 50m  ....  - D:\\WINDOWS\n");
+    lists({"--system=nobody"}, "(none)\n");
 }
 
 TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing) {
@@ -135,36 +127,27 @@ TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     EXPECT_NE(out.find("\"averageSessionMinutes\": null,\n    \"longestSessionMinutes\": null,\n"
                        "    \"systemOffPercent\": null,\n    \"crashedPercent\": null,"),
-              std::string::npos)
-        << out;
+              std::string::npos) << out;
     EXPECT_TRUE(out.ends_with("\"sessions\": []\n}\n"));
 }
 
-// A damaged or hand-edited log: JSON stays valid whatever bytes a system field holds.
-TEST_F(ReportTest, JsonEscapesControlCharactersAndKeepsTheOutputValidUtf8) {
-    WriteLog("2026:12:04:08:00:00=2026:12:04:09:00:00=0=a\"b\\c\td\x01\x7F\r\n");
-    ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
-    EXPECT_NE(out.find("\"system\": \"a\\\"b\\\\c\\td\\u0001\x7F\"}"), std::string::npos) << out;
 #ifndef _WIN32
-    // Off Windows the text is taken as UTF-8 where it is, and a stray byte as Latin-1
-    // (on Windows the ANSI code page gives every byte its character).
+// Off Windows a system field is taken as UTF-8 where it is, and a stray byte as Latin-1, so
+// the JSON stays valid (on Windows the ANSI code page gives every byte its character).
+TEST_F(ReportTest, JsonKeepsTheOutputValidUtf8) {
     WriteLog("2026:12:04:08:00:00=2026:12:04:09:00:00=0=\xE9t\xC3\xA9\xE2\x82\r\n");
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     EXPECT_NE(out.find("\"system\": \"\\u00e9t\xC3\xA9\\u00e2\\u0082\"}"), std::string::npos)
         << out;
-#endif
 }
+#endif
 
 TEST_F(ReportTest, AMissingOrUnreadableLogIsExitStatusTwoWithAMessage) {
-    for (const auto& [log, error] : {std::pair{"logs/locked.txt", kErrorSharingViolation},
-                                     std::pair{"logs/private.txt", kErrorAccessDenied}}) {
-        files.AddFile(log, "[Log]\r\n");
-        files.LockFile(log, error);
-    }
+    files.AddFile("logs/locked.txt", "[Log]\r\n");
+    files.LockFile("logs/locked.txt", kErrorSharingViolation);
     for (const auto& [log, why] : {std::pair{"logs/none.txt", "it does not exist"},
                                    {"logs", "it is a folder"},
-                                   {"logs/locked.txt", "another program holds it"},
-                                   {"logs/private.txt", "access is denied"}}) {
+                                   {"logs/locked.txt", "another program holds it"}}) {
         EXPECT_EQ(Run({"--log", log}), kReportUnreadableLog) << log;
         EXPECT_EQ(err, "uptrail-report: cannot read the log file '" + std::string(log) + "': " +
                            why + "\n");
@@ -173,37 +156,31 @@ TEST_F(ReportTest, AMissingOrUnreadableLogIsExitStatusTwoWithAMessage) {
 }
 
 TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
-    const struct {
-        std::vector<std::string> arguments;
-        std::string error;
-    } cases[] = {
-        {{"--bogus"}, "unknown option '--bogus'"},
-        {{"Uptrail.txt"}, "unexpected argument 'Uptrail.txt'"},
-        {{"--all=yes"}, "--all takes no value"},
-        {{"--limit", "5x", "--bogus"}, "--limit wants a whole number of sessions, not '5x'"},
-        {{"--now", "2026-12-04"},
-         "--now wants a time stamp like 2026:12:04:08:03:07, not '2026-12-04'"},
-        {{"--format", "xml"}, "--format wants text, csv or json, not 'xml'"},
-        {{"--log"}, "--log needs a value"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Run(c.arguments), kReportWrongArguments) << c.error;
-        EXPECT_EQ(err, "uptrail-report: " + c.error +
+    const auto refuses = [&](std::vector<std::string> arguments, const std::string& error) {
+        EXPECT_EQ(Run(std::move(arguments)), kReportWrongArguments) << error;
+        EXPECT_EQ(err, "uptrail-report: " + error +
                            "\nTry 'uptrail-report --help' for the options.\n");
-    }
+    };
+    refuses({"--bogus"}, "unknown option '--bogus'");
+    refuses({"Uptrail.txt"}, "unexpected argument 'Uptrail.txt'");
+    refuses({"--all=yes"}, "--all takes no value");
+    refuses({"--limit", "5x", "--bogus"}, "--limit wants a whole number of sessions, not '5x'");
+    refuses({"--now", "2026-12-04"},
+            "--now wants a time stamp like 2026:12:04:08:03:07, not '2026-12-04'");
+    refuses({"--format", "xml"}, "--format wants text, csv or json, not 'xml'");
+    refuses({"--log"}, "--log needs a value");
     EXPECT_EQ(Run({}), kReportWrongArguments);
     EXPECT_EQ(err, "uptrail-report: no log file: name one with --log FILE\n");
     EXPECT_EQ(out, "");
 
     EXPECT_EQ(Run({"--help"}), kReportSucceeded);
     EXPECT_TRUE(out.starts_with("Usage: uptrail-report [options]\n"));
-    EXPECT_EQ(Run({"-h"}), kReportSucceeded);
     EXPECT_EQ(Run({"--version"}), kReportSucceeded);
     EXPECT_EQ(out, "uptrail-report (Uptrail) 5.00.26\n");
 }
 
 // Whatever a line holds, the entries around it are read, and the file is never written;
-// CSV quotes what needs it.
+// CSV quotes what needs it, JSON escapes it.
 TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
     std::string binary;  // with some "=" among its bytes, so it reads as an entry
     for (int i = 1; i < 2048; ++i) {
@@ -214,12 +191,13 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
              "=====\r\n" + std::string(100000, '=') + "\r\n" +
              // Three fields: counted in the statistics, but with no system to list it under.
              "2026:12:04:07:00:00=2026:12:04:07:30:00=2\r\n" + kEntries +
-             "2026:99:99:99:99:99=x=99999=odd, \"quoted\"\r\n");
+             "2026:99:99:99:99:99=x=99999=odd, \"quoted\"\\\t\x01\x7F\r\n");
     ASSERT_EQ(RunOnLog({"--format", "csv"}), kReportSucceeded);
     EXPECT_TRUE(out.starts_with(
         "start,end,minutes,cause,system\n"
         // Fields roll over, a broken end is now, a cause beyond 16 bits saturates.
-        "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,\"odd, \"\"quoted\"\"\"\n"
+        "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,"
+        "\"odd, \"\"quoted\"\"\\\t\x01\x7F\"\n"
         "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," + kOwn + "\n"
         "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," + kOther + "\n"
         "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," + kOwn + "\n"))
@@ -227,8 +205,9 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     // Every line of three fields or more, the binary one included; not the line of two.
     EXPECT_NE(out.find("\"sessionCount\": 8,\n    \"crashedCount\": 2,"), std::string::npos);
-    EXPECT_EQ(files.StepsTaken(), 0);
-    EXPECT_EQ(files.Attributes(kLog), kLogFileAttributes);
+    EXPECT_NE(out.find("\"system\": \"odd, \\\"quoted\\\"\\\\\\t\\u0001\x7F\"}"),
+              std::string::npos);
+    EXPECT_EQ(files.StepsTaken(), 0) << "nothing written, no attribute changed";
 }
 
 // On Windows the report stands in for the running installation's tray, taking its log, its
@@ -241,9 +220,6 @@ TEST_F(ReportTest, OnWindowsTakesTheFilterAndTheDelayOfTheRunningInstallation) {
     ASSERT_EQ(Run({"--format", "json"}), kReportSucceeded) << err;
     EXPECT_NE(out.find("\"lastDelaySeconds\": 65"), std::string::npos);
     EXPECT_EQ(std::count(out.begin(), out.end(), '{'), 5) << "all three sessions listed";
-    // Asking for systems overrides the stored filter.
-    ASSERT_EQ(Run({"--format", "csv", "--system=" + kOther}), kReportSucceeded);
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
     // A restart before the boot belongs to an earlier session.
     WriteLog(kEntries, "Restart=2026:12:04:08:01:05\r\n");
     ASSERT_EQ(Run({"--format", "json"}), kReportSucceeded);
@@ -277,7 +253,7 @@ TEST(ReportWriter, HandsOnEveryByteInOrderWhateverThePiecesAre) {
         }
         const std::size_t wide = 2 * ReportWriter::kBufferSize + 1;
         char* at = writer.Room(wide);
-        std::memset(at, '#', wide);
+        std::fill_n(at, wide, '#');
         writer.Commit(at + wide);
         expected += std::string(wide, '#');
     }
