@@ -48,6 +48,24 @@ MemoryFileSystem::Fault MemoryFileSystem::BeginStep() {
     return steps_ == faultStep_ ? fault_ : Fault::kNone;
 }
 
+OsError MemoryFileSystem::PlainStep(OsError failure) {
+    switch (BeginStep()) {
+    case Fault::kCrash: throw SimulatedCrash();
+    case Fault::kFail: return failure;
+    case Fault::kNone: break;
+    }
+    return kOk;
+}
+
+OsError MemoryFileSystem::TargetError(const std::filesystem::path& path) const {
+    if (!ParentExists(path)) return kErrorPathNotFound;
+    if (deniedFolders_.count(path.parent_path())) return kErrorAccessDenied;
+    const auto existing = files_.find(path);
+    if (existing != files_.end() && (existing->second.attributes & file_attr::kReadOnly))
+        return kErrorAccessDenied;
+    return kOk;
+}
+
 std::optional<OsError> MemoryFileSystem::LockedError(const std::filesystem::path& path) const {
     const auto found = locks_.find(path);
     if (found == locks_.end()) return std::nullopt;
@@ -68,11 +86,7 @@ std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::filesyst
 
 OsError MemoryFileSystem::SetAttributes(const std::filesystem::path& path,
                                         std::uint32_t attributes) {
-    switch (BeginStep()) {
-    case Fault::kCrash: throw SimulatedCrash();
-    case Fault::kFail: return kErrorAccessDenied;
-    case Fault::kNone: break;
-    }
+    if (const OsError error = PlainStep(kErrorAccessDenied)) return error;
     const auto found = files_.find(path);
     if (found == files_.end()) return kErrorFileNotFound;
     if (!ignoreAttributeChanges_) found->second.attributes = attributes & ~file_attr::kNormal;
@@ -94,11 +108,7 @@ OsError MemoryFileSystem::WriteNewFile(const std::filesystem::path& path,
                                        std::string_view contents) {
     const Fault fault = BeginStep();
     if (const auto locked = LockedError(path)) return *locked;
-    if (!ParentExists(path)) return kErrorPathNotFound;
-    if (deniedFolders_.count(path.parent_path())) return kErrorAccessDenied;
-    const auto existing = files_.find(path);
-    if (existing != files_.end() && (existing->second.attributes & file_attr::kReadOnly))
-        return kErrorAccessDenied;
+    if (const OsError error = TargetError(path)) return error;
     if (fault == Fault::kFail) return kErrorWriteFault;
     if (fault == Fault::kCrash) {
         // Half the bytes reached the disk before the power went.
@@ -127,20 +137,12 @@ OsError MemoryFileSystem::MoveOver(const std::filesystem::path& source,
 }
 
 OsError MemoryFileSystem::RemoveFile(const std::filesystem::path& path) {
-    switch (BeginStep()) {
-    case Fault::kCrash: throw SimulatedCrash();
-    case Fault::kFail: return kErrorAccessDenied;
-    case Fault::kNone: break;
-    }
+    if (const OsError error = PlainStep(kErrorAccessDenied)) return error;
     return files_.erase(path) ? kOk : kErrorFileNotFound;
 }
 
 OsError MemoryFileSystem::CreateFolder(const std::filesystem::path& path) {
-    switch (BeginStep()) {
-    case Fault::kCrash: throw SimulatedCrash();
-    case Fault::kFail: return kErrorAccessDenied;
-    case Fault::kNone: break;
-    }
+    if (const OsError error = PlainStep(kErrorAccessDenied)) return error;
     if (folders_.count(path)) return kOk;
     if (files_.count(path)) return kErrorAccessDenied;
     if (!ParentExists(path)) return kErrorPathNotFound;
@@ -151,21 +153,12 @@ OsError MemoryFileSystem::CreateFolder(const std::filesystem::path& path) {
 
 OsError MemoryFileSystem::CopyWholeFile(const std::filesystem::path& source,
                                         const std::filesystem::path& target) {
-    switch (BeginStep()) {
-    case Fault::kCrash: throw SimulatedCrash();
-    case Fault::kFail: return kErrorWriteFault;
-    case Fault::kNone: break;
-    }
+    if (const OsError error = PlainStep(kErrorWriteFault)) return error;
     if (const auto locked = LockedError(source)) return *locked;
     const auto from = files_.find(source);
     if (from == files_.end()) return kErrorFileNotFound;
-    if (!ParentExists(target)) return kErrorPathNotFound;
-    if (deniedFolders_.count(target.parent_path())) return kErrorAccessDenied;
-    const auto existing = files_.find(target);
-    if (existing != files_.end() && (existing->second.attributes & file_attr::kReadOnly))
-        return kErrorAccessDenied;
-    File copy = from->second;
-    files_[target] = std::move(copy);
+    if (const OsError error = TargetError(target)) return error;
+    files_[target] = from->second;
     return kOk;
 }
 

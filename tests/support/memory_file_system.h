@@ -61,6 +61,10 @@ public:
 private:
     // Counts a changing step; returns the fault planned for it.
     Fault BeginStep();
+    // A step that changes nothing when it fails: a planned failure returns `failure`.
+    OsError PlainStep(OsError failure);
+    // Why a file could not be written at `path` (kOk when it could).
+    OsError TargetError(const std::filesystem::path& path) const;
     std::optional<OsError> LockedError(const std::filesystem::path& path) const;
     bool ParentExists(const std::filesystem::path& path) const;
 
