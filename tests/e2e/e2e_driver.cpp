@@ -20,25 +20,22 @@ namespace {
 using uptrail::AlarmPart;
 using uptrail::AnsiFromWide;
 
-constexpr UINT kAnswerMs = 1000;
-
 HWND MainWindow() { return FindWindowW(nullptr, L"Uptrail Tamsk"); }
 
 // Message boxes, the folder chooser and the update offer are all of the dialog class.
 HWND Dialog(const wchar_t* caption = nullptr) { return FindWindowW(L"#32770", caption); }
 
-// Whether the program's window exists and its message loop answers, which happens only
-// once its start-up has run to the end. Asks once, briefly: the test polls.
-bool IsReady() {
-    HWND window = MainWindow();
+// Sends and waits for the answer, but not for long: the tests poll, and a window that
+// hangs fails the command instead of the driver. So does a missing (null) window.
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT waitMs = 1000) {
     DWORD_PTR ignored = 0;
-    return window &&
-           SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, waitMs, &ignored);
 }
 
-bool Post(UINT message, WPARAM wParam) {
+// A menu command, as the main window's menu gives it.
+bool Command(UINT id) {
     HWND window = MainWindow();
-    return window && PostMessageW(window, message, wParam, 0);
+    return window && PostMessageW(window, WM_COMMAND, id, 0);
 }
 
 // What a control tells its parent when the user clicks or chooses in it.
@@ -52,9 +49,7 @@ bool Notify(HWND parent, HWND control, WORD code) {
 // outside the window caption, and WM_GETTEXT crosses the process boundary.
 std::wstring ChildText(HWND child) {
     wchar_t text[1024] = {};
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(child, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, kAnswerMs, &ignored);
+    Send(child, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -82,28 +77,19 @@ bool ChooseFolder(const wchar_t* folder) {
     return false;
 }
 
-// Prints the texts of the open message box or offer, one control a line.
-bool PrintDialogTexts() {
+// Prints the texts of the open message box or offer, one control a line, and chooses its
+// button of that caption.
+bool AnswerDialog(const std::wstring& button) {
     HWND dialog = Dialog();
-    for (HWND child : Descendants(dialog))
+    HWND chosen = nullptr;
+    for (HWND child : Descendants(dialog)) {
         std::printf("%s\n", AnsiFromWide(ChildText(child)).c_str());
-    return dialog != nullptr;
-}
-
-// Chooses a button of the open message box or offer by its caption.
-bool ClickDialogButton(const std::wstring& caption) {
-    HWND dialog = Dialog();
-    for (HWND child : Descendants(dialog))
-        if (ChildText(child) == caption) return Notify(dialog, child, BN_CLICKED);
-    return false;
+        if (ChildText(child) == button) chosen = child;
+    }
+    return Notify(dialog, chosen, BN_CLICKED);
 }
 
 // --- Alarm windows: found by their class, their controls by their identifiers. ---
-
-HWND AlarmWindowOf(const wchar_t* handle) {
-    HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(handle, nullptr, 10)));
-    return IsWindow(window) ? window : nullptr;
-}
 
 HWND AlarmControl(HWND window, AlarmPart part) {
     return window ? GetDlgItem(window, uptrail::AlarmControlId(part)) : nullptr;
@@ -139,10 +125,7 @@ bool SetAlarmText(HWND window, const std::wstring& box, const wchar_t* text) {
                            : box == L"time"   ? AlarmPart::tbTime
                            : box == L"repeat" ? AlarmPart::tbRepeat
                                               : AlarmPart::tbTitle;
-    HWND control = AlarmControl(window, part);
-    DWORD_PTR ignored = 0;
-    return control && SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
-                                          SMTO_ABORTIFHUNG, 5000, &ignored);
+    return Send(AlarmControl(window, part), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), 5000);
 }
 
 bool ChooseAlarmPeriod(HWND window, int index) {
@@ -173,20 +156,19 @@ bool PrintAlarmLayout(HWND window) {
 int wmain(int argc, wchar_t** argv) {
     const auto arg = [&](int i) -> const wchar_t* { return i < argc ? argv[i] : L""; };
     const std::wstring command = arg(1);
-    if (command == L"system-id") {
-        std::printf("%s\n", uptrail::SystemIdentity(uptrail::Win32SystemInfo()).c_str());
-        return 0;
-    }
-    if (command == L"is-ready") return !IsReady();
+    if (command == L"system-id")
+        return std::printf("%s\n", uptrail::SystemIdentity(uptrail::Win32SystemInfo()).c_str()) < 0;
+    // The window answers only once the program's start-up has run to the end.
+    if (command == L"is-ready") return !Send(MainWindow(), WM_NULL, 0, 0);
     // Popup menus are windows of their own class.
     if (command == L"menu-open") return !FindWindowW(L"#32768", nullptr);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);
-    if (command == L"exit") return !Post(WM_COMMAND, uptrail::kExitCommand);
-    if (command == L"log-folder") return !Post(WM_COMMAND, uptrail::kLogFolderCommand);
-    if (command == L"erase-oldest") return !Post(WM_COMMAND, uptrail::kEraseOldestCommand);
-    if (command == L"monitor-from-now") return !Post(WM_COMMAND, uptrail::kMonitorFromNowCommand);
-    if (command == L"check-for-update") return !Post(WM_COMMAND, uptrail::kCheckForUpdateCommand);
-    if (command == L"new-alarm") return !Post(WM_COMMAND, uptrail::kNewAlarmCommand);
+    if (command == L"exit") return !Command(uptrail::kExitCommand);
+    if (command == L"log-folder") return !Command(uptrail::kLogFolderCommand);
+    if (command == L"erase-oldest") return !Command(uptrail::kEraseOldestCommand);
+    if (command == L"monitor-from-now") return !Command(uptrail::kMonitorFromNowCommand);
+    if (command == L"check-for-update") return !Command(uptrail::kCheckForUpdateCommand);
+    if (command == L"new-alarm") return !Command(uptrail::kNewAlarmCommand);
     if (command == L"get-attributes") {
         const DWORD attributes = GetFileAttributesW(arg(2));
         std::printf("%lu\n", attributes);
@@ -195,10 +177,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"set-attributes")
         return !SetFileAttributesW(arg(2), std::wcstoul(arg(3), nullptr, 10));
     if (command == L"choose-folder") return !ChooseFolder(arg(2));
-    if (command == L"dialog-texts") return !PrintDialogTexts();
-    if (command == L"click-dialog-button") return !ClickDialogButton(arg(2));
+    if (command == L"answer-dialog") return !AnswerDialog(arg(2));
     if (command == L"alarm-windows") return PrintAlarmWindows();
-    HWND alarm = AlarmWindowOf(arg(2));
+    HWND alarm = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(arg(2), nullptr, 10)));
+    if (!IsWindow(alarm)) alarm = nullptr;
     if (command == L"alarm-set") return !SetAlarmText(alarm, arg(3), arg(4));
     if (command == L"alarm-click")
         return !Notify(alarm, AlarmControl(alarm, AlarmPart::bbAlarm), BN_CLICKED);

@@ -24,19 +24,18 @@ class UptrailMachine:
             ["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         display = self.xvfb.stdout.readline().decode().strip()
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+        # The tests reach nothing but 127.0.0.1, and that never through a proxy.
+        host = {k: v for k, v in os.environ.items() if not k.lower().endswith("_proxy")}
+        self.env = dict(host, WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=":" + display)
         self.program_dir = os.path.join(self.prefix, "drive_c", "Program Files", "Uptrail")
         os.makedirs(self.program_dir)
         shutil.copy(os.environ["UPTRAIL_E2E_PROGRAM"], self.program_dir)
         shutil.copy(os.environ["UPTRAIL_E2E_DRIVER"], self.program_dir)
         self.log_path = os.path.join(self.program_dir, "Uptrail.txt")
-        self.copies = []
 
     def close(self):
-        for copy in self.copies:
-            if copy.poll() is None:
-                copy.kill()
+        # Ends every Windows program of the prefix, the started copies of Uptrail.exe too.
         subprocess.run([WINESERVER, "-k"], env=self.env, stderr=subprocess.DEVNULL)
         self.xvfb.kill()
         self.xvfb.wait()
@@ -55,11 +54,9 @@ class UptrailMachine:
                     err.read().decode("latin-1"))
 
     def start_uptrail(self):
-        copy = subprocess.Popen([WINE, PROGRAM_FOLDER + r"\Uptrail.exe"], env=self.env,
+        return subprocess.Popen([WINE, PROGRAM_FOLDER + r"\Uptrail.exe"], env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
-        self.copies.append(copy)
-        return copy
 
     def start_and_wait_ready(self):
         copy = self.start_uptrail()
@@ -73,8 +70,7 @@ class UptrailMachine:
     def driver(self, *args):
         code, out, err = self.run_wine(PROGRAM_FOLDER + r"\e2e_driver.exe", *args,
                                        timeout=DEADLINE_SECONDS * 2)
-        if code != 0:
-            raise AssertionError(f"e2e_driver {' '.join(args)} failed: {err}")
+        assert code == 0, f"e2e_driver {' '.join(args)} failed: {err}"
         return out.strip()
 
     def driver_succeeds(self, *args):
@@ -83,24 +79,27 @@ class UptrailMachine:
     def system_id(self):
         return self.driver("system-id")
 
-    def tray_icon_drawn(self):
-        """Whether Wine's desktop process has put up the notification area's window: the
-        screen is black there until then."""
-        pixel = subprocess.run(["import", "-window", "root", "-crop", "1x1+12+32", "txt:-"],
-                               env=self.env, capture_output=True, text=True,
-                               timeout=DEADLINE_SECONDS).stdout
-        return "#000000" not in pixel
-
     def click_tray_icon(self, button, times=1):
-        """Clicks the first icon of the notification area, which Wine draws as a small
-        window at the top left of a desktop without a tray manager."""
-        self.wait_for(self.tray_icon_drawn, "the notification area's window")
-        subprocess.run(["xdotool", "mousemove", "12", "32", "click", "--repeat", str(times),
-                        "--delay", "80", str(button)], env=self.env, check=True,
-                       timeout=DEADLINE_SECONDS)
+        """Clicks the first icon of the notification area, which Wine shows in a window of
+        its own on a desktop without a tray manager, once that window is up."""
+        self.x11("xdotool", "search", "--sync", "--onlyvisible", "--name", "Wine System Tray",
+                 "mousemove", "--window", "%1", "10", "10",
+                 "click", "--repeat", str(times), "--delay", "80", str(button))
 
     def press_key(self, key):
-        subprocess.run(["xdotool", "key", key], env=self.env, check=True, timeout=DEADLINE_SECONDS)
+        self.x11("xdotool", "key", key)
+
+    def x11(self, *args):
+        subprocess.run(args, env=self.env, check=True, stdout=subprocess.DEVNULL,
+                       timeout=DEADLINE_SECONDS)
+
+    def answer_dialog(self, button, caption="Uptrail"):
+        """Waits for the message box or offer of that caption, closes it with `button` and
+        gives its texts, one control a line."""
+        self.wait_for(lambda: self.driver_succeeds("dialog-open", caption), caption)
+        texts = self.driver("answer-dialog", button)
+        self.wait_for(lambda: not self.driver_succeeds("dialog-open"), f"{caption} to close")
+        return re.sub(r"\r*\n|\r", "\n", texts)
 
     def reg_set(self, key, name, value):
         code, _, err = self.run_wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value,

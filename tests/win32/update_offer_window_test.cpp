@@ -15,8 +15,7 @@ namespace {
 struct Visit {
     const wchar_t* button = nullptr;
     std::wstring text;
-    COLORREF linkColor = 0;
-    bool linkUnderlined = false;
+    CHARFORMAT2W link{};
 };
 Visit* currentVisit = nullptr;
 
@@ -32,11 +31,9 @@ void CALLBACK ActOnOffer(HWND, UINT, UINT_PTR timer, DWORD) {
 
     const auto link = static_cast<LPARAM>(currentVisit->text.find(L"https:"));
     SendMessageW(text, EM_SETSEL, static_cast<WPARAM>(link), link + 1);
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    SendMessageW(text, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    currentVisit->linkColor = format.crTextColor;
-    currentVisit->linkUnderlined = (format.dwEffects & CFE_UNDERLINE) != 0;
+    currentVisit->link.cbSize = sizeof currentVisit->link;
+    SendMessageW(text, EM_GETCHARFORMAT, SCF_SELECTION,
+                 reinterpret_cast<LPARAM>(&currentVisit->link));
 
     SendMessageW(FindWindowExW(offer, nullptr, L"Button", currentVisit->button), BM_CLICK, 0, 0);
 }
@@ -46,8 +43,7 @@ TEST(UpdateOfferWindow, ShowsTheTextWithABlueUnderlinedAddressAndReportsDownload
         Visit visit;
         visit.button = download ? L"Download" : L"Cancel";
         currentVisit = &visit;
-        constexpr UINT kPollMs = 50;
-        const UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, ActOnOffer);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, ActOnOffer);
 
         const bool chosen = ShowUpdateOfferWindow(
             GetModuleHandleW(nullptr), UpdateOfferRichText("6.0", "https://x.example/{setup}\\"));
@@ -56,8 +52,8 @@ TEST(UpdateOfferWindow, ShowsTheTextWithABlueUnderlinedAddressAndReportsDownload
         EXPECT_EQ(chosen, download) << visit.button;
         EXPECT_EQ(visit.text,
                   L"Version 6.0 is now available to download:\r\nhttps://x.example/{setup}\\");
-        EXPECT_EQ(visit.linkColor, RGB(0, 0, 255));
-        EXPECT_TRUE(visit.linkUnderlined);
+        EXPECT_EQ(visit.link.crTextColor, RGB(0, 0, 255));
+        EXPECT_TRUE(visit.link.dwEffects & CFE_UNDERLINE);
     }
 }
 

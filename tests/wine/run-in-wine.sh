@@ -12,14 +12,12 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ "${1:-}" == "--make-prefix" ]]; then
     export WINEPREFIX="$2"
     # A prefix left from an earlier run may still have its server running.
-    [[ -d "$WINEPREFIX" ]] && { "$WINESERVER" -k 2>/dev/null || true; }
+    "$WINESERVER" -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1
     "$WINESERVER" -w
     exit 0
 fi
 
 export WINEPREFIX="$1"
-shift
-exec "$WINE" "$@"
+exec "$WINE" "${@:2}"

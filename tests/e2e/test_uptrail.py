@@ -1,0 +1,220 @@
+"""End-to-end tests of Uptrail.exe under Wine and Xvfb: start-up, session tracking, tray icon
+and close, then the log commands and Check for Update of its right-hand menu. The update
+description comes from a server on 127.0.0.1, named by the program key's "UpdateAddress"."""
+import datetime
+import http.server
+import os
+import socket
+import sys
+import threading
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from uptrail_machine import PROGRAM_FOLDER, PROGRAM_KEY, RUN_KEY, UptrailMachine  # noqa: E402
+
+LOG = PROGRAM_FOLDER + r"\Uptrail.txt"
+STAMP = "%Y:%m:%d:%H:%M:%S"
+NOT_ACCESSIBLE = "Remote resource is not accessible now.\nPlease try later."
+
+
+def host_boot_time():
+    """The boot time Windows reports under Wine: the host's, as its tick count is."""
+    with open("/proc/uptime") as f:
+        uptime = float(f.read().split()[0])
+    return datetime.datetime.now() - datetime.timedelta(seconds=uptime)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def address_of(listener):
+    return f"http://127.0.0.1:{listener.getsockname()[1]}/Products/Uptrail/Uptrail.js"
+
+
+class DescriptionHandler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        body = self.server.description
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def log_message(self, *args):
+        pass
+
+
+class UptrailTest(unittest.TestCase):
+    def setUp(self):
+        self.machine = UptrailMachine()
+        self.addCleanup(self.machine.close)
+        # Wine reads the command line of a Windows program in the Unix locale: a folder
+        # name with accents reaches the driver intact only in a UTF-8 one.
+        self.machine.env["LC_ALL"] = "C.UTF-8"
+        self.system = self.machine.system_id()
+
+    def log_and_key(self):
+        """The log and the program key but the heartbeat, which the running copy renews."""
+        m = self.machine
+        key = m.run_wine("reg", "query", PROGRAM_KEY, "/reg:64")[1]
+        text = m.log_bytes().decode("latin-1") + key
+        return [line for line in text.splitlines() if "CurStroke" not in line]
+
+    def test_first_start_a_second_copy_the_tray_icon_exit_restart_and_windows_ending(self):
+        m = self.machine
+        other = "5E6F7A8B//d:\\windows"
+        m.write_log(f"[Common]\nLastWin={other}\nCurStroke=2026:02:01:09:29:40\n[{other}]\n"
+                    "LastStart=2026:02:01:07:00:00\nLastClose=2026:02:01:09:30:00\nLastCause=0\n")
+        copy = m.start_and_wait_ready()
+        self.assertEqual(m.reg_get(PROGRAM_KEY, ""), PROGRAM_FOLDER)
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "CurrentVersion"), "5.00.0026")
+        self.assertEqual(m.reg_get(RUN_KEY, "Sessiometer"), "Uptrail.exe", "Start with Windows")
+        self.assertEqual(m.log_value(self.system, "Animation"), "3")
+        started = datetime.datetime.strptime(m.log_value(self.system, "LastStart"), STAMP)
+        self.assertLess(abs((started - host_boot_time()).total_seconds()), 3, "the boot time")
+        entries = [f"2026:02:01:07:00:00=2026:02:01:09:30:00=0={other}"]
+        self.assertEqual(m.log_entries(), entries, "the other installation's session")
+
+        before = self.log_and_key()
+        self.assertEqual(m.start_uptrail().wait(60), 0)
+        self.assertEqual(self.log_and_key(), before, "the second copy wrote nothing")
+
+        # A right click opens the right-hand menu, a double click About, a left click the sessions.
+        m.click_tray_icon(3)
+        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu to open")
+        m.press_key("Escape")
+        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the right-hand menu to close")
+        m.click_tray_icon(1, times=2)
+        m.answer_dialog("OK", "About Uptrail\u2122")
+        m.click_tray_icon(1)
+        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the session menu to open")
+        m.press_key("Escape")
+        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the session menu to close")
+
+        m.exit_uptrail(copy)
+        self.assertEqual(m.log_value(self.system, "LastCause"), "1")
+
+        copy = m.start_and_wait_ready()
+        self.assertEqual(m.log_entries(), entries, "a second start in the session logs nothing")
+        self.assertEqual(m.run_wine("wineboot", "--end-session")[0], 0)
+        copy.wait(60)
+        self.assertEqual(m.log_value(self.system, "LastCause"), "0")
+
+    def test_a_crash_is_logged_with_the_later_heartbeat_in_a_read_only_system_log(self):
+        m = self.machine
+        m.write_log(f"[Common]\nLastWin={self.system}\nCurStroke=2026:01:01:05:00:00\n"
+                    f"[{self.system}]\nLastStart=2026:01:01:00:00:00\nLastClose=\nLastCause=0\n")
+        m.reg_set(PROGRAM_KEY, "CurStroke", "2026:01:01:05:00:30")
+        m.driver("set-attributes", LOG, "5")
+        m.exit_uptrail(m.start_and_wait_ready())
+        self.assertEqual(m.log_entries(),
+                         [f"2026:01:01:00:00:00=2026:01:01:05:00:30=2={self.system}"])
+        self.assertEqual(int(m.driver("get-attributes", LOG)) & 7, 5, "read-only and system")
+
+    def erase_oldest_keeps_the_newest_fifty(self, count):
+        m = self.machine
+        days = [datetime.datetime(2026, 1, 1, 8) + datetime.timedelta(days=n) for n in range(count)]
+        entries = [f"{day:{STAMP}}={day + datetime.timedelta(hours=2):{STAMP}}=0={self.system}"
+                   for day in days]
+        m.write_log(f"[{self.system}]\nAnimation=3\n[Log]\n" + "\n".join(entries) + "\n")
+        copy = m.start_and_wait_ready()
+        m.driver("erase-oldest")
+        m.answer_dialog("OK")
+        m.wait_for(lambda: m.log_entries() == entries[-50:], "the oldest entries to go")
+        return copy
+
+    def test_erase_oldest_data_on_51_entries_removes_only_the_oldest(self):
+        self.erase_oldest_keeps_the_newest_fifty(51)
+
+    def test_erase_oldest_data_on_120_entries_then_monitor_from_now_empties_the_log(self):
+        m = self.machine
+        copy = self.erase_oldest_keeps_the_newest_fifty(120)
+        m.driver("monitor-from-now")
+        m.answer_dialog("OK")
+        m.wait_for(lambda: m.log_entries() == [], "the log to be emptied")
+        self.assertEqual(m.log_value(self.system, "Animation"), "3", "the settings stay")
+        m.exit_uptrail(copy)
+        self.assertEqual(m.log_entries(), [], "nothing comes back at the close")
+
+    def host_path(self, folder):
+        return os.path.join(self.machine.prefix, "drive_c", *folder[3:].split("\\"))
+
+    def choose_log_folder(self, folder):
+        """The folder chooser is Wine's own dialog; the driver types the folder into it."""
+        m = self.machine
+        m.driver("log-folder")
+        m.wait_for(lambda: m.driver_succeeds("choose-folder", folder), "the folder chooser")
+
+    def test_log_folder_to_the_same_a_blocked_a_shared_and_a_new_non_ascii_folder(self):
+        m = self.machine
+        shared, journal = "C:\\Shared", "C:\\Journal \u00e9t\u00e9"
+        # A folder in the place of the file: nothing can be copied into C:\Blocked.
+        for folder in (shared, journal, "C:\\Blocked\\Uptrail.txt"):
+            os.makedirs(self.host_path(folder))
+        m.log_path = os.path.join(self.host_path(shared), "Uptrail.txt")
+        shared_entry = "2025:06:01:07:00:00=2025:06:01:09:00:00=2=5E6F7A8B//d:\\windows"
+        m.write_log(f"[Log]\n{shared_entry}\n")
+        m.driver("set-attributes", shared + "\\Uptrail.txt", "5")
+        copy = m.start_and_wait_ready()
+
+        self.choose_log_folder(PROGRAM_FOLDER + "\\")
+        m.wait_for(lambda: not m.driver_succeeds("dialog-open"), "the chooser to close")
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), PROGRAM_FOLDER, "the same folder")
+
+        self.choose_log_folder("C:\\Blocked")
+        m.answer_dialog("OK")
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), PROGRAM_FOLDER, "the failed move")
+
+        self.choose_log_folder(shared)
+        m.wait_for(lambda: m.reg_get(PROGRAM_KEY, "LogFolder") == shared, "the shared folder")
+        self.assertEqual(m.log_entries(), [shared_entry], "nothing was copied over the shared log")
+
+        self.choose_log_folder(journal)
+        journal_log = os.path.join(self.host_path(journal), "Uptrail.txt")
+        moved = read(m.log_path)
+        m.wait_for(lambda: os.path.exists(journal_log) and read(journal_log) == moved,
+                   "the copy of the log")
+        self.assertEqual(int(m.driver("get-attributes", journal + "\\Uptrail.txt")) & 5, 5,
+                         "the moved copy is read-only and system")
+        m.exit_uptrail(copy)
+        self.assertEqual(read(m.log_path), moved, "the close went into the new log")
+        m.log_path = journal_log
+        self.assertEqual(m.log_entries(), [shared_entry])
+        self.assertEqual(m.log_value(self.system, "LastCause"), "1")
+
+    def check_for_update(self, address, button):
+        # The address is read at each check, so one run can try several servers.
+        self.machine.reg_set(PROGRAM_KEY, "UpdateAddress", address)
+        self.machine.driver("check-for-update")
+        return self.machine.answer_dialog(button)
+
+    def test_the_update_check_against_real_servers(self):
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), DescriptionHandler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.addCleanup(server.server_close)
+        self.addCleanup(server.shutdown)
+        silent = socket.create_server(("127.0.0.1", 0))  # takes connections, never answers
+        self.addCleanup(silent.close)
+        with socket.create_server(("127.0.0.1", 0)) as closed:
+            closed_port = address_of(closed)
+        served = address_of(server.socket)
+        self.machine.start_and_wait_ready()
+
+        server.description = b'var version = "5.00.100";\r\n'
+        self.assertIn("Version 5.00.100 is now available to download:\nhttps://",
+                      self.check_for_update(served, "Cancel"))
+        server.description = b'var version = "5.0.26";'
+        self.assertIn("Your copy of the application is up to date.",
+                      self.check_for_update(served, "OK"))
+        server.description = b'var version = "5.00.1'
+        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(served, "OK"), "a damaged description")
+        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(closed_port, "OK"), "a closed port")
+        # WinHTTP on its own waits 90 seconds for an answer; the check gives up within its
+        # bound of a few seconds, well inside the test's deadline.
+        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(address_of(silent), "OK"),
+                      "a server that never answers")
+
+
+if __name__ == "__main__":
+    unittest.main()
