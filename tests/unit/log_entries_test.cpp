@@ -1,15 +1,10 @@
-// Section "Log" is read in place and in one pass, by the tray and the report alike. It must
-// give the entries that loading the section and taking each line apart the plain way give,
-// in any log. Start-up trims it to the newest entries; the statistics count them.
+// Section "Log" as the tray and the report read it, and the statistics counted from it.
 #include "sessionlog/log_entries.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <random>
-#include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "app/main_state.h"
@@ -18,16 +13,16 @@
 #include "sessionlog/timestamp.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
-#include "support/memory_file_system.h"
 
 namespace uptrail {
 namespace {
 
+// Section "Log" is read in place and in one pass, by the tray and the report alike. It must
+// give the entries that loading the section and taking each line apart the plain way give,
+// in any log. The statistics count them.
 constexpr DateTime kLater = MakeDateTime(2031, 7, 15, 12, 34, 56);
 constexpr DateTime kBoot = MakeDateTime(2026, 12, 4, 12, 0, 0);
 constexpr DateTime kNow = MakeDateTime(2026, 12, 4, 12, 5, 0);
-const std::filesystem::path kLog = std::filesystem::path("logs") / "Uptrail.txt";
-const std::string kCommon = "[Common]\r\nLastWin=A\r\n";
 
 // A log made of the lines a damaged, hand-edited or foreign log may hold, in any order, with
 // any line ends, and sections around "Log" that may end it early or repeat its header.
@@ -68,24 +63,20 @@ std::string RandomLog(std::mt19937& random) {
 // An entry as start, end, cause and system, if any.
 using Fields = std::tuple<DateTime, DateTime, int, std::optional<std::string>>;
 
-// The entries as the plainest reading of each line gives them: the line cut at every "=",
-// each field read alone.
-std::vector<Fields> PlainEntries(std::string_view section) {
-    std::vector<Fields> entries;
+// The entries read must be those the plainest reading of each line gives: the line cut at
+// every "=", each field read alone.
+void ExpectSameEntries(const LogEntries& read, std::string_view section, const std::string& log) {
+    EXPECT_EQ(read.lineCount, CountLines(section)) << log;
+    std::vector<Fields> plain;
     for (const std::string_view line : SplitLines(section)) {
         const auto fields = SplitAt(line, '=');
         if (fields.size() < 3) continue;
-        entries.emplace_back(ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kLater),
-                             ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kLater),
-                             TimestampFieldValue(fields[2]),
-                             fields.size() > 3 ? std::optional<std::string>(fields[3])
-                                               : std::nullopt);
+        plain.emplace_back(ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kLater),
+                           ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kLater),
+                           TimestampFieldValue(fields[2]),
+                           fields.size() > 3 ? std::optional<std::string>(fields[3])
+                                             : std::nullopt);
     }
-    return entries;
-}
-
-void ExpectSameEntries(const LogEntries& read, std::string_view section, const std::string& log) {
-    EXPECT_EQ(read.lineCount, CountLines(section)) << log;
     std::vector<Fields> entries;
     std::set<std::string_view> named;
     for (const LogEntry& entry : read.entries) {
@@ -94,7 +85,7 @@ void ExpectSameEntries(const LogEntries& read, std::string_view section, const s
         if (system) named.insert(read.identities[entry.system]);
         entries.emplace_back(entry.start, entry.end, entry.cause, system);
     }
-    EXPECT_TRUE(entries == PlainEntries(section)) << log;
+    EXPECT_TRUE(entries == plain) << log;
     // Each identity once, byte for byte, and each named by some entry.
     EXPECT_EQ(named.size(), read.identities.size()) << log;
 }
@@ -109,61 +100,6 @@ TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
         ExpectSameEntries(ReadSectionEntries(section, kLater), section, section);
         ExpectSameEntries(ReadSectionEntries(log, kLater), log, log);
     }
-}
-
-DateTime StartOf(int entry) { return MakeDateTime(2020, 1, 1) + std::chrono::hours{entry}; }
-
-// Entries `first` to `last` - 1, each ended by CR LF.
-std::string EntryLines(int first, int last) {
-    std::string lines;
-    for (int entry = first; entry < last; ++entry)
-        lines += FormatTimestamp(StartOf(entry)) + "=" +
-                 FormatTimestamp(StartOf(entry) + std::chrono::minutes{30}) + "=0=A\r\n";
-    return lines;
-}
-
-testing::MemoryFileSystem FilesWith(const std::string& contents) {
-    testing::MemoryFileSystem files;
-    files.AddFolder(kLog.parent_path());
-    files.AddFile(kLog, contents, file_attr::kArchive);
-    return files;
-}
-
-// Erase Oldest Data's trims to the newest 50 are checked on the real program.
-TEST(TrimLog, KeepsTheNewestEntriesAndCountsStatisticsFromTheFiftiethNewest) {
-    const struct {
-        int entries;
-        bool eraseOldest;
-        std::string junk;  // lines ahead of the entries that are no entries
-        int firstKept, statsFromEntry;
-    } cases[] = {{50, true, "", 0, 0},
-                 {60, false, "junk\r\n2020:01:01:00:00:00=two fields\r\n\x01\xff=\x80\r\n", 0, 10},
-                 {kStartupLogLimit + 1, false, "", 1, 31951}};
-    for (const auto& c : cases) {
-        auto files = FilesWith(kCommon + "[Log]\r\n" + c.junk + EntryLines(0, c.entries));
-        const TrimResult result = TrimLog(files, kLog, c.eraseOldest, kBoot, kNow);
-        EXPECT_EQ(result.logCount, c.entries - c.firstKept) << c.entries;
-        EXPECT_EQ(result.statsFrom, StartOf(c.statsFromEntry)) << c.entries;
-        // The bytes two section saves would leave, in one replace: the emptied section
-        // leaves a blank line where its block stood.
-        const bool rewritten = c.firstKept > 0 || !c.junk.empty();
-        const std::string expected = kCommon + (rewritten ? "\r\n" : "") + "[Log]\r\n" +
-                                     EntryLines(c.firstKept, c.entries);
-        EXPECT_TRUE(files.Contents(kLog) == expected) << c.entries;
-        EXPECT_EQ(files.Attributes(kLog), rewritten ? kLogFileAttributes : file_attr::kArchive);
-    }
-}
-
-// A file read but not rewritten still counts as it stands, so Erase Oldest Data stays on
-// offer. A log that cannot be read is met by the tests of the log commands.
-TEST(TrimLog, AFileThatCannotBeRewrittenKeepsEveryEntry) {
-    const std::string contents = kCommon + "[Log]\r\n" + EntryLines(0, 120);
-    auto files = FilesWith(contents);
-    files.InjectFault(1, testing::MemoryFileSystem::Fault::kFail);
-    const TrimResult result = TrimLog(files, kLog, true, kBoot, kNow);
-    EXPECT_EQ(result.error, kErrorWriteFault);
-    EXPECT_EQ(files.Contents(kLog), contents);
-    EXPECT_EQ(result.logCount, 120);
 }
 
 // Average, longest, off time, crashed, restart and last off time, each the value after

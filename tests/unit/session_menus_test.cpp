@@ -1,33 +1,37 @@
+// The session menus, the log commands and the web commands of a running program.
 #include "sessionlog/session_menus.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 #include <vector>
 
 #include "app/log_location.h"
 #include "app/menu_commands.h"
+#include "app/menu_tree.h"
 #include "app/system_identity.h"
-#include "platform/text_encoding.h"
+#include "commands/update_check.h"
+#include "commands/version_text.h"
+#include "commands/web_commands.h"
 #include "sessionlog/session_log.h"
-#include "storage/registry_store.h"
-#include "support/fake_main_context.h"
+#include "support/test_machine.h"
 
 namespace uptrail {
 namespace {
 
-using testing::MemoryFileSystem;
+using testing::Machine;
+using testing::kSystem;
+using testing::kFolderText;
+using testing::kProgramKey;
+using testing::kBoot;
 
-const std::string kOwn = "1A2B3C4D//c:\\windows";
 const std::string kOther = "5E6F7A8B//d:\\windows";
-const std::filesystem::path kFolder = PathFromAnsi("C:\\Program Files\\Uptrail");
+const std::filesystem::path kFolder = PathFromAnsi(kFolderText);
 const std::filesystem::path kLog = LogFileIn(kFolder);
-constexpr DateTime kBoot = MakeDateTime(2026, 12, 6, 8, 0, 0);
 const std::string kQuestion = "\r\nAre you sure you wish to continue?";
 
 // A session of half an hour starting `hour` hours after midnight of 5 December.
-std::string Entry(int hour, const std::string& system = kOwn, int cause = 0) {
+std::string Entry(int hour, const std::string& system = kSystem, int cause = 0) {
     const DateTime start = MakeDateTime(2026, 12, 5) + std::chrono::hours{hour};
     return FormatTimestamp(start) + "=" + FormatTimestamp(start + std::chrono::minutes{30}) +
            "=" + std::to_string(cause) + "=" + system + "\r\n";
@@ -40,42 +44,69 @@ std::string Daily(int count) {
     return entries;
 }
 
+// Erase Oldest Data's trims to the newest 50 are checked on the real program.
+TEST(TrimLog, KeepsTheNewestEntriesAndCountsStatisticsFromTheFiftiethNewest) {
+    const std::string common = "[Common]\r\nLastWin=A\r\n";
+    const struct {
+        int entries;
+        bool eraseOldest;
+        std::string junk;  // lines ahead of the entries that are no entries
+        int dropped;
+    } cases[] = {{50, true, "", 0},
+                 {60, false, "junk\r\n2020:01:01:00:00:00=two fields\r\n\x01\xff=\x80\r\n", 0},
+                 {kStartupLogLimit + 1, false, "", 1}};
+    for (const auto& c : cases) {
+        Machine m;
+        const std::filesystem::path& log = m.state.logFile;
+        m.files.AddFile(log, common + "[Log]\r\n" + c.junk + Daily(c.entries), file_attr::kArchive);
+        const TrimResult result = TrimLog(m.files, log, c.eraseOldest, kBoot, m.clock.now);
+        EXPECT_EQ(result.logCount, c.entries - c.dropped) << c.entries;
+        EXPECT_EQ(result.statsFrom, MakeDateTime(2026, 10, 16)) << c.entries;
+        // The bytes two section saves would leave, in one replace: the emptied section
+        // leaves a blank line where its block stood.
+        const bool rewritten = c.dropped > 0 || !c.junk.empty();
+        const std::string expected =
+            common + (rewritten ? "\r\n" : "") + "[Log]\r\n" + Daily(c.entries - c.dropped);
+        EXPECT_TRUE(m.files.Contents(log) == expected) << c.entries;
+        EXPECT_EQ(m.files.Attributes(log), rewritten ? kLogFileAttributes : file_attr::kArchive);
+    }
+}
+
+// A file read but not rewritten still counts as it stands, so Erase Oldest Data stays on
+// offer. A log that cannot be read is met by the tests of the log commands.
+TEST(TrimLog, AFileThatCannotBeRewrittenKeepsEveryEntry) {
+    Machine m;
+    const std::string contents = "[Log]\r\n" + Daily(120);
+    m.files.AddFile(m.state.logFile, contents);
+    m.files.InjectFault(1, testing::MemoryFileSystem::Fault::kFail);
+    const TrimResult result = TrimLog(m.files, m.state.logFile, true, kBoot, m.clock.now);
+    EXPECT_EQ(result.error, kErrorWriteFault);
+    EXPECT_EQ(m.files.Contents(m.state.logFile), contents);
+    EXPECT_EQ(result.logCount, 120);
+}
+
 // A running program with its log in its own folder. The rendered menus, their marks and
 // the statistics they show are checked on Windows; what the log commands do to the file
 // when all goes well is checked on the real program.
-class SessionMenusTest : public ::testing::Test, protected testing::FakeMainContext {
+class SessionMenusTest : public ::testing::Test, protected Machine {
 protected:
-    SessionMenusTest() {
-        clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
-        system.programFolder = kFolder;
-        state.systemId = kOwn;
-        state.bootTime = state.statsFrom = kBoot;
-        state.driveTable = {{"1A2B3C4D/", "C:"}};
-    }
-
     // The log in its folder as start-up leaves it: trimmed, read-only and system.
     void StartWith(const std::string& entries) {
-        files = MemoryFileSystem();
-        files.AddFolder(kFolder);
         files.AddFile(kLog, "[Log]\r\n" + entries, file_attr::kReadOnly | file_attr::kSystem);
-        state.logFile = kLog;
         const TrimResult trimmed = TrimLog(files, kLog, false, kBoot, clock.now);
         state.statsFrom = trimmed.statsFrom;
         state.logCount = trimmed.logCount;
         RefreshSessionMenus(context);
     }
-    std::string Get(std::string_view key) { return Setting(context.Settings(), "get", key); }
     std::vector<bool> SystemChecks() const {
         std::vector<bool> checks;
         for (const auto& item : state.systemItems) checks.push_back(item.checked);
         return checks;
     }
     std::string StoredFolder() {
-        return RegRead(registry, RegistryRoot::kLocalMachine, "SOFTWARE\\Tamsk\\Uptrail",
-                       "LogFolder");
+        return RegRead(registry, RegistryRoot::kLocalMachine, kProgramKey, "LogFolder");
     }
     auto Figures() const { return std::tuple(state.logFile, state.statsFrom, state.logCount); }
-    MainState& state = context.state;
 };
 
 // The list follows the screen, up to fifty sessions.
@@ -87,13 +118,12 @@ TEST_F(SessionMenusTest, OffersTheFullLogOnlyWhenSomeSessionsDoNotFit) {
         // The own system is offered even while the log is empty.
         EXPECT_EQ(SystemChecks(), std::vector<bool>{true}) << entries;
     }
-    EXPECT_EQ(SessionListLimit(2160, 19), 50u);
-    // A menu height of 2 pixels or less would divide by zero or less.
+    // A menu height of 2 pixels or less would divide by zero or less; at most fifty.
     EXPECT_EQ(SessionListLimit(768, 2), 50u);
 }
 
 TEST_F(SessionMenusTest, ChosenSessionsExplainHowTheyEnded) {
-    StartWith(Entry(6) + Entry(8, kOwn, 1) + Entry(10, kOwn, 2));
+    StartWith(Entry(6) + Entry(8, kSystem, 1) + Entry(10, kSystem, 2));
     for (const int index : {0, 1, 2, 3, -1})
         RunMenuCommand(context, {MenuCommandKind::kSessionItem, index});
 
@@ -116,7 +146,7 @@ TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
         << "no names while one system is listed";
 
     OnSystemItemClick(context, 2);
-    EXPECT_EQ(Get("SysList"), kOwn + "|" + kOther);
+    EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
     EXPECT_EQ(state.sessionItems.size(), 2u);
 
     // Unchecking both stores an empty list, which stands for the own system alone.
@@ -130,7 +160,7 @@ TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
     EXPECT_EQ(state.sessionItems.size(), 3u);
     OnSystemItemClick(context, 1);
     EXPECT_EQ(Get("ListMode"), "0");
-    EXPECT_EQ(Get("SysList"), kOwn + "|" + kOther);
+    EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
     EXPECT_EQ(SystemChecks(), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(state.sessionItems.size(), 2u);
 }
@@ -231,6 +261,61 @@ TEST_F(SessionMenusTest, WithoutRightsInTheProgramFolderTheLogGoesToTheDataFolde
 
     EXPECT_TRUE(files.FolderExistsNow(dataFolder));
     EXPECT_EQ(StoredFolder(), AnsiFromPath(dataFolder));
+}
+
+TEST(UpdateDescription, GivesTheAssignedVersionOnlyWhenTheWholeTextIsOneAssignment) {
+    const std::string longest(kMaxVersionLength, '7');
+    EXPECT_EQ(ParseUpdateDescription("version='6'"), "6");
+    EXPECT_EQ(ParseUpdateDescription("\xEF\xBB\xBF\r\nvar\tversion =\r\n  \"5.1\" ;\r\n\r\n"),
+              "5.1");
+    EXPECT_EQ(ParseUpdateDescription("var version = \"" + longest + "\";"), longest);
+    EXPECT_EQ(ParseUpdateDescription("var version = \"" + longest + "7\";"), std::nullopt);
+    EXPECT_EQ(ParseUpdateDescription("var version = \"5.0b1\";"), std::nullopt);
+    EXPECT_EQ(ParseUpdateDescription("var version = \"5.1\"; alert(1);"), std::nullopt);
+    EXPECT_EQ(ParseUpdateDescription("variable version = \"5.1\";"), std::nullopt);
+}
+
+// Each way round, so that the order is the same whichever side holds the newer version.
+TEST(VersionComparison, ComparesPartByPartAsNumbersWithMissingPartsZero) {
+    const std::pair<const char*, const char*> newerOlder[] = {
+        {"5.00.100", "5.00.26"}, {"5.00.1", "5.00"}, {"10", "9.99.9999"},
+        {"123456789012345678901234567890", "123456789012345678901234567889"}};
+    for (const auto& [newer, older] : newerOlder) {
+        EXPECT_EQ(CompareVersions(newer, older), std::strong_ordering::greater) << newer;
+        EXPECT_EQ(CompareVersions(older, newer), std::strong_ordering::less) << newer;
+    }
+    EXPECT_EQ(CompareVersions("5.0.26", "5.00.26.0"), std::strong_ordering::equal);
+}
+
+// The three answers to a check, a closed port, a damaged description and the address
+// stored for the check are tried on the real program against a real server.
+TEST_F(SessionMenusTest, AnUpdateChecksErrorStatusIsNoAnswerAndOnlyDownloadOpensTheSetup) {
+    http.response = HttpResponse{kOk, 404, "var version = \"99\";"};
+    OnRightUpdateClick(context);
+    EXPECT_EQ(desktop.messages.at(0).text,
+              "Remote resource is not accessible now.\r\nPlease try later.");
+
+    http.response = HttpResponse{kOk, 200, "var version = \"6.0\";"};
+    desktop.answerDownload = true;
+    OnRightUpdateClick(context);
+    EXPECT_EQ(desktop.openedAddresses, std::vector<std::string>{SetupAddress()});
+    EXPECT_EQ(http.requests.back(), std::string(SiteAddress()) + "/Products/Uptrail/Uptrail.js");
+}
+
+TEST_F(SessionMenusTest, WebsiteOpensTheProductPageAndFeedbackAMailWithTheTitleAsSubject) {
+    OnRightSiteClick(context);
+    OnRightMailClick(context);
+    EXPECT_EQ(desktop.openedAddresses,
+              (std::vector<std::string>{std::string(SiteAddress()) + "/Products/Uptrail/",
+                                        std::string(MailAddress()) + "?subject=Uptrail"}));
+}
+
+TEST(VersionText, PadsTheFullFormAndLeavesTheCompactFormAsItIs) {
+    VersionRecord version = kVersion;
+    version.minor = 2;
+    version.revision = 0;
+    EXPECT_EQ(VersionText(false, version), "5.02");
+    EXPECT_EQ(VersionText(true, version), "5.2");
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+// A machine for the main window's logic: the platform doubles set up as a booted PC with
+// Uptrail installed under Program Files, shared by the start-up, menu and alarm tests.
+#include <string>
+#include <string_view>
+
+#include "platform/text_encoding.h"
+#include "app/log_location.h"
+#include "sessionlog/timestamp.h"
+#include "storage/registry_store.h"
+#include "storage/section_file.h"
+#include "storage/settings_store.h"
+#include "support/fake_main_context.h"
+
+namespace uptrail::testing {
+
+inline const std::string kSystem = "1A2B3C4D//c:\\windows";
+inline const std::string kFolderText = "C:\\Program Files\\Uptrail";
+inline const std::string kProgramKey = "SOFTWARE\\Tamsk\\Uptrail";
+inline constexpr DateTime kBoot = MakeDateTime(2026, 12, 6, 8, 0, 0);
+
+// A machine booted at 08:00:00 whose clock reads 09:30:00, with Uptrail installed under
+// Program Files and nothing stored yet, for the start-up, the menus and the alarms alike.
+// A first start's defaults, a second copy, the closes and the ends a previous session is
+// logged with are checked on the real program; these cases take the branches it cannot
+// reach.
+struct Machine : FakeMainContext {
+    Machine() {
+        clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
+        clock.tickCount = 90 * 60 * 1000;
+        system.programFolder = PathFromAnsi(kFolderText);
+        system.SetSerial("C:", 0x1A2B3C4D);
+        files.AddFolder(system.programFolder);
+        state.logFile = LogFileIn(system.programFolder);
+        state.systemId = kSystem;
+        // As a start-up leaves them; one run here sets them afresh.
+        state.bootTime = state.statsFrom = kBoot;
+        state.driveTable = {{"1A2B3C4D/", "C:"}};
+    }
+    // A start after an earlier one from the same folder, which left this log.
+    void SeedEarlierStart(const std::string& log) {
+        RegWrite(registry, RegistryRoot::kLocalMachine, kProgramKey, "", kFolderText);
+        files.AddFile(state.logFile, log);
+    }
+    std::string Get(std::string_view key, std::string_view section = {}) {
+        return Setting(context.Settings(), "get", key, {}, section);
+    }
+    std::string Entries() { return LoadSection(files, state.logFile, "Log").text; }
+    MainState& state = context.state;
+};
+
+}  // namespace uptrail::testing
