@@ -106,8 +106,8 @@ TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
 // the Tab or "(untouched)" for a caption without one.
 std::vector<std::string> FiguresOf(const std::string& section) {
     StatisticsCaptions captions = DesignedStatisticsCaptions();
-    StatisticsTexts texts;
-    texts.decimalSeparator = ",";  // the locale's; the report's tests check the plain "."
+    // The locale's separator; the report's tests check the plain ".".
+    const StatisticsTexts texts{.statsFrom = {}, .lastDelay = {}, .decimalSeparator = ","};
     WriteStatistics(CountSessions(ReadSectionEntries(section, kNow).entries, kBoot), texts,
                     captions);
     std::vector<std::string> values;
