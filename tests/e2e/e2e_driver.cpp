@@ -99,39 +99,24 @@ std::string AlarmText(HWND window, AlarmPart part) {
     return AnsiFromWide(ChildText(AlarmControl(window, part)));
 }
 
-// One line per alarm window: handle, on top, visible, then caption, shift box, time box,
-// repeat box, combo choice, button (with "+" when enabled), elapsed time and title,
-// separated by "|".
+// One line per alarm window: handle, on top, visible, shift box and elapsed time, separated
+// by "|".
 int PrintAlarmWindows() {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"UptrailAlarmWindow", nullptr); window;
          window = FindWindowExW(nullptr, window, L"UptrailAlarmWindow", nullptr)) {
         const bool topmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-        HWND button = AlarmControl(window, AlarmPart::bbAlarm);
-        const LRESULT period = SendMessageW(AlarmControl(window, AlarmPart::cbRepeat), CB_GETCURSEL, 0, 0);
-        std::printf("%lld %d %d|%s|%s|%s|%s|%lld|%s%s|%s|%s\n",
-                    static_cast<long long>(reinterpret_cast<INT_PTR>(window)), topmost ? 1 : 0,
-                    IsWindowVisible(window) ? 1 : 0, AnsiFromWide(ChildText(window)).c_str(),
-                    AlarmText(window, AlarmPart::tbShift).c_str(), AlarmText(window, AlarmPart::tbTime).c_str(),
-                    AlarmText(window, AlarmPart::tbRepeat).c_str(), static_cast<long long>(period),
-                    AlarmText(window, AlarmPart::bbAlarm).c_str(), IsWindowEnabled(button) ? "+" : "",
-                    AlarmText(window, AlarmPart::tlNow).c_str(), AlarmText(window, AlarmPart::tbTitle).c_str());
+        std::printf("%lld|%d|%d|%s|%s\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)),
+                    topmost ? 1 : 0, IsWindowVisible(window) ? 1 : 0,
+                    AlarmText(window, AlarmPart::tbShift).c_str(),
+                    AlarmText(window, AlarmPart::tlNow).c_str());
     }
     return 0;
 }
 
 // Types into a box as the user does: the box's text changes and its window hears of it.
 bool SetAlarmText(HWND window, const std::wstring& box, const wchar_t* text) {
-    const AlarmPart part = box == L"shift"    ? AlarmPart::tbShift
-                           : box == L"time"   ? AlarmPart::tbTime
-                           : box == L"repeat" ? AlarmPart::tbRepeat
-                                              : AlarmPart::tbTitle;
+    const AlarmPart part = box == L"shift" ? AlarmPart::tbShift : AlarmPart::tbTitle;
     return Send(AlarmControl(window, part), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), 5000);
-}
-
-bool ChooseAlarmPeriod(HWND window, int index) {
-    HWND combo = AlarmControl(window, AlarmPart::cbRepeat);
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    return Notify(window, combo, CBN_SELCHANGE);
 }
 
 // The client size, then one line per visible control: its identifier and its rectangle
@@ -184,8 +169,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"alarm-set") return !SetAlarmText(alarm, arg(3), arg(4));
     if (command == L"alarm-click")
         return !Notify(alarm, AlarmControl(alarm, AlarmPart::bbAlarm), BN_CLICKED);
-    if (command == L"alarm-period")
-        return !ChooseAlarmPeriod(alarm, std::wcstol(arg(3), nullptr, 10));
+    if (command == L"alarm-period") {  // the choice at that index of the period box
+        HWND combo = AlarmControl(alarm, AlarmPart::cbRepeat);
+        SendMessageW(combo, CB_SETCURSEL, std::wcstoul(arg(3), nullptr, 10), 0);
+        return !Notify(alarm, combo, CBN_SELCHANGE);
+    }
     if (command == L"alarm-close") return !PostMessageW(alarm, WM_CLOSE, 0, 0);
     if (command == L"alarm-layout") return !PrintAlarmLayout(alarm);
     std::fprintf(stderr, "no such command; the commands are in e2e_driver.cpp\n");

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "app/menu_tree.h"
-#include "sessionlog/session_log.h"
 #include "sessionlog/session_menus.h"
 #include "support/fake_main_context.h"
 #include "win32/popup_menu.h"
@@ -73,33 +73,28 @@ protected:
                           "2026:12:01:08:00:00=2026:12:01:17:30:00=0=" + kOwn + "\r\n" +
                           "2026:12:02:08:10:00=2026:12:02:12:00:00=1=" + kOther + "\r\n" +
                           "2026:12:03:09:00:00=2026:12:03:18:45:10=2=" + kOwn + "\r\n");
-        context.state.statsFrom = TrimLog(files, context.state.logFile, false,
-                                          context.state.bootTime, clock.now).statsFrom;
         RefreshSessionMenus(context);
     }
 };
 
-TEST_F(TrayTest, ASeededLogGivesTheSessionsWithTheirMarksNewestFirst) {
+TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
     const PopupMenu left(BuildLeftMenu(context.state));
     HMENU menu = left.Handle();
     ASSERT_EQ(GetMenuItemCount(menu), 5) << "current, separator, three sessions; the log fits";
     EXPECT_EQ(CaptionAt(menu, 3),
               L" [Dec 02, 08:10 - Dec 02, 12:00]\t=  00d 03h 50m  ....  - D:\\WINDOWS");
-    EXPECT_NE(MarkAt(menu, 2), nullptr);
-    EXPECT_NE(MarkAt(menu, 3), nullptr);
-    EXPECT_NE(MarkAt(menu, 2), MarkAt(menu, 3)) << "stop and exclamation are different pictures";
+    // Stop and exclamation are different pictures; a session that ended with Windows has none.
+    EXPECT_EQ((std::set{MarkAt(menu, 2), MarkAt(menu, 3), MarkAt(menu, 4)}.size()), 3u);
     EXPECT_EQ(MarkAt(menu, 4), nullptr);
 
     // Choosing the crashed session through the rendered menu's own identifier.
     RunMenuCommand(context, left.CommandFor(GetMenuItemID(menu, 2)).value());
     EXPECT_EQ(desktop.messages.at(0).text, "This session was crashed.");
-}
 
-TEST_F(TrayTest, TheRightMenuRendersStatesCommandsAndTheStatisticsAndSystems) {
     context.state.mRightOldest.enabled = false;
     context.state.mRightAuto.checked = true;
     const PopupMenu right(BuildRightMenu(context.state));
-    HMENU menu = right.Handle();
+    menu = right.Handle();
     EXPECT_TRUE(StateAt(menu, 3) & MF_SEPARATOR);
     EXPECT_TRUE(StateAt(menu, 5) & MF_GRAYED) << "Erase Oldest Data";
     EXPECT_TRUE(StateAt(menu, 13) & MF_CHECKED) << "Start with Windows";
@@ -110,8 +105,8 @@ TEST_F(TrayTest, TheRightMenuRendersStatesCommandsAndTheStatisticsAndSystems) {
     EXPECT_TRUE(StateAt(statistics, 5) & MF_DISABLED);
     EXPECT_FALSE(StateAt(statistics, 5) & MF_GRAYED) << "figures read as plain text";
 
+    // Their captions come from the session menus, whose unit tests read them.
     HMENU systems = GetSubMenu(menu, 0);
-    EXPECT_EQ(CaptionAt(systems, 2).rfind(L"- D:\\WINDOWS\t(Last Exit: ", 0), 0u);
     EXPECT_TRUE(StateAt(systems, 2) & MF_CHECKED);
     EXPECT_EQ(right.CommandFor(GetMenuItemID(systems, 2)),
               (MenuCommand{MenuCommandKind::kSystemItem, 1}));
@@ -158,11 +153,8 @@ TEST(ClockIcon, EachUpdateDestroysThePreviousIconAndEveryBitmapItMade) {
             EXPECT_TRUE(ReadIcon(previous).empty()) << "update " << second;
             previous = icon;
         }
-        EXPECT_EQ(clock.Update(dial, 0), nullptr) << "no icon can have no pixels";
-        EXPECT_EQ(clock.Current(), previous) << "the previous icon stays";
+        // The icons are counted by their handles above.
         const GdiTally& tally = clock.Tally();
-        EXPECT_EQ(tally.iconsCreated, 120);
-        EXPECT_EQ(tally.iconsDestroyed, 119);
         EXPECT_EQ(tally.bitmapsCreated, 240);
         EXPECT_EQ(tally.bitmapsDeleted, tally.bitmapsCreated);
     }

@@ -26,10 +26,8 @@ TEST(Win32SystemInfo, ReadsTheIdentityTheDrivesAndTheFolders) {
     while (unused > 'D' && (GetLogicalDrives() & (1u << (unused - 'A')))) --unused;
     const std::string missing = std::string(1, unused) + ":";
     EXPECT_FALSE(system.VolumeSerial(missing)) << missing;
-    EXPECT_EQ(DriveSerial(system, missing), "--/");
 
-    const auto program = system.ProgramFolder() / L"uptrail_win32_tests.exe";
-    EXPECT_TRUE(std::filesystem::is_regular_file(program)) << "the running program's folder";
+    // The program's own folder is the one the real program stores at its first start.
     EXPECT_TRUE(std::filesystem::is_directory(system.ProgramDataFolder()));
 }
 

@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# Runs a cross-built program under Wine in a given prefix.
-#   run-in-wine.sh --make-prefix PREFIX   makes a fresh prefix for this test run
-#   run-in-wine.sh PREFIX PROGRAM [ARGS]  runs PROGRAM in it, exit status passed through
+# run-in-wine.sh PREFIX PROGRAM [ARGS] runs PROGRAM under Wine; --make-prefix PREFIX makes one.
 set -euo pipefail
 
 WINE=/usr/lib/wine/wine64
