@@ -130,7 +130,8 @@ bool PrintAlarmLayout(HWND window) {
         RECT rect{};
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-        std::printf("%d %ld %ld %ld %ld\n", GetDlgCtrlID(child), rect.left, rect.top, rect.right, rect.bottom);
+        std::printf("%d %ld %ld %ld %ld\n", GetDlgCtrlID(child), rect.left, rect.top,
+                    rect.right, rect.bottom);
     }
     return true;
 }
