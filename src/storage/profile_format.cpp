@@ -33,8 +33,6 @@ std::string_view TextOf(std::string_view text, Span span) {
     return text.substr(span.begin, span.end - span.begin);
 }
 
-// Leading blanks go first: a blank value then sits at the end of its line, which is where a
-// new value written to it lands.
 Span WithoutBlanks(std::string_view text, Span span) {
     while (span.begin < span.end && IsBlank(text[span.begin])) ++span.begin;
     while (span.end > span.begin && IsBlank(text[span.end - 1])) --span.end;
@@ -49,8 +47,9 @@ struct Line {
     std::size_t end = 0;    // its line break, or the end of the file
     std::size_t next = 0;   // first byte after the line break
     LineKind kind = LineKind::kOther;
-    Span name;   // section name of a header, key of a key line
-    Span value;  // value of a key line
+    Span name;    // section name of a header, key of a key line
+    Span value;   // value of a key line, as read: without the blanks around it
+    Span stored;  // everything after the key line's "=": what a new value replaces
 };
 
 std::size_t AfterLineBreak(std::string_view text, std::size_t end) {
@@ -78,7 +77,8 @@ void Classify(std::string_view text, Line& line) {
     if (equals == body.npos) return;
     line.kind = LineKind::kKey;
     line.name = WithoutBlanks(text, {content.begin, content.begin + equals});
-    line.value = WithoutBlanks(text, {content.begin + equals + 1, line.end});
+    line.stored = {content.begin + equals + 1, line.end};
+    line.value = WithoutBlanks(text, line.stored);
 }
 
 Line LineAt(std::string_view text, std::size_t begin) {
@@ -198,7 +198,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
                             std::string_view value) {
     const std::optional<SectionScan> scan = ScanSection(text, section, key);
     if (!scan) return WithSectionAppended(text, section, KeyLine(key, value));
-    if (scan->key) return Replaced(text, scan->key->value, value);
+    if (scan->key) return Replaced(text, scan->key->stored, value);
     const Line& previous = scan->lastKey ? *scan->lastKey : scan->header;
     return WithLineAfter(text, previous, KeyLine(key, value));
 }
@@ -207,7 +207,7 @@ bool ReplaceProfileValueInPlace(std::string& text, std::string_view section,
                                 std::string_view key, std::string_view value) {
     const std::optional<SectionScan> scan = ScanSection(text, section, key);
     if (!scan || !scan->key) return false;
-    const Span stored = scan->key->value;
+    const Span stored = scan->key->stored;
     text.replace(stored.begin, stored.end - stored.begin, value);
     return true;
 }

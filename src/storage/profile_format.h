@@ -36,16 +36,18 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
 std::string ProfileDefaultValue(std::string_view defaultValue,
                                 std::size_t bufferSize = kProfileBufferSize);
 
-// The file's bytes after WritePrivateProfileStringA(section, key, value). The platform edits
-// the file in place: an existing value is replaced where it stands (the key's spelling and
-// the blanks around it stay), a new key line goes right after the section's last key line,
-// a new section goes at the end. Every other byte stays as it was. An empty `text` stands
-// for a missing file, which the platform creates.
+// The file's bytes after WritePrivateProfileStringA(section, key, value). The file is edited
+// in place: a new key line goes right after the section's last key line, a new section goes
+// at the end, and every other byte stays as it was. A value written to an existing key
+// replaces everything after its "=" up to the line end, blanks included; the key as spelt
+// and whatever stands before the "=" stay. (The platform keeps the blanks around the old
+// value, so a blank value rewritten with a blank grows by one at every write.) An empty
+// `text` stands for a missing file, which the platform creates.
 std::string SetProfileValue(std::string_view text, std::string_view section, std::string_view key,
                             std::string_view value);
 
-// SetProfileValue on `text` itself for a key that is there: its value is replaced where it
-// stands and no other byte moves, so a heartbeat writes back the very buffer it read instead
+// SetProfileValue on `text` itself for a key that is there: what follows its "=" is
+// replaced and no other byte moves, so a heartbeat writes back the very buffer it read instead
 // of a copy of the file. False, with `text` unchanged, when the section or key is missing.
 bool ReplaceProfileValueInPlace(std::string& text, std::string_view section,
                                 std::string_view key, std::string_view value);

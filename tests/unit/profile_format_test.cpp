@@ -27,7 +27,8 @@ TEST(ProfileFormat, FindsTheValueThePlatformReturns) {
     EXPECT_EQ(FindProfileValue("[s]\r\na=\"" + full + "\"\r\n", "s", "a"), full);
 }
 
-// The platform edits the file in place, where Wine rewrites the whole file.
+// The platform edits the file in place, where Wine rewrites the whole file. Unlike the
+// platform, a new value replaces the blanks around the old one, so no line grows.
 TEST(ProfileFormat, EditsTheFileAsThePlatformDoes) {
     const struct {
         const char* behaviour;
@@ -42,9 +43,10 @@ TEST(ProfileFormat, EditsTheFileAsThePlatformDoes) {
         {"or right after the header", "[s]\r\n;1\r\n\r\n[t]\r\n", "s", "c", "3",
          "[s]\r\nc=3\r\n;1\r\n\r\n[t]\r\n"},
         {"zero bytes stay", "Data \0 x\0"sv, "s", "k", "v", "Data \0 x\0\r\n[s]\r\nk=v\r\n"sv},
-        {"spelling and blanks stay", "[s]\r\n  A = 1 \r\n", "s", "a", "22", "[s]\r\n  A = 22 \r\n"},
-        {"a blank value is filled in after the blanks", "[s]\r\na = \r\n", "s", "a", "x",
-         "[s]\r\na = x\r\n"},
+        {"the key's spelling and what stands before the = stay; the value takes the rest",
+         "[s]\r\n  A = 1 \r\n", "s", "a", "22", "[s]\r\n  A =22\r\n"},
+        {"blanks after the = go with the old value", "[s]\r\na=   x\r\n", "s", "a", "y",
+         "[s]\r\na=y\r\n"},
         {"new lines end with CR LF", "[s]\ra=1\r", "t", "b", "2", "[s]\ra=1\r[t]\r\nb=2\r\n"},
         {"the value is written as given", "[s]\r\n", "s", "b", "  x  ", "[s]\r\nb=  x  \r\n"},
         {"a key of a missing section", "[s]\r\na=1\r\n", "t", "a", nullptr, "[s]\r\na=1\r\n"},
@@ -58,6 +60,11 @@ TEST(ProfileFormat, EditsTheFileAsThePlatformDoes) {
                                    : !c.value ? DeleteProfileKey(c.file, c.section, c.key)
                                               : SetProfileValue(c.file, c.section, c.key, c.value);
         EXPECT_EQ(result, c.expected) << c.behaviour;
+        // The heartbeat's rewrite in place edits an existing key the same way.
+        std::string inPlace(c.file);
+        if (c.key && c.value && ReplaceProfileValueInPlace(inPlace, c.section, c.key, c.value)) {
+            EXPECT_EQ(inPlace, c.expected) << c.behaviour << ", in place";
+        }
     }
 }
 
@@ -77,7 +84,10 @@ TEST(ProfileFile, TrimsTheFrontOfAValueSkipsAnEqualOneAndLeavesALockedFileAlone)
     EXPECT_EQ(WriteProfile(files, kIni, "Log", "A", "SAME"), kOk);
     // Even over an empty value: that write turns a missing key into an empty one.
     EXPECT_EQ(WriteProfile(files, kIni, "Log", "C", ""), kOk);
-    EXPECT_EQ(files.Contents(kIni), "[Log]\r\nQ=\"  x  \"\r\nA=  SAME  \r\nC= \r\n");
+    EXPECT_EQ(files.Contents(kIni), "[Log]\r\nQ=\"  x  \"\r\nA=SAME\r\nC= \r\n");
+    // The blank that stands for an empty value replaces the one before it, at every write.
+    for (int write = 0; write < 3; ++write) EXPECT_EQ(WriteProfile(files, kIni, "Log", "C", ""), kOk);
+    EXPECT_EQ(files.Contents(kIni), "[Log]\r\nQ=\"  x  \"\r\nA=SAME\r\nC= \r\n");
 
     files.LockFile(kIni, kErrorSharingViolation);
     const int steps = files.StepsTaken();
