@@ -71,6 +71,11 @@ bool IsLogHeader(std::string_view line) {
            trimmed.back() == kHeaderEnd && trimmed.substr(1, kLogSection.size()) == kLogSection;
 }
 
+// A line that starts like no header, blank line or comment: nearly every line of the body.
+bool StartsPlainLine(char first) {
+    return first != kComment && first != ' ' && first != kHeaderStart && !IsLineBreak(first);
+}
+
 // Where the first line after the first header "[Log]" starts, or npos without one.
 std::size_t LogBodyStart(std::string_view text) {
     for (std::size_t start = 0; start < text.size();) {
@@ -228,20 +233,27 @@ LogEntries ReadLogEntries(std::string_view fileText, DateTime now) {
     if (body == npos) return log;
     EntryReader reader(now, true, log, fileText.size() - body);
     for (std::size_t start = body; start < fileText.size();) {
-        // The body ends at an empty line or a header, and comment lines are no part of it.
         const char first = fileText[start];
-        if (IsLineBreak(first) || first == kHeaderStart) break;
-        if (first != kComment) {
+        const bool plain = StartsPlainLine(first);
+        if (plain) {
             ++log.lineCount;
-            const std::size_t next = reader.ReadStoredLine(fileText, start);
-            if (next != npos) {
+            if (const std::size_t next = reader.ReadStoredLine(fileText, start); next != npos) {
                 start = next;
                 continue;
             }
         }
         const std::size_t end = LineEnd(fileText, start);
-        if (first != kComment) reader.ReadBodyLine(fileText.substr(start, end - start));
+        const std::string_view line = fileText.substr(start, end - start);
         start = AfterBreak(fileText, end);
+        if (plain) {
+            reader.ReadBodyLine(line);
+            continue;
+        }
+        // The body runs to the next header; blank and comment lines inside it are no part.
+        if (IsSectionHeader(line)) break;
+        if (first == kComment || TrimBlanks(line).empty()) continue;
+        ++log.lineCount;
+        reader.ReadBodyLine(line);
     }
     return log;
 }

@@ -39,7 +39,8 @@ struct LogEntries {
 // leading number, held in 16 bits, as a time stamp field is read.
 
 // The entries of section "Log" in a file's text, read where they stand: the lines that
-// LoadSectionText gives for the section (comment lines left out, "~" read as a Tab).
+// LoadSectionText gives for the section (blank and comment lines left out, "~" read as
+// a Tab).
 LogEntries ReadLogEntries(std::string_view fileText, DateTime now);
 
 // The entries of the text of a loaded "Log" section (or of any text read as one).

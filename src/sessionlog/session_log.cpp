@@ -8,7 +8,6 @@
 #include "sessionlog/timestamp.h"
 #include "storage/atomic_file.h"
 #include "storage/file_checks.h"
-#include "storage/profile_file.h"
 #include "storage/section_file.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
@@ -115,12 +114,22 @@ TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool
 
 OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
                            const SessionEntry& entry) {
+    if (logFile.empty()) return kOk;
+    std::string text;
+    const OsError readError = files.ReadWholeFile(logFile, text);
+    // Rewriting a file we could not read would throw its contents away.
+    if (readError != kOk && !IsNotFound(readError)) return readError;
+    if (readError != kOk) text.clear();
+
     std::string value = entry.end;
     value.append(1, kFieldSeparator)
         .append(std::to_string(entry.cause))
         .append(1, kFieldSeparator)
         .append(entry.system);
-    const OsError written = WriteProfile(files, logFile, kLogSection, entry.start, value);
+    // The entry goes where the readers of the section find it, at the end of its body;
+    // the profile functions, which end a section at other lines, could put it elsewhere.
+    const std::string updated = SetSectionValue(text, kLogSection, entry.start, value);
+    const OsError written = updated == text ? kOk : ReplaceFileContents(files, logFile, updated);
     const OsError protection = ProtectLogFile(files, logFile);
     return written != kOk ? written : protection;
 }

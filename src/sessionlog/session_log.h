@@ -49,8 +49,10 @@ struct TrimResult {
 TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool eraseOldest,
                    DateTime bootTime, DateTime now);
 
-// Adds one session entry to section "Log" (an entry with the same start replaces that
-// line) and makes the file read-only plus system.
+// Adds one session entry at the end of section "Log" as its readers find it (an entry with
+// the same start replaces that line's value), creating the file and the section when they
+// are missing, and makes the file read-only plus system. A file that is there but cannot
+// be read is left alone.
 OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
                            const SessionEntry& entry);
 

@@ -89,7 +89,9 @@ SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime boot
     }
     if (entries.size() > 1) {
         const LogEntry& beforeLast = entries[entries.size() - 2];
-        figures.lastGapSeconds = SecondsBetween(beforeLast.end, entries.back().start);
+        // No gap at all leaves "Last Off Time:" as it was, like a log of one entry.
+        if (const std::int64_t gap = SecondsBetween(beforeLast.end, entries.back().start); gap != 0)
+            figures.lastGapSeconds = gap;
     }
     // The restart into the running session counts too.
     NoteGap(figures, SecondsBetween(entries.back().end, bootTime));

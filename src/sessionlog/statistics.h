@@ -39,7 +39,7 @@ struct SessionStatistics {
     std::optional<DateTime> firstStart;
     std::optional<DateTime> lastEnd;
     std::optional<std::int64_t> shortestGapSeconds;  // smallest positive gap, boot included
-    std::optional<std::int64_t> lastGapSeconds;      // before the newest entry; may be <= 0
+    std::optional<std::int64_t> lastGapSeconds;      // before the newest entry; never 0, may be < 0
 };
 
 // The minute boundaries passed from `from` to `to` (both cut down to the minute), which is

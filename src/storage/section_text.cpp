@@ -1,5 +1,6 @@
 #include "storage/section_text.h"
 
+#include <algorithm>
 #include <optional>
 #include <span>
 #include <vector>
@@ -24,13 +25,17 @@ std::optional<std::size_t> FindHeader(const std::vector<std::string_view>& lines
     return std::nullopt;
 }
 
-// A read of the body stops at the line exactly as it stands in the file...
-bool EndsBodyOnRead(std::string_view line) { return line.empty() || line.front() == '['; }
+// A blank line inside a body is no end of it, or the entries after it would fall out of
+// their section; nor is it an entry.
+bool IsBlankLine(std::string_view line) { return TrimBlanks(line).empty(); }
 
-// ...while taking the old body out stops at a blank line or a header, blanks ignored.
-bool EndsBodyOnSave(std::string_view line) {
-    const auto trimmed = TrimBlanks(line);
-    return trimmed.empty() || trimmed.front() == '[';
+bool IsComment(std::string_view line) { return !line.empty() && line.front() == ';'; }
+
+// Where the body that starts at `first` ends: at the next header, or past the last line.
+std::size_t BodyEnd(const std::vector<std::string_view>& lines, std::size_t first) {
+    std::size_t end = first;
+    while (end < lines.size() && !IsSectionHeader(lines[end])) ++end;
+    return end;
 }
 
 void ReplaceAll(std::string& text, std::string_view from, char to) {
@@ -47,15 +52,20 @@ void ReplaceAll(std::string& text, std::string_view from, char to) {
 }
 
 // The file's lines without the old block, each run of blank lines folded to its first.
+// Blank lines in front of the next header stay: they part the sections, not the entries.
 std::string WithoutSection(const std::vector<std::string_view>& lines, std::size_t header) {
     std::vector<std::string_view> kept(lines.begin(), lines.begin() + static_cast<long>(header));
-    std::size_t next = header + 1;
-    while (next < lines.size() && !EndsBodyOnSave(lines[next])) ++next;
+    const std::size_t next = BodyEnd(lines, header + 1);
+    std::size_t bodyEnd = next;
+    while (bodyEnd > header + 1 && IsBlankLine(lines[bodyEnd - 1])) --bodyEnd;
+    kept.insert(kept.end(), lines.begin() + static_cast<long>(bodyEnd),
+                lines.begin() + static_cast<long>(next));
     if (next < lines.size()) {
-        // The line that ended the block takes the header's place, trimmed.
+        // The next header keeps its place, trimmed.
         kept.push_back(TrimBlanks(lines[next]));
         kept.insert(kept.end(), lines.begin() + static_cast<long>(next) + 1, lines.end());
     } else if (header + 1 == lines.size()) {
+        // A bare header at the end leaves a blank line, as the section store always has.
         kept.push_back({});
     }
 
@@ -78,10 +88,44 @@ void AppendSection(std::string& text, std::string_view section, std::string_view
     if (!EndsWithLineBreak(text)) text.append(kCrLf);
     text.append(HeaderFor(section)).append(kCrLf);
 
+    // Pieces are cut again at line breaks. An empty or blank one is passed over rather than
+    // taken for the end of the data: the lines after it belong to the section as well.
     Tokenizer tokenizer;
-    for (auto piece = tokenizer.FirstToken(data, delimiter); !piece.empty();
-         piece = tokenizer.NextToken(data))
-        text.append(piece).append(kCrLf);
+    for (std::string piece = tokenizer.FirstToken(data, delimiter);
+         !piece.empty() || tokenizer.Position() != 0; piece = tokenizer.NextToken(data)) {
+        for (const std::string_view line : SplitLines(piece))
+            if (!IsBlankLine(line)) text.append(line).append(kCrLf);
+    }
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameKey(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
+}
+
+// Where, in `text`, the first byte of `line` stands (a view into `text`).
+std::size_t OffsetOf(std::string_view text, std::string_view line) {
+    return static_cast<std::size_t>(line.data() - text.data());
+}
+
+// Where the line after `line` starts; CR LF is one break. The end of the text for a last
+// line without its break.
+std::size_t AfterLine(std::string_view text, std::string_view line) {
+    const std::size_t end = OffsetOf(text, line) + line.size();
+    if (end >= text.size()) return end;
+    const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+    return end + (crLf ? 2 : 1);
+}
+
+std::string Spliced(std::string_view text, std::size_t from, std::size_t to,
+                    std::string_view replacement) {
+    std::string result;
+    result.reserve(text.size() + replacement.size());
+    result.append(text.substr(0, from)).append(replacement).append(text.substr(to));
+    return result;
 }
 
 // The stretch of the file from a section body's first line to the end of its last.
@@ -92,13 +136,13 @@ std::string_view BodyOf(std::span<const std::string_view> body) {
 }
 
 // The body as the file holds it, when reading changes nothing in it: every line ended by
-// CR LF (a body holds no empty line, so two bytes between lines are CR LF), no comment, no
-// delimiter. The "Log" section is most of the file and read at every start; taking it in
-// one piece saves a copy per line.
+// CR LF (between two lines that are not empty, two bytes are CR LF), no blank line, no
+// comment, no delimiter. The "Log" section is most of the file and read at every start;
+// taking it in one piece saves a copy per line.
 std::optional<std::string_view> UnchangedBody(std::span<const std::string_view> body,
                                               std::string_view delimiter) {
     for (std::size_t i = 0; i < body.size(); ++i) {
-        if (body[i].front() == ';') return std::nullopt;
+        if (IsComment(body[i]) || IsBlankLine(body[i])) return std::nullopt;
         if (i + 1 < body.size() && body[i + 1].data() != body[i].data() + body[i].size() + 2)
             return std::nullopt;
     }
@@ -108,6 +152,11 @@ std::optional<std::string_view> UnchangedBody(std::span<const std::string_view> 
 }
 
 }  // namespace
+
+bool IsSectionHeader(std::string_view line) {
+    const auto trimmed = TrimBlanks(line);
+    return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
+}
 
 std::string LoadSectionText(std::string_view fileText, std::string_view section,
                             std::string_view delimiter) {
@@ -119,8 +168,7 @@ std::string LoadSectionText(std::string_view fileText, std::string_view section,
         first = *header + 1;
     }
 
-    std::size_t end = first;
-    while (end < lines.size() && !EndsBodyOnRead(lines[end])) ++end;
+    const std::size_t end = BodyEnd(lines, first);
     if (end == first) return {};
     const std::span<const std::string_view> body(lines.data() + first, end - first);
     if (const auto unchanged = UnchangedBody(body, delimiter)) return std::string(*unchanged);
@@ -128,18 +176,17 @@ std::string LoadSectionText(std::string_view fileText, std::string_view section,
     std::string result;
     result.reserve(BodyOf(body).size());
     for (std::size_t i = first; i < end; ++i) {
+        if (IsComment(lines[i]) || IsBlankLine(lines[i])) continue;
+        if (!result.empty()) result.append(kCrLf);
         // Most lines hold no delimiter and are taken as they stand, without a copy: the
         // "Log" section can be tens of thousands of lines.
-        std::string replaced;
-        std::string_view line = lines[i];
-        if (!delimiter.empty() && line.find(delimiter) != std::string_view::npos) {
-            replaced = line;
-            ReplaceAll(replaced, delimiter, '\t');
-            line = replaced;
+        if (delimiter.empty() || lines[i].find(delimiter) == std::string_view::npos) {
+            result.append(lines[i]);
+            continue;
         }
-        if (!line.empty() && line.front() == ';') continue;
-        if (!result.empty()) result.append(kCrLf);
-        result.append(line);
+        std::string replaced(lines[i]);
+        ReplaceAll(replaced, delimiter, '\t');
+        result.append(replaced);
     }
     return result;
 }
@@ -153,6 +200,36 @@ std::string SaveSectionText(std::string_view fileText, std::string_view section,
     text.reserve(text.size() + section.size() + data.size() + 4 * kCrLf.size());
     AppendSection(text, section, data, delimiter);
     return text;
+}
+
+std::string SetSectionValue(std::string_view fileText, std::string_view section,
+                            std::string_view key, std::string_view value) {
+    std::string keyLine;
+    keyLine.append(key).append("=").append(value).append(kCrLf);
+    const auto lines = SplitLines(fileText);
+    const auto header = FindHeader(lines, HeaderFor(section));
+    if (!header) {
+        std::string text(fileText);
+        AppendSection(text, section, keyLine, kCrLf);
+        return text;
+    }
+    const std::size_t end = BodyEnd(lines, *header + 1);
+    std::size_t last = *header;
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        const std::string_view line = lines[i];
+        if (IsBlankLine(line)) continue;
+        last = i;
+        const std::size_t equals = line.find('=');
+        if (IsComment(line) || equals == std::string_view::npos ||
+            !SameKey(TrimBlanks(line.substr(0, equals)), key))
+            continue;
+        const std::size_t valueStart = OffsetOf(fileText, line) + equals + 1;
+        return Spliced(fileText, valueStart, OffsetOf(fileText, line) + line.size(), value);
+    }
+    const std::size_t after = AfterLine(fileText, lines[last]);
+    // A last line without its break gets one, or the new line would join it.
+    if (after == fileText.size() && !EndsWithLineBreak(fileText)) keyLine.insert(0, kCrLf);
+    return Spliced(fileText, after, after, keyLine);
 }
 
 }  // namespace uptrail

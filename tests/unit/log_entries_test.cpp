@@ -13,6 +13,7 @@
 #include "sessionlog/timestamp.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
+#include "support/memory_file_system.h"
 
 namespace uptrail {
 namespace {
@@ -45,7 +46,8 @@ std::string RandomLog(std::mt19937& random) {
         switch (random() % 12) {
         case 0: return pick({"not an entry", ";2026:12:04:08:00:00=2026:12:04:09:00:00=0=A",
                              "a=b", std::string(300, '='), "=="});
-        case 1: return pick({"", "[Other]", " [Log]", "~"});  // these end the section
+        case 1: return pick({"[Other]", " [Log] ", "[]"});  // these end the section
+        case 2: return pick({"", "   ", "[garbage", "[Log]x", "~"});  // these do not
         default:  // three fields or more
             return stamp() + "=" + stamp() + "=" +
                    pick({"0", "0", "1", "2", "12abc", " 1", "-3", "99999"}) +
@@ -63,6 +65,16 @@ std::string RandomLog(std::mt19937& random) {
 // An entry as start, end, cause and system, if any.
 using Fields = std::tuple<DateTime, DateTime, int, std::optional<std::string>>;
 
+std::vector<Fields> FieldsOf(const LogEntries& read) {
+    std::vector<Fields> entries;
+    for (const LogEntry& entry : read.entries) {
+        std::optional<std::string> system;
+        if (entry.system != kNoSystem) system = std::string(read.identities[entry.system]);
+        entries.emplace_back(entry.start, entry.end, entry.cause, system);
+    }
+    return entries;
+}
+
 // The entries read must be those the plainest reading of each line gives: the line cut at
 // every "=", each field read alone.
 void ExpectSameEntries(const LogEntries& read, std::string_view section, const std::string& log) {
@@ -77,15 +89,10 @@ void ExpectSameEntries(const LogEntries& read, std::string_view section, const s
                            fields.size() > 3 ? std::optional<std::string>(fields[3])
                                              : std::nullopt);
     }
-    std::vector<Fields> entries;
     std::set<std::string_view> named;
-    for (const LogEntry& entry : read.entries) {
-        std::optional<std::string> system;
-        if (entry.system != kNoSystem) system = std::string(read.identities[entry.system]);
-        if (system) named.insert(read.identities[entry.system]);
-        entries.emplace_back(entry.start, entry.end, entry.cause, system);
-    }
-    EXPECT_TRUE(entries == plain) << log;
+    for (const LogEntry& entry : read.entries)
+        if (entry.system != kNoSystem) named.insert(read.identities[entry.system]);
+    EXPECT_TRUE(FieldsOf(read) == plain) << log;
     // Each identity once, byte for byte, and each named by some entry.
     EXPECT_EQ(named.size(), read.identities.size()) << log;
 }
@@ -99,6 +106,26 @@ TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
         // A section loaded already, and any text read as one.
         ExpectSameEntries(ReadSectionEntries(section, kLater), section, section);
         ExpectSameEntries(ReadSectionEntries(log, kLater), log, log);
+    }
+}
+
+// The start-up adds each finished session where the readers look for it: in any log, the
+// entry it added is read back, as the newest, after every entry that was there.
+TEST(LogEntries, AnEntryAddedTheStartUpsWayIsReadBackAsTheNewest) {
+    const std::filesystem::path logFile = "C:/Logs/Uptrail.txt";
+    const SessionEntry added{"2040:01:02:03:04:05", "2040:01:02:04:00:00", 2, "5E6F7A8B//d:\\w"};
+    const Fields expected{MakeDateTime(2040, 1, 2, 3, 4, 5), MakeDateTime(2040, 1, 2, 4, 0, 0), 2,
+                          added.system};
+    std::mt19937 random(11);
+    for (int i = 0; i < 400; ++i) {
+        const std::string log = RandomLog(random);
+        testing::MemoryFileSystem files;
+        files.AddFolder("C:/Logs");
+        files.AddFile(logFile, log);
+        ASSERT_EQ(AppendSessionEntry(files, logFile, added), kOk);
+        std::vector<Fields> entries = FieldsOf(ReadLogEntries(log, kLater));
+        entries.push_back(expected);
+        EXPECT_TRUE(FieldsOf(ReadLogEntries(files.Contents(logFile), kLater)) == entries) << log;
     }
 }
 
@@ -150,6 +177,10 @@ TEST(Statistics, FiguresOfALog) {
          "no entry here",
          {"00d 00h 00m", "1491308d 02h 07m", "-", "33,3%", "-", "-294216718:08:07"}},
         {"an empty log", "", {"-", "-", "-", "-", "-", "(untouched)"}},
+        {"a session that starts the second the one before it ended: no last off time",
+         "2026:12:04:08:00:00=2026:12:04:09:00:00=0=A\r\n"
+         "2026:12:04:09:00:00=2026:12:04:10:00:00=0=A",
+         {"00d 01h 00m", "00d 01h 00m", "0%", "0%", "02:00:00", "(untouched)"}},
     };
     for (const auto& c : cases) EXPECT_EQ(FiguresOf(c.section), c.values) << c.name;
 }

@@ -33,29 +33,33 @@ TEST(SaveSectionText, TakesOutTheOldBlockAndPutsTheNewOneAtTheEnd) {
         {"blank runs fold in a rewritten file; a last section leaves its bare header",
          "[A]\r\n\r\n   \r\n\r\n[Log]\r\ne\r\n", "", "[A]\r\n\r\n[Log]\r\n"},
         {"but not in one only added to", "[A]\r\n\r\n\r\n", "e", "[A]\r\n\r\n\r\n[Log]\r\ne\r\n"},
-        {"blanks end the old block", "[Log]\r\ne\r\n  \r\nf\r\n", "", "\r\nf\r\n[Log]\r\n"},
+        {"blank lines and a bracket left open are part of the old block",
+         "[Log]\r\ne\r\n  \r\n[f\r\n\r\ng\r\n", "", "[Log]\r\n"},
+        {"the blank lines in front of the next header stay",
+         "[Log]\r\ne\r\n\r\nf\r\n \r\n\r\n[A]\r\n", "", " \r\n[A]\r\n[Log]\r\n"},
         {"a bare header at the end", "[A]\r\n[Log]", "n", "[A]\r\n\r\n[Log]\r\nn\r\n"},
         {"a header with blanks around it", "  [Log]  \r\ne\r\n", "", "[Log]\r\n"},
         {"another case or inner blanks", "[log]\r\n[ Log ]", "", "[log]\r\n[ Log ]\r\n[Log]\r\n"},
         {"the header never joins a last line", "[A]\r\nx=1", "e", "[A]\r\nx=1\r\n[Log]\r\ne\r\n"},
         {"lone line feeds and carriage returns", "[A]\n[Log]\re\n\n[B]\r", "",
          "[A]\r\n\r\n[B]\r\n[Log]\r\n"},
-        {"data is cut at the delimiter up to an empty piece", "", "a~b\r\nc~~d",
-         "[Log]\r\na\r\nb\r\nc\r\n"},
+        {"data is cut at the delimiter and at line breaks; blank pieces are left out", "",
+         "a~b\r\nc~~d\n \r\re~", "[Log]\r\na\r\nb\r\nc\r\nd\r\ne\r\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SaveSectionText(c.file, "Log", c.data), c.expected) << c.rule;
 }
 
-TEST(LoadSectionText, ReadsTheBodyUpToAnEmptyLineOrABracketWithoutComments) {
+TEST(LoadSectionText, ReadsTheBodyUpToTheNextHeaderWithoutBlankOrCommentLines) {
     const struct {
         const char* rule;
         std::string_view file, section, expected;
     } cases[] = {
-        {"delimiters become Tabs, comments go, an empty line ends the body",
-         "[A]\r\n[Log]\r\na~b=1\r\n;1\r\n   \r\nc=2\r\n\r\nd\r\n", "Log", "a\tb=1\r\n   \r\nc=2"},
-        {"a header ends the body, an indented bracket does not",
-         "[Log]\r\na\r\n [B]\r\nb\r\n[C]\r\nc\r\n", "Log", "a\r\n [B]\r\nb"},
+        {"delimiters become Tabs; comments and blank lines go, but do not end the body",
+         "[A]\r\n[Log]\r\na~b=1\r\n;1\r\n   \r\nc=2\r\n\r\nd\r\n", "Log",
+         "a\tb=1\r\nc=2\r\nd"},
+        {"a header ends the body, blanks around it or not; a bracket left open does not",
+         "[Log]\r\na\r\n[b\r\nc]\r\n [B] \r\nb\r\n", "Log", "a\r\n[b\r\nc]"},
         {"lone line feeds and carriage returns", "[Log]\na\rb\n", "Log", "a\r\nb"},
         {"a missing section", "x=1\r\n", "Log", ""},
     };

@@ -2,13 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <vector>
 
+#include "alarm/alarm_commands.h"
+#include "alarm/alarm_list.h"
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "app/session_tracker.h"
 #include "app/startup_options.h"
 #include "commands/preference_toggles.h"
+#include "sessionlog/session_menus.h"
+#include "sessionlog/statistics.h"
+#include "storage/text_lines.h"
 #include "support/test_machine.h"
 
 namespace uptrail {
@@ -63,6 +70,57 @@ TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAndStartsTheNextB
     EXPECT_EQ(state.logCount, 0);
     EXPECT_EQ(startSeenByMenus, "2026:12:05:08:00:00");
     EXPECT_EQ(startSeenByAlarms, "2026:12:06:08:59:30");
+}
+
+// Each section's lines that are not blank, by section name; lines before any header and
+// lines of a repeated header go under that name too. Independent of the section store.
+std::multimap<std::string, std::string> LinesBySection(std::string_view text) {
+    std::multimap<std::string, std::string> lines;
+    std::string section;
+    for (std::string_view line : SplitLines(text)) {
+        if (line.find_first_not_of(' ') == std::string_view::npos) continue;
+        if (line.front() == '[' && line.back() == ']')
+            section = line.substr(1, line.size() - 2);
+        else
+            lines.emplace(section, line);
+    }
+    return lines;
+}
+
+// A hand-edited log with blank lines and a bracket left open among its entries and its
+// alarms: the start-up, which trims the log and adds the previous session, and an alarm
+// save keep every entry and alarm in its own section, once, and leave the others alone.
+TEST_F(StartupTest, BlankLinesAndAnOpenBracketInsideTheLogAndAlarmSectionsLoseNothing) {
+    const std::string e1 = "2026:12:01:08:00:00=2026:12:01:09:00:00=0=" + kSystem;
+    const std::string e2 = "2026:12:02:08:00:00=2026:12:02:09:00:00=2=" + kSystem;
+    const std::string e3 = "2026:12:03:08:00:00=2026:12:03:09:00:00=0=" + kSystem;
+    const std::string logged = "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem;
+    const std::string tea = "2026:12:07:08:00:00=0000:00:00=Tea";
+    const std::string coffee = "2026:12:08:09:00:00=0000:00:00=Coffee";
+    const std::string other = "[5E6F7A8B//d:\\windows]\r\nLastStart=2026:11:30:07:00:00\r\n"
+                              "SysList=x\r\n";
+    SeedEarlierStart("[" + kSystem + "]\r\nLastStart=2026:12:05:08:00:00\r\n"
+                     "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n"
+                     "[Log]\r\n" + e1 + "\r\n\r\n" + e2 + "\r\n   \r\n[garbage\r\n" + e3 +
+                     "\r\n\r\n[Alarm]\r\n" + tea + "\r\n\r\n" + coffee + "\r\n\r\n" + other);
+    StartupHooks hooks;
+    hooks.refreshSessionMenus = RefreshSessionMenus;
+    hooks.loadAlarms = LoadAlarmsAtStartup;
+    RunStartup(context, hooks);
+    SaveAlarms(state.alarms, files, state.logFile);
+
+    EXPECT_EQ(state.sessionItems.size(), 4u);
+    EXPECT_EQ(state.statistics[kCrashedSessions], "Crashed Sessions:\t25%");
+    const auto lines = LinesBySection(files.Contents(state.logFile));
+    const auto in = [&](const std::string& section) {
+        std::multiset<std::string> held;
+        for (auto [at, end] = lines.equal_range(section); at != end; ++at) held.insert(at->second);
+        return held;
+    };
+    EXPECT_EQ(in("Log"), (std::multiset<std::string>{e1, e2, e3, logged}));
+    EXPECT_EQ(in("Alarm"), (std::multiset<std::string>{tea, coffee}));
+    EXPECT_EQ(in("5E6F7A8B//d:\\windows"),
+              (std::multiset<std::string>{"LastStart=2026:11:30:07:00:00", "SysList=x"}));
 }
 
 TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
