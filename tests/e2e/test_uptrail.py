@@ -157,6 +157,12 @@ class UptrailTest(unittest.TestCase):
         m.log_path = journal_log
         self.assertEqual(m.log_value(self.system, "LastCause"), "1")
 
+    def test_a_hundred_starts_and_exits_in_one_boot_leave_the_log_as_long_as_two(self):
+        # About a second a cycle under Wine.
+        sizes = self.machine.driver("start-and-exit", "100", LOG, timeout=270).split()
+        self.assertEqual(len(sizes), 100)
+        self.assertEqual(sizes[-1], sizes[1], "a value rewritten at every start grew")
+
     def check_for_update(self, address, button):
         # The address is read at each check, so one run can try several servers.
         self.machine.reg_set(PROGRAM_KEY, "UpdateAddress", address)

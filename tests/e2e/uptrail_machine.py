@@ -62,9 +62,9 @@ class UptrailMachine:
         self.driver("exit")
         copy.wait(DEADLINE_SECONDS)
 
-    def driver(self, *args):
+    def driver(self, *args, timeout=DEADLINE_SECONDS * 2):
         code, out, err = self.run_wine(PROGRAM_FOLDER + r"\e2e_driver.exe", *args,
-                                       timeout=DEADLINE_SECONDS * 2)
+                                       timeout=timeout)
         assert code == 0, f"e2e_driver {' '.join(args)} failed: {err}"
         return out.strip()
 
