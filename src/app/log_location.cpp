@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "app/version_info.h"
-#include "platform/text_encoding.h"
 #include "storage/atomic_file.h"
 #include "storage/registry_store.h"
 #include "storage/settings_key.h"
@@ -13,16 +12,6 @@ namespace uptrail {
 namespace {
 
 constexpr std::string_view kLogFolderValue = "LogFolder";
-
-// A folder typed into the registry by hand often ends in a backslash. It is dropped so
-// the file path and the stored text come out the same either way; a drive root ("C:\")
-// keeps it, because "C:" alone means the current folder of that drive.
-std::string WithoutTrailingSeparator(std::string folder) {
-    const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
-    while (folder.size() > 1 && isSeparator(folder.back()) && folder[folder.size() - 2] != ':')
-        folder.pop_back();
-    return folder;
-}
 
 // Asks the file system itself rather than reading permissions: the same temporary file
 // every rewrite of the log creates is written and removed, so the answer is exactly
@@ -63,18 +52,24 @@ OsError CreateFolderPath(FileSystem& files, const std::filesystem::path& folder)
     return files.CreateFolder(folder);
 }
 
+std::filesystem::path WithoutTrailingSeparator(const std::filesystem::path& folder) {
+    using Char = std::filesystem::path::value_type;
+    const auto isSeparator = [](Char c) { return c == Char('\\') || c == Char('/'); };
+    std::filesystem::path::string_type text = folder.native();
+    while (text.size() > 1 && isSeparator(text.back()) && text[text.size() - 2] != Char(':'))
+        text.pop_back();
+    return text;
+}
+
 std::filesystem::path ResolveLogFolder(Registry& registry, FileSystem& files,
                                        const SystemInfo& system) {
     const std::string keyPath = SettingsKeyPath();
-    const std::string stored =
-        WithoutTrailingSeparator(RegRead(registry, RegistryRoot::kLocalMachine, keyPath,
-                                         kLogFolderValue));
-    const std::filesystem::path folder =
-        stored.empty() ? DefaultLogFolder(files, system) : PathFromAnsi(stored);
+    const std::filesystem::path stored = WithoutTrailingSeparator(
+        RegReadPath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue));
+    const std::filesystem::path folder = stored.empty() ? DefaultLogFolder(files, system) : stored;
     // Stored even when it was only worked out, so every later start keeps the log in the
     // same place instead of working it out again with the rights it happens to have.
-    RegWrite(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue,
-             AnsiFromPath(folder));
+    RegWritePath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue, folder);
     return folder;
 }
 

@@ -17,6 +17,13 @@ OsError CreateFolderPath(FileSystem& files, const std::filesystem::path& folder)
 std::filesystem::path ResolveLogFolder(Registry& registry, FileSystem& files,
                                        const SystemInfo& system);
 
+// A folder typed into the registry by hand, or handed back by a folder chooser, often ends
+// in a separator. It is dropped so that the file path and the stored name come out the
+// same either way; a drive root ("C:\\") keeps it, because "C:" alone means the current
+// folder of that drive. The cut is made on the path's own characters, not on ANSI text,
+// where the second byte of a double-byte character can be a backslash.
+std::filesystem::path WithoutTrailingSeparator(const std::filesystem::path& folder);
+
 // The session log file in a log folder: "<folder>\Uptrail.txt".
 std::filesystem::path LogFileIn(const std::filesystem::path& folder);
 

@@ -48,19 +48,6 @@ void ReportFailedCopy(MainContext& context, std::string_view folder) {
     ShowStop(context, text);
 }
 
-// A folder chooser may hand a folder back with a trailing backslash; without it the
-// stored text and the comparison come out the same either way. A drive root keeps it:
-// "C:" alone names the current folder of that drive, not its root. The cut is made on the
-// path's own characters, not on the ANSI text, where the second byte of a double-byte
-// character can be a backslash.
-std::filesystem::path WithoutTrailingBackslash(const std::filesystem::path& folder) {
-    using Char = std::filesystem::path::value_type;
-    std::filesystem::path::string_type text = folder.native();
-    if (text.size() > 1 && text.back() == Char('\\') && text[text.size() - 2] != Char(':'))
-        text.pop_back();
-    return text;
-}
-
 }  // namespace
 
 void OnRightNowClick(MainContext& context) {
@@ -98,23 +85,21 @@ void OnRightOldestClick(MainContext& context) {
 void OnRightFolderClick(MainContext& context) {
     Platform& platform = context.platform;
     const std::string keyPath = SettingsKeyPath();
-    const std::string programFolder = AnsiFromPath(platform.system.ProgramFolder());
-    const std::string currentFolder = RegRead(platform.registry, RegistryRoot::kLocalMachine,
-                                              keyPath, kLogFolderValue,
-                                              {.defaultValue = programFolder});
+    std::filesystem::path currentFolder =
+        RegReadPath(platform.registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue);
+    if (currentFolder.empty()) currentFolder = platform.system.ProgramFolder();
 
-    const auto chosen = platform.desktop.ChooseFolder(PathFromAnsi(currentFolder));
+    const auto chosen = platform.desktop.ChooseFolder(currentFolder);
     if (!chosen) return;
-    const std::filesystem::path newFolder = WithoutTrailingBackslash(*chosen);
-    const std::string newFolderText = AnsiFromPath(newFolder);
-    // Exact text: a folder that differs only in letter case counts as another one. It
+    const std::filesystem::path newFolder = WithoutTrailingSeparator(*chosen);
+    // Exact names: a folder that differs only in letter case counts as another one. It
     // then names the same file on Windows, which is taken over below without a copy.
-    if (newFolderText == currentFolder) return;
+    if (newFolder.native() == currentFolder.native()) return;
 
     // Should even the fallback under the current user be refused, the log still moves for
     // this run; the next start then simply opens the old log again.
-    static_cast<void>(RegWrite(platform.registry, RegistryRoot::kLocalMachine, keyPath,
-                               kLogFolderValue, newFolderText));
+    static_cast<void>(RegWritePath(platform.registry, RegistryRoot::kLocalMachine, keyPath,
+                                   kLogFolderValue, newFolder));
     const std::filesystem::path newLog = LogFileIn(newFolder);
     FileSystem& files = platform.files;
     // A log already there (another installation's, or an earlier one of this) is taken
@@ -123,9 +108,9 @@ void OnRightFolderClick(MainContext& context) {
     const bool copyNeeded = !FileExists(files, newLog) && FileExists(files, context.state.logFile);
     if (copyNeeded && !CopyLogFile(files, context.state.logFile, newLog)) {
         // Left pointing at the new folder, the next start would open an empty log there.
-        static_cast<void>(RegWrite(platform.registry, RegistryRoot::kLocalMachine, keyPath,
-                                   kLogFolderValue, currentFolder));
-        ReportFailedCopy(context, newFolderText);
+        static_cast<void>(RegWritePath(platform.registry, RegistryRoot::kLocalMachine, keyPath,
+                                       kLogFolderValue, currentFolder));
+        ReportFailedCopy(context, AnsiFromPath(newFolder));
         return;
     }
     context.state.logFile = newLog;

@@ -35,11 +35,13 @@ struct RegistryKey {
 };
 
 // A stored value. For the string types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) the data
-// is text in the ANSI code page, with whatever zero bytes it holds; for every other type
-// it is the bytes as stored.
+// is text in the ANSI code page, with whatever zero bytes it holds, or UTF-8 text when
+// `utf8` is set: a writer sets it to store any character, a reader to receive it (the
+// registry keeps UTF-16 either way). For every other type it is the bytes as stored.
 struct RegistryValue {
     std::uint32_t type = reg_type::kNone;
     std::string data;
+    bool utf8 = false;
 };
 
 // The registry as the portable code sees it. Key paths and value names are ANSI-code-page

@@ -160,8 +160,9 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
 std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
                                          const SystemInfo& system) {
     const std::string keyPath = SettingsKeyPath();
-    const std::string stored = RegRead(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolder);
-    if (!stored.empty()) return LogFileIn(PathFromAnsi(stored));
+    const std::filesystem::path stored =
+        RegReadPath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolder);
+    if (!stored.empty()) return LogFileIn(stored);
 
     const std::string programKeyFolder =
         RegRead(registry, RegistryRoot::kLocalMachine, keyPath, "");

@@ -17,15 +17,15 @@ RegistryKey KeyAt(RegistryRoot root, std::string_view subKey, const Registry& re
 // value under the same path of HKEY_CURRENT_USER; that copy is the newer one whenever it
 // exists.
 std::optional<RegistryValue> ReadStoredValue(Registry& registry, RegistryRoot root,
-                                             std::string_view subKey,
-                                             std::string_view valueName) {
+                                             std::string_view subKey, std::string_view valueName,
+                                             bool utf8 = false) {
     if (root == RegistryRoot::kLocalMachine) {
-        RegistryValue userCopy;
+        RegistryValue userCopy{reg_type::kNone, {}, utf8};
         if (registry.ReadValue(KeyAt(RegistryRoot::kCurrentUser, subKey, registry), valueName,
                                userCopy) == kOk)
             return userCopy;
     }
-    RegistryValue value;
+    RegistryValue value{reg_type::kNone, {}, utf8};
     if (registry.ReadValue(KeyAt(root, subKey, registry), valueName, value) != kOk)
         return std::nullopt;
     return value;
@@ -175,6 +175,24 @@ OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
     const auto data = DataToWrite(value, valueType);
     if (!data) return kErrorUnwritableValueType;
     return StoreValue(registry, root, subKey, valueName, {valueType, *data});
+}
+
+std::filesystem::path RegReadPath(Registry& registry, RegistryRoot root, std::string_view subKey,
+                                  std::string_view valueName) {
+    const auto value = ReadStoredValue(registry, root, subKey, valueName, true);
+    if (!value) return {};
+    const std::string text = ValueAsText(*value, value->type);
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+OsError RegWritePath(Registry& registry, RegistryRoot root, std::string_view subKey,
+                     std::string_view valueName, const std::filesystem::path& path) {
+    if (RegReadPath(registry, root, subKey, valueName) == path) return kOk;
+    const std::u8string text = path.u8string();
+    // An empty path goes in as one zero character, as an empty text does.
+    std::string data(text.begin(), text.end());
+    if (data.empty()) data.push_back('\0');
+    return StoreValue(registry, root, subKey, valueName, {reg_type::kSz, data, true});
 }
 
 OsError RegRemoveValue(Registry& registry, RegistryRoot root, std::string_view subKey,

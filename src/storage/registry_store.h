@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,15 @@ std::string RegRead(Registry& registry, RegistryRoot root, std::string_view subK
 OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
                  std::string_view valueName, std::string_view value,
                  std::uint32_t valueType = reg_type::kSz);
+
+// A folder or file name kept as a REG_SZ value in UTF-16, so that a name the ANSI code
+// page cannot hold survives (RegRead gives such a value as ANSI text, as any reader of the
+// ANSI API sees it). The lookup and the fallback under HKEY_CURRENT_USER are RegRead's and
+// RegWrite's; an equal path is not written again. An empty path reads as missing.
+std::filesystem::path RegReadPath(Registry& registry, RegistryRoot root, std::string_view subKey,
+                                  std::string_view valueName);
+OsError RegWritePath(Registry& registry, RegistryRoot root, std::string_view subKey,
+                     std::string_view valueName, const std::filesystem::path& path);
 
 // Deletes a value; under HKEY_LOCAL_MACHINE also the copy RegWrite may have kept under
 // HKEY_CURRENT_USER. A value that is not there counts as deleted.

@@ -9,4 +9,8 @@ namespace uptrail {
 std::wstring WideFromAnsi(std::string_view text);
 std::string AnsiFromWide(std::wstring_view text);
 
+// The same for UTF-8 text, which can hold any character.
+std::wstring WideFromUtf8(std::string_view text);
+std::string Utf8FromWide(std::wstring_view text);
+
 }  // namespace uptrail

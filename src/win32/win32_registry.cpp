@@ -45,16 +45,16 @@ bool IsStringType(DWORD type) {
 }
 
 // UTF-16 data as read from the registry; an odd last byte is not a character and is dropped.
-std::string WideDataToAnsi(const std::string& bytes) {
+std::string TextFromWideData(const std::string& bytes, bool utf8) {
     std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
     std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    return AnsiFromWide(text);
+    return utf8 ? Utf8FromWide(text) : AnsiFromWide(text);
 }
 
 // Windows asks for string data to include its terminating zero, and readers that trust
 // the stored size rely on it; the caller's text may or may not end in one.
-std::string AnsiToWideData(std::string_view text) {
-    std::wstring wide = WideFromAnsi(text);
+std::string WideDataFromText(std::string_view text, bool utf8) {
+    std::wstring wide = utf8 ? WideFromUtf8(text) : WideFromAnsi(text);
     if (wide.empty() || wide.back() != L'\0') wide.push_back(L'\0');
     const auto* first = reinterpret_cast<const char*>(wide.data());
     return std::string(first, first + wide.size() * sizeof(wchar_t));
@@ -92,7 +92,7 @@ OsError Win32Registry::ReadValue(const RegistryKey& key, std::string_view valueN
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) return static_cast<OsError>(status);
         value.type = type;
-        value.data = IsStringType(type) ? WideDataToAnsi(bytes) : std::move(bytes);
+        value.data = IsStringType(type) ? TextFromWideData(bytes, value.utf8) : std::move(bytes);
         return kOk;
     }
     return kErrorMoreData;
@@ -108,7 +108,7 @@ OsError Win32Registry::CreateKey(const RegistryKey& key) {
 OsError Win32Registry::SetValue(const RegistryKey& key, std::string_view valueName,
                                 const RegistryValue& value) {
     const std::string data =
-        IsStringType(value.type) ? AnsiToWideData(value.data) : value.data;
+        IsStringType(value.type) ? WideDataFromText(value.data, value.utf8) : value.data;
     if (data.size() > std::numeric_limits<DWORD>::max()) return ERROR_INVALID_PARAMETER;
 
     KeyHandle handle;

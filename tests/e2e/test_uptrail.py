@@ -121,9 +121,11 @@ class UptrailTest(unittest.TestCase):
         m.driver("log-folder")
         m.wait_for(lambda: m.driver_succeeds("choose-folder", folder), "the folder chooser")
 
-    def test_log_folder_to_the_same_a_blocked_a_shared_and_a_new_non_ascii_folder(self):
+    def test_log_folder_to_the_same_a_blocked_a_shared_and_a_new_greek_folder(self):
         m = self.machine
-        shared, journal = "C:\\Shared", "C:\\Journal \u00e9t\u00e9"
+        # Greek has no place in the ANSI code page of the prefix (1252): the folder's name
+        # must reach the next start whole, not as "?" marks.
+        shared, journal = "C:\\Shared", "C:\\\u0391\u03c1\u03c7\u03b5\u03af\u03b1"
         # A folder in the place of the file: nothing can be copied into C:\Blocked.
         for folder in (shared, journal, "C:\\Blocked\\Uptrail.txt"):
             os.makedirs(self.host_path(folder))
@@ -156,6 +158,12 @@ class UptrailTest(unittest.TestCase):
         self.assertEqual(read(m.log_path), moved, "the close went into the new log")
         m.log_path = journal_log
         self.assertEqual(m.log_value(self.system, "LastCause"), "1")
+
+        drive = os.listdir(os.path.join(m.prefix, "drive_c"))
+        copy = m.start_and_wait_ready()
+        self.assertEqual(m.log_value(self.system, "LastClose"), "", "the next start's log")
+        m.exit_uptrail(copy)
+        self.assertEqual(os.listdir(os.path.join(m.prefix, "drive_c")), drive, "no folder of ?")
 
     def test_a_hundred_starts_and_exits_in_one_boot_leave_the_log_as_long_as_two(self):
         # About a second a cycle under Wine.

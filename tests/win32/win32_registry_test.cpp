@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "storage/registry_store.h"
 #include "win32/locale_month_names.h"
 
@@ -73,6 +74,19 @@ TEST(Win32Registry, StoresStringsInUtf16AndOtherTypesAsTheirBytes) {
     };
     storesAndReadsBack(REG_SZ, "Caf\xe9 \x80\0"s, WideBytes(L"Caf\u00e9 \u20ac\0"s));
     storesAndReadsBack(REG_BINARY, "\x01\0\xff\xe9"s, "\x01\0\xff\xe9"s);
+}
+
+// A folder whose name the code page cannot hold is kept in UTF-16 as it is; a reader of the
+// ANSI API still gets the text it got when the name was stored as ANSI.
+TEST(Win32Registry, KeepsAPathWhoseNameTheCodePageCannotHold) {
+    TestKey test{RegistryRoot::kCurrentUser};
+    Win32Registry registry;
+    const std::filesystem::path greek = L"C:\\\u0391\u03c1\u03c7\u03b5\u03af\u03b1";
+    ASSERT_EQ(RegWritePath(registry, test.root, test.path, "LogFolder", greek), kOk);
+    EXPECT_EQ(NativeBytes(test.In(RegistryView::k64Bit), L"LogFolder"),
+              WideBytes(greek.native() + L'\0'));
+    EXPECT_EQ(RegReadPath(registry, test.root, test.path, "LogFolder"), greek);
+    EXPECT_EQ(RegRead(registry, test.root, test.path, "LogFolder"), AnsiFromPath(greek));
 }
 
 // A 64-bit process on 64-bit Windows: the program reads through the 64-bit view, never the
