@@ -128,8 +128,13 @@ LRESULT CALLBACK fwMain::WindowProc(HWND window, UINT message, WPARAM wParam, LP
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<fwMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        // The window's last message: nothing may reach the object through it afterwards.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (self) self->window_ = nullptr;
+    }
     if (!self || !self->context_) return DefWindowProcW(window, message, wParam, lParam);
-    return self->HandleMessage(message, wParam, lParam);
+    return self->HandleMessage(window, message, wParam, lParam);
 }
 
 LRESULT fwMain::HandleTimer(WPARAM timerId) {
@@ -200,7 +205,7 @@ void fwMain::RunTrayCommand(const std::function<void()>& command) {
     trayCommandActive_ = false;
 }
 
-LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT fwMain::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == taskbarCreatedMessage_ && message != 0) {
         OnTaskbarCreated(*context_);
         return 0;
@@ -224,17 +229,16 @@ LRESULT fwMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE:
         RecordCloseOnce(SessionCause::kProgramClosed);
-        DestroyWindow(window_);
+        DestroyWindow(window);
         return 0;
     case WM_DESTROY:
-        KillTimer(window_, kHeartbeatTimer);
-        KillTimer(window_, kClockTimer);
-        KillTimer(window_, kAlertTimer);
-        window_ = nullptr;
+        KillTimer(window, kHeartbeatTimer);
+        KillTimer(window, kClockTimer);
+        KillTimer(window, kAlertTimer);
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcW(window_, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

@@ -45,7 +45,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleTimer(WPARAM timerId);
     LRESULT HandleTrayMouse(UINT mouseMessage);
     LRESULT HandleCommand(UINT commandId);

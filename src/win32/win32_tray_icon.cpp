@@ -6,13 +6,17 @@
 
 namespace uptrail {
 
-Win32TrayIcon::Win32TrayIcon(HWND window, HICON icon) {
+Win32TrayIcon::Win32TrayIcon(HWND window, HICON programIcon) : programIcon_(programIcon) {
     data_.cbSize = sizeof data_;
     data_.hWnd = window;
     data_.uID = 1;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = kTrayCallbackMessage;
-    data_.hIcon = icon;
+    data_.hIcon = programIcon;
+}
+
+Win32TrayIcon::~Win32TrayIcon() {
+    if (programIcon_) DestroyIcon(programIcon_);
 }
 
 bool Win32TrayIcon::Add() {

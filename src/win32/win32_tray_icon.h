@@ -13,7 +13,12 @@ inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 // The program's notification-area icon, owned by the main window.
 class Win32TrayIcon final : public TrayIcon {
 public:
-    Win32TrayIcon(HWND window, HICON icon);
+    // Takes `programIcon`, the picture shown until the clock draws one, and destroys it
+    // at the end.
+    Win32TrayIcon(HWND window, HICON programIcon);
+    ~Win32TrayIcon() override;
+    Win32TrayIcon(const Win32TrayIcon&) = delete;
+    Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
 
     bool Add() override;
     bool Delete() override;
@@ -26,6 +31,7 @@ public:
 
 private:
     NOTIFYICONDATAW data_{};
+    HICON programIcon_;
     ClockIcon clockIcon_;  // owns the icon of the latest tick
 };
 

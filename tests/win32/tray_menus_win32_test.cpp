@@ -114,7 +114,7 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
 
 TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTurnedOff) {
     // No owner window, so no icon in the shell: the test reads the picture it was handed.
-    Win32TrayIcon shellTray(nullptr, LoadIconW(nullptr, IDI_APPLICATION));
+    Win32TrayIcon shellTray(nullptr, CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
     MainContext withTray{{clock, files, registry, system, shellTray, window, desktop, locale, http},
                          {}};
     withTray.state.mRightWithout.checked = true;  // no shell here to add the icon to
@@ -139,6 +139,13 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
     clock.Advance(std::chrono::seconds(1));
     OnClockTimer(withTray);
     EXPECT_EQ(ReadIcon(shellTray.Icon()), second);
+}
+
+TEST(Win32TrayIcon, DestroysTheProgramIconItWasHandedWhenItGoes) {
+    const HICON programIcon = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+    ASSERT_FALSE(ReadIcon(programIcon).empty());
+    { const Win32TrayIcon tray(nullptr, programIcon); }
+    EXPECT_TRUE(ReadIcon(programIcon).empty());
 }
 
 TEST(ClockIcon, EachUpdateDestroysThePreviousIconAndEveryBitmapItMade) {
