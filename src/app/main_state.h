@@ -74,6 +74,7 @@ struct MainState {
     MenuItemState mListMode;       // "&All Systems"
     MenuItemState mRightNow;       // "Monitor from &Now..."
     MenuItemState mRightOldest;    // "Erase Oldest &Data..."
+    MenuItemState mRightUpdate;    // "Check for &Update...": disabled while a check runs
     std::string lastDelayValue;    // value of "Last Delay:"
 
     // The left-hand menu: the current session, the logged sessions newest first, and

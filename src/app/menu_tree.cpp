@@ -97,7 +97,7 @@ std::vector<MenuNode> BuildRightMenu(const MainState& state) {
     menu.push_back(Separator());
     menu.push_back(Command("We&bsite...", MenuCommandKind::kWebsite));
     menu.push_back(Command("&Feedback...", MenuCommandKind::kFeedback));
-    menu.push_back(Command("Check for &Update...", MenuCommandKind::kCheckForUpdate));
+    menu.push_back(Option("Check for &Update...", MenuCommandKind::kCheckForUpdate, state.mRightUpdate));
     menu.push_back(Command("&About...", MenuCommandKind::kAbout));
     menu.push_back(Separator());
     menu.push_back(Option("Start with &Windows", MenuCommandKind::kStartWithWindows, state.mRightAuto));

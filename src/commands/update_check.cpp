@@ -106,6 +106,23 @@ std::string RtfEscape(std::string_view text) {
     return escaped;
 }
 
+void ShowUpdateOutcome(Desktop& desktop, const UpdateCheck& check) {
+    switch (check.result) {
+    case UpdateCheckResult::kNotAccessible:
+        desktop.ShowMessage(kNotAccessibleText, kVersion.title, MessageIcon::kStop);
+        return;
+    case UpdateCheckResult::kCurrent:
+        desktop.ShowMessage(kUpToDateText, kVersion.title, MessageIcon::kInformation);
+        return;
+    case UpdateCheckResult::kNewer: {
+        const std::string setup = SetupAddress();
+        if (desktop.ShowUpdateOffer(UpdateOfferRichText(check.publishedVersion, setup)))
+            desktop.OpenAddress(setup);
+        return;
+    }
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> ParseUpdateDescription(std::string_view description) {
@@ -146,9 +163,7 @@ std::string UpdateAddress(Registry& registry) {
     return stored.empty() ? UpdateDescriptionAddress() : stored;
 }
 
-UpdateCheck CheckForUpdate(HttpClient& http, std::string_view address,
-                           std::string_view localVersion) {
-    const HttpResponse response = http.Get(address, kUpdateCheckTimeout);
+UpdateCheck EvaluateUpdateResponse(const HttpResponse& response, std::string_view localVersion) {
     if (response.error != kOk || response.status != kHttpOk) return {};
     std::optional<std::string> published = ParseUpdateDescription(response.body);
     if (!published) return {};
@@ -157,24 +172,20 @@ UpdateCheck CheckForUpdate(HttpClient& http, std::string_view address,
 }
 
 void OnRightUpdateClick(MainContext& context) {
-    Desktop& desktop = context.platform.desktop;
-    const UpdateCheck check = CheckForUpdate(context.platform.http,
-                                             UpdateAddress(context.platform.registry),
-                                             VersionText(true));
-    switch (check.result) {
-    case UpdateCheckResult::kNotAccessible:
-        desktop.ShowMessage(kNotAccessibleText, kVersion.title, MessageIcon::kStop);
-        return;
-    case UpdateCheckResult::kCurrent:
-        desktop.ShowMessage(kUpToDateText, kVersion.title, MessageIcon::kInformation);
-        return;
-    case UpdateCheckResult::kNewer: {
-        const std::string setup = SetupAddress();
-        if (desktop.ShowUpdateOffer(UpdateOfferRichText(check.publishedVersion, setup)))
-            desktop.OpenAddress(setup);
+    MenuItemState& item = context.state.mRightUpdate;
+    if (!item.enabled) return;
+    if (context.platform.http.StartGet(UpdateAddress(context.platform.registry),
+                                       kUpdateCheckTimeout)) {
+        item.enabled = false;
         return;
     }
-    }
+    // A request that cannot even start has no answer to wait for.
+    ShowUpdateOutcome(context.platform.desktop, {});
+}
+
+void OnUpdateCheckFinished(MainContext& context, const HttpResponse& response) {
+    context.state.mRightUpdate.enabled = true;
+    ShowUpdateOutcome(context.platform.desktop, EvaluateUpdateResponse(response, VersionText(true)));
 }
 
 }  // namespace uptrail

@@ -44,7 +44,7 @@ inline constexpr std::string_view kUpdateAddressValue = "UpdateAddress";
 std::string UpdateAddress(Registry& registry);
 
 // How long the check may take altogether: long enough for a slow line, short enough that
-// a silent server leaves the program unresponsive only briefly.
+// a user waiting for the answer to a silent server is told soon.
 inline constexpr std::chrono::seconds kUpdateCheckTimeout{5};
 
 enum class UpdateCheckResult {
@@ -58,12 +58,17 @@ struct UpdateCheck {
     std::string publishedVersion;  // set for kNewer
 };
 
-// Reads the description at `address` and compares its version with `localVersion`.
-UpdateCheck CheckForUpdate(HttpClient& http, std::string_view address,
-                           std::string_view localVersion);
+// What the response to the description's request says, held against `localVersion`.
+UpdateCheck EvaluateUpdateResponse(const HttpResponse& response, std::string_view localVersion);
 
-// "Check for &Update...": reports the outcome, or offers the newer version's setup
-// program and opens its address when the user chooses "Download".
+// "Check for &Update...": starts reading the update description in the background and
+// disables the item until the outcome is shown. While a check runs, a request for another
+// (the command can also arrive by number) starts nothing.
 void OnRightUpdateClick(MainContext& context);
+
+// The description's response has come: the item is enabled again, and the outcome is
+// reported, or the newer version's setup program offered and its address opened when the
+// user chooses "Download".
+void OnUpdateCheckFinished(MainContext& context, const HttpResponse& response);
 
 }  // namespace uptrail

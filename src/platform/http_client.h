@@ -13,13 +13,18 @@ struct HttpResponse {
     std::string body;
 };
 
-// Fetches a document over HTTP or HTTPS with the system's own client. The whole request,
-// from resolving the name to the last byte, ends within `timeout`, so a slow or silent
-// server cannot hold the program.
+// Fetches a document over HTTP or HTTPS with the system's own client, away from the
+// user-interface thread: a slow or silent server must hold up neither the clock, the
+// heartbeat nor the close when Windows ends the session. The whole request, from
+// resolving the name to the last byte, ends within `timeout`.
+//
+// The update check is the program's only request, so its response comes back as that
+// check's event: the shell hands it to OnUpdateCheckFinished on the user-interface thread.
 class HttpClient {
 public:
     virtual ~HttpClient() = default;
-    virtual HttpResponse Get(std::string_view address, std::chrono::milliseconds timeout) = 0;
+    // False when the request could not be started; then no response will come.
+    virtual bool StartGet(std::string_view address, std::chrono::milliseconds timeout) = 0;
 };
 
 }  // namespace uptrail

@@ -7,9 +7,11 @@
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "commands/about_box.h"
+#include "commands/update_check.h"
 #include "sessionlog/session_menus.h"
 #include "win32/fw_alarm.h"
 #include "win32/popup_menu.h"
+#include "win32/win32_http_client.h"
 #include "win32/win32_tray_icon.h"
 #include "app/version_info.h"
 #include "commands/preference_toggles.h"
@@ -203,6 +205,15 @@ void fwMain::RunTrayCommand(const std::function<void()>& command) {
     trayCommandActive_ = true;
     command();
     trayCommandActive_ = false;
+    ShowFinishedUpdateCheck();
+}
+
+// An outcome that arrives while a menu or box of the icon is up waits for it to close,
+// like a click would; it is never dropped, or the check would stay running for good.
+void fwMain::ShowFinishedUpdateCheck() {
+    if (!finishedUpdateCheck_ || trayCommandActive_) return;
+    const std::unique_ptr<HttpResponse> response = std::move(finishedUpdateCheck_);
+    RunTrayCommand([this, &response] { OnUpdateCheckFinished(*context_, *response); });
 }
 
 LRESULT fwMain::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -221,6 +232,10 @@ LRESULT fwMain::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_COMMAND:
         return HandleCommand(LOWORD(wParam));
+    case kHttpResponseMessage:
+        finishedUpdateCheck_.reset(reinterpret_cast<HttpResponse*>(lParam));
+        ShowFinishedUpdateCheck();
+        return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:

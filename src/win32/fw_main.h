@@ -2,10 +2,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/main_context.h"
 #include "app/menu_tree.h"
+#include "platform/http_client.h"
 #include "platform/main_window.h"
 #include "sessionlog/session_log.h"
 
@@ -52,6 +54,8 @@ private:
     void OpenLeftMenu();
     // Runs what a click on the icon asks for, unless a menu or box of the icon is up.
     void RunTrayCommand(const std::function<void()>& command);
+    // Shows the outcome of a finished update check, once no menu or box of the icon is up.
+    void ShowFinishedUpdateCheck();
     void ShowMenu(const std::vector<MenuNode>& items);
     // Records the close once: Windows may end the session after the window has been
     // asked to close, and the first reason is the true one.
@@ -65,6 +69,8 @@ private:
     // A menu or a message box of the icon is up: further clicks wait until it is gone.
     bool trayCommandActive_ = false;
     bool doubleClicked_ = false;
+    // The response of an update check whose outcome waits for a menu or box to close.
+    std::unique_ptr<HttpResponse> finishedUpdateCheck_;
 };
 
 }  // namespace uptrail

@@ -38,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32TrayIcon tray(window.Handle(), LoadTrayIcon(instance));
     Win32Desktop desktop(instance);
     Win32Locale locale;
-    Win32HttpClient http;
+    Win32HttpClient http(window.Handle());
     MainContext context{
         Platform{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
 

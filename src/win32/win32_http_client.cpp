@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "win32/wide_text.h"
 
@@ -74,9 +79,8 @@ OsError ReadBody(HINTERNET request, const Deadline& deadline, std::string& body)
     }
 }
 
-}  // namespace
-
-HttpResponse Win32HttpClient::Get(std::string_view address, std::chrono::milliseconds timeout) {
+// Waits for the server for up to `timeout`, so only a worker may call it.
+HttpResponse HttpGet(std::string_view address, std::chrono::milliseconds timeout) {
     const std::wstring url = WideFromAnsi(address);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
@@ -117,6 +121,24 @@ HttpResponse Win32HttpClient::Get(std::string_view address, std::chrono::millise
     response.status = static_cast<int>(status);
     response.error = ReadBody(request.Get(), deadline, response.body);
     return response;
+}
+
+}  // namespace
+
+bool Win32HttpClient::StartGet(std::string_view address, std::chrono::milliseconds timeout) {
+    auto request = [window = window_, address = std::string(address), timeout] {
+        auto response = std::make_unique<HttpResponse>(HttpGet(address, timeout));
+        // Once posted, the response belongs to the window; a window that is gone (the
+        // program is ending) leaves it to be freed here.
+        if (PostMessageW(window, kHttpResponseMessage, 0, reinterpret_cast<LPARAM>(response.get())))
+            response.release();
+    };
+    try {
+        std::thread(std::move(request)).detach();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
 }
 
 }  // namespace uptrail

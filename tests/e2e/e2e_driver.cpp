@@ -1,12 +1,14 @@
 // A small console program that end-to-end tests run under Wine beside Uptrail.exe: it
 // finds and commands the running program's window, and reads and sets what a test needs
-// to see from inside Windows (the system identity, file attributes).
+// to see from inside Windows (the system identity, file attributes, the tray icon).
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,43 @@ bool AnswerDialog(const std::wstring& button) {
         if (ChildText(child) == button) chosen = child;
     }
     return Notify(dialog, chosen, BN_CLICKED);
+}
+
+// A digest of the tray icon's pixels as the screen shows them; nothing while no icon is
+// shown. Without a tray manager Wine shows the notification area in a window of its own,
+// whose first child is the icon. An icon handle means nothing in another process under
+// Wine, so the screen is the one place where another process can see the picture.
+std::optional<std::uint64_t> TrayIconDigest() {
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
+    RECT rect{};
+    if (!icon || !GetWindowRect(icon, &rect)) return std::nullopt;
+    HDC screen = GetDC(nullptr);
+    std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            digest ^= GetPixel(screen, x, y);
+            digest *= 1099511628211ull;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return digest;
+}
+
+// Waits, up to a deadline, for the tray icon's picture to change. Watching from inside one
+// process sees a change within a tenth of a second, where starting a driver for each look
+// would take a good part of a second each time.
+bool TrayIconChanges() {
+    constexpr ULONGLONG kDeadlineMs = 20000;
+    constexpr DWORD kLookIntervalMs = 100;
+    const std::optional<std::uint64_t> first = TrayIconDigest();
+    const ULONGLONG end = GetTickCount64() + kDeadlineMs;
+    while (first && GetTickCount64() < end) {
+        Sleep(kLookIntervalMs);
+        const std::optional<std::uint64_t> now = TrayIconDigest();
+        if (now && *now != *first) return true;
+    }
+    return false;
 }
 
 // --- Alarm windows: found by their class, their controls by their identifiers. ---
@@ -214,6 +253,7 @@ int wmain(int argc, wchar_t** argv) {
         return !SetFileAttributesW(arg(2), std::wcstoul(arg(3), nullptr, 10));
     if (command == L"choose-folder") return !ChooseFolder(arg(2));
     if (command == L"answer-dialog") return !AnswerDialog(arg(2));
+    if (command == L"tray-icon-changes") return !TrayIconChanges();
     if (command == L"alarm-windows") return PrintAlarmWindows();
     HWND alarm = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(arg(2), nullptr, 10)));
     if (!IsWindow(alarm)) alarm = nullptr;

@@ -177,7 +177,7 @@ class UptrailTest(unittest.TestCase):
         self.machine.driver("check-for-update")
         return self.machine.answer_dialog(button)
 
-    def test_the_update_check_against_real_servers(self):
+    def test_the_update_check_against_real_servers_and_windows_ending_during_a_check(self):
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), DescriptionHandler)
         threading.Thread(target=server.serve_forever, daemon=True).start()
         self.addCleanup(server.server_close)
@@ -187,7 +187,8 @@ class UptrailTest(unittest.TestCase):
         with socket.create_server(("127.0.0.1", 0)) as closed:
             closed_port = address_of(closed)
         served = address_of(server.socket)
-        self.machine.start_and_wait_ready()
+        m = self.machine
+        copy = m.start_and_wait_ready()
 
         server.description = b'var version = "5.00.100";\r\n'
         self.assertIn("Version 5.00.100 is now available to download:\nhttps://",
@@ -201,6 +202,18 @@ class UptrailTest(unittest.TestCase):
         # WinHTTP alone would wait 90 seconds; the check's own bound is a few seconds.
         self.assertIn(NOT_ACCESSIBLE, self.check_for_update(address_of(silent), "OK"),
                       "a server that never answers")
+
+        # While a check waits for that server, the program goes on: the clock in the icon
+        # (a first start animates it) moves, and Windows ending the session is answered at
+        # once. The close is the only writer of LastClose, which the start-up empties.
+        m.driver("check-for-update")
+        self.assertTrue(m.driver_succeeds("tray-icon-changes"), "the clock moves")
+        self.assertFalse(m.driver_succeeds("dialog-open"), "the clock moved during the check")
+        self.assertEqual(m.log_value(self.system, "LastClose"), "")
+        self.assertEqual(m.run_wine("wineboot", "--end-session")[0], 0)
+        copy.wait(2)
+        self.assertNotEqual(m.log_value(self.system, "LastClose"), "")
+        self.assertEqual(m.log_value(self.system, "LastCause"), "0")
 
 
 if __name__ == "__main__":

@@ -116,6 +116,7 @@ public:
     };
     std::vector<Message> messages;
     std::vector<std::string> openedAddresses;
+    std::vector<std::string> offers;  // the rich text of each update offer
     std::vector<std::filesystem::path> chooserStarts;
     bool answerOk = true;
     bool answerDownload = false;
@@ -136,7 +137,10 @@ public:
         openedAddresses.emplace_back(address);
         return true;
     }
-    bool ShowUpdateOffer(std::string_view) override { return answerDownload; }
+    bool ShowUpdateOffer(std::string_view richText) override {
+        offers.emplace_back(richText);
+        return answerDownload;
+    }
     void ShowAbout(std::string_view text, std::string_view caption) override {
         messages.push_back({std::string(text), std::string(caption), MessageIcon::kNone});
     }
@@ -145,15 +149,17 @@ public:
     int MenuHeight() const override { return 19; }
 };
 
-// An HTTP client that answers every request with `response`, and records the addresses.
+// Starts no request but records its address; a test hands in the response through the
+// main window's event, as the shell does when the worker is done. Refuses to start any
+// while `starts` is false.
 class FakeHttpClient final : public HttpClient {
 public:
-    HttpResponse response{kErrorFileNotFound, 0, {}};
+    bool starts = true;
     std::vector<std::string> requests;
 
-    HttpResponse Get(std::string_view address, std::chrono::milliseconds) override {
-        requests.emplace_back(address);
-        return response;
+    bool StartGet(std::string_view address, std::chrono::milliseconds) override {
+        if (starts) requests.emplace_back(address);
+        return starts;
     }
 };
 

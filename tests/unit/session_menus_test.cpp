@@ -287,19 +287,83 @@ TEST(VersionComparison, ComparesPartByPartAsNumbersWithMissingPartsZero) {
     EXPECT_EQ(CompareVersions("5.0.26", "5.00.26.0"), std::strong_ordering::equal);
 }
 
-// The three answers to a check, a closed port, a damaged description and the address
-// stored for the check are tried on the real program against a real server.
-TEST_F(SessionMenusTest, AnUpdateChecksErrorStatusIsNoAnswerAndOnlyDownloadOpensTheSetup) {
-    http.response = HttpResponse{kOk, 404, "var version = \"99\";"};
-    OnRightUpdateClick(context);
-    EXPECT_EQ(desktop.messages.at(0).text,
-              "Remote resource is not accessible now.\r\nPlease try later.");
+bool UpdateItemEnabled(const MainState& state) {
+    for (const MenuNode& node : BuildRightMenu(state))
+        if (node.command.kind == MenuCommandKind::kCheckForUpdate) return node.enabled;
+    ADD_FAILURE() << "the right-hand menu has no \"Check for &Update...\"";
+    return false;
+}
 
-    http.response = HttpResponse{kOk, 200, "var version = \"6.0\";"};
+const std::string kNotAccessible = "Remote resource is not accessible now.\r\nPlease try later.";
+const std::string kUpToDate = "Your copy of the application is up to date.";
+
+TEST_F(SessionMenusTest, AnUpdateCheckRunsWithItsItemDisabledAndARequestMeanwhileStartsNothing) {
+    const MenuCommand check{MenuCommandKind::kCheckForUpdate, 0};
+    RunMenuCommand(context, check);
+    EXPECT_EQ(http.requests,
+              std::vector<std::string>{std::string(SiteAddress()) + "/Products/Uptrail/Uptrail.js"});
+    EXPECT_FALSE(UpdateItemEnabled(state));
+    EXPECT_TRUE(desktop.messages.empty()) << "nothing to tell before the answer";
+
+    RunMenuCommand(context, check);
+    EXPECT_EQ(http.requests.size(), 1u);
+
+    OnUpdateCheckFinished(context, HttpResponse{kOk, 200, "var version = \"5.0.26\";"});
+    EXPECT_TRUE(UpdateItemEnabled(state));
+    EXPECT_EQ(desktop.messages.size(), 1u);
+
+    RunMenuCommand(context, check);
+    EXPECT_EQ(http.requests.size(), 2u);
+}
+
+// The three answers, a closed port, a damaged description, a silent server and the
+// address stored for the check are tried on the real program against real servers.
+TEST_F(SessionMenusTest, EachAnswerToAnUpdateCheckShowsItsOutcome) {
+    constexpr OsError kTimedOut = 12002;
+    constexpr const char* kNewer = "var version = \"5.00.100\";";
+    const struct {
+        OsError error;
+        int status;
+        const char* body;
+        const std::string* message;  // none for the offer
+        MessageIcon icon;
+    } cases[] = {
+        {kTimedOut, 0, "", &kNotAccessible, MessageIcon::kStop},
+        {kOk, 404, "var version = \"99\";", &kNotAccessible, MessageIcon::kStop},
+        {kOk, 200, "var version = \"5.0\";", &kUpToDate, MessageIcon::kInformation},
+        {kOk, 200, kNewer, nullptr, MessageIcon::kNone},
+    };
+    for (const auto& c : cases) {
+        desktop.messages.clear();
+        desktop.offers.clear();
+        RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
+        OnUpdateCheckFinished(context, HttpResponse{c.error, c.status, c.body});
+        if (!c.message) {
+            EXPECT_TRUE(desktop.messages.empty()) << c.body;
+            EXPECT_EQ(desktop.offers,
+                      std::vector<std::string>{UpdateOfferRichText("5.00.100", SetupAddress())});
+        } else {
+            ASSERT_EQ(desktop.messages.size(), 1u) << c.body;
+            EXPECT_EQ(desktop.messages[0].text, *c.message) << c.body;
+            EXPECT_EQ(desktop.messages[0].title, "Uptrail");
+            EXPECT_EQ(desktop.messages[0].icon, c.icon) << c.body;
+            EXPECT_TRUE(desktop.offers.empty()) << c.body;
+        }
+    }
+    EXPECT_TRUE(desktop.openedAddresses.empty()) << "the offer was cancelled";
+
     desktop.answerDownload = true;
-    OnRightUpdateClick(context);
+    RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
+    OnUpdateCheckFinished(context, HttpResponse{kOk, 200, kNewer});
     EXPECT_EQ(desktop.openedAddresses, std::vector<std::string>{SetupAddress()});
-    EXPECT_EQ(http.requests.back(), std::string(SiteAddress()) + "/Products/Uptrail/Uptrail.js");
+}
+
+TEST_F(SessionMenusTest, AnUpdateCheckThatCannotStartIsNotAccessibleAtOnce) {
+    http.starts = false;
+    RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, kNotAccessible);
+    EXPECT_TRUE(UpdateItemEnabled(state));
 }
 
 TEST_F(SessionMenusTest, WebsiteOpensTheProductPageAndFeedbackAMailWithTheTitleAsSubject) {
