@@ -287,6 +287,7 @@ TEST(MaskedText, ConformingFillsThePlacesWithTheDigitsInOrderAndTakesFixedTextFr
     EXPECT_EQ(ConformToMask("##:##", "\xC2\xB2" "4x5"), "45:00") << "non-ASCII bytes are no digits";
     EXPECT_EQ(ConformToMask("#0#", "99"), "909");
     EXPECT_EQ(MaskFilled("##.#x"), "00.0x");
+    EXPECT_EQ(MaskFilled("##.#x", '8'), "88.8x");
 }
 
 }  // namespace
