@@ -32,13 +32,17 @@ struct PixelRect {
 AlarmPart FrameOf(AlarmPart part);
 bool IsFrame(AlarmPart part);
 
-// What the layout needs to know of the screen: its dots per inch, the system's width of
-// a vertical scroll bar, and the width of a caption in the font of labels (`boxFont`
-// false) or of the boxes (true), all in pixels at that resolution.
+// What the layout needs to know of the screen and of the controls, in pixels at the
+// screen's resolution: its dots per inch, the system's width of a vertical scroll bar,
+// what a masked box and the drop-down list take beside their text (margins, caret,
+// borders, button), and the width of a text in the font of a part. The text widths come
+// from the real fonts, so the shell measures them.
 struct AlarmLayoutMetrics {
     int dpi = 96;
     int scrollBarWidth = 17;
-    std::function<int(std::string_view text, bool boxFont)> textWidth;
+    int boxTextInset = 0;
+    int listTextInset = 0;
+    std::function<int(AlarmPart part, std::string_view text)> textWidth;
 };
 
 struct AlarmLayout {
@@ -52,7 +56,9 @@ struct AlarmLayout {
 
 // Places every part from a few fixed sizes scaled to the screen's resolution, so that
 // the window keeps its proportions at any DPI: the notes, the shift, "OR", the date and
-// time, the repeat, and the bottom row with the elapsed time and the button.
+// time, the repeat, and the bottom row with the elapsed time and the button. A label, box
+// or list whose text needs more than its fixed size gets what it needs, and the window
+// grows wider to hold it rather than cut the text.
 AlarmLayout LayoutControls(const AlarmLayoutMetrics& metrics);
 
 // Captions of the labels and the widest contents of the boxes, as the layout measures

@@ -30,9 +30,9 @@ std::size_t PlaceBefore(std::string_view mask, std::size_t before) {
 
 }  // namespace
 
-std::string MaskFilled(std::string_view mask) {
+std::string MaskFilled(std::string_view mask, char digit) {
     std::string filled(mask);
-    std::replace(filled.begin(), filled.end(), kMaskPlace, '0');
+    std::replace(filled.begin(), filled.end(), kMaskPlace, digit);
     return filled;
 }
 

@@ -17,8 +17,8 @@ namespace uptrail {
 // Digits are the ASCII '0' to '9'; every other byte is text like any other.
 inline constexpr char kMaskPlace = '#';
 
-// The mask with every place "0": "####:##:00" gives "0000:00:00".
-std::string MaskFilled(std::string_view mask);
+// The mask with every place `digit`: "####:##:00" gives "0000:00:00".
+std::string MaskFilled(std::string_view mask, char digit = '0');
 
 // A text after a key, and where the caret stands (0 is before the first character).
 struct MaskedEdit {

@@ -11,6 +11,7 @@ namespace {
 constexpr int kFirstControlId = 100;
 constexpr int kLabelPoints = 8;
 constexpr int kBoxPoints = 9;
+constexpr int kListTextPadding = 6;
 // The frames are drawn, not made: only the controls inside them are windows.
 constexpr AlarmPart kFrames[] = {AlarmPart::pbShift, AlarmPart::pbTime, AlarmPart::pbDate,
                                  AlarmPart::pbRepeat};
@@ -21,15 +22,41 @@ HFONT MakeFont(int points, int dpi, const wchar_t* face) {
                        DEFAULT_PITCH | FF_SWISS, face);
 }
 
-int TextWidth(HWND window, HFONT font, std::string_view text) {
-    HDC canvas = GetDC(window);
-    HGDIOBJ previous = SelectObject(canvas, font);
+// In the font the control itself draws with.
+int TextWidth(HWND control, std::string_view text) {
+    HDC canvas = GetDC(control);
+    HGDIOBJ previous =
+        SelectObject(canvas, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
     const std::wstring wide = WideFromAnsi(text);
     SIZE size{};
     GetTextExtentPoint32W(canvas, wide.c_str(), static_cast<int>(wide.size()), &size);
     SelectObject(canvas, previous);
-    ReleaseDC(window, canvas);
+    ReleaseDC(control, canvas);
     return size.cx;
+}
+
+// An edit's margins follow its font, and the caret needs its own width past the last
+// character, or the box scrolls its text as soon as the caret reaches the end.
+int EditTextInset(HWND edit) {
+    const auto margins = static_cast<DWORD>(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+    DWORD caretWidth = 1;
+    SystemParametersInfoW(SPI_GETCARETWIDTH, 0, &caretWidth, 0);
+    return LOWORD(margins) + HIWORD(margins) + static_cast<int>(caretWidth);
+}
+
+// A drop-down list's borders and button take a width that only the control knows; it
+// tells it once it has a size. Inside its item area it keeps a few pixels around the text.
+int ListTextInset(HWND list, int dpi) {
+    const int trialWidth = MulDiv(200, dpi, 96);
+    SetWindowPos(list, nullptr, 0, 0, trialWidth, MulDiv(24, dpi, 96),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    const int bordersAndButton =
+        GetComboBoxInfo(list, &info)
+            ? trialWidth - (info.rcItem.right - info.rcItem.left)
+            : GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE);
+    return bordersAndButton + MulDiv(kListTextPadding, dpi, 96);
 }
 
 SYSTEMTIME SystemTimeOf(Date date) {
@@ -107,8 +134,11 @@ void AlarmWindowControls::Create(HWND window, int dpi) {
     metrics.dpi = dpi;
     // The system's metric is already at the screen's resolution.
     metrics.scrollBarWidth = MulDiv(GetSystemMetrics(SM_CXVSCROLL), dpi, screenDpi);
-    metrics.textWidth = [&](std::string_view text, bool boxFont) {
-        return TextWidth(window, boxFont ? boxFont_ : labelFont_, text);
+    // The masked boxes share one font, so one box's margins are every box's.
+    metrics.boxTextInset = EditTextInset((*this)[AlarmPart::tbShift]);
+    metrics.listTextInset = ListTextInset(combo, dpi);
+    metrics.textWidth = [this](AlarmPart part, std::string_view text) {
+        return TextWidth((*this)[part], text);
     };
     layout_ = LayoutControls(metrics);
     Place(window);

@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/system_identity.h"
+#include "e2e_probe.h"
 #include "win32/alarm_window_controls.h"
 #include "win32/fw_main.h"
 #include "win32/wide_text.h"
@@ -223,6 +226,44 @@ bool StartAndExit(int count, const wchar_t* logFile) {
     return started;
 }
 
+// e2e_probe.dll, from the driver's own folder.
+HMODULE LoadProbe() {
+    wchar_t driver[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, driver, MAX_PATH);
+    return LoadLibraryW(std::filesystem::path(driver).replace_filename(L"e2e_probe.dll").c_str());
+}
+
+// Hooks the probe into the thread of `window` while that window answers the probe's
+// message; the hook runs before the window procedure, so once the message is answered,
+// the probe has written its report. False when the window did not answer.
+bool RunProbe(HMODULE probe, HWND window) {
+    const auto hook = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(probe, kProbeHookName)));
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (!hook || !thread) return false;
+    HHOOK hooked = SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread);
+    if (!hooked) return false;
+    const bool answered = Send(window, RegisterWindowMessageW(kTextFitMessage), 0, 0, 5000);
+    UnhookWindowsHookEx(hooked);
+    return answered;
+}
+
+// Prints what the probe measured inside the program: how the texts of the alarm
+// window's controls fit them, in the controls' own fonts.
+bool PrintAlarmTextFit(HWND window) {
+    HMODULE probe = LoadProbe();
+    if (!probe || !window) return false;
+    const std::filesystem::path report = ProbeReport(probe);
+    DeleteFileW(report.c_str());
+    const bool measured = RunProbe(probe, window);
+    FreeLibrary(probe);
+    std::ifstream lines(report);
+    bool printed = false;
+    for (std::string line; std::getline(lines, line);)
+        printed = std::printf("%s\n", line.c_str()) > 0;
+    return measured && printed;
+}
+
 }  // namespace
 
 // Each command exits with 0 when it could do, or found, what it was asked.
@@ -267,6 +308,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"alarm-close") return !PostMessageW(alarm, WM_CLOSE, 0, 0);
     if (command == L"alarm-layout") return !PrintAlarmLayout(alarm);
+    if (command == L"alarm-text-fit") return !PrintAlarmTextFit(alarm);
     std::fprintf(stderr, "no such command; the commands are in e2e_driver.cpp\n");
     return 2;
 }

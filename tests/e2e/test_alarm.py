@@ -89,26 +89,43 @@ class AlarmTest(unittest.TestCase):
         m.driver("alarm-close", first_window)
         m.wait_for(lambda: self.alarms() == [f"{first}=#1=first"], "the first to turn daily")
 
-    def test_every_control_lies_in_the_client_area_and_none_overlaps_at_96_and_144_dpi(self):
+    def check_layout(self, handle, dpi):
+        lines = self.machine.driver("alarm-layout", handle).splitlines()
+        width, height = map(int, lines[0].split()[1:])
+        # The window grows wider only when its texts need it, never taller.
+        self.assertEqual(height, 340 * dpi // 96)
+        self.assertGreaterEqual(width, 292 * dpi // 96)
+        rects = {int(f[0]): tuple(map(int, f[1:])) for f in map(str.split, lines[1:])}
+        self.assertGreaterEqual(len(rects), 20)
+        for a, (left, top, right, bottom) in rects.items():
+            self.assertTrue(0 <= left < right <= width and 0 <= top < bottom <= height,
+                            f"control {a} at {dpi} dpi: {rects[a]}")
+            for b, other in rects.items():
+                overlap = (left < other[2] and other[0] < right
+                           and top < other[3] and other[1] < bottom)
+                self.assertFalse(a < b and overlap, f"{a} and {b} overlap at {dpi} dpi")
+
+    def check_text_fit(self, handle, dpi):
+        # Per control: identifier, its longest content in its own font, and its room for text.
+        fits = [line.split() for line in self.machine.driver("alarm-text-fit", handle).splitlines()]
+        self.assertEqual({kind for *_, kind in fits}, {"Edit", "Static", "ComboBox"})
+        self.assertGreaterEqual(len(fits), 14)
+        for control, longest, room, kind in fits:
+            self.assertLessEqual(int(longest), int(room),
+                                 f"{kind} {control} at {dpi} dpi: a text of {longest} pixels "
+                                 f"in {room}")
+
+    def test_at_96_to_192_dpi_each_control_holds_its_longest_text_in_the_window_alone(self):
         m = self.machine
-        for dpi in (96, 144):
+        for dpi in (96, 120, 144, 192):
             # Wine takes the resolution when its server starts.
             m.reg_set(r"HKCU\Control Panel\Desktop", "LogPixels", str(dpi), "REG_DWORD")
             m.host(WINESERVER, "-w")
             copy = m.start_and_wait_ready()
             m.driver("new-alarm")
-            lines = m.driver("alarm-layout", self.windows(1)[0]["handle"]).splitlines()
-            width, height = map(int, lines[0].split()[1:])
-            self.assertEqual((width, height), (292 * dpi // 96, 340 * dpi // 96))
-            rects = {int(f[0]): tuple(map(int, f[1:])) for f in map(str.split, lines[1:])}
-            self.assertGreaterEqual(len(rects), 20)
-            for a, (left, top, right, bottom) in rects.items():
-                self.assertTrue(0 <= left < right <= width and 0 <= top < bottom <= height,
-                                f"control {a} at {dpi} dpi: {rects[a]}")
-                for b, other in rects.items():
-                    overlap = (left < other[2] and other[0] < right
-                               and top < other[3] and other[1] < bottom)
-                    self.assertFalse(a < b and overlap, f"{a} and {b} overlap at {dpi} dpi")
+            handle = self.windows(1)[0]["handle"]
+            self.check_layout(handle, dpi)
+            self.check_text_fit(handle, dpi)
             m.exit_uptrail(copy)
 
 

@@ -31,6 +31,9 @@ class UptrailMachine:
         os.makedirs(self.program_dir)
         shutil.copy(os.environ["UPTRAIL_E2E_PROGRAM"], self.program_dir)
         shutil.copy(os.environ["UPTRAIL_E2E_DRIVER"], self.program_dir)
+        # The driver's probe, which it hooks into the program, is built beside it.
+        shutil.copy(os.path.join(os.path.dirname(os.environ["UPTRAIL_E2E_DRIVER"]),
+                                 "e2e_probe.dll"), self.program_dir)
         self.log_path = os.path.join(self.program_dir, "Uptrail.txt")
         test.addCleanup(self.close)
 

@@ -232,23 +232,50 @@ bool Contains(const PixelRect& outer, const PixelRect& inner) {
            inner.Bottom() <= outer.Bottom();
 }
 
+// A screen and a font: characters `characterWidth` wide at 96 DPI, but "8" two pixels
+// wider, so that a box must hold its widest digit; `inset` is what a box takes beside its
+// text (the list takes a button more). Where `fitsFixedSizes`, every text fits the window's
+// fixed sizes; elsewhere the texts are wide enough that the window has to grow.
+struct LayoutCase {
+    int dpi;
+    int characterWidth;
+    int inset;
+    bool fitsFixedSizes;
+};
+constexpr LayoutCase kLayoutCases[] = {
+    {96, 5, 0, true},    {120, 5, 0, true},   {144, 5, 0, true},   {192, 4, 0, true},
+    {96, 7, 7, false},   {120, 7, 9, false},  {144, 8, 10, false}, {192, 9, 14, false},
+    {96, 12, 20, false}, {192, 14, 24, false},
+};
+
+int Scaled(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
+
+AlarmLayoutMetrics MetricsFor(const LayoutCase& c) {
+    AlarmLayoutMetrics metrics;
+    metrics.dpi = c.dpi;
+    metrics.scrollBarWidth = Scaled(17, c.dpi);
+    metrics.boxTextInset = Scaled(c.inset, c.dpi);
+    metrics.listTextInset = Scaled(c.inset + 17, c.dpi);
+    metrics.textWidth = [c](AlarmPart, std::string_view text) {
+        const auto eights = static_cast<int>(std::count(text.begin(), text.end(), '8'));
+        return (static_cast<int>(text.size()) * c.characterWidth + 2 * eights) * c.dpi / 96;
+    };
+    return metrics;
+}
+
+std::string CaseName(const LayoutCase& c) {
+    return "dpi " + std::to_string(c.dpi) + ", character width " +
+           std::to_string(c.characterWidth) + ", inset " + std::to_string(c.inset);
+}
+
 // Every part lies in the window, every framed part in its frame, and nothing overlaps
-// but a frame and what it holds: at the usual and larger resolutions, with text of the
-// usual width and as wide as the labels can take. The real window is measured at 96 and
-// 144 DPI end to end.
-TEST(AlarmLayout, EveryPartFitsAndNoTwoOverlapAtAnyResolution) {
-    for (const auto& [dpi, characterWidth] : {std::pair{96, 5}, {120, 6}, {144, 5}, {192, 6}}) {
-        AlarmLayoutMetrics metrics;
-        metrics.dpi = dpi;
-        metrics.scrollBarWidth = 17 * dpi / 96;
-        metrics.textWidth = [=](std::string_view text, bool) {
-            return static_cast<int>(text.size()) * characterWidth * dpi / 96;
-        };
-        const AlarmLayout layout = LayoutControls(metrics);
+// but a frame and what it holds. The real window is measured at each resolution end to end.
+TEST(AlarmLayout, EveryPartFitsAndNoTwoOverlapAtAnyResolutionAndTextWidth) {
+    for (const LayoutCase& c : kLayoutCases) {
+        const AlarmLayout layout = LayoutControls(MetricsFor(c));
         for (std::size_t i = 0; i < kAlarmPartCount; ++i) {
             const auto part = static_cast<AlarmPart>(i);
-            SCOPED_TRACE(::testing::Message() << "dpi " << dpi << ", width " << characterWidth
-                                              << ", part " << i);
+            SCOPED_TRACE(CaseName(c) + ", part " + std::to_string(i));
             const PixelRect& rect = layout.parts[i];
             EXPECT_GT(rect.width, 0);
             EXPECT_GT(rect.height, 0);
@@ -260,6 +287,66 @@ TEST(AlarmLayout, EveryPartFitsAndNoTwoOverlapAtAnyResolution) {
                 EXPECT_FALSE(Overlap(rect, layout.parts[j])) << "with part " << j;
             }
         }
+    }
+}
+
+// Boxes hold their widest value with their margins, the list its longest period with its
+// button, labels their captions; the window keeps its fixed size while they fit in it,
+// and otherwise grows wider, never taller.
+TEST(AlarmLayout, EveryTextFitsItsPartAndTheWindowGrowsOnlyToHoldThem) {
+    const std::pair<AlarmPart, std::string_view> kCaptions[] = {
+        {AlarmPart::tlNotes, "Notes:"}, {AlarmPart::tlAlarm0, "Set shift from now:"},
+        {AlarmPart::tlShift, "+"},      {AlarmPart::tlOr, "OR"},
+        {AlarmPart::tlAlarm1, "Set date & time:"}, {AlarmPart::tlAlarm2, "Repeat alarm every:"}};
+    const std::pair<AlarmPart, std::string_view> kWidestValues[] = {
+        {AlarmPart::tbShift, "8888:88:88"}, {AlarmPart::tbTime, "88:88:00"},
+        {AlarmPart::tbRepeat, "8888:88:00"}};
+    for (const LayoutCase& c : kLayoutCases) {
+        SCOPED_TRACE(CaseName(c));
+        const AlarmLayoutMetrics metrics = MetricsFor(c);
+        const AlarmLayout layout = LayoutControls(metrics);
+        for (const auto& [label, caption] : kCaptions)
+            EXPECT_GE(layout[label].width, metrics.textWidth(label, caption)) << caption;
+        for (const auto& [box, value] : kWidestValues)
+            EXPECT_GE(layout[box].width, metrics.textWidth(box, value) + metrics.boxTextInset)
+                << value;
+        EXPECT_GE(layout[AlarmPart::cbRepeat].width,
+                  metrics.textWidth(AlarmPart::cbRepeat, "Month") + metrics.listTextInset);
+
+        EXPECT_EQ(layout.client.height, Scaled(340, c.dpi));
+        EXPECT_EQ(layout.client.width == Scaled(292, c.dpi), c.fitsFixedSizes);
+        EXPECT_GE(layout.client.width, Scaled(292, c.dpi));
+    }
+}
+
+// Growing keeps the layout's order: the groups from top to bottom, each label left of
+// what it names, one right edge for the rows that reach it, the repeat frame under the
+// shift frame and the same size, and the frames no smaller than their fixed sizes.
+TEST(AlarmLayout, TheOrderOfTheGroupsAndTheFixedSizesHoldAtAnyTextWidth) {
+    using P = AlarmPart;
+    const AlarmPart kTopToBottom[] = {P::tbTitle, P::pbShift,  P::tlOr,    P::pbTime,
+                                      P::pbDate,  P::pbRepeat, P::loAlarm1, P::bbAlarm};
+    const std::pair<AlarmPart, AlarmPart> kLeftToRight[] = {
+        {P::tlNotes, P::tbTitle},   {P::tlAlarm0, P::pbShift}, {P::tlShift, P::tbShift},
+        {P::tbShift, P::vsShift0},  {P::tlOr, P::loAlarm0},    {P::tlAlarm1, P::pbTime},
+        {P::tlAlarm2, P::pbRepeat}, {P::pbRepeat, P::cbRepeat}, {P::tlNow, P::bbAlarm}};
+    const AlarmPart kRightEdge[] = {P::tbTitle, P::loAlarm0, P::pbTime, P::cbRepeat, P::loAlarm1,
+                                    P::bbAlarm};
+    for (const LayoutCase& c : kLayoutCases) {
+        SCOPED_TRACE(CaseName(c));
+        const AlarmLayout layout = LayoutControls(MetricsFor(c));
+        for (std::size_t i = 1; i < std::size(kTopToBottom); ++i)
+            EXPECT_GT(layout[kTopToBottom[i]].top, layout[kTopToBottom[i - 1]].top) << i;
+        for (const auto& [left, right] : kLeftToRight)
+            EXPECT_LE(layout[left].Right(), layout[right].left) << static_cast<int>(left);
+        for (AlarmPart part : kRightEdge)
+            EXPECT_EQ(layout[part].Right(), layout[P::pbDate].Right()) << static_cast<int>(part);
+        EXPECT_EQ(layout[P::pbRepeat].left, layout[P::pbShift].left);
+        EXPECT_EQ(layout[P::pbRepeat].width, layout[P::pbShift].width);
+        EXPECT_GE(layout[P::pbShift].width, Scaled(120, c.dpi));
+        EXPECT_GE(layout[P::pbTime].width, Scaled(117, c.dpi));
+        EXPECT_GE(layout[P::pbDate].width, Scaled(280, c.dpi));
+        EXPECT_EQ(layout[P::bbAlarm].width, Scaled(72, c.dpi));
     }
 }
 
@@ -287,6 +374,7 @@ TEST(MaskedText, ConformingFillsThePlacesWithTheDigitsInOrderAndTakesFixedTextFr
     EXPECT_EQ(ConformToMask("##:##", "\xC2\xB2" "4x5"), "45:00") << "non-ASCII bytes are no digits";
     EXPECT_EQ(ConformToMask("#0#", "99"), "909");
     EXPECT_EQ(MaskFilled("##.#x"), "00.0x");
+    EXPECT_EQ(MaskFilled("##.#x", '8'), "88.8x");
 }
 
 }  // namespace

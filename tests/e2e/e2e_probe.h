@@ -1,0 +1,16 @@
+#pragma once
+#include <windows.h>
+
+#include <filesystem>
+
+// e2e_probe.dll, hooked by e2e_driver into the thread of an alarm window, answers this
+// message sent to that window by writing how the texts fit the window's controls.
+inline constexpr wchar_t kTextFitMessage[] = L"UptrailE2EProbeTextFit";
+inline constexpr char kProbeHookName[] = "ProbeHook";
+
+// The probe writes beside itself, under its own name, where the driver reads it.
+inline std::filesystem::path ProbeReport(HMODULE probe) {
+    wchar_t path[MAX_PATH]{};
+    GetModuleFileNameW(probe, path, MAX_PATH);
+    return std::filesystem::path(path).replace_extension(L".txt");
+}
