@@ -116,7 +116,6 @@ public:
     };
     std::vector<Message> messages;
     std::vector<std::string> openedAddresses;
-    std::vector<std::string> offers;  // the rich text of each update offer
     std::vector<std::filesystem::path> chooserStarts;
     bool answerOk = true;
     bool answerDownload = false;
@@ -137,10 +136,7 @@ public:
         openedAddresses.emplace_back(address);
         return true;
     }
-    bool ShowUpdateOffer(std::string_view richText) override {
-        offers.emplace_back(richText);
-        return answerDownload;
-    }
+    bool ShowUpdateOffer(std::string_view) override { return answerDownload; }
     void ShowAbout(std::string_view text, std::string_view caption) override {
         messages.push_back({std::string(text), std::string(caption), MessageIcon::kNone});
     }
