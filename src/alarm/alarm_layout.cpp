@@ -162,13 +162,20 @@ void PlaceNotes(AlarmLayout& layout, const Placer& place, const Columns& columns
     title.width = columns.right - title.left;
 }
 
+// A group's label and its frame, lined up with the other group's; gives the frame's inside.
+PixelRect PlaceGroup(AlarmLayout& layout, const Placer& place, const Columns& columns,
+                     AlarmPart label, AlarmPart frame, int designTop) {
+    const PixelRect outer =
+        place.Row(columns.frameLeft, columns.shiftFrameWidth, designTop, kShiftFrameHeight);
+    layout[frame] = outer;
+    layout[label] = place.LabelBeside(columns.left, columns.groupLabelWidth, outer);
+    return Inside(outer, place.Scale(kFrameBorder));
+}
+
 // The group label, the frame with "+", the box and its spin pair.
 void PlaceShift(AlarmLayout& layout, const Placer& place, const Columns& columns) {
-    const PixelRect shift =
-        place.Row(columns.frameLeft, columns.shiftFrameWidth, kShiftTop, kShiftFrameHeight);
-    layout[AlarmPart::pbShift] = shift;
-    layout[AlarmPart::tlAlarm0] = place.LabelBeside(columns.left, columns.groupLabelWidth, shift);
-    const PixelRect inner = Inside(shift, place.Scale(kFrameBorder));
+    const PixelRect inner =
+        PlaceGroup(layout, place, columns, AlarmPart::tlAlarm0, AlarmPart::pbShift, kShiftTop);
     layout[AlarmPart::tlShift] = {inner.left, inner.top,
                                   place.LabelWidth(AlarmPart::tlShift, kPlusCaption), inner.height};
     PlaceSpinBox(layout, inner, layout[AlarmPart::tlShift].Right(), place.BarWidth(),
@@ -203,13 +210,11 @@ void PlaceDateAndTime(AlarmLayout& layout, const Placer& place, const Columns& c
 
 // The label, the frame shaped as the shift frame, and the list to the right edge.
 void PlaceRepeat(AlarmLayout& layout, const Placer& place, const Columns& columns) {
-    const PixelRect repeat =
-        place.Row(columns.frameLeft, columns.shiftFrameWidth, kRepeatTop, kShiftFrameHeight);
-    layout[AlarmPart::pbRepeat] = repeat;
-    layout[AlarmPart::tlAlarm2] = place.LabelBeside(columns.left, columns.groupLabelWidth, repeat);
-    const PixelRect inner = Inside(repeat, place.Scale(kFrameBorder));
+    const PixelRect inner =
+        PlaceGroup(layout, place, columns, AlarmPart::tlAlarm2, AlarmPart::pbRepeat, kRepeatTop);
     PlaceSpinBox(layout, inner, inner.left, place.BarWidth(), AlarmPart::tbRepeat,
                  AlarmPart::vsRepeat0, AlarmPart::vsRepeat1);
+    const PixelRect repeat = layout[AlarmPart::pbRepeat];
     const int listLeft = repeat.Right() + columns.gap;
     layout[AlarmPart::cbRepeat] = {listLeft, repeat.top, columns.right - listLeft, repeat.height};
 }
