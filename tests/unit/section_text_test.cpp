@@ -66,6 +66,25 @@ TEST(LoadSectionText, ReadsTheBodyUpToTheNextHeaderWithoutBlankOrCommentLines) {
     for (const auto& c : cases) EXPECT_EQ(LoadSectionText(c.file, c.section), c.expected) << c.rule;
 }
 
+// How the start-up adds an entry: as the profile functions set a key, but in the section as
+// it is read. Readers agreeing with it on any log is held in log_entries_test.
+TEST(SetSectionValue, ReplacesTheKeysValueOrAddsTheLineAfterTheBodysLastLine) {
+    const struct {
+        const char* rule;
+        std::string_view file, expected;
+    } cases[] = {
+        {"an entry with the same start, in any case and with blanks, has its value replaced",
+         "[Log]\r\n k =1=0=A\r\n", "[Log]\r\n k =2=0=B\r\n"},
+        {"a new one goes after the last line of the body, before the blanks that part sections",
+         "[Log]\r\na=1\r\n\r\n[garbage\r\n;c\r\n\r\n[A]\r\n",
+         "[Log]\r\na=1\r\n\r\n[garbage\r\n;c\r\nK=2=0=B\r\n\r\n[A]\r\n"},
+        {"a last line without its break gets one", "[Log]\na=1", "[Log]\na=1\r\nK=2=0=B\r\n"},
+        {"a missing section goes at the end", "[log]\r\n", "[log]\r\n[Log]\r\nK=2=0=B\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SetSectionValue(c.file, "Log", "K", "2=0=B"), c.expected) << c.rule;
+}
+
 // FindLineBreak passes over eight bytes at a time: a break is found wherever it stands in
 // or across those words, CR and LF alike, and the bytes that only look close are passed.
 TEST(TextLines, FindLineBreakFindsTheFirstCrOrLfAndCountLinesCountsWhatSplitLinesGives) {
