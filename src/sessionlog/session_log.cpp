@@ -128,8 +128,9 @@ OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFi
         .append(entry.system);
     // The entry goes where the readers of the section find it, at the end of its body;
     // the profile functions, which end a section at other lines, could put it elsewhere.
-    const std::string updated = SetSectionValue(text, kLogSection, entry.start, value);
-    const OsError written = updated == text ? kOk : ReplaceFileContents(files, logFile, updated);
+    const OsError written = SetSectionValue(text, kLogSection, entry.start, value)
+                                ? ReplaceFileContents(files, logFile, text)
+                                : kOk;
     const OsError protection = ProtectLogFile(files, logFile);
     return written != kOk ? written : protection;
 }

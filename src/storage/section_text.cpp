@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "storage/text_lines.h"
@@ -82,6 +83,41 @@ std::string WithoutSection(const std::vector<std::string_view>& lines, std::size
     return text;
 }
 
+// Hands each line of `text` from `from` on to `visit`, with where it starts and where the
+// next one starts (CR LF is one break), until `visit` returns false. No list of lines is
+// made: the log file is megabytes, and the start-up adds its entry to it.
+template <typename Visit>
+void ForEachLine(std::string_view text, std::size_t from, Visit visit) {
+    for (std::size_t start = from; start < text.size();) {
+        const std::size_t end = std::min(FindLineBreak(text, start), text.size());
+        std::size_t next = end;
+        if (end < text.size())
+            next += text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1;
+        if (!visit(text.substr(start, end - start), start, next)) return;
+        start = next;
+    }
+}
+
+// The lines of `piece` but the blank ones, each ended by CR LF. Runs of lines that stand as
+// they are written go in one copy: the whole "Log" section is saved as one piece.
+void AppendLines(std::string& text, std::string_view piece) {
+    std::size_t runStart = 0;
+    std::size_t runEnd = 0;
+    ForEachLine(piece, 0, [&](std::string_view line, std::size_t start, std::size_t next) {
+        const bool blank = IsBlankLine(line);
+        const bool endsWithCrLf = next == start + line.size() + kCrLf.size();
+        if (!blank && endsWithCrLf && start == runEnd) {
+            runEnd = next;
+            return true;
+        }
+        text.append(piece.substr(runStart, runEnd - runStart));
+        runStart = runEnd = next;
+        if (!blank) text.append(line).append(kCrLf);
+        return true;
+    });
+    text.append(piece.substr(runStart, runEnd - runStart));
+}
+
 void AppendSection(std::string& text, std::string_view section, std::string_view data,
                    std::string_view delimiter) {
     // A hand-edited file may lack its last line end; the header must not join that line.
@@ -92,10 +128,8 @@ void AppendSection(std::string& text, std::string_view section, std::string_view
     // taken for the end of the data: the lines after it belong to the section as well.
     Tokenizer tokenizer;
     for (std::string piece = tokenizer.FirstToken(data, delimiter);
-         !piece.empty() || tokenizer.Position() != 0; piece = tokenizer.NextToken(data)) {
-        for (const std::string_view line : SplitLines(piece))
-            if (!IsBlankLine(line)) text.append(line).append(kCrLf);
-    }
+         !piece.empty() || tokenizer.Position() != 0; piece = tokenizer.NextToken(data))
+        AppendLines(text, piece);
 }
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -104,28 +138,6 @@ bool SameKey(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return AsciiLower(x) == AsciiLower(y);
            });
-}
-
-// Where, in `text`, the first byte of `line` stands (a view into `text`).
-std::size_t OffsetOf(std::string_view text, std::string_view line) {
-    return static_cast<std::size_t>(line.data() - text.data());
-}
-
-// Where the line after `line` starts; CR LF is one break. The end of the text for a last
-// line without its break.
-std::size_t AfterLine(std::string_view text, std::string_view line) {
-    const std::size_t end = OffsetOf(text, line) + line.size();
-    if (end >= text.size()) return end;
-    const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-    return end + (crLf ? 2 : 1);
-}
-
-std::string Spliced(std::string_view text, std::size_t from, std::size_t to,
-                    std::string_view replacement) {
-    std::string result;
-    result.reserve(text.size() + replacement.size());
-    result.append(text.substr(0, from)).append(replacement).append(text.substr(to));
-    return result;
 }
 
 // The stretch of the file from a section body's first line to the end of its last.
@@ -202,34 +214,49 @@ std::string SaveSectionText(std::string_view fileText, std::string_view section,
     return text;
 }
 
-std::string SetSectionValue(std::string_view fileText, std::string_view section,
-                            std::string_view key, std::string_view value) {
+bool SetSectionValue(std::string& fileText, std::string_view section, std::string_view key,
+                     std::string_view value) {
+    const std::string header = HeaderFor(section);
+    std::optional<std::size_t> bodyStart;
+    bool lastLineBroken = true;  // whether the line the new one would follow has its break
+    ForEachLine(fileText, 0, [&](std::string_view line, std::size_t start, std::size_t next) {
+        if (TrimBlanks(line) != header) return true;
+        bodyStart = next;
+        lastLineBroken = next > start + line.size();
+        return false;
+    });
     std::string keyLine;
     keyLine.append(key).append("=").append(value).append(kCrLf);
-    const auto lines = SplitLines(fileText);
-    const auto header = FindHeader(lines, HeaderFor(section));
-    if (!header) {
-        std::string text(fileText);
-        AppendSection(text, section, keyLine, kCrLf);
-        return text;
+    if (!bodyStart) {
+        AppendSection(fileText, section, keyLine, kCrLf);
+        return true;
     }
-    const std::size_t end = BodyEnd(lines, *header + 1);
-    std::size_t last = *header;
-    for (std::size_t i = *header + 1; i < end; ++i) {
-        const std::string_view line = lines[i];
-        if (IsBlankLine(line)) continue;
-        last = i;
+
+    std::size_t insertAt = *bodyStart;
+    std::optional<std::pair<std::size_t, std::size_t>> stored;  // the value to replace
+    ForEachLine(fileText, *bodyStart, [&](std::string_view line, std::size_t start,
+                                          std::size_t next) {
+        if (IsSectionHeader(line)) return false;
+        if (IsBlankLine(line)) return true;
+        insertAt = next;
+        lastLineBroken = next > start + line.size();
         const std::size_t equals = line.find('=');
         if (IsComment(line) || equals == std::string_view::npos ||
             !SameKey(TrimBlanks(line.substr(0, equals)), key))
-            continue;
-        const std::size_t valueStart = OffsetOf(fileText, line) + equals + 1;
-        return Spliced(fileText, valueStart, OffsetOf(fileText, line) + line.size(), value);
+            return true;
+        stored = {start + equals + 1, start + line.size()};
+        return false;
+    });
+    if (stored) {
+        const std::size_t length = stored->second - stored->first;
+        if (std::string_view(fileText).substr(stored->first, length) == value) return false;
+        fileText.replace(stored->first, length, value);
+        return true;
     }
-    const std::size_t after = AfterLine(fileText, lines[last]);
     // A last line without its break gets one, or the new line would join it.
-    if (after == fileText.size() && !EndsWithLineBreak(fileText)) keyLine.insert(0, kCrLf);
-    return Spliced(fileText, after, after, keyLine);
+    if (!lastLineBroken) keyLine.insert(0, kCrLf);
+    fileText.insert(insertAt, keyLine);
+    return true;
 }
 
 }  // namespace uptrail

@@ -31,14 +31,15 @@ std::string SaveSectionText(std::string_view fileText, std::string_view section,
                             std::string_view data,
                             std::string_view delimiter = kDefaultSectionDelimiter);
 
-// The file text after setting one key line of the section, found as LoadSectionText finds
-// it, so that a reader of the section sees the line where it was put. As the profile
-// functions set a key: the first line whose key (the text before its first "=", without
-// the blanks around it) is `key`, compared without regard to ASCII case, has everything after
-// that "=" replaced by `value`; without one, key "=" value is added after the body's last
-// line that is not blank; without the section, the section is added at the end of the file.
-// Every other byte stays as it was.
-std::string SetSectionValue(std::string_view fileText, std::string_view section,
-                            std::string_view key, std::string_view value);
+// Sets one key line of the section in the file text, found as LoadSectionText finds it, so
+// that a reader of the section sees the line where it was put. As the profile functions
+// set a key: the first line whose key (the text before its first "=", without the blanks
+// around it) is `key`, compared without regard to ASCII case, has everything after that
+// "=" replaced by `value`; without one, key "=" value is added after the body's last line
+// that is not blank; without the section, the section is added at the end of the file.
+// Every other byte stays as it was. False when the text was left unchanged (the value was
+// stored already).
+bool SetSectionValue(std::string& fileText, std::string_view section, std::string_view key,
+                     std::string_view value);
 
 }  // namespace uptrail

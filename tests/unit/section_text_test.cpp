@@ -81,8 +81,12 @@ TEST(SetSectionValue, ReplacesTheKeysValueOrAddsTheLineAfterTheBodysLastLine) {
         {"a last line without its break gets one", "[Log]\na=1", "[Log]\na=1\r\nK=2=0=B\r\n"},
         {"a missing section goes at the end", "[log]\r\n", "[log]\r\n[Log]\r\nK=2=0=B\r\n"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SetSectionValue(c.file, "Log", "K", "2=0=B"), c.expected) << c.rule;
+    for (const auto& c : cases) {
+        std::string text(c.file);
+        EXPECT_TRUE(SetSectionValue(text, "Log", "K", "2=0=B")) << c.rule;
+        EXPECT_EQ(text, c.expected) << c.rule;
+        EXPECT_FALSE(SetSectionValue(text, "Log", "K", "2=0=B")) << c.rule << ", again";
+    }
 }
 
 // FindLineBreak passes over eight bytes at a time: a break is found wherever it stands in
