@@ -76,7 +76,7 @@ std::string WithoutSection(const std::vector<std::string_view>& lines, std::size
     text.reserve(size);
     bool previousBlank = false;
     for (const auto line : kept) {
-        const bool blank = TrimBlanks(line).empty();
+        const bool blank = IsBlankLine(line);
         if (!(blank && previousBlank)) text.append(line).append(kCrLf);
         previousBlank = blank;
     }
@@ -106,7 +106,7 @@ void AppendLines(std::string& text, std::string_view piece) {
     ForEachLine(piece, 0, [&](std::string_view line, std::size_t start, std::size_t next) {
         const bool blank = IsBlankLine(line);
         const bool endsWithCrLf = next == start + line.size() + kCrLf.size();
-        if (!blank && endsWithCrLf && start == runEnd) {
+        if (!blank && endsWithCrLf) {
             runEnd = next;
             return true;
         }
