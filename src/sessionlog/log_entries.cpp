@@ -54,13 +54,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     }
 }
 
-// Where the line after the line break at `at` starts; CR LF is one break.
-std::size_t AfterBreak(std::string_view text, std::size_t at) {
-    if (at >= text.size()) return text.size();
-    const bool crLf = text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n';
-    return at + (crLf ? 2 : 1);
-}
-
 std::size_t LineEnd(std::string_view text, std::size_t start) {
     return std::min(FindLineBreak(text, start), text.size());
 }
@@ -80,8 +73,8 @@ bool StartsPlainLine(char first) {
 std::size_t LogBodyStart(std::string_view text) {
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = LineEnd(text, start);
-        if (IsLogHeader(text.substr(start, end - start))) return AfterBreak(text, end);
-        start = AfterBreak(text, end);
+        if (IsLogHeader(text.substr(start, end - start))) return AfterLineBreak(text, end);
+        start = AfterLineBreak(text, end);
     }
     return npos;
 }
@@ -146,7 +139,7 @@ std::size_t EntryReader::ReadStoredLine(std::string_view text, std::size_t start
         return npos;
     }
     log_.entries.push_back(entry);
-    return AfterBreak(text, start + end);
+    return AfterLineBreak(text, start + end);
 }
 
 // A known identity that `rest` starts with and that ends the line: the common case, found
@@ -244,7 +237,7 @@ LogEntries ReadLogEntries(std::string_view fileText, DateTime now) {
         }
         const std::size_t end = LineEnd(fileText, start);
         const std::string_view line = fileText.substr(start, end - start);
-        start = AfterBreak(fileText, end);
+        start = AfterLineBreak(fileText, end);
         if (plain) {
             reader.ReadBodyLine(line);
             continue;
@@ -269,7 +262,7 @@ LogEntries ReadSectionEntries(std::string_view sectionText, DateTime now) {
         }
         const std::size_t end = LineEnd(sectionText, start);
         reader.ReadLine(sectionText.substr(start, end - start));
-        start = AfterBreak(sectionText, end);
+        start = AfterLineBreak(sectionText, end);
     }
     return log;
 }

@@ -15,14 +15,6 @@ bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 // The blanks the platform strips around names and values.
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
-
 // A stretch of the file as offsets, so an edit can replace exactly those bytes.
 struct Span {
     std::size_t begin = 0;
@@ -51,12 +43,6 @@ struct Line {
     Span value;   // value of a key line, as read: without the blanks around it
     Span stored;  // everything after the key line's "=": what a new value replaces
 };
-
-std::size_t AfterLineBreak(std::string_view text, std::size_t end) {
-    if (end >= text.size()) return end;
-    const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-    return end + (crLf ? 2 : 1);
-}
 
 void Classify(std::string_view text, Line& line) {
     const Span content = WithoutBlanks(text, {line.begin, line.end});
@@ -110,8 +96,9 @@ struct SectionScan {
 std::optional<Line> FindHeader(std::string_view text, std::string_view section) {
     std::optional<Line> header;
     ForEachLine(text, 0, [&](const Line& line) {
-        if (line.kind == LineKind::kHeader && SameName(TextOf(text, line.name), section))
-            header = line;
+        const bool found = line.kind == LineKind::kHeader &&
+                           SameNameIgnoringCase(TextOf(text, line.name), section);
+        if (found) header = line;
         return !header;
     });
     return header;
@@ -128,7 +115,7 @@ std::optional<SectionScan> ScanSection(std::string_view text, std::string_view s
             return false;
         }
         if (line.kind == LineKind::kKey) {
-            if (!scan.key && SameName(TextOf(text, line.name), key)) scan.key = line;
+            if (!scan.key && SameNameIgnoringCase(TextOf(text, line.name), key)) scan.key = line;
             scan.lastKey = line;
         }
         return true;

@@ -90,9 +90,7 @@ template <typename Visit>
 void ForEachLine(std::string_view text, std::size_t from, Visit visit) {
     for (std::size_t start = from; start < text.size();) {
         const std::size_t end = std::min(FindLineBreak(text, start), text.size());
-        std::size_t next = end;
-        if (end < text.size())
-            next += text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1;
+        const std::size_t next = AfterLineBreak(text, end);
         if (!visit(text.substr(start, end - start), start, next)) return;
         start = next;
     }
@@ -130,14 +128,6 @@ void AppendSection(std::string& text, std::string_view section, std::string_view
     for (std::string piece = tokenizer.FirstToken(data, delimiter);
          !piece.empty() || tokenizer.Position() != 0; piece = tokenizer.NextToken(data))
         AppendLines(text, piece);
-}
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameKey(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
 }
 
 // The stretch of the file from a section body's first line to the end of its last.
@@ -242,7 +232,7 @@ bool SetSectionValue(std::string& fileText, std::string_view section, std::strin
         lastLineBroken = next > start + line.size();
         const std::size_t equals = line.find('=');
         if (IsComment(line) || equals == std::string_view::npos ||
-            !SameKey(TrimBlanks(line.substr(0, equals)), key))
+            !SameNameIgnoringCase(TrimBlanks(line.substr(0, equals)), key))
             return true;
         stored = {start + equals + 1, start + line.size()};
         return false;

@@ -115,4 +115,19 @@ bool EndsWithLineBreak(std::string_view text) {
     return text.empty() || text.back() == '\n' || text.back() == '\r';
 }
 
+std::size_t AfterLineBreak(std::string_view text, std::size_t at) {
+    if (at >= text.size()) return at;
+    const bool crLf = text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n';
+    return at + (crLf ? 2 : 1);
+}
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
 }  // namespace uptrail

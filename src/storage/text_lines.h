@@ -27,4 +27,12 @@ std::string_view TrimBlanks(std::string_view text);
 // True when the text ends with a line end, or is empty.
 bool EndsWithLineBreak(std::string_view text);
 
+// Where the line after the line break at `at` starts (CR LF is one break); `at` itself at
+// the end of the text.
+std::size_t AfterLineBreak(std::string_view text, std::size_t at);
+
+// Whether two names are equal without regard to ASCII letter case, as the profile
+// functions compare section and key names.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace uptrail
