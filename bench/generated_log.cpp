@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 #include "storage/text_lines.h"
 
 namespace uptrail::bench {

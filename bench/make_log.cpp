@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/session_tracker.h"
+#include "sessionlog/session_tracker.h"
 #include "generated_log.h"
-#include "report/posix_clock.h"
+#include "posix/posix_clock.h"
 
 int main(int argc, char** argv) {
     using namespace uptrail;

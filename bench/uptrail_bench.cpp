@@ -13,17 +13,17 @@
 #include "alarm/alarm_commands.h"
 #include "alarm/alarm_list.h"
 #include "app/main_context.h"
-#include "app/session_tracker.h"
+#include "sessionlog/session_tracker.h"
 #include "generated_log.h"
 #include "report/plain_locale.h"
-#include "report/posix_file_system.h"
-#include "report/file_bytes.h"
+#include "posix/posix_file_system.h"
+#include "platform/file_bytes.h"
 #include "report/report_format.h"
 #include "report/report_writer.h"
 #include "report/session_report.h"
 #include "sessionlog/session_log.h"
-#include "sessionlog/session_menus.h"
-#include "sessionlog/timestamp.h"
+#include "app/session_menus.h"
+#include "base/timestamp.h"
 #include "storage/profile_file.h"
 #include "storage/section_file.h"
 #include "storage/section_text.h"
@@ -114,9 +114,9 @@ struct Program {
     explicit Program(PosixFileSystem::Flush flush) : files(flush) {
         clock.now = kNow;
         MainState& state = context.state;
-        state.systemId = GeneratedSystems()[0];
-        state.bootTime = state.statsFrom = kBoot;
-        state.driveTable = {{"1A2B3C4D/", "C:"}, {"5E6F7A8B/", "D:"}};
+        state.session.systemId = GeneratedSystems()[0];
+        state.session.bootTime = state.session.statsFrom = kBoot;
+        state.session.driveTable = {{"1A2B3C4D/", "C:"}, {"5E6F7A8B/", "D:"}};
     }
 
     testing::FakeClock clock;
@@ -128,7 +128,7 @@ struct Program {
     testing::FakeDesktop desktop;
     PlainLocale locale;
     testing::FakeHttpClient http;
-    MainContext context{{clock, files, registry, system, tray, window, desktop, locale, http}, {}};
+    MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
 };
 
 // A section "Alarm" of `count` alarms in no particular order, as a file holds it after
@@ -158,22 +158,22 @@ const std::string& LogWithAlarmsOf(int entries) {
 void BM_StartupWork(benchmark::State& state) {
     Program program(FlushOf(state));
     MainState& main = program.context.state;
-    main.logFile = RewrittenLog(state, "startup.txt");
+    main.session.logFile = RewrittenLog(state, "startup.txt");
     const std::string& text = LogWithAlarmsOf(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        PlaceLog(program.files, main.logFile, text);
+        PlaceLog(program.files, main.session.logFile, text);
         state.ResumeTiming();
-        const TrimResult trim = TrimLog(program.files, main.logFile, false, kBoot, kNow);
-        main.statsFrom = trim.statsFrom;
-        main.logCount = trim.logCount;
+        const TrimResult trim = TrimLog(program.files, main.session.logFile, false, kBoot, kNow);
+        main.session.statsFrom = trim.statsFrom;
+        main.session.logCount = trim.logCount;
         RecordPreviousSession(program.context.Settings(), kBoot, kNow);
         RefreshSessionMenus(program.context);
-        LoadAlarmsAtStartup(program.context);
+        LoadAlarmsAtStartup(program.context.Alarms());
     }
-    if (main.alarmMenu.items.size() != 12) state.SkipWithError("no alarms");
+    if (main.alarms.menu.items.size() != 12) state.SkipWithError("no alarms");
     const auto kept = std::min<std::int64_t>(state.range(0), kStartupLogLimit);
-    if (main.sessionItems.empty() || main.logCount != kept) state.SkipWithError("no menus");
+    if (main.menus.sessionItems.empty() || main.session.logCount != kept) state.SkipWithError("no menus");
 }
 
 void BM_TrimLog(benchmark::State& state) {
@@ -186,8 +186,8 @@ void BM_TrimLog(benchmark::State& state) {
 void BM_StatisticsAndSessionList(benchmark::State& state) {
     Program program(PosixFileSystem::Flush::kNone);
     MainState& main = program.context.state;
-    main.logFile = OnDisk().LogFile("menus.txt");
-    PlaceLog(program.files, main.logFile, LogOf(static_cast<int>(state.range(0))).text);
+    main.session.logFile = OnDisk().LogFile("menus.txt");
+    PlaceLog(program.files, main.session.logFile, LogOf(static_cast<int>(state.range(0))).text);
     for (auto _ : state) RefreshSessionMenus(program.context);
 }
 

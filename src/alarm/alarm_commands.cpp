@@ -6,64 +6,62 @@
 
 #include "alarm/alarm_list.h"
 #include "alarm/alarm_menu.h"
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 
 namespace uptrail {
 
-void LoadAlarmsAtStartup(MainContext& context) {
-    MainState& state = context.state;
-    Platform& platform = context.platform;
-    LoadAlarms(state.alarms, platform.files, state.logFile, false, platform.clock.Now());
+void LoadAlarmsAtStartup(const AlarmContext& context) {
+    AlarmState& state = context.state;
+    LoadAlarms(state.list, context.files, context.logFile, false, context.clock.Now());
     RefreshAlarmMenu(context);
 }
 
-void RefreshAlarmMenu(MainContext& context) {
-    MainState& state = context.state;
-    Platform& platform = context.platform;
-    state.alarmMenu = BuildAlarmMenu(state.alarms, platform.clock.Now(), platform.locale.Months());
-    platform.window.SetAlarmCheck(!state.alarms.Empty());
+void RefreshAlarmMenu(const AlarmContext& context) {
+    AlarmState& state = context.state;
+    state.menu = BuildAlarmMenu(state.list, context.clock.Now(), context.locale.Months());
+    context.windows.SetAlarmCheck(!state.list.Empty());
 }
 
-void OnAlarmNewClick(MainContext& context) {
+void OnAlarmNewClick(const AlarmContext& context) {
     // As the menu shows: no new alarm while an alarm window holds an entry.
-    const std::vector<AlarmEntry>& entries = context.state.alarms.Entries();
+    const std::vector<AlarmEntry>& entries = context.state.list.Entries();
     if (std::any_of(entries.begin(), entries.end(),
                     [](const AlarmEntry& e) { return e.hWnd != 0; }))
         return;
-    context.state.alarms.AddEmpty();
-    context.platform.window.OpenAlarmWindow("");
+    context.state.list.AddEmpty();
+    context.windows.OpenAlarmWindow("");
 }
 
-void OnAlarmItemClick(MainContext& context, std::size_t item) {
-    const std::vector<AlarmMenuItem>& items = context.state.alarmMenu.items;
+void OnAlarmItemClick(const AlarmContext& context, std::size_t item) {
+    const std::vector<AlarmMenuItem>& items = context.state.menu.items;
     if (item >= items.size()) return;
     const std::string key = items[item].tag;
     // One window per alarm: a second click brings the open one forward.
-    const std::vector<AlarmEntry>& entries = context.state.alarms.Entries();
+    const std::vector<AlarmEntry>& entries = context.state.list.Entries();
     const auto sameKey = [&](const AlarmEntry& entry) { return entry.Key == key; };
     const bool freeEntry =
         std::any_of(entries.begin(), entries.end(),
                     [&](const AlarmEntry& entry) { return sameKey(entry) && entry.hWnd == 0; });
     const auto held = std::find_if(entries.begin(), entries.end(), sameKey);
     if (!freeEntry && held != entries.end())
-        context.platform.window.ActivateAlarmWindow(held->hWnd);
+        context.windows.ActivateAlarmWindow(held->hWnd);
     else
-        context.platform.window.OpenAlarmWindow(key);
+        context.windows.OpenAlarmWindow(key);
 }
 
-void OnMainAlertTick(MainContext& context) {
-    MainState& state = context.state;
-    const DateTime now = context.platform.clock.Now();
+void OnMainAlertTick(const AlarmContext& context) {
+    AlarmState& state = context.state;
+    const DateTime now = context.clock.Now();
     // Opening a window changes the list (the window takes its entry), so the due alarms
     // are gathered first.
     std::vector<std::string> due;
-    for (const AlarmEntry& entry : state.alarms.Entries()) {
+    for (const AlarmEntry& entry : state.list.Entries()) {
         if (entry.Key.empty() || entry.hWnd != 0) continue;
         if (ParseTimestamp(entry.Key, TimestampPart::kDateAndTime, now) > now) continue;
-        if (FindMenuIndexByTag(state.alarmMenu, entry.Key) >= kFirstAlarmItemPosition)
+        if (FindMenuIndexByTag(state.menu, entry.Key) >= kFirstAlarmItemPosition)
             due.push_back(entry.Key);
     }
-    for (const std::string& key : due) context.platform.window.OpenAlarmWindow(key);
+    for (const std::string& key : due) context.windows.OpenAlarmWindow(key);
 }
 
 }  // namespace uptrail

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstddef>
 
-#include "app/main_context.h"
+#include "alarm/alarm_context.h"
 
 namespace uptrail {
 
@@ -10,20 +10,20 @@ namespace uptrail {
 
 // Start-up: the stored alarms as they are (an alarm missed while the computer was off is
 // due at once and rings), then the submenu.
-void LoadAlarmsAtStartup(MainContext& context);
+void LoadAlarmsAtStartup(const AlarmContext& context);
 
 // Builds "Add-&on: Alarm" afresh from the list, and runs the alarm check exactly while
 // the list has entries.
-void RefreshAlarmMenu(MainContext& context);
+void RefreshAlarmMenu(const AlarmContext& context);
 
 // "&New...": a new, empty alarm and its window.
-void OnAlarmNewClick(MainContext& context);
+void OnAlarmNewClick(const AlarmContext& context);
 
 // The item of a waiting alarm: its window, or the window already showing it.
-void OnAlarmItemClick(MainContext& context, std::size_t item);
+void OnAlarmItemClick(const AlarmContext& context, std::size_t item);
 
 // Every second while the list has entries: opens the window of each waiting alarm that
 // is due and that no window shows yet.
-void OnMainAlertTick(MainContext& context);
+void OnMainAlertTick(const AlarmContext& context);
 
 }  // namespace uptrail

@@ -250,11 +250,6 @@ AlarmPart FrameOf(AlarmPart part) {
     }
 }
 
-bool IsFrame(AlarmPart part) {
-    return part == AlarmPart::pbShift || part == AlarmPart::pbTime || part == AlarmPart::pbDate ||
-           part == AlarmPart::pbRepeat;
-}
-
 AlarmLayout LayoutControls(const AlarmLayoutMetrics& metrics) {
     const Placer place(metrics);
     const Columns columns = MeasureColumns(place);

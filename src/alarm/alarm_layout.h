@@ -30,7 +30,6 @@ struct PixelRect {
 
 // The frame a part sits in, or the part itself for one that sits on the window.
 AlarmPart FrameOf(AlarmPart part);
-bool IsFrame(AlarmPart part);
 
 // What the layout needs to know of the screen and of the controls, in pixels at the
 // screen's resolution: its dots per inch, the system's width of a vertical scroll bar,

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "alarm/alarm_schedule.h"
-#include "sessionlog/duration_text.h"
-#include "sessionlog/timestamp.h"
+#include "base/duration_text.h"
+#include "base/timestamp.h"
 #include "storage/section_file.h"
 
 namespace uptrail {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "alarm/alarm_list.h"
-#include "sessionlog/date_time.h"
-#include "sessionlog/timestamp.h"
+#include "base/date_time.h"
+#include "base/timestamp.h"
 
 namespace uptrail {
 

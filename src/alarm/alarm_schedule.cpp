@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdlib>
 
-#include "sessionlog/duration_text.h"
-#include "sessionlog/timestamp.h"
+#include "base/duration_text.h"
+#include "base/timestamp.h"
 
 namespace uptrail {
 namespace {

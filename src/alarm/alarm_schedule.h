@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "sessionlog/date_time.h"
+#include "base/date_time.h"
 
 namespace uptrail {
 
@@ -15,12 +15,10 @@ bool IsLeapYear(std::int64_t year);
 int DaysInMonth(int month, std::int64_t year);
 
 // Whether `value` lies between `low` and `high`, ends included. When `high` is not above
-// `low` the range is read the other way round; a proper range asked for in `reverse`
-// holds nothing.
+// `low` the range is read the other way round.
 template <typename T>
-bool InRange(const T& value, const T& low, const T& high, bool reverse = false) {
+bool InRange(const T& value, const T& low, const T& high) {
     if (!(low < high)) return high <= value && value <= low;
-    if (reverse) return false;
     return low <= value && value <= high;
 }
 

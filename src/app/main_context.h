@@ -5,7 +5,7 @@
 #include "platform/file_system.h"
 #include "platform/http_client.h"
 #include "platform/locale.h"
-#include "platform/main_window.h"
+#include "platform/program_window.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 #include "platform/tray_icon.h"
@@ -20,7 +20,8 @@ struct Platform {
     Registry& registry;
     SystemInfo& system;
     TrayIcon& tray;
-    MainWindow& window;
+    ProgramWindow& window;
+    AlarmWindows& alarmWindows;
     Desktop& desktop;
     Locale& locale;
     HttpClient& http;
@@ -33,7 +34,15 @@ struct MainContext {
 
     // The settings store of the running installation (log file and own section).
     SettingsStore Settings() {
-        return SettingsStore{platform.files, platform.registry, state.logFile, state.systemId};
+        return SettingsStore{platform.files, platform.registry, state.session.logFile,
+                             state.session.systemId};
+    }
+
+    // What the alarm add-on sees of the program.
+    AlarmContext Alarms() {
+        return AlarmContext{platform.clock,  platform.files,        platform.registry,
+                            platform.system, platform.locale,       platform.alarmWindows,
+                            state.alarms,    state.session.logFile, state.mainStarted};
     }
 };
 

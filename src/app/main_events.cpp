@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/session_tracker.h"
-#include "sessionlog/duration_text.h"
-#include "sessionlog/timestamp.h"
+#include "sessionlog/session_tracker.h"
+#include "base/duration_text.h"
+#include "base/timestamp.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -17,21 +17,21 @@ void OnHeartbeatTimer(MainContext& context) {
 void OnClockTimer(MainContext& context) {
     MainState& state = context.state;
     TrayIcon& tray = context.platform.tray;
-    if (!state.mRightWithout.checked && !state.iconShown) state.iconShown = tray.Add();
-    if (!state.mRightAnimated.checked) return;
+    if (!state.options.mRightWithout.checked && !state.tray.iconShown) state.tray.iconShown = tray.Add();
+    if (!state.options.mRightAnimated.checked) return;
     const DateTimeFields now = FieldsOf(context.platform.clock.Now());
-    state.dial.Tick(now.hour, now.minute, now.second, state.animationLevel);
-    tray.ShowClock(state.dial);
+    state.tray.dial.Tick(now.hour, now.minute, now.second, state.tray.animationLevel);
+    tray.ShowClock(state.tray.dial.Picture());
 }
 
 void OnTaskbarCreated(MainContext& context) {
-    if (!context.state.mRightWithout.checked) context.state.iconShown = context.platform.tray.Add();
+    if (!context.state.options.mRightWithout.checked) context.state.tray.iconShown = context.platform.tray.Add();
 }
 
 void OnHandOverKey(MainContext& context) {
     TrayIcon& tray = context.platform.tray;
-    if (context.state.iconShown) tray.Delete();
-    context.state.iconShown = tray.Add();
+    if (context.state.tray.iconShown) tray.Delete();
+    context.state.tray.iconShown = tray.Add();
 }
 
 std::string DurationTip(DateTime sessionStart, DateTime now) {
@@ -51,12 +51,12 @@ void OnTrayMouseMove(MainContext& context) {
     const DateTime start = ParseTimestamp(Setting(context.Settings(), "get", "LastStart"),
                                           TimestampPart::kDateAndTime, now);
     context.platform.tray.SetTip(DurationTip(start, now));
-    if (context.state.iconShown) context.platform.tray.Modify();
+    if (context.state.tray.iconShown) context.platform.tray.Modify();
 }
 
 void OnMainWindowClose(MainContext& context, SessionCause cause) {
     RecordClose(context.Settings(), cause, context.platform.clock.Now());
-    if (context.state.iconShown) context.platform.tray.Delete();
+    if (context.state.tray.iconShown) context.platform.tray.Delete();
 }
 
 }  // namespace uptrail

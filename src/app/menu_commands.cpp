@@ -3,12 +3,12 @@
 #include <cstdint>
 
 #include "alarm/alarm_commands.h"
-#include "commands/about_box.h"
-#include "commands/log_maintenance.h"
-#include "commands/preference_toggles.h"
-#include "commands/update_check.h"
-#include "commands/web_commands.h"
-#include "sessionlog/session_menus.h"
+#include "app/commands/about_box.h"
+#include "app/commands/log_maintenance.h"
+#include "app/commands/preference_toggles.h"
+#include "app/commands/update_check.h"
+#include "app/commands/web_commands.h"
+#include "app/session_menus.h"
 
 namespace uptrail {
 namespace {
@@ -37,8 +37,8 @@ void RunMenuCommand(MainContext& context, const MenuCommand& command) {
     case MenuCommandKind::kLogFolder: OnRightFolderClick(context); break;
     case MenuCommandKind::kEraseOldest: OnRightOldestClick(context); break;
     case MenuCommandKind::kMonitorFromNow: OnRightNowClick(context); break;
-    case MenuCommandKind::kAlarmNew: OnAlarmNewClick(context); break;
-    case MenuCommandKind::kAlarmItem: OnAlarmItemClick(context, ListIndex(command)); break;
+    case MenuCommandKind::kAlarmNew: OnAlarmNewClick(context.Alarms()); break;
+    case MenuCommandKind::kAlarmItem: OnAlarmItemClick(context.Alarms(), ListIndex(command)); break;
     case MenuCommandKind::kNone: break;
     }
 }

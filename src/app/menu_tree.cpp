@@ -24,15 +24,15 @@ MenuMark MarkForCause(const std::string& tag) {
 
 MenuNode SystemsSubmenu(const MainState& state) {
     MenuNode systems{"Syste&ms to show"};
-    for (std::size_t i = 0; i < state.systemItems.size(); ++i) {
-        const SystemListItem& item = state.systemItems[i];
+    for (std::size_t i = 0; i < state.menus.systemItems.size(); ++i) {
+        const SystemChoice& item = state.menus.systemItems[i];
         MenuNode node = Command(item.caption, MenuCommandKind::kSystemItem, static_cast<int>(i));
         node.checked = item.checked;
         systems.children.push_back(std::move(node));
-        if (i == 0 && state.systemSeparatorVisible) systems.children.push_back(Separator());
+        if (i == 0 && state.menus.systemSeparatorVisible) systems.children.push_back(Separator());
     }
     systems.children.push_back(Separator());
-    systems.children.push_back(Option("&All Systems", MenuCommandKind::kListMode, state.mListMode));
+    systems.children.push_back(Option("&All Systems", MenuCommandKind::kListMode, state.menus.mListMode));
     return systems;
 }
 
@@ -40,10 +40,10 @@ MenuNode SystemsSubmenu(const MainState& state) {
 // are not greyed either.
 MenuNode StatisticsSubmenu(const MainState& state) {
     MenuNode statistics{"&Statistics"};
-    for (const std::string& caption : state.statistics) {
+    for (const std::string& caption : state.menus.statistics) {
         MenuNode node{caption};
-        node.enabled = !state.statisticsDisabled;
-        node.plainText = state.statisticsDisabled;
+        node.enabled = !state.menus.statisticsDisabled;
+        node.plainText = state.menus.statisticsDisabled;
         statistics.children.push_back(std::move(node));
     }
     return statistics;
@@ -72,16 +72,16 @@ void AddVisibleOption(std::vector<MenuNode>& menu, std::string caption, MenuComm
 
 std::vector<MenuNode> BuildLeftMenu(const MainState& state) {
     std::vector<MenuNode> menu;
-    menu.push_back(MenuNode{state.currentSessionCaption});
+    menu.push_back(MenuNode{state.menus.currentSessionCaption});
     menu.push_back(Separator());
-    for (std::size_t i = 0; i < state.sessionItems.size(); ++i) {
-        const SessionListItem& item = state.sessionItems[i];
+    for (std::size_t i = 0; i < state.menus.sessionItems.size(); ++i) {
+        const SessionListItem& item = state.menus.sessionItems[i];
         MenuNode node = Command(item.caption, MenuCommandKind::kSessionItem, static_cast<int>(i));
         node.mark = MarkForCause(item.tag);
         menu.push_back(std::move(node));
     }
-    if (state.mLeftSeparator.visible) menu.push_back(Separator());
-    if (state.mLeftFull.visible) menu.push_back(Command("Full &Log...", MenuCommandKind::kFullLog));
+    if (state.menus.mLeftSeparator.visible) menu.push_back(Separator());
+    if (state.menus.mLeftFull.visible) menu.push_back(Command("Full &Log...", MenuCommandKind::kFullLog));
     return menu;
 }
 
@@ -89,23 +89,23 @@ std::vector<MenuNode> BuildRightMenu(const MainState& state) {
     std::vector<MenuNode> menu;
     menu.push_back(SystemsSubmenu(state));
     menu.push_back(StatisticsSubmenu(state));
-    menu.push_back(AlarmSubmenu(state.alarmMenu));
+    menu.push_back(AlarmSubmenu(state.alarms.menu));
     menu.push_back(Separator());
     menu.push_back(Command("&Log Folder...", MenuCommandKind::kLogFolder));
-    menu.push_back(Option("Erase Oldest &Data...", MenuCommandKind::kEraseOldest, state.mRightOldest));
-    menu.push_back(Option("Monitor from &Now...", MenuCommandKind::kMonitorFromNow, state.mRightNow));
+    menu.push_back(Option("Erase Oldest &Data...", MenuCommandKind::kEraseOldest, state.options.mRightOldest));
+    menu.push_back(Option("Monitor from &Now...", MenuCommandKind::kMonitorFromNow, state.options.mRightNow));
     menu.push_back(Separator());
     menu.push_back(Command("We&bsite...", MenuCommandKind::kWebsite));
     menu.push_back(Command("&Feedback...", MenuCommandKind::kFeedback));
-    menu.push_back(Option("Check for &Update...", MenuCommandKind::kCheckForUpdate, state.mRightUpdate));
+    menu.push_back(Option("Check for &Update...", MenuCommandKind::kCheckForUpdate, state.options.mRightUpdate));
     menu.push_back(Command("&About...", MenuCommandKind::kAbout));
     menu.push_back(Separator());
-    menu.push_back(Option("Start with &Windows", MenuCommandKind::kStartWithWindows, state.mRightAuto));
+    menu.push_back(Option("Start with &Windows", MenuCommandKind::kStartWithWindows, state.options.mRightAuto));
     AddVisibleOption(menu, "Don't create Tray &Icon", MenuCommandKind::kWithoutTrayIcon,
-                     state.mRightWithout);
+                     state.options.mRightWithout);
     menu.push_back(Option("Animated &Tray Icon", MenuCommandKind::kAnimatedTrayIcon,
-                          state.mRightAnimated));
-    AddVisibleOption(menu, "&Hide Tray Icon", MenuCommandKind::kHideTrayIcon, state.mRightHide);
+                          state.options.mRightAnimated));
+    AddVisibleOption(menu, "&Hide Tray Icon", MenuCommandKind::kHideTrayIcon, state.options.mRightHide);
     menu.push_back(Command("E&xit", MenuCommandKind::kExit));
     return menu;
 }

@@ -1,15 +1,18 @@
 #include "app/startup.h"
 
-#include "app/log_location.h"
-#include "app/session_tracker.h"
+#include "alarm/alarm_commands.h"
+#include "app/session_menus.h"
+
+#include "sessionlog/log_location.h"
+#include "sessionlog/session_tracker.h"
 #include "app/startup_options.h"
-#include "app/system_identity.h"
-#include "commands/version_text.h"
-#include "platform/text_encoding.h"
+#include "sessionlog/system_identity.h"
+#include "base/version_text.h"
+#include "base/text_encoding.h"
 #include "sessionlog/session_log.h"
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 #include "storage/registry_store.h"
-#include "storage/settings_key.h"
+#include "base/settings_key.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -41,12 +44,12 @@ void BeginSession(MainContext& context) {
     MainState& state = context.state;
     Platform& platform = context.platform;
     const DateTime now = platform.clock.Now();
-    state.bootTime =
+    state.session.bootTime =
         SessionStart(now, platform.clock.TickCount(), platform.system.RecentBootRecords());
-    const TrimResult trim = TrimLog(platform.files, state.logFile, false, state.bootTime, now);
-    state.statsFrom = trim.statsFrom;
-    state.logCount = trim.logCount;
-    state.lastDelayValue = NoteProgramStart(context.Settings(), state.bootTime, now);
+    const TrimResult trim = TrimLog(platform.files, state.session.logFile, false, state.session.bootTime, now);
+    state.session.statsFrom = trim.statsFrom;
+    state.session.logCount = trim.logCount;
+    state.menus.lastDelayValue = NoteProgramStart(context.Settings(), state.session.bootTime, now);
 }
 
 bool SettingIsOn(const SettingsStore& settings, std::string_view key) {
@@ -55,7 +58,7 @@ bool SettingIsOn(const SettingsStore& settings, std::string_view key) {
 
 }  // namespace
 
-StartupOutcome RunStartup(MainContext& context, const StartupHooks& hooks) {
+StartupOutcome RunStartup(MainContext& context) {
     Platform& platform = context.platform;
     MainState& state = context.state;
     if (platform.window.HandOverToRunningCopy()) return StartupOutcome::kHandedOver;
@@ -64,8 +67,8 @@ StartupOutcome RunStartup(MainContext& context, const StartupHooks& hooks) {
     const std::filesystem::path programFolder = platform.system.ProgramFolder();
     RepairTrayPolicy(platform.registry);
     RegisterAppPath(platform.registry, programFolder);
-    state.systemId = SystemIdentity(platform.system);
-    state.logFile = LogFileIn(ResolveLogFolder(platform.registry, platform.files, platform.system));
+    state.session.systemId = SystemIdentity(platform.system);
+    state.session.logFile = LogFileIn(ResolveLogFolder(platform.registry, platform.files, platform.system));
 
     HideTrayIconItems(state);
     ApplyStoredOptions(context, programFolder);
@@ -73,14 +76,14 @@ StartupOutcome RunStartup(MainContext& context, const StartupHooks& hooks) {
              VersionText(false));
 
     BeginSession(context);
-    state.mListMode.checked = SettingIsOn(context.Settings(), "ListMode");
-    RecordPreviousSession(context.Settings(), state.bootTime, platform.clock.Now());
-    state.driveTable = BuildDriveTable(platform.system);
-    if (hooks.refreshSessionMenus) hooks.refreshSessionMenus(context);
-    StartCurrentSession(context.Settings(), state.bootTime);
-    if (hooks.loadAlarms) hooks.loadAlarms(context);
+    state.menus.mListMode.checked = SettingIsOn(context.Settings(), "ListMode");
+    RecordPreviousSession(context.Settings(), state.session.bootTime, platform.clock.Now());
+    state.session.driveTable = BuildDriveTable(platform.system);
+    RefreshSessionMenus(context);
+    StartCurrentSession(context.Settings(), state.session.bootTime);
+    LoadAlarmsAtStartup(context.Alarms());
 
-    state.iconShown = platform.tray.Add();
+    state.tray.iconShown = platform.tray.Add();
     state.mainStarted = true;
     return StartupOutcome::kStarted;
 }

@@ -1,15 +1,7 @@
 #pragma once
-#include <functional>
-
 #include "app/main_context.h"
 
 namespace uptrail {
-
-// Work of later parts of the program that start-up runs at its place in the order.
-struct StartupHooks {
-    std::function<void(MainContext&)> refreshSessionMenus;  // statistics and session menus
-    std::function<void(MainContext&)> loadAlarms;           // alarm list and its menu
-};
 
 enum class StartupOutcome {
     kStarted,     // this copy runs: its icon is up (or will be retried) and its timers may start
@@ -19,6 +11,6 @@ enum class StartupOutcome {
 // The main window's start-up, once per process, in its fixed order: single instance,
 // system repairs, identity and log file, options, version, the session bookkeeping,
 // drives, menus, alarms and the tray icon.
-StartupOutcome RunStartup(MainContext& context, const StartupHooks& hooks = {});
+StartupOutcome RunStartup(MainContext& context);
 
 }  // namespace uptrail

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "commands/preference_toggles.h"
-#include "platform/text_encoding.h"
-#include "sessionlog/duration_text.h"
+#include "app/commands/preference_toggles.h"
+#include "base/text_encoding.h"
+#include "base/duration_text.h"
 #include "storage/registry_store.h"
-#include "storage/settings_key.h"
+#include "base/settings_key.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -47,9 +47,9 @@ bool IsFirstStartFrom(Registry& registry, const std::string& programFolder) {
 void TurnOnFirstStartOptions(MainContext& context, const std::string& programFolder) {
     RegWrite(context.platform.registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), "",
              programFolder);
-    context.state.mRightAnimated.checked = false;
+    context.state.options.mRightAnimated.checked = false;
     OnRightAnimatedClick(context);
-    context.state.mRightAuto.checked = false;
+    context.state.options.mRightAuto.checked = false;
     OnRightAutoClick(context);
 }
 
@@ -57,28 +57,28 @@ void TurnOnFirstStartOptions(MainContext& context, const std::string& programFol
 // goes without re-creating its icon and stores that choice by one run of its handler.
 void LoadIconOption(MainContext& context) {
     MainState& state = context.state;
-    const bool startsWithWindows = state.mRightAuto.checked;
-    state.mRightWithout.enabled = startsWithWindows;
+    const bool startsWithWindows = state.options.mRightAuto.checked;
+    state.options.mRightWithout.enabled = startsWithWindows;
     bool suppressed = true;
     if (startsWithWindows)
         suppressed = OwnNumberSetting(context, "HiddenIcon") > 0;
     else
         OnRightWithoutClick(context);
-    state.mRightWithout.checked = suppressed;
+    state.options.mRightWithout.checked = suppressed;
 }
 
 void LoadAnimationLevel(MainContext& context) {
     MainState& state = context.state;
     const std::int64_t stored = OwnNumberSetting(context, "Animation");
-    state.animationLevel = MaxOf(MinOf(stored, kMaxAnimationLevel), kMinAnimationLevel);
-    state.mRightAnimated.checked = state.animationLevel >= kAnimatedLevel;
+    state.tray.animationLevel = MaxOf(MinOf(stored, kMaxAnimationLevel), kMinAnimationLevel);
+    state.options.mRightAnimated.checked = state.tray.animationLevel >= kAnimatedLevel;
 }
 
 }  // namespace
 
 void HideTrayIconItems(MainState& state) {
-    state.mRightWithout.visible = false;
-    state.mRightHide.visible = false;
+    state.options.mRightWithout.visible = false;
+    state.options.mRightHide.visible = false;
 }
 
 void ApplyStoredOptions(MainContext& context, const std::filesystem::path& programFolder) {
@@ -87,7 +87,7 @@ void ApplyStoredOptions(MainContext& context, const std::filesystem::path& progr
         TurnOnFirstStartOptions(context, folderText);
         return;
     }
-    context.state.mRightAuto.checked = StartsWithWindows(context.platform.registry);
+    context.state.options.mRightAuto.checked = StartsWithWindows(context.platform.registry);
     LoadIconOption(context);
     LoadAnimationLevel(context);
 }

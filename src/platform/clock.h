@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "sessionlog/date_time.h"
+#include "base/date_time.h"
 
 namespace uptrail {
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "sessionlog/date_time.h"
-#include "sessionlog/timestamp.h"
+#include "base/date_time.h"
+#include "base/timestamp.h"
 
 namespace uptrail {
 

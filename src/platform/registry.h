@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/os_error.h"
+#include "base/os_error.h"
 
 namespace uptrail {
 

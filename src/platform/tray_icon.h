@@ -1,7 +1,7 @@
 #pragma once
 #include <string_view>
 
-#include "visuals/clock_dial.h"
+#include "base/image.h"
 
 namespace uptrail {
 
@@ -16,8 +16,8 @@ public:
     virtual bool Delete() = 0;
     // Hands the shell the current picture and tooltip.
     virtual bool Modify() = 0;
-    // Makes the dial the icon's picture and hands it to the shell.
-    virtual void ShowClock(const ClockDial& dial) = 0;
+    // Makes the clock's picture the icon's and hands it to the shell.
+    virtual void ShowClock(const Image& picture) = 0;
     // The tooltip text (ANSI), used from the next Add or Modify on.
     virtual void SetTip(std::string_view tip) = 0;
 };

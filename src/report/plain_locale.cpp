@@ -1,6 +1,6 @@
 #include "report/plain_locale.h"
 
-#include "sessionlog/duration_text.h"
+#include "base/duration_text.h"
 
 namespace uptrail {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/text_encoding.h"
-#include "sessionlog/duration_text.h"
+#include "base/text_encoding.h"
+#include "base/duration_text.h"
 #include "sessionlog/system_filter.h"
 
 namespace uptrail {
@@ -418,7 +418,7 @@ void WriteText(const SessionReport& report, ReportWriter& writer) {
     if (report.listedCount == 0) writer.Text("(none)\n");
 
     writer.Text("\nSystems ([x] listed):\n");
-    for (const SystemListItem& system : report.systems) {
+    for (const SystemChoice& system : report.systems) {
         writer.Text(system.checked ? "[x] " : "[ ] ");
         writer.Text(system.caption);
         writer.Text("\t");
@@ -493,29 +493,6 @@ std::string FormatIsoLocalTime(DateTime value) {
     char text[2 * kMostNumberLength];
     const char* end = PutClock(PutIsoDate(text, FieldsOf(value)), SplitTime(value).second, true);
     return std::string(text, static_cast<std::size_t>(end - text));
-}
-
-namespace {
-
-std::string Formatted(const SessionReport& report, ReportFormat format) {
-    std::string text;
-    StringOutput output(text);
-    WriteReport(report, format, output);
-    return text;
-}
-
-}  // namespace
-
-std::string FormatReportText(const SessionReport& report) {
-    return Formatted(report, ReportFormat::kText);
-}
-
-std::string FormatReportCsv(const SessionReport& report) {
-    return Formatted(report, ReportFormat::kCsv);
-}
-
-std::string FormatReportJson(const SessionReport& report) {
-    return Formatted(report, ReportFormat::kJson);
 }
 
 }  // namespace uptrail

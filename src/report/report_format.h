@@ -19,11 +19,6 @@ namespace uptrail {
 //   shows "-" or nothing), times in ISO 8601 local time, texts in UTF-8.
 void WriteReport(const SessionReport& report, ReportFormat format, ReportOutput& output);
 
-// The same as one string each.
-std::string FormatReportText(const SessionReport& report);
-std::string FormatReportCsv(const SessionReport& report);
-std::string FormatReportJson(const SessionReport& report);
-
 // "2026-12-04T08:03:07"; a year beyond four digits takes a sign, as ISO 8601 writes it.
 std::string FormatIsoLocalTime(DateTime value);
 

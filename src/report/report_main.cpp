@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "app/session_tracker.h"
+#include "sessionlog/session_tracker.h"
 #include "report/plain_locale.h"
-#include "report/posix_clock.h"
-#include "report/posix_file_system.h"
+#include "posix/posix_clock.h"
+#include "posix/posix_file_system.h"
 #include "report/report_run.h"
 
 int main(int argc, char** argv) {

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "app/session_tracker.h"
-#include "app/system_identity.h"
+#include "sessionlog/session_tracker.h"
+#include "sessionlog/system_identity.h"
 #include "report/report_run.h"
-#include "win32/wide_text.h"
-#include "win32/win32_clock.h"
-#include "win32/win32_file_system.h"
-#include "win32/win32_locale.h"
-#include "win32/win32_registry.h"
-#include "win32/win32_system_info.h"
+#include "win32/platform/wide_text.h"
+#include "win32/platform/win32_clock.h"
+#include "win32/platform/win32_file_system.h"
+#include "win32/platform/win32_locale.h"
+#include "win32/platform/win32_registry.h"
+#include "win32/platform/win32_system_info.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 
 namespace uptrail {
 namespace {

@@ -2,19 +2,19 @@
 
 #include <cstdio>
 
-#include "app/log_location.h"
-#include "app/version_info.h"
-#include "commands/version_text.h"
-#include "platform/text_encoding.h"
+#include "sessionlog/log_location.h"
+#include "base/version_info.h"
+#include "base/version_text.h"
+#include "base/text_encoding.h"
 #include "report/report_format.h"
 #include "report/session_report.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/system_filter.h"
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 #include "storage/file_checks.h"
 #include "storage/profile_format.h"
 #include "storage/registry_store.h"
-#include "storage/settings_key.h"
+#include "base/settings_key.h"
 
 namespace uptrail {
 namespace {

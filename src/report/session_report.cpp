@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sessionlog/duration_text.h"
+#include "base/duration_text.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
@@ -117,10 +117,6 @@ SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
 }
 
 }  // namespace
-
-SessionReport BuildSessionReport(std::string_view logSection, const ReportSettings& settings) {
-    return ReportOn(ReadSectionEntries(logSection, settings.now), settings);
-}
 
 SessionReport BuildFileReport(std::string_view fileText, const ReportSettings& settings) {
     return ReportOn(ReadLogEntries(fileText, settings.now), settings);

@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/main_state.h"
+#include "sessionlog/system_filter.h"
+#include "sessionlog/system_identity.h"
 #include "platform/locale.h"
 #include "sessionlog/log_entries.h"
-#include "sessionlog/date_time.h"
+#include "base/date_time.h"
 #include "sessionlog/statistics.h"
 
 namespace uptrail {
@@ -43,7 +44,7 @@ struct SessionReport {
     std::size_t firstCounted = 0;   // those before it are beyond what the start-up trim keeps
     std::vector<bool> listedSystems;  // by identity: whether its sessions are listed
     std::size_t listedCount = 0;      // the newest sessions with a listed system, up to the limit
-    std::vector<SystemListItem> systems;  // as "Syste&ms to show" offers them
+    std::vector<SystemChoice> systems;  // as "Syste&ms to show" offers them
     // How the session list writes a line: with the system's name when the listed sessions
     // come from several systems, the name as the drives of this machine show it.
     bool showNames = false;
@@ -74,11 +75,9 @@ struct SessionReport {
     }
 };
 
-// Builds the report from the text of a loaded "Log" section. Like the tray after its
-// start-up trim, it counts the newest 32000 entries; lines that are not entries are skipped.
-SessionReport BuildSessionReport(std::string_view logSection, const ReportSettings& settings);
-
-// The same from the whole text of the log file, whose section "Log" is read where it stands.
+// Builds the report from the whole text of the log file, whose section "Log" is read where
+// it stands. Like the tray after its start-up trim, it counts the newest 32000 entries;
+// lines that are not entries are skipped.
 SessionReport BuildFileReport(std::string_view fileText, const ReportSettings& settings);
 
 }  // namespace uptrail

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "sessionlog/plain_stamp.h"
+#include "base/plain_stamp.h"
 #include "sessionlog/session_log.h"
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sessionlog/date_time.h"
+#include "base/date_time.h"
 
 namespace uptrail {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 #include "storage/atomic_file.h"
 #include "storage/file_checks.h"
 #include "storage/section_file.h"

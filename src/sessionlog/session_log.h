@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "sessionlog/date_time.h"
+#include "base/date_time.h"
 
 namespace uptrail {
 

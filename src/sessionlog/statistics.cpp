@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/menu_value.h"
-#include "sessionlog/duration_text.h"
+#include "base/menu_value.h"
+#include "base/duration_text.h"
 
 namespace uptrail {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "sessionlog/date_time.h"
+#include "base/date_time.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 
 namespace uptrail {
 
@@ -26,6 +26,18 @@ enum StatisticsPosition : std::size_t {
     kLastDelay = 9,
 };
 using StatisticsCaptions = std::array<std::string, 10>;
+
+// The labels of "&Statistics" as designed; "-" is a separator. The figures are written
+// after a Tab.
+inline constexpr std::array<const char*, 10> kStatisticsCaptions{
+    "Statistics From:", "-", "Average Session:", "Longest Session:", "System Off Time:",
+    "Crashed Sessions:", "Min. Restart Time:", "-", "Last Off Time:", "Last Delay:"};
+
+inline StatisticsCaptions DesignedStatisticsCaptions() {
+    StatisticsCaptions captions;
+    for (std::size_t i = 0; i < captions.size(); ++i) captions[i] = kStatisticsCaptions[i];
+    return captions;
+}
 
 // The figures of one pass over the log, oldest entry first, all systems alike.
 // Every time comes from time stamp text, whose 16-bit fields keep it within some 40000

@@ -68,9 +68,9 @@ bool IsShown(const std::vector<std::string>& shown, std::string_view identity) {
                        [&](const std::string& system) { return SameIdentity(system, identity); });
 }
 
-std::string CheckedSystemList(const std::vector<SystemListItem>& items) {
+std::string CheckedSystemList(const std::vector<SystemChoice>& items) {
     std::string list;
-    for (const SystemListItem& item : items) {
+    for (const SystemChoice& item : items) {
         if (!item.checked || item.tag.empty()) continue;
         if (!list.empty()) list += kListSeparator;
         list += item.tag;
@@ -95,13 +95,13 @@ void SystemExits::Note(std::string_view identity, DateTime end) {
     }
 }
 
-std::vector<SystemListItem> SystemExits::MenuItems(const std::vector<std::string>& shown,
+std::vector<SystemChoice> SystemExits::MenuItems(const std::vector<std::string>& shown,
                                                    bool allSystems, const DriveTable& drives,
                                                    const Locale& locale) const {
     const auto isChecked = [&](std::string_view identity) {
         return allSystems || IsShown(shown, identity);
     };
-    std::vector<SystemListItem> items;
+    std::vector<SystemChoice> items;
     items.push_back({FormatSystemName(systemId_, drives), systemId_, isChecked(systemId_)});
     for (const Exit& exit : exits_) {
         if (exit.identity == systemId_ || !exit.end) continue;

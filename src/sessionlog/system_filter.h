@@ -4,11 +4,19 @@
 #include <string_view>
 #include <vector>
 
-#include "app/main_state.h"
 #include "platform/locale.h"
-#include "sessionlog/date_time.h"
+#include "sessionlog/system_identity.h"
+#include "base/date_time.h"
 
 namespace uptrail {
+
+// A system offered in "Syste&ms to show": its name with its last exit, its identity, and
+// whether its sessions are listed.
+struct SystemChoice {
+    std::string caption;
+    std::string tag;
+    bool checked = false;
+};
 
 // The name a system is shown by: its Windows folder in upper case, under the drive letter
 // the running system sees that volume by ("D:\WINDOWS"), or after "- " when the volume is
@@ -24,7 +32,7 @@ std::vector<std::string> ShownSystems(std::string_view sysList, const std::strin
 bool IsShown(const std::vector<std::string>& shown, std::string_view identity);
 
 // The identities of the checked systems, joined with "|": what "SysList" stores.
-std::string CheckedSystemList(const std::vector<SystemListItem>& items);
+std::string CheckedSystemList(const std::vector<SystemChoice>& items);
 
 // Every system found in the log with the end of its newest session. The own system is
 // there from the start, without an exit, so that it is offered even before it logged one.
@@ -39,7 +47,7 @@ public:
 
     // "Syste&ms to show" without its separator: the own system, then the others in the
     // order they were found, each with its last exit.
-    std::vector<SystemListItem> MenuItems(const std::vector<std::string>& shown, bool allSystems,
+    std::vector<SystemChoice> MenuItems(const std::vector<std::string>& shown, bool allSystems,
                                           const DriveTable& drives, const Locale& locale) const;
 
 private:

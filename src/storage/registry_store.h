@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/os_error.h"
+#include "base/os_error.h"
 #include "platform/registry.h"
 
 namespace uptrail {

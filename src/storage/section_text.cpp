@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "storage/text_lines.h"
-#include "storage/tokenizer.h"
 
 namespace uptrail {
 namespace {
@@ -124,10 +123,13 @@ void AppendSection(std::string& text, std::string_view section, std::string_view
 
     // Pieces are cut again at line breaks. An empty or blank one is passed over rather than
     // taken for the end of the data: the lines after it belong to the section as well.
-    Tokenizer tokenizer;
-    for (std::string piece = tokenizer.FirstToken(data, delimiter);
-         !piece.empty() || tokenizer.Position() != 0; piece = tokenizer.NextToken(data))
-        AppendLines(text, piece);
+    if (delimiter.empty()) delimiter = kCrLf;
+    while (!data.empty()) {
+        const std::size_t end = data.find(delimiter);
+        AppendLines(text, data.substr(0, end));
+        if (end == std::string_view::npos) break;
+        data.remove_prefix(end + delimiter.size());  // a delimiter at the end ends the data
+    }
 }
 
 // The stretch of the file from a section body's first line to the end of its last.

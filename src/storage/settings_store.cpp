@@ -2,7 +2,7 @@
 
 #include "storage/profile_file.h"
 #include "storage/registry_store.h"
-#include "storage/settings_key.h"
+#include "base/settings_key.h"
 
 namespace uptrail {
 namespace {

@@ -98,24 +98,6 @@ void DrawLine(Image& image, Point from, Point to, Color color) {
 
 }  // namespace
 
-Image::Image(int width, int height, Color fill)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}
-
-void StretchInto(const Image& source, Image& target) {
-    if (source.Width() == 0 || source.Height() == 0) return;
-    for (int y = 0; y < target.Height(); ++y) {
-        const int sourceY = y * source.Height() / target.Height();
-        for (int x = 0; x < target.Width(); ++x)
-            target.Set(x, y, source.At(x * source.Width() / target.Width(), sourceY));
-    }
-}
-
-bool IsTransparent(const Image& image, int x, int y) {
-    return image.Width() > 0 && image.Height() > 0 && image.At(x, y) == image.At(0, 0);
-}
-
 Point HandEnd(std::int16_t angle, float length) {
     const double radians = angle * kRadiansPerDegree;
     const double reach = kPixelsPerLengthUnit * length;
@@ -154,12 +136,6 @@ void ClockDial::Tick(int hour, int minute, int second, int animationLevel) {
         DrawHand(picture_, hands_[i].angle, hands_[i].length, hands_[i].color);
     // The hands all start on the centre; the hour hand's colour marks it whatever is drawn.
     picture_.Set(kCentre, kCentre, hands_[kHourHand].color);
-}
-
-Image ClockDial::StretchTo(int size) const {
-    Image icon(size, size, kMagenta);
-    StretchInto(picture_, icon);
-    return icon;
 }
 
 }  // namespace uptrail

@@ -14,19 +14,19 @@
 #include <string>
 #include <vector>
 
-#include "app/system_identity.h"
+#include "sessionlog/system_identity.h"
 #include "e2e_probe.h"
-#include "win32/alarm_window_controls.h"
-#include "win32/fw_main.h"
-#include "win32/wide_text.h"
-#include "win32/win32_system_info.h"
+#include "win32/shell/alarm_window_controls.h"
+#include "win32/shell/main_window.h"
+#include "win32/platform/wide_text.h"
+#include "win32/platform/win32_system_info.h"
 
 namespace {
 
 using uptrail::AlarmPart;
 using uptrail::AnsiFromWide;
 
-HWND MainWindow() { return FindWindowW(nullptr, L"Uptrail Tamsk"); }
+HWND ProgramWindow() { return FindWindowW(nullptr, L"Uptrail Tamsk"); }
 
 // Message boxes, the folder chooser and the update offer are all of the dialog class.
 HWND Dialog(const wchar_t* caption = nullptr) { return FindWindowW(L"#32770", caption); }
@@ -40,7 +40,7 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT waitMs =
 
 // A menu command, as the main window's menu gives it.
 bool Command(UINT id) {
-    HWND window = MainWindow();
+    HWND window = ProgramWindow();
     return window && PostMessageW(window, WM_COMMAND, id, 0);
 }
 
@@ -189,7 +189,7 @@ bool StartThenExit(std::wstring program) {
                         nullptr, &startup, &process))
         return false;
     const ULONGLONG deadline = GetTickCount64() + 60000;
-    while (!Send(MainWindow(), WM_NULL, 0, 0) && GetTickCount64() < deadline) Sleep(20);
+    while (!Send(ProgramWindow(), WM_NULL, 0, 0) && GetTickCount64() < deadline) Sleep(20);
     const bool exited = Command(uptrail::kExitCommand) &&
                         WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
     CloseHandle(process.hThread);
@@ -273,7 +273,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"system-id")
         return std::printf("%s\n", uptrail::SystemIdentity(uptrail::Win32SystemInfo()).c_str()) < 0;
     // The window answers only once the program's start-up has run to the end.
-    if (command == L"is-ready") return !Send(MainWindow(), WM_NULL, 0, 0);
+    if (command == L"is-ready") return !Send(ProgramWindow(), WM_NULL, 0, 0);
     // Popup menus are windows of their own class.
     if (command == L"menu-open") return !FindWindowW(L"#32768", nullptr);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);

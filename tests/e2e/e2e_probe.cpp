@@ -13,8 +13,8 @@
 
 #include "alarm/alarm_controls.h"
 #include "alarm/masked_text.h"
-#include "win32/alarm_window_controls.h"
-#include "win32/wide_text.h"
+#include "win32/shell/alarm_window_controls.h"
+#include "win32/platform/wide_text.h"
 
 namespace {
 

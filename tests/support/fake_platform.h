@@ -9,11 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "alarm/alarm_context.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/http_client.h"
 #include "platform/locale.h"
-#include "platform/main_window.h"
+#include "platform/program_window.h"
 #include "platform/system_info.h"
 #include "platform/tray_icon.h"
 
@@ -86,11 +87,11 @@ public:
     }
     bool Modify() override { return succeeds; }
     void SetTip(std::string_view) override {}
-    void ShowClock(const ClockDial&) override {}
+    void ShowClock(const Image&) override {}
 };
 
 // The main window of the only running copy; what it is asked to do is recorded.
-class FakeMainWindow final : public MainWindow {
+class FakeMainWindow final : public ProgramWindow, public AlarmWindows {
 public:
     int closeCalls = 0;
 

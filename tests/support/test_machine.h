@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_encoding.h"
-#include "app/log_location.h"
-#include "sessionlog/timestamp.h"
+#include "base/text_encoding.h"
+#include "sessionlog/log_location.h"
+#include "base/timestamp.h"
 #include "storage/registry_store.h"
 #include "storage/section_file.h"
 #include "storage/settings_store.h"
@@ -31,21 +31,21 @@ struct Machine : FakeMainContext {
         system.programFolder = PathFromAnsi(kFolderText);
         system.SetSerial("C:", 0x1A2B3C4D);
         files.AddFolder(system.programFolder);
-        state.logFile = LogFileIn(system.programFolder);
-        state.systemId = kSystem;
+        state.session.logFile = LogFileIn(system.programFolder);
+        state.session.systemId = kSystem;
         // As a start-up leaves them; one run here sets them afresh.
-        state.bootTime = state.statsFrom = kBoot;
-        state.driveTable = {{"1A2B3C4D/", "C:"}};
+        state.session.bootTime = state.session.statsFrom = kBoot;
+        state.session.driveTable = {{"1A2B3C4D/", "C:"}};
     }
     // A start after an earlier one from the same folder, which left this log.
     void SeedEarlierStart(const std::string& log) {
         RegWrite(registry, RegistryRoot::kLocalMachine, kProgramKey, "", kFolderText);
-        files.AddFile(state.logFile, log);
+        files.AddFile(state.session.logFile, log);
     }
     std::string Get(std::string_view key, std::string_view section = {}) {
         return Setting(context.Settings(), "get", key, {}, section);
     }
-    std::string Entries() { return LoadSection(files, state.logFile, "Log").text; }
+    std::string Entries() { return LoadSection(files, state.session.logFile, "Log").text; }
     MainState& state = context.state;
 };
 

@@ -1,5 +1,5 @@
 // The alarms: the list in the log, the schedule, the menu, and each window's logic and layout.
-#include "alarm/alarm_window.h"
+#include "alarm/alarm_window_logic.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ const DateTime kNow = MakeDateTime(2026, 12, 6, 9, 30, 15);
 // An alarm window with its shell double, opened as the main window opens one.
 struct OpenWindow final : AlarmWindowHost {
     OpenWindow(MainContext& context, std::string key, std::uintptr_t id)
-        : handle(id), window(context, *this, std::move(key)) {
+        : handle(id), window(context.Alarms(), *this, std::move(key)) {
         window.OnLoad();
         window.OnActivate();
     }
@@ -43,7 +43,7 @@ struct OpenWindow final : AlarmWindowHost {
     std::uintptr_t handle;
     int sounds = 0;
     int closes = 0;
-    AlarmWindow window;
+    AlarmWindowLogic window;
 };
 
 // The machine with a log and the main window running.
@@ -52,16 +52,16 @@ protected:
     AlarmTest() {
         clock.now = kNow;
         state.mainStarted = true;
-        files.AddFile(state.logFile, "[Log]\r\n");
+        files.AddFile(state.session.logFile, "[Log]\r\n");
     }
-    AlarmList& alarms() { return state.alarms; }
+    AlarmList& alarms() { return state.alarms.list; }
     std::string StoredAlarms() {
-        return LoadSectionText(files.Contents(state.logFile), "Alarm", "");
+        return LoadSectionText(files.Contents(state.session.logFile), "Alarm", "");
     }
     // Loaded as the main window loads them at its start: nothing moves on.
     void Store(const std::string& lines) {
-        files.AddFile(state.logFile, "[Log]\r\n\r\n[Alarm]\r\n" + lines);
-        LoadAlarmsAtStartup(context);
+        files.AddFile(state.session.logFile, "[Log]\r\n\r\n[Alarm]\r\n" + lines);
+        LoadAlarmsAtStartup(context.Alarms());
     }
     void Tick(OpenWindow& w, int times = 1) {
         for (int i = 0; i < times; ++i) {
@@ -84,7 +84,7 @@ TEST_F(AlarmTest, LoadingWithAdvanceMovesMissedRepeatsPastNowOnly) {
     Store("1900:01:01:00:00:00=0000:01:00=long behind\r\n2026:12:03:07:30:00=0000:00:00=once\r\n"
           "2026:12:07:07:30:00=#2=ahead\r\n2026:12:06:09:30:15=#1=due at now\r\n");
     EXPECT_EQ(alarms()[0].Key, "1900:01:01:00:00:00") << "not without advance";
-    LoadAlarms(alarms(), files, state.logFile, true, kNow);
+    LoadAlarms(alarms(), files, state.session.logFile, true, kNow);
     EXPECT_EQ(alarms()[0].Key, "2026:12:06:09:31:00") << "at once, not in millions of steps";
     EXPECT_EQ(alarms()[1].Key, "2026:12:03:07:30:00") << "a one-time alarm stays due";
     EXPECT_EQ(alarms()[2].Key, "2026:12:07:07:30:00") << "a future alarm stays";
@@ -100,7 +100,7 @@ TEST_F(AlarmTest, SavingDropsStoppedAndDoubledAlarmsNoWindowHoldsAndSortsTheRest
                       {"", "0000:00:00", "new, in its window", 42},
                       {"2026:03:01:10:00:00", "#1", "c again", 0},
                       {"2026:01:01:10:00:00", "#1", "a in its window", 9}});
-    SaveAlarms(alarms(), files, state.logFile);
+    SaveAlarms(alarms(), files, state.session.logFile);
     EXPECT_EQ(StoredAlarms(),
               "=0000:00:00=new, in its window\r\n2026:01:01:10:00:00=#1=a\r\n"
               "2026:01:01:10:00:00=#1=a in its window\r\n2026:03:01:10:00:00=#1=c");
@@ -128,7 +128,7 @@ TEST(AlarmSchedule, PeriodsIntervalsAndCountdowns) {
 }
 
 TEST_F(AlarmTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) {
-    OnAlarmNewClick(context);
+    OnAlarmNewClick(context.Alarms());
     OpenWindow w(context, "", 100);
     EXPECT_EQ(alarms()[0].hWnd, 100u) << "the window holds its entry from the start";
 
@@ -141,7 +141,7 @@ TEST_F(AlarmTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) 
     w.window.OnButtonClick();
     w.window.OnUnload();
     EXPECT_EQ(StoredAlarms(), "2026:12:06:10:29:00=#2=Call home");
-    EXPECT_EQ(state.alarmMenu.items.size(), 1u) << "the main window's check finds it at once";
+    EXPECT_EQ(state.alarms.menu.items.size(), 1u) << "the main window's check finds it at once";
 }
 
 TEST_F(AlarmTest, AOneTimeAlarmRingsOnceThenCountsTheSecondsSince) {
@@ -158,14 +158,14 @@ TEST_F(AlarmTest, AOneTimeAlarmRingsOnceThenCountsTheSecondsSince) {
 
 TEST_F(AlarmTest, ADailyAlarmTwoDaysBehindRingsThreeTimesThenCountsDownToTomorrow) {
     Store("2026:12:04:07:30:00=#1=Wake\r\n");
-    OnMainAlertTick(context);
+    OnMainAlertTick(context.Alarms());
     ASSERT_EQ(window.openedAlarms, std::vector<std::string>{"2026:12:04:07:30:00"});
     OpenWindow w(context, window.openedAlarms[0], 7);
     Tick(w, 4);
     EXPECT_EQ(w.sounds, 3);
     EXPECT_EQ(StoredAlarms(), "2026:12:07:07:30:00=#1=Wake");
     EXPECT_EQ(w.window.Controls().tbShift.text, "0021:59:41");
-    OnMainAlertTick(context);
+    OnMainAlertTick(context.Alarms());
     EXPECT_EQ(window.openedAlarms.size(), 1u) << "the window's alarm is left to the window";
 }
 
@@ -189,7 +189,7 @@ TEST_F(AlarmTest, StopKeepsTheWindowClosingRemovesTheAlarmAndNoWindowWritesIntoA
     first.window.OnButtonClick();
     first.window.OnCloseRequest();
     first.window.OnUnload();
-    EXPECT_EQ(files.Contents(state.logFile), "[Log]\r\n\r\n[Alarm]\r\n") << "a bare header";
+    EXPECT_EQ(files.Contents(state.session.logFile), "[Log]\r\n\r\n[Alarm]\r\n") << "a bare header";
     EXPECT_FALSE(window.alarmCheckOn) << "nothing is left to check for";
 }
 
@@ -207,18 +207,18 @@ TEST_F(AlarmTest, TheMenuListsWaitingAlarmsAndLocksNewWhileAWindowHoldsAnEntry) 
     alarms().Replace({{"", "0000:00:00", "", 5},
                       {"2026:12:06:10:00:00", "#1", "", 0},
                       {"2026:12:07:10:00:00", "0000:00:00", "", 9}});
-    RefreshAlarmMenu(context);
+    RefreshAlarmMenu(context.Alarms());
     const MenuNode submenu = BuildRightMenu(state)[2];
     ASSERT_EQ(submenu.children.size(), 4u) << "a stopped alarm has no item";
     EXPECT_FALSE(submenu.children[0].enabled);
     EXPECT_EQ(submenu.children[2].mark, MenuMark::kRepeat);
     EXPECT_EQ(submenu.children[3].mark, MenuMark::kNone);
 
-    OnAlarmNewClick(context);
+    OnAlarmNewClick(context.Alarms());
     EXPECT_EQ(alarms().AlarmUpperBound(), 2);
     // An alarm's item opens its window, or brings forward the window that shows it.
-    OnAlarmItemClick(context, 0);
-    OnAlarmItemClick(context, 1);
+    OnAlarmItemClick(context.Alarms(), 0);
+    OnAlarmItemClick(context.Alarms(), 1);
     EXPECT_EQ(window.openedAlarms, std::vector<std::string>{"2026:12:06:10:00:00"});
     EXPECT_EQ(window.activatedAlarms, std::vector<std::uintptr_t>{9});
 }

@@ -10,7 +10,7 @@
 #include "app/main_state.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/statistics.h"
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
 #include "support/memory_file_system.h"

@@ -8,7 +8,7 @@
 #include "report/report_run.h"
 #include "report/report_writer.h"
 #include "sessionlog/statistics.h"
-#include "sessionlog/timestamp.h"
+#include "base/timestamp.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail {

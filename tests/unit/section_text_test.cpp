@@ -9,7 +9,6 @@
 #include "storage/section_file.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
-#include "storage/tokenizer.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail {
@@ -111,15 +110,6 @@ TEST(TextLines, FindLineBreakFindsTheFirstCrOrLfAndCountLinesCountsWhatSplitLine
         EXPECT_EQ(CountLines(text), lines) << text;
         EXPECT_EQ(SplitLines(text).size(), lines) << text;
     }
-}
-
-// SaveSectionText cuts its data with FirstToken and NextToken; a caller that keeps its own
-// position may also end a piece at any one of the delimiter's characters (FindAnyOf).
-TEST(Tokenizer, NextTokenTakesAPositionAndEndsAPieceAtAnyOfTheDelimitersCharacters) {
-    Tokenizer tokenizer;
-    int position = 5;
-    EXPECT_EQ(tokenizer.NextToken("ab=cd;ef gh", " ;", &position, true), "d");
-    EXPECT_EQ(FindAnyOf(1, "Hello", "h", CompareMode::kText), 1);
 }
 
 MemoryFileSystem LogFolderWithOldLog(std::uint32_t attributes = kReadOnlySystem) {

@@ -1,18 +1,18 @@
 // The session menus, the log commands and the web commands of a running program.
-#include "sessionlog/session_menus.h"
+#include "app/session_menus.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 #include <vector>
 
-#include "app/log_location.h"
+#include "sessionlog/log_location.h"
 #include "app/menu_commands.h"
 #include "app/menu_tree.h"
-#include "app/system_identity.h"
-#include "commands/update_check.h"
-#include "commands/version_text.h"
-#include "commands/web_commands.h"
+#include "sessionlog/system_identity.h"
+#include "app/commands/update_check.h"
+#include "base/version_text.h"
+#include "app/commands/web_commands.h"
 #include "sessionlog/session_log.h"
 #include "support/test_machine.h"
 
@@ -57,7 +57,7 @@ TEST(TrimLog, KeepsTheNewestEntriesAndCountsStatisticsFromTheFiftiethNewest) {
                  {kStartupLogLimit + 1, false, "", 1}};
     for (const auto& c : cases) {
         Machine m;
-        const std::filesystem::path& log = m.state.logFile;
+        const std::filesystem::path& log = m.state.session.logFile;
         m.files.AddFile(log, common + "[Log]\r\n" + c.junk + Daily(c.entries), file_attr::kArchive);
         const TrimResult result = TrimLog(m.files, log, c.eraseOldest, kBoot, m.clock.now);
         EXPECT_EQ(result.logCount, c.entries - c.dropped) << c.entries;
@@ -77,11 +77,11 @@ TEST(TrimLog, KeepsTheNewestEntriesAndCountsStatisticsFromTheFiftiethNewest) {
 TEST(TrimLog, AFileThatCannotBeRewrittenKeepsEveryEntry) {
     Machine m;
     const std::string contents = "[Log]\r\n" + Daily(120);
-    m.files.AddFile(m.state.logFile, contents);
+    m.files.AddFile(m.state.session.logFile, contents);
     m.files.InjectFault(1, testing::MemoryFileSystem::Fault::kFail);
-    const TrimResult result = TrimLog(m.files, m.state.logFile, true, kBoot, m.clock.now);
+    const TrimResult result = TrimLog(m.files, m.state.session.logFile, true, kBoot, m.clock.now);
     EXPECT_EQ(result.error, kErrorWriteFault);
-    EXPECT_EQ(m.files.Contents(m.state.logFile), contents);
+    EXPECT_EQ(m.files.Contents(m.state.session.logFile), contents);
     EXPECT_EQ(result.logCount, 120);
 }
 
@@ -94,27 +94,27 @@ protected:
     void StartWith(const std::string& entries) {
         files.AddFile(kLog, "[Log]\r\n" + entries, file_attr::kReadOnly | file_attr::kSystem);
         const TrimResult trimmed = TrimLog(files, kLog, false, kBoot, clock.now);
-        state.statsFrom = trimmed.statsFrom;
-        state.logCount = trimmed.logCount;
+        state.session.statsFrom = trimmed.statsFrom;
+        state.session.logCount = trimmed.logCount;
         RefreshSessionMenus(context);
     }
     std::vector<bool> SystemChecks() const {
         std::vector<bool> checks;
-        for (const auto& item : state.systemItems) checks.push_back(item.checked);
+        for (const auto& item : state.menus.systemItems) checks.push_back(item.checked);
         return checks;
     }
     std::string StoredFolder() {
         return RegRead(registry, RegistryRoot::kLocalMachine, kProgramKey, "LogFolder");
     }
-    auto Figures() const { return std::tuple(state.logFile, state.statsFrom, state.logCount); }
+    auto Figures() const { return std::tuple(state.session.logFile, state.session.statsFrom, state.session.logCount); }
 };
 
 // The list follows the screen, up to fifty sessions.
 TEST_F(SessionMenusTest, OffersTheFullLogOnlyWhenSomeSessionsDoNotFit) {
     for (const int entries : {0, 41, 42}) {
         StartWith(Daily(entries));
-        EXPECT_EQ(state.sessionItems.size(), std::min(entries, 41)) << entries;
-        EXPECT_EQ(state.mLeftFull.visible, entries > 41) << entries;
+        EXPECT_EQ(state.menus.sessionItems.size(), std::min(entries, 41)) << entries;
+        EXPECT_EQ(state.menus.mLeftFull.visible, entries > 41) << entries;
         // The own system is offered even while the log is empty.
         EXPECT_EQ(SystemChecks(), std::vector<bool>{true}) << entries;
     }
@@ -139,15 +139,15 @@ TEST_F(SessionMenusTest, ChosenSessionsExplainHowTheyEnded) {
 // Entries of the own system in another letter case are still the own system's.
 TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
     StartWith(Entry(8, "1A2B3C4D//C:\\WINDOWS") + Entry(10, kOther) + Entry(12, "99AA//e:\\winnt"));
-    EXPECT_EQ(state.systemItems.at(0).caption, "C:\\WINDOWS");
-    EXPECT_EQ(state.systemItems.at(1).tag, "99AA//e:\\winnt") << "the most recent system first";
-    EXPECT_EQ(state.systemItems.at(2).caption, "- D:\\WINDOWS\t(Last Exit: 2026:12:05:10:30:00)");
-    EXPECT_EQ(state.sessionItems.at(0).caption, " [Dec 05, 08:00 - Dec 05, 08:30]\t=  00d 00h 30m")
+    EXPECT_EQ(state.menus.systemItems.at(0).caption, "C:\\WINDOWS");
+    EXPECT_EQ(state.menus.systemItems.at(1).tag, "99AA//e:\\winnt") << "the most recent system first";
+    EXPECT_EQ(state.menus.systemItems.at(2).caption, "- D:\\WINDOWS\t(Last Exit: 2026:12:05:10:30:00)");
+    EXPECT_EQ(state.menus.sessionItems.at(0).caption, " [Dec 05, 08:00 - Dec 05, 08:30]\t=  00d 00h 30m")
         << "no names while one system is listed";
 
     OnSystemItemClick(context, 2);
     EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
-    EXPECT_EQ(state.sessionItems.size(), 2u);
+    EXPECT_EQ(state.menus.sessionItems.size(), 2u);
 
     // Unchecking both stores an empty list, which stands for the own system alone.
     OnSystemItemClick(context, 0);
@@ -157,12 +157,12 @@ TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
 
     // Under all systems every item is checked; unchecking one lists all but that one.
     OnListModeClick(context);
-    EXPECT_EQ(state.sessionItems.size(), 3u);
+    EXPECT_EQ(state.menus.sessionItems.size(), 3u);
     OnSystemItemClick(context, 1);
     EXPECT_EQ(Get("ListMode"), "0");
     EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
     EXPECT_EQ(SystemChecks(), (std::vector<bool>{true, false, true}));
-    EXPECT_EQ(state.sessionItems.size(), 2u);
+    EXPECT_EQ(state.menus.sessionItems.size(), 2u);
 }
 
 // The system names in the menus show the drive the running system sees for a serial.
@@ -210,23 +210,23 @@ TEST_F(SessionMenusTest, CancelOrALogThatCannotBeWrittenChangesNothing) {
 TEST_F(SessionMenusTest, EraseOldestDataNamesTheCutOffAndMonitorFromNowStartsAtTheBoot) {
     StartWith(Daily(kEraseOldestLimit + 1));
     OnRightMenuOpening(context);
-    EXPECT_TRUE(state.mRightNow.enabled);
-    EXPECT_TRUE(state.mRightOldest.enabled);
-    state.sessionItems.clear();
+    EXPECT_TRUE(state.options.mRightNow.enabled);
+    EXPECT_TRUE(state.options.mRightOldest.enabled);
+    state.menus.sessionItems.clear();
     RunMenuCommand(context, {MenuCommandKind::kEraseOldest, 0});
     EXPECT_EQ(desktop.messages.at(0).text,
               "All statistics before Oct 16, 2026 will be lost." + kQuestion);
-    EXPECT_FALSE(state.sessionItems.empty()) << "the menus were rebuilt";
-    EXPECT_EQ(state.logCount, kEraseOldestLimit);
+    EXPECT_FALSE(state.menus.sessionItems.empty()) << "the menus were rebuilt";
+    EXPECT_EQ(state.session.logCount, kEraseOldestLimit);
     OnRightMenuOpening(context);
-    EXPECT_FALSE(state.mRightOldest.enabled) << "the newest fifty are left";
+    EXPECT_FALSE(state.options.mRightOldest.enabled) << "the newest fifty are left";
 
     RunMenuCommand(context, {MenuCommandKind::kMonitorFromNow, 0});
     EXPECT_EQ(desktop.messages.at(1).text, "All current statistics will be lost." + kQuestion);
-    EXPECT_TRUE(state.sessionItems.empty()) << "the menus were rebuilt";
+    EXPECT_TRUE(state.menus.sessionItems.empty()) << "the menus were rebuilt";
     EXPECT_EQ(Figures(), std::tuple(kLog, kBoot, 0));
     OnRightMenuOpening(context);
-    EXPECT_FALSE(state.mRightNow.enabled) << "statistics from the boot";
+    EXPECT_FALSE(state.options.mRightNow.enabled) << "statistics from the boot";
 }
 
 // A trailing backslash, a log in the chosen folder and a failed copy are met on the real
@@ -242,11 +242,11 @@ TEST_F(SessionMenusTest, LogFolderKeepsARootsBackslashAndNeedsNoOldLog) {
     EXPECT_EQ(files.Contents(LogFileIn(PathFromAnsi("E:\\"))), log);
 
     // Without an old log there is nothing to take along: the next write creates the file.
-    files.RemoveFile(state.logFile);
+    files.RemoveFile(state.session.logFile);
     desktop.chosenFolder = PathFromAnsi("D:\\Logs");
     RunMenuCommand(context, {MenuCommandKind::kLogFolder, 0});
     EXPECT_EQ(StoredFolder(), "D:\\Logs");
-    EXPECT_EQ(state.logFile, LogFileIn(PathFromAnsi("D:\\Logs")));
+    EXPECT_EQ(state.session.logFile, LogFileIn(PathFromAnsi("D:\\Logs")));
 }
 
 // Where a first start keeps the log: in the program folder where it may create files

@@ -10,10 +10,10 @@
 #include "alarm/alarm_list.h"
 #include "app/main_events.h"
 #include "app/menu_commands.h"
-#include "app/session_tracker.h"
+#include "sessionlog/session_tracker.h"
 #include "app/startup_options.h"
-#include "commands/preference_toggles.h"
-#include "sessionlog/session_menus.h"
+#include "app/commands/preference_toggles.h"
+#include "app/session_menus.h"
 #include "sessionlog/statistics.h"
 #include "storage/text_lines.h"
 #include "support/test_machine.h"
@@ -49,27 +49,22 @@ std::string Logged(const std::string& start, const std::string& close,
 
 // Fast Startup: "Shut down" hibernates the kernel, so the tick count ran on through the
 // night; only the boot record tells that a new session began.
-TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAndStartsTheNextBeforeTheAlarms) {
+TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAreBuilt) {
     clock.tickCount = std::uint64_t{30} * 24 * 3600 * 1000;  // a month of "uptime"
     system.bootRecords = {{MakeDateTime(2026, 12, 6, 8, 59, 30), 1},
                           {MakeDateTime(2026, 12, 5, 8, 0, 0), 1}};
     SeedEarlierStart("[" + kSystem + "]\r\nLastStart=2026:12:05:08:00:00\r\n"
                      "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n");
-    std::string entriesSeenByMenus, startSeenByMenus, startSeenByAlarms;
-    StartupHooks hooks;
-    hooks.refreshSessionMenus = [&](MainContext&) {
-        entriesSeenByMenus = Entries();
-        startSeenByMenus = Get("LastStart");
-    };
-    hooks.loadAlarms = [&](MainContext&) { startSeenByAlarms = Get("LastStart"); };
 
-    RunStartup(context, hooks);
+    RunStartup(context);
 
-    // The new entry is read by the menus, but counted in the statistics only from the next trim.
-    EXPECT_EQ(entriesSeenByMenus, "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem);
-    EXPECT_EQ(state.logCount, 0);
-    EXPECT_EQ(startSeenByMenus, "2026:12:05:08:00:00");
-    EXPECT_EQ(startSeenByAlarms, "2026:12:06:08:59:30");
+    EXPECT_EQ(Entries(), "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem);
+    ASSERT_EQ(state.menus.sessionItems.size(), 1u);
+    EXPECT_NE(state.menus.sessionItems[0].caption.find("Dec 05, 08:00 - Dec 05, 18:00"),
+              std::string::npos);
+    // Listed, but counted in the statistics only from the next trim.
+    EXPECT_EQ(state.session.logCount, 0);
+    EXPECT_EQ(Get("LastStart"), "2026:12:06:08:59:30");
 }
 
 // Each section's lines that are not blank, by section name; lines before any header and
@@ -103,15 +98,12 @@ TEST_F(StartupTest, BlankLinesAndAnOpenBracketInsideTheLogAndAlarmSectionsLoseNo
                      "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n"
                      "[Log]\r\n" + e1 + "\r\n\r\n" + e2 + "\r\n   \r\n[garbage\r\n" + e3 +
                      "\r\n\r\n[Alarm]\r\n" + tea + "\r\n\r\n" + coffee + "\r\n\r\n" + other);
-    StartupHooks hooks;
-    hooks.refreshSessionMenus = RefreshSessionMenus;
-    hooks.loadAlarms = LoadAlarmsAtStartup;
-    RunStartup(context, hooks);
-    SaveAlarms(state.alarms, files, state.logFile);
+    RunStartup(context);
+    SaveAlarms(state.alarms.list, files, state.session.logFile);
 
-    EXPECT_EQ(state.sessionItems.size(), 4u);
-    EXPECT_EQ(state.statistics[kCrashedSessions], "Crashed Sessions:\t25%");
-    const auto lines = LinesBySection(files.Contents(state.logFile));
+    EXPECT_EQ(state.menus.sessionItems.size(), 4u);
+    EXPECT_EQ(state.menus.statistics[kCrashedSessions], "Crashed Sessions:\t25%");
+    const auto lines = LinesBySection(files.Contents(state.session.logFile));
     const auto in = [&](const std::string& section) {
         std::multiset<std::string> held;
         for (auto [at, end] = lines.equal_range(section); at != end; ++at) held.insert(at->second);
@@ -156,7 +148,7 @@ TEST_F(StartupTest, TheTimersBeatAndAddAnIconNotShownUnlessTheUserGoesWithoutIt)
     RunMenuCommand(context, {MenuCommandKind::kHideTrayIcon, 0});
     RunMenuCommand(context, {MenuCommandKind::kHideTrayIcon, 0});
     EXPECT_EQ(tray.deleteCalls, 1) << "an icon that is not shown is not deleted";
-    state.mRightWithout.checked = true;
+    state.options.mRightWithout.checked = true;
     OnClockTimer(context);
     OnTaskbarCreated(context);
     EXPECT_EQ(tray.addCalls, 2);
@@ -219,15 +211,15 @@ TEST(PreviousSession, IsLoggedWithItsEndUnlessItIsTheRunningOne) {
 // Turned off, Start with Windows takes away the choice to go without the icon: a copy
 // started by hand must stay reachable.
 TEST_F(StartupTest, TheOptionsAreStoredAndStartWithWindowsOffLiftsAnIconSuppression) {
-    state.mRightWithout.enabled = false;
+    state.options.mRightWithout.enabled = false;
     OnRightAutoClick(context);
     EXPECT_TRUE(StartsWithWindows(registry));
-    EXPECT_TRUE(state.mRightWithout.enabled);
+    EXPECT_TRUE(state.options.mRightWithout.enabled);
     OnRightWithoutClick(context);
     EXPECT_EQ(Get("HiddenIcon"), "1");
     OnRightAutoClick(context);
     EXPECT_FALSE(StartsWithWindows(registry));
-    EXPECT_FALSE(state.mRightWithout.enabled);
+    EXPECT_FALSE(state.options.mRightWithout.enabled);
     EXPECT_EQ(Get("HiddenIcon"), "0") << "the suppression was lifted through its handler";
 
     // The level stored is the one the clock draws: all three hands animated, else two.
@@ -264,13 +256,13 @@ TEST(StoredOptions, TheIconOptionIsTheStoredFlagOnlyWithStartWithWindows) {
         ApplyStoredOptions(o.context, o.system.programFolder);
 
         SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
-        EXPECT_EQ(o.state.mRightAuto.checked, c.startsWithWindows);
-        EXPECT_EQ(o.state.mRightWithout.enabled, c.startsWithWindows);
-        EXPECT_EQ(o.state.mRightWithout.checked, c.suppressed);
+        EXPECT_EQ(o.state.options.mRightAuto.checked, c.startsWithWindows);
+        EXPECT_EQ(o.state.options.mRightWithout.enabled, c.startsWithWindows);
+        EXPECT_EQ(o.state.options.mRightWithout.checked, c.suppressed);
         // Without Start with Windows the icon option is stored as checked.
         EXPECT_EQ(o.Get("HiddenIcon"), c.startsWithWindows ? c.hiddenIcon : "1");
-        EXPECT_EQ(o.state.animationLevel, c.level);
-        EXPECT_EQ(o.state.mRightAnimated.checked, c.level == 3);
+        EXPECT_EQ(o.state.tray.animationLevel, c.level);
+        EXPECT_EQ(o.state.options.mRightAnimated.checked, c.level == 3);
     }
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "sessionlog/duration_text.h"
-#include "sessionlog/plain_stamp.h"
-#include "sessionlog/timestamp.h"
+#include "base/duration_text.h"
+#include "base/plain_stamp.h"
+#include "base/timestamp.h"
 
 namespace uptrail {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "commands/log_maintenance.h"
+#include "app/commands/log_maintenance.h"
 #include "support/temp_folder_win.h"
-#include "win32/win32_file_system.h"
+#include "win32/platform/win32_file_system.h"
 
 namespace uptrail {
 namespace {

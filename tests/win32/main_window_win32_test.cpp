@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "support/fake_main_context.h"
-#include "win32/fw_main.h"
+#include "win32/shell/main_window.h"
 
 namespace uptrail {
 namespace {
@@ -21,9 +21,9 @@ LRESULT CALLBACK AfterEachMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-TEST(MainWindow, MessagesAfterItsDestructionBeganStillReachTheWindowTheyWereSentTo) {
+TEST(ProgramWindow, MessagesAfterItsDestructionBeganStillReachTheWindowTheyWereSentTo) {
     testing::FakeMainContext machine;
-    fwMain window(GetModuleHandleW(nullptr));
+    MainWindow window(GetModuleHandleW(nullptr));
     ASSERT_TRUE(window.Create());
     window.MarkAsRunningCopy();
     window.Start(machine.context);

@@ -1,4 +1,4 @@
-#include "win32/masked_edit.h"
+#include "win32/shell/masked_edit.h"
 
 #include <gtest/gtest.h>
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "storage/atomic_file.h"
 #include "storage/profile_format.h"
 #include "support/temp_folder_win.h"
-#include "win32/win32_file_system.h"
+#include "win32/platform/win32_file_system.h"
 
 namespace uptrail {
 namespace {

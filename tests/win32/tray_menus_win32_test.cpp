@@ -10,10 +10,10 @@
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "app/menu_tree.h"
-#include "sessionlog/session_menus.h"
+#include "app/session_menus.h"
 #include "support/fake_main_context.h"
-#include "win32/popup_menu.h"
-#include "win32/win32_tray_icon.h"
+#include "win32/shell/popup_menu.h"
+#include "win32/shell/win32_tray_icon.h"
 
 namespace uptrail {
 namespace {
@@ -65,10 +65,10 @@ protected:
     TrayTest() {
         clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
         files.AddFolder("logs");
-        context.state.logFile = "logs/Uptrail.txt";
-        context.state.systemId = kOwn;
-        context.state.bootTime = MakeDateTime(2026, 12, 6, 8, 0, 0);
-        files.AddFile(context.state.logFile,
+        context.state.session.logFile = "logs/Uptrail.txt";
+        context.state.session.systemId = kOwn;
+        context.state.session.bootTime = MakeDateTime(2026, 12, 6, 8, 0, 0);
+        files.AddFile(context.state.session.logFile,
                       "[" + kOwn + "]\r\nSysList=" + kOwn + "|" + kOther + "\r\n[Log]\r\n" +
                           "2026:12:01:08:00:00=2026:12:01:17:30:00=0=" + kOwn + "\r\n" +
                           "2026:12:02:08:10:00=2026:12:02:12:00:00=1=" + kOther + "\r\n" +
@@ -91,8 +91,8 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
     RunMenuCommand(context, left.CommandFor(GetMenuItemID(menu, 2)).value());
     EXPECT_EQ(desktop.messages.at(0).text, "This session was crashed.");
 
-    context.state.mRightOldest.enabled = false;
-    context.state.mRightAuto.checked = true;
+    context.state.options.mRightOldest.enabled = false;
+    context.state.options.mRightAuto.checked = true;
     const PopupMenu right(BuildRightMenu(context.state));
     menu = right.Handle();
     EXPECT_TRUE(StateAt(menu, 3) & MF_SEPARATOR);
@@ -115,11 +115,11 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
 TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTurnedOff) {
     // No owner window, so no icon in the shell: the test reads the picture it was handed.
     Win32TrayIcon shellTray(nullptr, CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
-    MainContext withTray{{clock, files, registry, system, shellTray, window, desktop, locale, http},
+    MainContext withTray{{clock, files, registry, system, shellTray, window, window, desktop, locale, http},
                          {}};
-    withTray.state.mRightWithout.checked = true;  // no shell here to add the icon to
-    withTray.state.mRightAnimated.checked = true;
-    withTray.state.animationLevel = 3;
+    withTray.state.options.mRightWithout.checked = true;  // no shell here to add the icon to
+    withTray.state.options.mRightAnimated.checked = true;
+    withTray.state.tray.animationLevel = 3;
 
     OnClockTimer(withTray);
     const auto first = ReadIcon(shellTray.Icon());
@@ -135,7 +135,7 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
     const auto second = ReadIcon(shellTray.Icon());
     EXPECT_NE(first, second);
 
-    withTray.state.mRightAnimated.checked = false;
+    withTray.state.options.mRightAnimated.checked = false;
     clock.Advance(std::chrono::seconds(1));
     OnClockTimer(withTray);
     EXPECT_EQ(ReadIcon(shellTray.Icon()), second);
@@ -155,7 +155,7 @@ TEST(ClockIcon, EachUpdateDestroysThePreviousIconAndEveryBitmapItMade) {
         ClockIcon clock;
         for (int second = 0; second < 120; ++second) {
             dial.Tick(10, second / 60, second % 60, 3);
-            const HICON icon = clock.Update(dial, 32);
+            const HICON icon = clock.Update(dial.Picture(), 32);
             EXPECT_FALSE(ReadIcon(icon).empty()) << "update " << second;
             EXPECT_TRUE(ReadIcon(previous).empty()) << "update " << second;
             previous = icon;

@@ -1,11 +1,11 @@
-#include "win32/update_offer_window.h"
+#include "win32/shell/update_offer_window.h"
 
 #include <gtest/gtest.h>
 #include <richedit.h>
 
 #include <string>
 
-#include "commands/update_check.h"
+#include "app/commands/update_check.h"
 
 namespace uptrail {
 namespace {

@@ -1,16 +1,16 @@
 // What the program reads from Windows itself: the registry through Win32Registry (how values
 // are stored and named, the errors it reports, the views it reaches; the routines built on it
 // are unit-tested on a double), and the month names of the user's locale.
-#include "win32/win32_registry.h"
+#include "win32/platform/win32_registry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "storage/registry_store.h"
-#include "win32/locale_month_names.h"
+#include "win32/platform/locale_month_names.h"
 
 namespace uptrail {
 namespace {

@@ -1,4 +1,4 @@
-#include "win32/win32_system_info.h"
+#include "win32/platform/win32_system_info.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/system_identity.h"
+#include "sessionlog/system_identity.h"
 
 namespace uptrail {
 namespace {

@@ -1,0 +1,134 @@
+#include "app/commands/log_maintenance.h"
+
+#include <string>
+#include <string_view>
+
+#include "sessionlog/log_location.h"
+#include "base/version_info.h"
+#include "base/text_encoding.h"
+#include "sessionlog/session_log.h"
+#include "app/session_menus.h"
+#include "base/timestamp.h"
+#include "storage/file_checks.h"
+#include "storage/registry_store.h"
+#include "storage/section_file.h"
+#include "base/settings_key.h"
+#include "storage/text_lines.h"
+
+namespace uptrail {
+namespace {
+
+constexpr std::string_view kLogFolderValue = "LogFolder";
+constexpr std::string_view kContinueQuestion = "Are you sure you wish to continue?";
+
+// The destructive commands ask first; only OK goes on.
+bool ConfirmLoss(MainContext& context, std::string consequence) {
+    consequence.append(kCrLf).append(kContinueQuestion);
+    return context.platform.desktop.AskOkCancel(consequence, kVersion.title);
+}
+
+void ShowStop(MainContext& context, const std::string& text) {
+    context.platform.desktop.ShowMessage(text, kVersion.title, MessageIcon::kStop);
+}
+
+// The section store replaces the file in one step or not at all, so after its error the
+// log is known to be untouched and the user only needs to hear that nothing happened.
+void ReportUnchangedLog(MainContext& context) {
+    std::string text(kVersion.title);
+    text.append(" could not change its log file.").append(kCrLf);
+    text.append(AnsiFromPath(context.state.session.logFile)).append(kCrLf);
+    text.append("It may be open in another program or write-protected. The log was left as it was.");
+    ShowStop(context, text);
+}
+
+void ReportFailedCopy(MainContext& context, std::string_view folder) {
+    std::string text(kVersion.title);
+    text.append(" could not copy its log to").append(kCrLf).append(folder).append(kCrLf);
+    text.append("The log stays in its old folder.");
+    ShowStop(context, text);
+}
+
+}  // namespace
+
+void OnRightNowClick(MainContext& context) {
+    if (!ConfirmLoss(context, "All current statistics will be lost.")) return;
+    MainState& state = context.state;
+    if (SaveSection(context.platform.files, state.session.logFile, kLogSection, "") != kOk) {
+        ReportUnchangedLog(context);
+        return;
+    }
+    state.session.statsFrom = state.session.bootTime;
+    state.session.logCount = 0;
+    RefreshSessionMenus(context);
+}
+
+void OnRightOldestClick(MainContext& context) {
+    MainState& state = context.state;
+    Platform& platform = context.platform;
+    // StatsFrom is the start of the oldest entry the trim keeps, so the question names
+    // exactly the cut-off.
+    if (!ConfirmLoss(context, "All statistics before " +
+                                  FormatMonthDayYear(state.session.statsFrom, platform.locale.Months()) +
+                                  " will be lost."))
+        return;
+    const TrimResult trimmed =
+        TrimLog(platform.files, state.session.logFile, true, state.session.bootTime, platform.clock.Now());
+    if (trimmed.error != kOk) {
+        ReportUnchangedLog(context);
+        return;
+    }
+    state.session.statsFrom = trimmed.statsFrom;
+    state.session.logCount = trimmed.logCount;
+    RefreshSessionMenus(context);
+}
+
+void OnRightFolderClick(MainContext& context) {
+    Platform& platform = context.platform;
+    const std::string keyPath = SettingsKeyPath();
+    std::filesystem::path currentFolder =
+        RegReadPath(platform.registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue);
+    if (currentFolder.empty()) currentFolder = platform.system.ProgramFolder();
+
+    const auto chosen = platform.desktop.ChooseFolder(currentFolder);
+    if (!chosen) return;
+    const std::filesystem::path newFolder = WithoutTrailingSeparator(*chosen);
+    // Exact names: a folder that differs only in letter case counts as another one. It
+    // then names the same file on Windows, which is taken over below without a copy.
+    if (newFolder.native() == currentFolder.native()) return;
+
+    // Should even the fallback under the current user be refused, the log still moves for
+    // this run; the next start then simply opens the old log again.
+    static_cast<void>(RegWritePath(platform.registry, RegistryRoot::kLocalMachine, keyPath,
+                                   kLogFolderValue, newFolder));
+    const std::filesystem::path newLog = LogFileIn(newFolder);
+    FileSystem& files = platform.files;
+    // A log already there (another installation's, or an earlier one of this) is taken
+    // over as it is. Without an old log there is nothing to take along: the next write
+    // creates the file in the new folder.
+    const bool copyNeeded = !FileExists(files, newLog) && FileExists(files, context.state.session.logFile);
+    if (copyNeeded && !CopyLogFile(files, context.state.session.logFile, newLog)) {
+        // Left pointing at the new folder, the next start would open an empty log there.
+        static_cast<void>(RegWritePath(platform.registry, RegistryRoot::kLocalMachine, keyPath,
+                                       kLogFolderValue, currentFolder));
+        ReportFailedCopy(context, AnsiFromPath(newFolder));
+        return;
+    }
+    context.state.session.logFile = newLog;
+}
+
+bool CopyLogFile(FileSystem& files, const std::filesystem::path& source,
+                 const std::filesystem::path& target) {
+    if (!FileExists(files, source)) return false;
+    // The errors of these steps need no check of their own: a target that stays in the
+    // way, or a folder that is not there, makes the copy itself fail.
+    if (FileExists(files, target)) {
+        // A read-only or system file (as every log is) cannot be deleted as it is.
+        static_cast<void>(files.SetAttributes(target, file_attr::kNormal));
+        static_cast<void>(files.RemoveFile(target));
+    }
+    const std::filesystem::path folder = target.parent_path();
+    if (!FolderExists(files, folder)) static_cast<void>(CreateFolderPath(files, folder));
+    return files.CopyWholeFile(source, target) == kOk && FileExists(files, target);
+}
+
+}  // namespace uptrail

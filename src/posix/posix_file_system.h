@@ -1,0 +1,55 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <map>
+
+#include "platform/file_system.h"
+#include "platform/file_bytes.h"
+
+namespace uptrail {
+
+// FileSystem on POSIX, for the report and the benchmarks off Windows. It keeps the
+// contract the Windows implementation keeps: a new file's bytes are on the disk before
+// WriteNewFile returns, MoveOver replaces the target in one rename, and a read-only file
+// is neither rewritten nor replaced. Errors come back as the Win32 codes the core expects.
+//
+// Read-only is the file's write permission. POSIX has no hidden or system attribute; this
+// object remembers them per path for as long as it lives, so that the core's lift-and-put-
+// back of the log file's attributes works here as it does on Windows.
+class PosixFileSystem final : public FileSystem {
+public:
+    // Benchmarks time the work of a rewrite without the disk's flush by asking for kNone.
+    enum class Flush { kToDisk, kNone };
+
+    explicit PosixFileSystem(Flush flush = Flush::kToDisk) : flush_(flush) {}
+
+    std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) override;
+    OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) override;
+    OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) override;
+    OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) override;
+    OsError MoveOver(const std::filesystem::path& source,
+                     const std::filesystem::path& target) override;
+    OsError RemoveFile(const std::filesystem::path& path) override;
+    OsError CopyWholeFile(const std::filesystem::path& source,
+                          const std::filesystem::path& target) override;
+    OsError CreateFolder(const std::filesystem::path& path) override;
+    void Pause(std::chrono::milliseconds duration) override;
+
+    // The file's bytes as ReadWholeFile reads them, but mapped rather than copied where the
+    // file is a regular one that is not empty: reading a log of megabytes into fresh memory
+    // costs more than all the report's work. Uptrail replaces its log in one rename and
+    // never cuts it short in place, so the mapped bytes stay as they are while they are read.
+    OsError MapWholeFile(const std::filesystem::path& path, FileBytes& bytes);
+
+private:
+    std::uint32_t& RememberedBits(const std::filesystem::path& path);
+    std::uint32_t RememberedBitsOf(const std::filesystem::path& path) const;
+    void Forget(const std::filesystem::path& path);
+    OsError WriteBytes(const std::filesystem::path& path, std::string_view contents);
+
+    Flush flush_;
+    // Hidden and system, keyed by the absolute path.
+    std::map<std::filesystem::path, std::uint32_t> rememberedBits_;
+};
+
+}  // namespace uptrail

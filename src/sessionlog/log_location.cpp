@@ -1,0 +1,82 @@
+#include "sessionlog/log_location.h"
+
+#include <string>
+#include <string_view>
+
+#include "base/version_info.h"
+#include "storage/atomic_file.h"
+#include "storage/registry_store.h"
+#include "base/settings_key.h"
+
+namespace uptrail {
+namespace {
+
+constexpr std::string_view kLogFolderValue = "LogFolder";
+
+// Asks the file system itself rather than reading permissions: the same temporary file
+// every rewrite of the log creates is written and removed, so the answer is exactly
+// whether the log could be kept here.
+bool CanCreateFilesIn(FileSystem& files, const std::filesystem::path& folder) {
+    const std::filesystem::path probe = TemporaryPathFor(LogFileIn(folder));
+    if (files.WriteNewFile(probe, "probe") != kOk) return false;
+    files.RemoveFile(probe);
+    return true;
+}
+
+// Under Program Files a standard user may not create files, so the log then goes to the
+// per-machine data folder, which every user may write.
+std::filesystem::path DefaultLogFolder(FileSystem& files, const SystemInfo& system) {
+    const std::filesystem::path programFolder = system.ProgramFolder();
+    if (CanCreateFilesIn(files, programFolder)) return programFolder;
+
+    const std::filesystem::path dataRoot = system.ProgramDataFolder();
+    // Without a known data folder a relative path would land wherever the process happens
+    // to run; the program's folder is at least a place the user can find.
+    if (dataRoot.empty()) return programFolder;
+    const std::filesystem::path dataFolder = dataRoot / kVersion.company / kVersion.title;
+    CreateFolderPath(files, dataFolder);
+    return dataFolder;
+}
+
+}  // namespace
+
+OsError CreateFolderPath(FileSystem& files, const std::filesystem::path& folder) {
+    const OsError error = files.CreateFolder(folder);
+    if (!IsNotFound(error)) return error;
+    // Existing levels above are never touched: a standard user may not even try to
+    // create a drive root or a system folder without an access error.
+    const std::filesystem::path parent = folder.parent_path();
+    if (parent.empty() || parent == folder) return error;
+    if (const OsError parentError = CreateFolderPath(files, parent); parentError != kOk)
+        return parentError;
+    return files.CreateFolder(folder);
+}
+
+std::filesystem::path WithoutTrailingSeparator(const std::filesystem::path& folder) {
+    using Char = std::filesystem::path::value_type;
+    const auto isSeparator = [](Char c) { return c == Char('\\') || c == Char('/'); };
+    std::filesystem::path::string_type text = folder.native();
+    while (text.size() > 1 && isSeparator(text.back()) && text[text.size() - 2] != Char(':'))
+        text.pop_back();
+    return text;
+}
+
+std::filesystem::path ResolveLogFolder(Registry& registry, FileSystem& files,
+                                       const SystemInfo& system) {
+    const std::string keyPath = SettingsKeyPath();
+    const std::filesystem::path stored = WithoutTrailingSeparator(
+        RegReadPath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue));
+    const std::filesystem::path folder = stored.empty() ? DefaultLogFolder(files, system) : stored;
+    // Stored even when it was only worked out, so every later start keeps the log in the
+    // same place instead of working it out again with the rights it happens to have.
+    RegWritePath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue, folder);
+    return folder;
+}
+
+std::filesystem::path LogFileIn(const std::filesystem::path& folder) {
+    std::string fileName(kVersion.title);
+    fileName += ".txt";
+    return folder / fileName;
+}
+
+}  // namespace uptrail

@@ -1,0 +1,121 @@
+#include "win32/platform/win32_file_system.h"
+
+#include <windows.h>
+
+#include <limits>
+
+namespace uptrail {
+namespace {
+
+// Closes a file handle when it goes out of scope.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (IsOpen()) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+OsError LastError() {
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? kErrorWriteFault : error;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::filesystem::path& path) {
+    if (path.empty()) return std::nullopt;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+}
+
+OsError Win32FileSystem::SetAttributes(const std::filesystem::path& path,
+                                       std::uint32_t attributes) {
+    const DWORD value = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return SetFileAttributesW(path.c_str(), value) ? kOk : LastError();
+}
+
+OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) {
+    contents.clear();
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) return LastError();
+
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) return LastError();
+    if (size.QuadPart > std::numeric_limits<std::int32_t>::max()) return ERROR_FILE_TOO_LARGE;
+    contents.resize(static_cast<std::size_t>(size.QuadPart));
+
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        DWORD read = 0;
+        const auto wanted = static_cast<DWORD>(contents.size() - done);
+        if (!::ReadFile(file.Get(), contents.data() + done, wanted, &read, nullptr))
+            return LastError();
+        if (read == 0) break;  // the file shrank while we read it
+        done += read;
+    }
+    contents.resize(done);
+    return kOk;
+}
+
+OsError Win32FileSystem::WriteNewFile(const std::filesystem::path& path,
+                                      std::string_view contents) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) return LastError();
+
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(
+            std::min<std::size_t>(contents.size() - done, std::numeric_limits<DWORD>::max()));
+        if (!WriteFile(file.Get(), contents.data() + done, chunk, &written, nullptr))
+            return LastError();
+        done += written;
+    }
+    return FlushFileBuffers(file.Get()) ? kOk : LastError();
+}
+
+OsError Win32FileSystem::MoveOver(const std::filesystem::path& source,
+                                  const std::filesystem::path& target) {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    return MoveFileExW(source.c_str(), target.c_str(), flags) ? kOk : LastError();
+}
+
+OsError Win32FileSystem::RemoveFile(const std::filesystem::path& path) {
+    return DeleteFileW(path.c_str()) ? kOk : LastError();
+}
+
+OsError Win32FileSystem::CreateFolder(const std::filesystem::path& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return kOk;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return kOk;
+    }
+    return error == ERROR_SUCCESS ? kErrorWriteFault : error;
+}
+
+OsError Win32FileSystem::CopyWholeFile(const std::filesystem::path& source,
+                                       const std::filesystem::path& target) {
+    // CopyFileW gives the copy the source's attributes, read-only and system included.
+    return ::CopyFileW(source.c_str(), target.c_str(), FALSE) ? kOk : LastError();
+}
+
+void Win32FileSystem::Pause(std::chrono::milliseconds duration) {
+    Sleep(static_cast<DWORD>(duration.count()));
+}
+
+}  // namespace uptrail

@@ -1,0 +1,260 @@
+#include "win32/shell/main_window.h"
+
+#include <string>
+#include <utility>
+
+#include "alarm/alarm_commands.h"
+#include "app/main_events.h"
+#include "app/menu_commands.h"
+#include "app/commands/about_box.h"
+#include "app/commands/update_check.h"
+#include "app/session_menus.h"
+#include "win32/shell/alarm_window.h"
+#include "win32/shell/popup_menu.h"
+#include "win32/platform/win32_http_client.h"
+#include "win32/shell/win32_tray_icon.h"
+#include "base/version_info.h"
+#include "app/commands/preference_toggles.h"
+#include "win32/platform/wide_text.h"
+
+namespace uptrail {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"UptrailMainWindow";
+constexpr UINT_PTR kHeartbeatTimer = 1;  // toCurStroke
+constexpr UINT_PTR kClockTimer = 2;      // toClock
+constexpr UINT kHeartbeatIntervalMs = 30000;
+constexpr UINT kClockIntervalMs = 1000;
+// A left click opens its menu only once a double click can no longer follow, so that the
+// double click reaches the About box instead of a menu already open.
+constexpr UINT_PTR kLeftClickTimer = 3;
+constexpr UINT_PTR kAlertTimer = 4;  // toAlert: looks for alarms that have fallen due
+constexpr UINT kAlertIntervalMs = 1000;
+
+// The menu commands that arrive by number as well.
+constexpr std::pair<UINT, MenuCommandKind> kNumberedCommands[] = {
+    {kLogFolderCommand, MenuCommandKind::kLogFolder},
+    {kEraseOldestCommand, MenuCommandKind::kEraseOldest},
+    {kMonitorFromNowCommand, MenuCommandKind::kMonitorFromNow},
+    {kCheckForUpdateCommand, MenuCommandKind::kCheckForUpdate},
+    {kNewAlarmCommand, MenuCommandKind::kAlarmNew},
+};
+
+// The caption by which a second copy finds the running one: title, a blank, company.
+std::wstring RunningCopyCaption() {
+    return WideFromAnsi(std::string(kVersion.title) + " " + std::string(kVersion.company));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
+
+MainWindow::~MainWindow() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool MainWindow::Create() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassExW(&windowClass)) return false;
+
+    // A real top-level window, never shown: only those receive the end-of-session
+    // messages and the taskbar's broadcast. The tool-window style keeps it off the
+    // task list and out of Alt+Tab.
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
+                              nullptr, nullptr, instance_, this);
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+    return window_ != nullptr;
+}
+
+void MainWindow::Start(MainContext& context) {
+    context_ = &context;
+    SetTimer(window_, kHeartbeatTimer, kHeartbeatIntervalMs, nullptr);
+    SetTimer(window_, kClockTimer, kClockIntervalMs, nullptr);
+}
+
+int MainWindow::RunMessageLoop() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (AlarmWindow::TranslateDialogMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+bool MainWindow::HandOverToRunningCopy() {
+    HWND running = FindWindowW(nullptr, RunningCopyCaption().c_str());
+    if (!running || running == window_) return false;
+    PostMessageW(running, WM_KEYDOWN, VK_F5, 0);
+    return true;
+}
+
+void MainWindow::MarkAsRunningCopy() { SetWindowTextW(window_, RunningCopyCaption().c_str()); }
+
+void MainWindow::Close() { PostMessageW(window_, WM_CLOSE, 0, 0); }
+
+void MainWindow::SetAlarmCheck(bool on) {
+    if (!window_) return;
+    if (on)
+        SetTimer(window_, kAlertTimer, kAlertIntervalMs, nullptr);
+    else
+        KillTimer(window_, kAlertTimer);
+}
+
+void MainWindow::OpenAlarmWindow(std::string_view key) {
+    if (window_ && context_) AlarmWindow::Open(instance_, window_, *context_, std::string(key));
+}
+
+void MainWindow::ActivateAlarmWindow(std::uintptr_t alarmWindow) {
+    HWND window = reinterpret_cast<HWND>(alarmWindow);
+    if (!IsWindow(window)) return;
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+}
+
+void MainWindow::RecordCloseOnce(SessionCause cause) {
+    if (closeRecorded_ || !context_) return;
+    closeRecorded_ = true;
+    OnMainWindowClose(*context_, cause);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        // The window's last message: nothing may reach the object through it afterwards.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (self) self->window_ = nullptr;
+    }
+    if (!self || !self->context_) return DefWindowProcW(window, message, wParam, lParam);
+    return self->HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleTimer(WPARAM timerId) {
+    if (timerId == kHeartbeatTimer) OnHeartbeatTimer(*context_);
+    if (timerId == kClockTimer) OnClockTimer(*context_);
+    if (timerId == kLeftClickTimer) OpenLeftMenu();
+    if (timerId == kAlertTimer) OnMainAlertTick(context_->Alarms());
+    return 0;
+}
+
+void MainWindow::ShowMenu(const std::vector<MenuNode>& items) {
+    const PopupMenu menu(items);
+    if (const auto command = menu.Track(window_)) RunMenuCommand(*context_, *command);
+}
+
+LRESULT MainWindow::HandleTrayMouse(UINT mouseMessage) {
+    if (mouseMessage == WM_MOUSEMOVE) {
+        OnTrayMouseMove(*context_);
+        return 0;
+    }
+    switch (mouseMessage) {
+    case WM_LBUTTONUP:
+        // The button-up that ends a double click opens nothing.
+        if (!std::exchange(doubleClicked_, false))
+            SetTimer(window_, kLeftClickTimer, GetDoubleClickTime(), nullptr);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        KillTimer(window_, kLeftClickTimer);
+        doubleClicked_ = true;
+        RunTrayCommand([this] { OnRightAboutClick(*context_); });
+        return 0;
+    case WM_RBUTTONUP:
+        RunTrayCommand([this] {
+            OnRightMenuOpening(*context_);
+            ShowMenu(BuildRightMenu(context_->state));
+        });
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+LRESULT MainWindow::HandleCommand(UINT commandId) {
+    if (commandId == kExitCommand) {
+        OnRightExitClick(*context_);
+        return 0;
+    }
+    for (const auto& [number, kind] : kNumberedCommands) {
+        // Like a menu choice, a command runs only while no menu or box of the icon is up.
+        if (number == commandId)
+            RunTrayCommand([this, kind] { RunMenuCommand(*context_, {kind, 0}); });
+    }
+    return 0;
+}
+
+void MainWindow::OpenLeftMenu() {
+    KillTimer(window_, kLeftClickTimer);
+    RunTrayCommand([this] {
+        OnLeftMenuOpening(*context_);
+        ShowMenu(BuildLeftMenu(context_->state));
+    });
+}
+
+void MainWindow::RunTrayCommand(const std::function<void()>& command) {
+    if (trayCommandActive_) return;
+    trayCommandActive_ = true;
+    command();
+    trayCommandActive_ = false;
+    ShowFinishedUpdateCheck();
+}
+
+// An outcome that arrives while a menu or box of the icon is up waits for it to close,
+// like a click would; it is never dropped, or the check would stay running for good.
+void MainWindow::ShowFinishedUpdateCheck() {
+    if (!finishedUpdateCheck_ || trayCommandActive_) return;
+    const std::unique_ptr<HttpResponse> response = std::move(finishedUpdateCheck_);
+    RunTrayCommand([this, &response] { OnUpdateCheckFinished(*context_, *response); });
+}
+
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarCreatedMessage_ && message != 0) {
+        OnTaskbarCreated(*context_);
+        return 0;
+    }
+    switch (message) {
+    case WM_TIMER:
+        return HandleTimer(wParam);
+    case kTrayCallbackMessage:
+        return HandleTrayMouse(LOWORD(lParam));
+
+    case WM_KEYDOWN:
+        if (wParam == VK_F5) OnHandOverKey(*context_);
+        return 0;
+    case WM_COMMAND:
+        return HandleCommand(LOWORD(wParam));
+    case kHttpResponseMessage:
+        finishedUpdateCheck_.reset(reinterpret_cast<HttpResponse*>(lParam));
+        ShowFinishedUpdateCheck();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // Windows may end the process as soon as this returns: the close must be on disk.
+        if (wParam) RecordCloseOnce(SessionCause::kWindowsEnded);
+        return 0;
+    case WM_CLOSE:
+        RecordCloseOnce(SessionCause::kProgramClosed);
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, kHeartbeatTimer);
+        KillTimer(window, kClockTimer);
+        KillTimer(window, kAlertTimer);
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace uptrail

@@ -1,0 +1,76 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/main_context.h"
+#include "app/menu_tree.h"
+#include "platform/http_client.h"
+#include "platform/program_window.h"
+#include "sessionlog/session_log.h"
+
+namespace uptrail {
+
+// Command numbers of the main window's menu items that other programs may send too.
+inline constexpr UINT kExitCommand = 40001;
+inline constexpr UINT kLogFolderCommand = 40011;       // "&Log Folder..."
+inline constexpr UINT kEraseOldestCommand = 40012;     // "Erase Oldest &Data..."
+inline constexpr UINT kMonitorFromNowCommand = 40013;  // "Monitor from &Now..."
+inline constexpr UINT kCheckForUpdateCommand = 40021;  // "Check for &Update..."
+inline constexpr UINT kNewAlarmCommand = 40031;        // "&New..." of the alarm add-on
+
+// The invisible main window: the owner of the tray icon, the timers and the messages
+// Windows sends when the session ends. Every message is handed to the portable logic.
+class MainWindow final : public ProgramWindow, public AlarmWindows {
+public:
+    explicit MainWindow(HINSTANCE instance);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window, still without the caption that a second copy looks for.
+    bool Create();
+    HWND Handle() const { return window_; }
+
+    // From now on the window's events reach `context`, and its timers run.
+    void Start(MainContext& context);
+    int RunMessageLoop();
+
+    bool HandOverToRunningCopy() override;
+    void MarkAsRunningCopy() override;
+    void Close() override;
+    void SetAlarmCheck(bool on) override;
+    void OpenAlarmWindow(std::string_view key) override;
+    void ActivateAlarmWindow(std::uintptr_t window) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleTimer(WPARAM timerId);
+    LRESULT HandleTrayMouse(UINT mouseMessage);
+    LRESULT HandleCommand(UINT commandId);
+    void OpenLeftMenu();
+    // Runs what a click on the icon asks for, unless a menu or box of the icon is up.
+    void RunTrayCommand(const std::function<void()>& command);
+    // Shows the outcome of a finished update check, once no menu or box of the icon is up.
+    void ShowFinishedUpdateCheck();
+    void ShowMenu(const std::vector<MenuNode>& items);
+    // Records the close once: Windows may end the session after the window has been
+    // asked to close, and the first reason is the true one.
+    void RecordCloseOnce(SessionCause cause);
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    UINT taskbarCreatedMessage_ = 0;
+    MainContext* context_ = nullptr;
+    bool closeRecorded_ = false;
+    // A menu or a message box of the icon is up: further clicks wait until it is gone.
+    bool trayCommandActive_ = false;
+    bool doubleClicked_ = false;
+    // The response of an update check whose outcome waits for a menu or box to close.
+    std::unique_ptr<HttpResponse> finishedUpdateCheck_;
+};
+
+}  // namespace uptrail

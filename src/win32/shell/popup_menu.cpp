@@ -1,0 +1,118 @@
+#include "win32/shell/popup_menu.h"
+
+#include "win32/platform/wide_text.h"
+
+namespace uptrail {
+namespace {
+
+// Disabled but drawn as ordinary text: MF_DISABLED without MF_GRAYED.
+constexpr UINT kPlainTextState = MF_DISABLED;
+
+UINT StateOf(const MenuNode& node) {
+    UINT state = node.checked ? MFS_CHECKED : MFS_UNCHECKED;
+    if (!node.enabled) state |= node.plainText ? kPlainTextState : MFS_GRAYED;
+    return state;
+}
+
+// An icon drawn at the size of the menu's check mark on the menu's own background.
+HBITMAP DrawMarkIcon(HICON icon) {
+    const int width = GetSystemMetrics(SM_CXMENUCHECK);
+    const int height = GetSystemMetrics(SM_CYMENUCHECK);
+    HDC screen = GetDC(nullptr);
+    HDC canvas = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    if (!canvas || !bitmap) {
+        if (canvas) DeleteDC(canvas);
+        if (bitmap) DeleteObject(bitmap);
+        return nullptr;
+    }
+    HGDIOBJ previous = SelectObject(canvas, bitmap);
+    const RECT all{0, 0, width, height};
+    FillRect(canvas, &all, GetSysColorBrush(COLOR_MENU));
+    DrawIconEx(canvas, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    SelectObject(canvas, previous);
+    DeleteDC(canvas);
+    return bitmap;
+}
+
+}  // namespace
+
+PopupMenu::PopupMenu(const std::vector<MenuNode>& items) { menu_ = Build(items); }
+
+PopupMenu::~PopupMenu() {
+    if (menu_) DestroyMenu(menu_);  // submenus go with it
+    if (stopMark_) DeleteObject(stopMark_);
+    if (exclamationMark_) DeleteObject(exclamationMark_);
+    if (repeatMark_) DeleteObject(repeatMark_);
+}
+
+HMENU PopupMenu::Build(const std::vector<MenuNode>& items) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    for (const MenuNode& node : items) Append(menu, node);
+    return menu;
+}
+
+HBITMAP PopupMenu::MarkBitmap(MenuMark mark) {
+    if (mark == MenuMark::kStop) {
+        if (!stopMark_) stopMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_HAND));
+        return stopMark_;
+    }
+    if (mark == MenuMark::kExclamation) {
+        if (!exclamationMark_) exclamationMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_EXCLAMATION));
+        return exclamationMark_;
+    }
+    if (mark == MenuMark::kRepeat) {
+        // The program's own icon, resource 1 of the running executable.
+        if (!repeatMark_) repeatMark_ = DrawMarkIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+        return repeatMark_;
+    }
+    return nullptr;
+}
+
+void PopupMenu::Append(HMENU menu, const MenuNode& node) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    if (node.IsSeparator()) {
+        item.fMask = MIIM_FTYPE;
+        item.fType = MFT_SEPARATOR;
+        InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item);
+        return;
+    }
+    std::wstring caption = WideFromAnsi(node.caption);
+    item.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_STATE | MIIM_ID;
+    item.fType = MFT_STRING;
+    item.dwTypeData = caption.data();
+    item.fState = StateOf(node);
+    if (!node.children.empty()) {
+        item.fMask |= MIIM_SUBMENU;
+        item.hSubMenu = Build(node.children);
+    } else if (node.command.kind != MenuCommandKind::kNone) {
+        commands_.push_back(node.command);
+        item.wID = static_cast<UINT>(commands_.size());
+    }
+    const int position = GetMenuItemCount(menu);
+    InsertMenuItemW(menu, position, TRUE, &item);
+    if (HBITMAP mark = MarkBitmap(node.mark))
+        SetMenuItemBitmaps(menu, position, MF_BYPOSITION, mark, mark);
+}
+
+std::optional<MenuCommand> PopupMenu::CommandFor(UINT id) const {
+    if (id == 0 || id > commands_.size()) return std::nullopt;
+    return commands_[id - 1];
+}
+
+std::optional<MenuCommand> PopupMenu::Track(HWND owner) const {
+    if (!menu_) return std::nullopt;
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    SetForegroundWindow(owner);
+    const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY;
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu_, flags, pointer.x, pointer.y, 0, owner, nullptr));
+    PostMessageW(owner, WM_NULL, 0, 0);
+    return CommandFor(chosen);
+}
+
+}  // namespace uptrail

@@ -1,0 +1,52 @@
+#include "win32/shell/win32_tray_icon.h"
+
+#include <algorithm>
+
+#include "win32/platform/wide_text.h"
+
+namespace uptrail {
+
+Win32TrayIcon::Win32TrayIcon(HWND window, HICON programIcon) : programIcon_(programIcon) {
+    data_.cbSize = sizeof data_;
+    data_.hWnd = window;
+    data_.uID = 1;
+    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data_.uCallbackMessage = kTrayCallbackMessage;
+    data_.hIcon = programIcon;
+}
+
+Win32TrayIcon::~Win32TrayIcon() {
+    if (programIcon_) DestroyIcon(programIcon_);
+}
+
+bool Win32TrayIcon::Add() {
+    // The shell hands the icon's menus focus only when the owner is in the foreground.
+    SetForegroundWindow(data_.hWnd);
+    return Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+}
+
+bool Win32TrayIcon::Delete() { return Shell_NotifyIconW(NIM_DELETE, &data_) != FALSE; }
+
+bool Win32TrayIcon::Modify() { return Shell_NotifyIconW(NIM_MODIFY, &data_) != FALSE; }
+
+void Win32TrayIcon::SetTip(std::string_view tip) {
+    const std::wstring wide = WideFromAnsi(tip);
+    const std::size_t length = std::min(wide.size(), std::size(data_.szTip) - 1);
+    std::copy_n(wide.begin(), length, data_.szTip);
+    data_.szTip[length] = L'\0';
+}
+
+}  // namespace uptrail
+
+namespace uptrail {
+
+void Win32TrayIcon::ShowClock(const Image& picture) {
+    // The shell keeps its own copy of the icon, so the one of the previous tick may go as
+    // soon as the new one exists; when no new one can be made the old picture stays.
+    HICON icon = clockIcon_.Update(picture, GetSystemMetrics(SM_CXICON));
+    if (!icon) return;
+    data_.hIcon = icon;
+    Shell_NotifyIconW(NIM_MODIFY, &data_);
+}
+
+}  // namespace uptrail
