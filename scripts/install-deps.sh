@@ -10,6 +10,7 @@ packages=(
     xvfb xauth x11-utils xdotool imagemagick
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev
+    clang-format-14
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "alarm/alarm_commands.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,8 @@ void OnMainAlertTick(const AlarmContext& context) {
     for (const AlarmEntry& entry : state.list.Entries()) {
         if (entry.Key.empty() || entry.hWnd != 0) continue;
         if (ParseTimestamp(entry.Key, TimestampPart::kDateAndTime, now) > now) continue;
-        if (FindMenuIndexByTag(state.menu, entry.Key) >= kFirstAlarmItemPosition)
-            due.push_back(entry.Key);
+        const std::optional<int> position = FindMenuIndexByTag(state.menu, entry.Key);
+        if (position && *position >= kFirstAlarmItemPosition) due.push_back(entry.Key);
     }
     for (const std::string& key : due) context.windows.OpenAlarmWindow(key);
 }

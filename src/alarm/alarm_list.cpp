@@ -138,10 +138,11 @@ void SaveAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::pat
         if (!text.empty()) text += kLineBreak;
         text += AlarmLine(entry);
     }
-    SaveSection(files, logFile, kAlarmSection, text, kLineBreak);
+    // Not reported, by design: the list in memory stays right, and the next save tries again.
+    static_cast<void>(SaveSection(files, logFile, kAlarmSection, text, kLineBreak));
 }
 
-int FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t window) {
+std::optional<int> FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t window) {
     const std::vector<AlarmEntry>& entries = alarms.Entries();
     const auto index = [&](auto found) { return static_cast<int>(found - entries.begin()); };
     if (window != 0) {
@@ -157,7 +158,7 @@ int FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t w
         return e.Key.empty() && free(e);
     });
     if (stopped != entries.rend()) return static_cast<int>(entries.rend() - stopped) - 1;
-    return -1;
+    return std::nullopt;
 }
 
 }  // namespace uptrail

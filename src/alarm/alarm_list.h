@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,7 +41,6 @@ public:
     const AlarmEntry& operator[](int index) const {
         return entries_[static_cast<std::size_t>(index)];
     }
-    bool IsValidIndex(int index) const { return index >= 0 && index <= AlarmUpperBound(); }
 
     // A new, empty alarm at the end; its index.
     int AddEmpty();
@@ -72,7 +72,7 @@ void SaveAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::pat
 
 // The index of the entry that the alarm window `window`, opened for `key`, shows: the
 // entry the window holds; else the first entry with that key that no other window holds;
-// else the last stopped entry that no window holds; -1 when there is none.
-int FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t window);
+// else the last stopped entry that no window holds; none when there is none of these.
+[[nodiscard]] std::optional<int> FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t window);
 
 }  // namespace uptrail

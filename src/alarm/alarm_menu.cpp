@@ -33,11 +33,11 @@ AlarmMenuState BuildAlarmMenu(const AlarmList& alarms, DateTime now, const Month
     return menu;
 }
 
-int FindMenuIndexByTag(const AlarmMenuState& menu, std::string_view tag) {
+std::optional<int> FindMenuIndexByTag(const AlarmMenuState& menu, std::string_view tag) {
     if (tag.empty()) return 0;
     const auto found = std::find_if(menu.items.begin(), menu.items.end(),
                                     [&](const AlarmMenuItem& item) { return item.tag == tag; });
-    if (found == menu.items.end()) return -1;
+    if (found == menu.items.end()) return std::nullopt;
     return kFirstAlarmItemPosition + static_cast<int>(found - menu.items.begin());
 }
 

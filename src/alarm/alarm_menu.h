@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,8 +36,8 @@ std::string AlarmMenuCaption(const AlarmEntry& entry, DateTime now, const MonthN
 // The submenu for the list as it is now: one item per waiting alarm, in list order.
 AlarmMenuState BuildAlarmMenu(const AlarmList& alarms, DateTime now, const MonthNames& months);
 
-// The submenu position of the first alarm item with this tag, -1 when there is none; 0
+// The submenu position of the first alarm item with this tag, none when there is none; 0
 // for an empty tag, which names "&New...".
-int FindMenuIndexByTag(const AlarmMenuState& menu, std::string_view tag);
+[[nodiscard]] std::optional<int> FindMenuIndexByTag(const AlarmMenuState& menu, std::string_view tag);
 
 }  // namespace uptrail

@@ -1,6 +1,7 @@
 #include "alarm/alarm_window_logic.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "alarm/alarm_commands.h"
@@ -36,8 +37,8 @@ DateTime AlarmWindowLogic::Now() const { return context_.clock.Now(); }
 
 AlarmEntry* AlarmWindowLogic::OwnEntry() {
     AlarmList& alarms = context_.state.list;
-    const int index = FindOwnEntry(alarms, sAlarmKey_, host_.Handle());
-    return alarms.IsValidIndex(index) ? &alarms[index] : nullptr;
+    const std::optional<int> index = FindOwnEntry(alarms, sAlarmKey_, host_.Handle());
+    return index ? &alarms[*index] : nullptr;
 }
 
 DateTime AlarmWindowLogic::DueFromControls() const {
@@ -78,7 +79,7 @@ void AlarmWindowLogic::OnLoad() {
 void AlarmWindowLogic::OnActivate() {
     AlarmEntry* entry = OwnEntry();
     const bool firstActivation = !std::exchange(activated_, true);
-    const bool showsRunning = !controls_.inputsEnabled;
+    const bool showsRunning = runState_ == RunState::kRunning;
     if (entry) entry->hWnd = host_.Handle();
     if (entry && !entry->Key.empty()) {
         // Coming back to a window that already shows its running alarm keeps what the
@@ -106,6 +107,7 @@ void AlarmWindowLogic::ShowRunning(DateTime due) {
     controls_.ucDate = DateOf(due);
     SetTime(due);
     controls_.tlNow.clear();
+    runState_ = RunState::kRunning;
     controls_.bbAlarm = "Stop";
     controls_.bbAlarmEnabled = true;
     controls_.toAlert = true;
@@ -119,6 +121,7 @@ void AlarmWindowLogic::ShowStopped() {
     controls_.tbShift.mask = kShiftMask;
     SetSpinBox(controls_.tbShift, 0, 0, 4);
     controls_.tlNow.clear();
+    runState_ = RunState::kStopped;
     controls_.bbAlarm = "Start";
     controls_.bbAlarmEnabled = false;
     controls_.toAlert = false;
@@ -192,7 +195,7 @@ void AlarmWindowLogic::OnDatePicked(Date date) {
 void AlarmWindowLogic::OnDateChange() { controls_.bbAlarmEnabled = DueFromControls() > Now(); }
 
 void AlarmWindowLogic::OnShiftEnter() {
-    if (controls_.tbShift.text != kZeroShift && controls_.bbAlarm == "Start" &&
+    if (controls_.tbShift.text != kZeroShift && runState_ == RunState::kStopped &&
         controls_.bbAlarmEnabled)
         OnButtonClick();
 }
@@ -206,7 +209,7 @@ void AlarmWindowLogic::OnRepeatComboClick(int index) {
 void AlarmWindowLogic::OnTitleChange(std::string_view text) { controls_.tbTitle = std::string(text); }
 
 void AlarmWindowLogic::OnButtonClick() {
-    if (controls_.bbAlarm == "Stop") {
+    if (runState_ == RunState::kRunning) {
         ShowStopped();
         SaveAlarms();
         return;
@@ -236,7 +239,7 @@ void AlarmWindowLogic::OnResize(bool minimized) {
 }
 
 void AlarmWindowLogic::OnWindowStateTick() {
-    if (controls_.toWindowState && controls_.bbAlarm == "Start") host_.Restore();
+    if (controls_.toWindowState && runState_ == RunState::kStopped) host_.Restore();
 }
 
 void AlarmWindowLogic::ShowCountdown(DateTime due) {

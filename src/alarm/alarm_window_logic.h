@@ -74,9 +74,13 @@ private:
     void Ring(DateTime due, std::int32_t repeatMinutes);
 
     AlarmContext context_;
+    // Whether the window shows a running alarm (counting down, inputs locked, "Stop").
+    enum class RunState { kStopped, kRunning };
+
     AlarmWindowHost& host_;
     std::string sAlarmKey_;
     AlarmControls controls_;
+    RunState runState_ = RunState::kStopped;
     std::int64_t alertCount_ = 0;  // seconds counted since a one-time alarm rang
     bool activated_ = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/main_state.h"
+#include "base/settings_key.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/file_system.h"
@@ -35,7 +36,7 @@ struct MainContext {
     // The settings store of the running installation (log file and own section).
     SettingsStore Settings() {
         return SettingsStore{platform.files, platform.registry, state.session.logFile,
-                             state.session.systemId};
+                             state.session.systemId, SettingsKeyPath()};
     }
 
     // What the alarm add-on sees of the program.

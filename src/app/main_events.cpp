@@ -48,7 +48,7 @@ std::string DurationTip(DateTime sessionStart, DateTime now) {
 
 void OnTrayMouseMove(MainContext& context) {
     const DateTime now = context.platform.clock.Now();
-    const DateTime start = ParseTimestamp(Setting(context.Settings(), "get", "LastStart"),
+    const DateTime start = ParseTimestamp(Get(context.Settings(), setting::kLastStart),
                                           TimestampPart::kDateAndTime, now);
     context.platform.tray.SetTip(DurationTip(start, now));
     if (context.state.tray.iconShown) context.platform.tray.Modify();

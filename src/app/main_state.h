@@ -5,6 +5,7 @@
 
 #include "alarm/alarm_context.h"
 #include "base/date_time.h"
+#include "sessionlog/session_log.h"
 #include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
 #include "sessionlog/system_identity.h"
@@ -19,10 +20,10 @@ struct MenuItemState {
     bool visible = true;
 };
 
-// A logged session in the left-hand menu; the tag is its cause as decimal text.
+// A logged session in the left-hand menu.
 struct SessionListItem {
     std::string caption;
-    std::string tag;
+    SessionCause cause = SessionCause::kWindowsEnded;
 };
 
 // Animation levels of the tray clock: how many hands it draws.

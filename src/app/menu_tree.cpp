@@ -16,9 +16,9 @@ MenuNode Option(std::string caption, MenuCommandKind kind, const MenuItemState& 
     return node;
 }
 
-MenuMark MarkForCause(const std::string& tag) {
-    if (tag == "2") return MenuMark::kStop;
-    if (tag == "1") return MenuMark::kExclamation;
+MenuMark MarkForCause(SessionCause cause) {
+    if (cause == SessionCause::kCrashed) return MenuMark::kStop;
+    if (cause == SessionCause::kProgramClosed) return MenuMark::kExclamation;
     return MenuMark::kNone;
 }
 
@@ -77,7 +77,7 @@ std::vector<MenuNode> BuildLeftMenu(const MainState& state) {
     for (std::size_t i = 0; i < state.menus.sessionItems.size(); ++i) {
         const SessionListItem& item = state.menus.sessionItems[i];
         MenuNode node = Command(item.caption, MenuCommandKind::kSessionItem, static_cast<int>(i));
-        node.mark = MarkForCause(item.tag);
+        node.mark = MarkForCause(item.cause);
         menu.push_back(std::move(node));
     }
     if (state.menus.mLeftSeparator.visible) menu.push_back(Separator());

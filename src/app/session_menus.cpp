@@ -15,18 +15,12 @@
 namespace uptrail {
 namespace {
 
-constexpr std::string_view kSysList = "SysList";
-constexpr std::string_view kListMode = "ListMode";
-constexpr std::string_view kLastStart = "LastStart";
 
 // Popup lines are two pixels lower than the menu bar the system measures, and four lines
 // go to the current session, "Full &Log..." and their separators.
 constexpr int kPopupLineShrink = 2;
 constexpr int kLinesBesideSessions = 4;
 constexpr int kMostListedSessions = 50;
-
-// Room for a session line with a system name of a usual length.
-constexpr std::size_t kSessionLineSize = 80;
 
 constexpr std::string_view kCrashedMessage = "This session was crashed.";
 constexpr std::string_view kClosedMessage =
@@ -67,7 +61,7 @@ void ListSessions(MainContext& context, const LogEntries& log, const ListFilter&
         const std::string_view named = filter.showNames ? system : "";
         state.menus.sessionItems.push_back(
             {FormatSessionLine(entry->start, entry->end, named, months, state.session.driveTable),
-             std::to_string(entry->cause)});
+             entry->cause});
     }
 }
 
@@ -95,26 +89,11 @@ std::size_t SessionListLimit(int screenHeight, int menuHeight) {
     return static_cast<std::size_t>(std::max(fitting, 0));
 }
 
-std::string FormatSessionLine(DateTime start, DateTime end, std::string_view system,
-                              const MonthNames& months, const DriveTable& drives) {
-    // Built in one buffer: a report lists tens of thousands of these lines.
-    std::string line;
-    line.reserve(kSessionLineSize);
-    line.append(" [")
-        .append(FormatMonthDayTime(start, months))
-        .append(" - ")
-        .append(FormatMonthDayTime(end, months))
-        .append("]\t=  ")
-        .append(FormatLongDayDuration(MinuteBoundaries(start, end)));
-    if (!system.empty()) line.append("  ....  ").append(FormatSystemName(system, drives));
-    return line;
-}
-
 void RefreshSessionMenus(MainContext& context) {
     MainState& state = context.state;
     Platform& platform = context.platform;
     ListFilter filter;
-    filter.shown = ShownSystems(Setting(context.Settings(), "get", kSysList), state.session.systemId);
+    filter.shown = ShownSystems(Get(context.Settings(), setting::kSysList), state.session.systemId);
     filter.allSystems = state.menus.mListMode.checked;
     filter.limit = SessionListLimit(platform.desktop.ScreenHeight(), platform.desktop.MenuHeight());
 
@@ -151,7 +130,7 @@ void RefreshSessionMenus(MainContext& context) {
 void OnLeftMenuOpening(MainContext& context) {
     MainState& state = context.state;
     const DateTime now = context.platform.clock.Now();
-    const DateTime start = ParseTimestamp(Setting(context.Settings(), "get", kLastStart),
+    const DateTime start = ParseTimestamp(Get(context.Settings(), setting::kLastStart),
                                           TimestampPart::kDateAndTime, now);
     state.menus.currentSessionCaption = FormatSessionLine(
         start, now, state.menus.currentSessionTag, context.platform.locale.Months(), state.session.driveTable);
@@ -161,7 +140,7 @@ void OnSessionItemClick(MainContext& context, std::size_t index) {
     const auto& items = context.state.menus.sessionItems;
     if (index >= items.size()) return;
     const std::string title = std::string(kVersion.title) + " Info";
-    switch (static_cast<SessionCause>(TimestampFieldValue(items[index].tag))) {
+    switch (items[index].cause) {
         case SessionCause::kCrashed:
             context.platform.desktop.ShowMessage(kCrashedMessage, title, MessageIcon::kStop);
             break;
@@ -183,7 +162,7 @@ void OnSystemItemClick(MainContext& context, std::size_t index) {
     if (index >= state.menus.systemItems.size()) return;
     SystemChoice& item = state.menus.systemItems[index];
     item.checked = !item.checked;
-    Setting(context.Settings(), "put", kSysList, CheckedSystemList(state.menus.systemItems));
+    Put(context.Settings(), setting::kSysList, CheckedSystemList(state.menus.systemItems));
     // With all systems listed every item is checked; unchecking one means "all but this".
     if (!item.checked && state.menus.mListMode.checked) {
         OnListModeClick(context);
@@ -195,7 +174,7 @@ void OnSystemItemClick(MainContext& context, std::size_t index) {
 void OnListModeClick(MainContext& context) {
     MainState& state = context.state;
     state.menus.mListMode.checked = !state.menus.mListMode.checked;
-    Setting(context.Settings(), "put", kListMode,
+    Put(context.Settings(), setting::kListMode,
             std::to_string(BoolToFlag(state.menus.mListMode.checked)));
     RefreshSessionMenus(context);
 }

@@ -6,6 +6,7 @@
 #include "app/main_context.h"
 #include "base/date_time.h"
 #include "sessionlog/log_entries.h"
+#include "sessionlog/session_line.h"
 #include "sessionlog/session_log.h"
 #include "base/timestamp.h"
 
@@ -19,11 +20,6 @@ std::size_t SessionListLimit(int screenHeight, int menuHeight);
 // Whether the entries come from more than one installation (compared exactly): only then
 // can session lines need the system's name.
 bool HoldsSeveralSystems(const LogEntries& log);
-
-// " [Dec 04, 08:03 - Dec 04, 17:30]\t=  00d 09h 27m", followed by "  ....  " and the
-// system's name when `system` is not empty.
-std::string FormatSessionLine(DateTime start, DateTime end, std::string_view system,
-                              const MonthNames& months, const DriveTable& drives);
 
 // Rebuilds the statistics, the session list and "Syste&ms to show" from the log file and
 // the stored filter ("SysList", "ListMode"). While the log cannot be read the menus stay

@@ -12,7 +12,6 @@
 #include "sessionlog/session_log.h"
 #include "base/timestamp.h"
 #include "storage/registry_store.h"
-#include "base/settings_key.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -29,15 +28,18 @@ std::string ProgramFileName() { return std::string(kVersion.exeName) + ".exe"; }
 void RepairTrayPolicy(Registry& registry) {
     const RegistryKey policies{RegistryRoot::kCurrentUser, std::string(kExplorerPolicies),
                                ProgramRegistryView(registry)};
-    registry.DeleteValue(policies, "NoTrayItemsDisplay");
+    // Usually there is no such value to delete; either way the start goes on.
+    static_cast<void>(registry.DeleteValue(policies, "NoTrayItemsDisplay"));
 }
 
-// Lets the Run entry name the program by its bare file name.
+// Lets the Run entry name the program by its bare file name. Where even the fallback under
+// the current user is refused, the program runs on; only a start with Windows then fails.
 void RegisterAppPath(Registry& registry, const std::filesystem::path& programFolder) {
     const std::string key = std::string(kAppPaths) + ProgramFileName();
     const std::string folder = AnsiFromPath(programFolder);
-    RegWrite(registry, RegistryRoot::kLocalMachine, key, "", folder + "\\" + ProgramFileName());
-    RegWrite(registry, RegistryRoot::kLocalMachine, key, "Path", folder);
+    static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, key, "",
+                               folder + "\\" + ProgramFileName()));
+    static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, key, "Path", folder));
 }
 
 void BeginSession(MainContext& context) {
@@ -52,8 +54,8 @@ void BeginSession(MainContext& context) {
     state.menus.lastDelayValue = NoteProgramStart(context.Settings(), state.session.bootTime, now);
 }
 
-bool SettingIsOn(const SettingsStore& settings, std::string_view key) {
-    return TimestampFieldValue(Setting(settings, "get", key)) > 0;
+bool SettingIsOn(const SettingsStore& settings, const SettingName& name) {
+    return TimestampFieldValue(Get(settings, name)) > 0;
 }
 
 }  // namespace
@@ -72,11 +74,10 @@ StartupOutcome RunStartup(MainContext& context) {
 
     HideTrayIconItems(state);
     ApplyStoredOptions(context, programFolder);
-    RegWrite(platform.registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), "CurrentVersion",
-             VersionText(false));
+    Put(context.Settings(), setting::kCurrentVersion, VersionText(false));
 
     BeginSession(context);
-    state.menus.mListMode.checked = SettingIsOn(context.Settings(), "ListMode");
+    state.menus.mListMode.checked = SettingIsOn(context.Settings(), setting::kListMode);
     RecordPreviousSession(context.Settings(), state.session.bootTime, platform.clock.Now());
     state.session.driveTable = BuildDriveTable(platform.system);
     RefreshSessionMenus(context);

@@ -9,7 +9,6 @@
 #include "base/text_encoding.h"
 #include "base/duration_text.h"
 #include "storage/registry_store.h"
-#include "base/settings_key.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -33,20 +32,19 @@ std::int64_t LeadingNumber(std::string_view text) {
     return negative ? -number : number;
 }
 
-std::int64_t OwnNumberSetting(MainContext& context, std::string_view key) {
-    return LeadingNumber(Setting(context.Settings(), "get", key));
+std::int64_t NumberSetting(MainContext& context, const SettingName& name) {
+    return LeadingNumber(Get(context.Settings(), name));
 }
 
 // The program key's default value names the folder the program last started from; any
 // other value (none at all on a first start) means a new installation or a moved one.
-bool IsFirstStartFrom(Registry& registry, const std::string& programFolder) {
-    return RegRead(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), "") != programFolder;
+bool IsFirstStartFrom(const SettingsStore& settings, const std::string& programFolder) {
+    return Get(settings, setting::kProgramFolder) != programFolder;
 }
 
 // The handlers turn an unchecked option on and store it, exactly as a click would.
 void TurnOnFirstStartOptions(MainContext& context, const std::string& programFolder) {
-    RegWrite(context.platform.registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), "",
-             programFolder);
+    Put(context.Settings(), setting::kProgramFolder, programFolder);
     context.state.options.mRightAnimated.checked = false;
     OnRightAnimatedClick(context);
     context.state.options.mRightAuto.checked = false;
@@ -61,7 +59,7 @@ void LoadIconOption(MainContext& context) {
     state.options.mRightWithout.enabled = startsWithWindows;
     bool suppressed = true;
     if (startsWithWindows)
-        suppressed = OwnNumberSetting(context, "HiddenIcon") > 0;
+        suppressed = NumberSetting(context, setting::kHiddenIcon) > 0;
     else
         OnRightWithoutClick(context);
     state.options.mRightWithout.checked = suppressed;
@@ -69,7 +67,7 @@ void LoadIconOption(MainContext& context) {
 
 void LoadAnimationLevel(MainContext& context) {
     MainState& state = context.state;
-    const std::int64_t stored = OwnNumberSetting(context, "Animation");
+    const std::int64_t stored = NumberSetting(context, setting::kAnimation);
     state.tray.animationLevel = MaxOf(MinOf(stored, kMaxAnimationLevel), kMinAnimationLevel);
     state.options.mRightAnimated.checked = state.tray.animationLevel >= kAnimatedLevel;
 }
@@ -83,7 +81,7 @@ void HideTrayIconItems(MainState& state) {
 
 void ApplyStoredOptions(MainContext& context, const std::filesystem::path& programFolder) {
     const std::string folderText = AnsiFromPath(programFolder);
-    if (IsFirstStartFrom(context.platform.registry, folderText)) {
+    if (IsFirstStartFrom(context.Settings(), folderText)) {
         TurnOnFirstStartOptions(context, folderText);
         return;
     }

@@ -52,24 +52,24 @@ class Registry {
 public:
     virtual ~Registry() = default;
 
-    virtual OsError ReadValue(const RegistryKey& key, std::string_view valueName,
-                              RegistryValue& value) = 0;
+    [[nodiscard]] virtual OsError ReadValue(const RegistryKey& key, std::string_view valueName,
+                              RegistryValue& value) const = 0;
 
     // Creates the key and any missing key above it, or opens it when it exists, and checks
     // that its values may be changed.
-    virtual OsError CreateKey(const RegistryKey& key) = 0;
+    [[nodiscard]] virtual OsError CreateKey(const RegistryKey& key) = 0;
 
     // Sets a value of an existing key.
-    virtual OsError SetValue(const RegistryKey& key, std::string_view valueName,
+    [[nodiscard]] virtual OsError SetValue(const RegistryKey& key, std::string_view valueName,
                              const RegistryValue& value) = 0;
 
-    virtual OsError DeleteValue(const RegistryKey& key, std::string_view valueName) = 0;
+    [[nodiscard]] virtual OsError DeleteValue(const RegistryKey& key, std::string_view valueName) = 0;
 
     // Whether the running Windows is a 64-bit one and so has two registry views.
-    virtual bool WindowsIs64Bit() const = 0;
+    [[nodiscard]] virtual bool WindowsIs64Bit() const = 0;
 
     // Whether this process is a 32-bit one running on 64-bit Windows.
-    virtual bool RunsUnderWow64() const = 0;
+    [[nodiscard]] virtual bool RunsUnderWow64() const = 0;
 };
 
 }  // namespace uptrail

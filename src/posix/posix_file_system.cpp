@@ -109,7 +109,7 @@ void PosixFileSystem::Forget(const std::filesystem::path& path) {
     rememberedBits_.erase(KeyOf(path));
 }
 
-std::optional<std::uint32_t> PosixFileSystem::GetAttributes(const std::filesystem::path& path) {
+std::optional<std::uint32_t> PosixFileSystem::GetAttributes(const std::filesystem::path& path) const {
     if (path.empty()) return std::nullopt;
     const auto mode = ModeOf(path);
     if (!mode) return std::nullopt;
@@ -138,7 +138,7 @@ OsError PosixFileSystem::SetAttributes(const std::filesystem::path& path,
     return kOk;
 }
 
-OsError PosixFileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) {
+OsError PosixFileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) const {
     contents.clear();
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.IsOpen()) return ErrorOf(errno, path, kErrorReadFault);
@@ -165,7 +165,7 @@ OsError PosixFileSystem::ReadWholeFile(const std::filesystem::path& path, std::s
     return kOk;
 }
 
-OsError PosixFileSystem::MapWholeFile(const std::filesystem::path& path, FileBytes& bytes) {
+OsError PosixFileSystem::MapWholeFile(const std::filesystem::path& path, FileBytes& bytes) const {
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.IsOpen()) return ErrorOf(errno, path, kErrorReadFault);
     struct stat info {};

@@ -23,9 +23,9 @@ public:
 
     explicit PosixFileSystem(Flush flush = Flush::kToDisk) : flush_(flush) {}
 
-    std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) override;
+    std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) const override;
     OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) override;
-    OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) override;
+    OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) const override;
     OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) override;
     OsError MoveOver(const std::filesystem::path& source,
                      const std::filesystem::path& target) override;
@@ -39,7 +39,7 @@ public:
     // file is a regular one that is not empty: reading a log of megabytes into fresh memory
     // costs more than all the report's work. Uptrail replaces its log in one rename and
     // never cuts it short in place, so the mapped bytes stay as they are while they are read.
-    OsError MapWholeFile(const std::filesystem::path& path, FileBytes& bytes);
+    OsError MapWholeFile(const std::filesystem::path& path, FileBytes& bytes) const;
 
 private:
     std::uint32_t& RememberedBits(const std::filesystem::path& path);

@@ -8,25 +8,19 @@
 
 #include "base/text_encoding.h"
 #include "base/duration_text.h"
+#include "sessionlog/session_line.h"
 #include "sessionlog/system_filter.h"
 
 namespace uptrail {
 namespace {
 
-constexpr int kCrashedCause = static_cast<int>(SessionCause::kCrashed);
-constexpr int kClosedCause = static_cast<int>(SessionCause::kProgramClosed);
-constexpr std::int64_t kLargestFourDigitYear = 9999;
-constexpr std::int64_t kSecondsPerDay = 86400;
-constexpr std::int64_t kMinutesPerDay = 1440;
-constexpr std::int32_t kMinutesPerHour = 60;
-constexpr std::int32_t kHoursPerDay = 24;
 // Room for a session's times and figures and a short text after them, all but the month
 // names.
 constexpr std::size_t kLineRoom = 96 + 4 * kMostNumberLength;
 
-char MarkOf(int cause) {
-    if (cause == kCrashedCause) return 'X';
-    if (cause == kClosedCause) return '!';
+char MarkOf(SessionCause cause) {
+    if (cause == SessionCause::kCrashed) return 'X';
+    if (cause == SessionCause::kProgramClosed) return '!';
     return ' ';
 }
 
@@ -169,18 +163,6 @@ std::string JsonStatistics(const SessionReport& report) {
     return json + "  }";
 }
 
-char* Put(char* at, std::string_view text) {
-    std::memcpy(at, text.data(), text.size());
-    return at + text.size();
-}
-
-// A literal, copied as the fixed number of bytes it has.
-template <std::size_t kSize>
-char* Put(char* at, const char (&text)[kSize]) {
-    std::memcpy(at, text, kSize - 1);
-    return at + kSize - 1;
-}
-
 // A text of a few bytes that every line ends with (the system's name, the line end), copied
 // as a block of kBlock bytes whatever its length: a copy of a fixed size is a move or two,
 // one of any other size a call into the library. What follows overwrites the rest.
@@ -214,104 +196,6 @@ void PutOrWrite(ReportWriter& writer, char* at, const ShortText& text) {
     writer.Text(text.Text());
 }
 
-// A time as a day and the second of that day.
-struct DayAndSecond {
-    std::int64_t day;
-    unsigned second;
-
-    // MinuteBoundaries from `from` to this time.
-    std::int64_t MinutesSince(const DayAndSecond& from) const {
-        return (day - from.day) * kMinutesPerDay +
-               (static_cast<std::int64_t>(second / 60) - static_cast<std::int64_t>(from.second / 60));
-    }
-};
-
-DayAndSecond SplitTime(DateTime value) {
-    const std::int64_t total = value.time_since_epoch().count();
-    if (total >= 0) {
-        // Every time after 1970, divided without the corrections for a sign.
-        const auto seconds = static_cast<std::uint64_t>(total);
-        const std::uint64_t day = seconds / kSecondsPerDay;
-        return {static_cast<std::int64_t>(day), static_cast<unsigned>(seconds - day * kSecondsPerDay)};
-    }
-    // Not total - day * 86400: near the lower end of the range that product overflows.
-    const std::int64_t remainder = total % kSecondsPerDay;
-    const std::int64_t day = total / kSecondsPerDay - (remainder < 0 ? 1 : 0);
-    return {day, static_cast<unsigned>(remainder < 0 ? remainder + kSecondsPerDay : remainder)};
-}
-
-// "08:03", or with the seconds "08:03:07".
-char* PutClock(char* at, unsigned secondOfDay, bool withSeconds) {
-    const unsigned hour = secondOfDay / 3600;
-    const unsigned secondOfHour = secondOfDay - hour * 3600;
-    const unsigned minute = secondOfHour / 60;
-    at = PutTwoDigits(at, hour);
-    *at++ = ':';
-    at = PutTwoDigits(at, minute);
-    if (!withSeconds) return at;
-    *at++ = ':';
-    return PutTwoDigits(at, secondOfHour - minute * 60);
-}
-
-// "2026-12-04T" and "Dec 04, ": the parts before the time of day, as FormatIsoLocalTime and
-// FormatMonthDayTime write them.
-char* PutIsoDate(char* at, const DateTimeFields& f) {
-    if (f.year > kLargestFourDigitYear) *at++ = '+';
-    at = PutPadded(at, f.year, 4);
-    *at++ = '-';
-    at = PutTwoDigits(at, f.month);
-    *at++ = '-';
-    at = PutTwoDigits(at, f.day);
-    *at++ = 'T';
-    return at;
-}
-
-char* PutMonthDay(char* at, const DateTimeFields& f, const MonthNames& months) {
-    at = Put(at, months[static_cast<std::size_t>(f.month - 1)]);
-    *at++ = ' ';
-    at = PutTwoDigits(at, f.day);
-    return Put(at, ", ");
-}
-
-// The date part of the times that lines write, made once for each day and copied for the
-// other times on that day: a session's start and end, and the end of the one before it,
-// mostly fall on a day just written. `writeDate` writes at most kBlock bytes.
-template <typename WriteDate>
-class DateParts {
-public:
-    static constexpr std::size_t kBlock = 48;
-
-    explicit DateParts(WriteDate writeDate) : writeDate_(writeDate) {}
-
-    // Needs kBlock bytes of room.
-    char* Put(char* at, std::int64_t day, DateTime value) {
-        for (const Slot& slot : slots_) {
-            if (slot.day != day) continue;
-            std::memcpy(at, slot.text, kBlock);
-            return at + slot.size;
-        }
-        // A new day is written twice rather than copied: reading bytes just written, in
-        // pieces of another size, waits for the writes to finish.
-        const DateTimeFields fields = FieldsOf(value);
-        Slot& slot = slots_[next_];
-        next_ = 1 - next_;
-        slot.day = day;
-        slot.size = static_cast<std::size_t>(writeDate_(slot.text, fields) - slot.text);
-        return writeDate_(at, fields);
-    }
-
-private:
-    struct Slot {
-        std::int64_t day = INT64_MIN;  // no day of the DateTime range
-        std::size_t size = 0;
-        char text[kBlock] = {};
-    };
-
-    WriteDate writeDate_;
-    Slot slots_[2];
-    std::size_t next_ = 0;
-};
-
 // "2026-12-04T08:03:07" for the times of csv and JSON lines.
 class IsoTimes {
 public:
@@ -322,56 +206,6 @@ public:
 private:
     DateParts<char* (*)(char*, const DateTimeFields&)> dates_{PutIsoDate};
 };
-
-struct WriteMonthDay {
-    const MonthNames* months;
-    char* operator()(char* at, const DateTimeFields& f) const { return PutMonthDay(at, f, *months); }
-};
-
-// "Dec 04, 08:03" for the times of session lines.
-class MonthDayTimes {
-public:
-    explicit MonthDayTimes(const MonthNames& months) : months_(months), dates_({&months}) {
-        for (const std::string& name : months) longestMonth_ = std::max(longestMonth_, name.size());
-    }
-
-    // The room beyond kLineRoom that the two times of a line need.
-    std::size_t Room() const { return 2 * std::max(longestMonth_, kDateRoom); }
-
-    char* Put(char* at, DateTime value, const DayAndSecond& time) {
-        // Names too long for a date part are written as they come; no locale has them.
-        at = longestMonth_ <= kLongestKeptMonth ? dates_.Put(at, time.day, value)
-                                                : PutMonthDay(at, FieldsOf(value), months_);
-        return PutClock(at, time.second, false);
-    }
-
-private:
-    static constexpr std::size_t kDateRoom = DateParts<WriteMonthDay>::kBlock;
-    // The month's name and " 04, ".
-    static constexpr std::size_t kLongestKeptMonth = kDateRoom - 5;
-
-    const MonthNames& months_;
-    DateParts<WriteMonthDay> dates_;
-    std::size_t longestMonth_ = 0;
-};
-
-// "01d 02h 03m", as FormatLongDayDuration writes it.
-char* PutDayDuration(char* at, std::int64_t minutes) {
-    const auto clamped = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(minutes, INT32_MIN, INT32_MAX));
-    const std::int32_t hours = clamped / kMinutesPerHour;
-    const std::int32_t days = hours / kHoursPerDay;
-    // Sessions last less than a hundred days: two digits each.
-    const bool twoDigitDays = clamped >= 0 && days < 100;
-    at = twoDigitDays ? PutTwoDigits(at, days) : PutPadded(at, days, 2);
-    at = Put(at, "d ");
-    at = twoDigitDays ? PutTwoDigits(at, hours % kHoursPerDay) : PutPadded(at, hours % kHoursPerDay, 2);
-    at = Put(at, "h ");
-    at = twoDigitDays ? PutTwoDigits(at, clamped % kMinutesPerHour)
-                      : PutPadded(at, clamped % kMinutesPerHour, 2);
-    *at++ = 'm';
-    return at;
-}
 
 // What the lines of listed sessions end with, by identity: made once for each system
 // rather than for each of its lines.
@@ -384,26 +218,18 @@ std::vector<ShortText> LineEndings(const SessionReport& report, Ending ending) {
     return endings;
 }
 
-// " [Dec 04, 08:03 - Dec 04, 17:30]\t=  00d 09h 27m", as FormatSessionLine writes it, after
-// the mark, and the system's name when names are shown.
+// The mark, the session's line, and the system's name when names are shown.
 void WriteSessionLines(const SessionReport& report, ReportWriter& writer) {
-    MonthDayTimes times(*report.months);
-    const std::size_t room = kLineRoom + times.Room();
+    SessionLineWriter lines(*report.months);
+    const std::size_t room = kLineRoom + lines.Room();
     const auto endings = LineEndings(report, [&](std::string_view identity) {
         if (!report.showNames || identity.empty()) return std::string("\n");
-        return "  ....  " + FormatSystemName(identity, report.drives) + "\n";
+        return SystemNameEnding(identity, report.drives) + "\n";
     });
     report.ForEachListed([&](const LogEntry& entry) {
-        const DayAndSecond start = SplitTime(entry.start);
-        const DayAndSecond end = SplitTime(entry.end);
         char* at = writer.Room(room);
         *at++ = MarkOf(entry.cause);
-        at = Put(at, " [");
-        at = times.Put(at, entry.start, start);
-        at = Put(at, " - ");
-        at = times.Put(at, entry.end, end);
-        at = Put(at, "]\t=  ");
-        at = PutDayDuration(at, end.MinutesSince(start));
+        at = lines.Put(at, entry.start, entry.end);
         PutOrWrite(writer, at, endings[entry.system]);
     });
 }
@@ -443,7 +269,7 @@ void WriteCsv(const SessionReport& report, ReportWriter& writer) {
         *at++ = ',';
         at = PutNumber(at, end.MinutesSince(start));
         *at++ = ',';
-        at = PutNumber(at, entry.cause);
+        at = PutNumber(at, static_cast<int>(entry.cause));
         *at++ = ',';
         PutOrWrite(writer, at, endings[entry.system]);
     });
@@ -469,7 +295,7 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
         at = Put(at, "\", \"minutes\": ");
         at = PutNumber(at, end.MinutesSince(start));
         at = Put(at, ", \"cause\": ");
-        at = PutNumber(at, entry.cause);
+        at = PutNumber(at, static_cast<int>(entry.cause));
         at = Put(at, ", \"system\": ");
         PutOrWrite(writer, at, endings[entry.system]);
         separator = ",\n    ";

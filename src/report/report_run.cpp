@@ -15,14 +15,10 @@
 #include "storage/profile_format.h"
 #include "storage/registry_store.h"
 #include "base/settings_key.h"
+#include "storage/setting_names.h"
 
 namespace uptrail {
 namespace {
-
-constexpr std::string_view kSysList = "SysList";
-constexpr std::string_view kListMode = "ListMode";
-constexpr std::string_view kRestart = "Restart";
-constexpr std::string_view kLogFolder = "LogFolder";
 
 std::string Complaint(std::string_view text) {
     return std::string(kReportProgramName) + ": " + std::string(text) + "\n";
@@ -38,7 +34,7 @@ std::string WhyUnreadable(OsError error) {
 // The whole file, or what keeps it from being read. A folder is no log file.
 std::optional<FileBytes> ReadLogFile(const ReportEnvironment& environment,
                                      const std::filesystem::path& path, std::string& err) {
-    FileSystem& files = environment.files;
+    const FileSystem& files = environment.files;
     const std::string unreadable = "cannot read the log file '" + AnsiFromPath(path) + "': ";
     const auto attributes = files.GetAttributes(path);
     if (!attributes) {
@@ -67,8 +63,8 @@ std::optional<FileBytes> ReadLogFile(const ReportEnvironment& environment,
 
 // A value of the running installation's own section, read as the program reads it.
 std::string OwnValue(std::string_view fileText, const ReportEnvironment& environment,
-                     std::string_view key) {
-    return FindProfileValue(fileText, environment.ownSystem, key).value_or("");
+                     const SettingName& name) {
+    return FindProfileValue(fileText, environment.ownSystem, name.key).value_or("");
 }
 
 std::string JoinedSystems(const std::vector<std::string>& systems) {
@@ -87,8 +83,8 @@ void ChooseSystems(const ReportOptions& options, const ReportEnvironment& enviro
         settings.allSystems = options.allSystems;
         settings.shown = ShownSystems(JoinedSystems(options.systems), own);
     } else if (!own.empty()) {
-        settings.allSystems = TimestampFieldValue(OwnValue(fileText, environment, kListMode)) > 0;
-        settings.shown = ShownSystems(OwnValue(fileText, environment, kSysList), own);
+        settings.allSystems = TimestampFieldValue(OwnValue(fileText, environment, setting::kListMode)) > 0;
+        settings.shown = ShownSystems(OwnValue(fileText, environment, setting::kSysList), own);
     } else {
         settings.allSystems = true;
     }
@@ -105,7 +101,7 @@ ReportSettings SettingsFor(const ReportOptions& options, const ReportEnvironment
     settings.drives = environment.drives;
     ChooseSystems(options, environment, fileText, settings);
     if (!environment.ownSystem.empty()) {
-        const std::string restart = OwnValue(fileText, environment, kRestart);
+        const std::string restart = OwnValue(fileText, environment, setting::kRestart);
         if (!restart.empty())
             settings.programStart =
                 ParseTimestamp(restart, TimestampPart::kDateAndTime, settings.now);
@@ -157,21 +153,19 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
     return RunReport(arguments, environment, output, err);
 }
 
-std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
+std::filesystem::path FindUptrailLogFile(const Registry& registry, const FileSystem& files,
                                          const SystemInfo& system) {
-    const std::string keyPath = SettingsKeyPath();
-    const std::filesystem::path stored =
-        RegReadPath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolder);
+    const std::filesystem::path stored = StoredLogFolder(registry);
     if (!stored.empty()) return LogFileIn(stored);
 
-    const std::string programKeyFolder =
-        RegRead(registry, RegistryRoot::kLocalMachine, keyPath, "");
+    const std::string programKeyFolder = RegRead(registry, RegistryRoot::kLocalMachine,
+                                                 SettingsKeyPath(), setting::kProgramFolder.key);
     const std::filesystem::path programFolder =
         programKeyFolder.empty() ? system.ProgramFolder() : PathFromAnsi(programKeyFolder);
     const std::filesystem::path besideProgram = LogFileIn(programFolder);
-    const std::filesystem::path dataRoot = system.ProgramDataFolder();
-    if (FileExists(files, besideProgram) || dataRoot.empty()) return besideProgram;
-    return LogFileIn(dataRoot / kVersion.company / kVersion.title);
+    const std::filesystem::path dataFolder = DataLogFolder(system);
+    if (FileExists(files, besideProgram) || dataFolder.empty()) return besideProgram;
+    return LogFileIn(dataFolder);
 }
 
 namespace {

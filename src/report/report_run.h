@@ -25,7 +25,7 @@ inline constexpr int kReportNotWritten = 3;  // the output could not be written
 
 // What the report takes from the machine it runs on.
 struct ReportEnvironment {
-    FileSystem& files;
+    const FileSystem& files;  // read only: the report never writes
     const Locale& locale;
     DateTime now{};
     // The start of the running system session; asked only when --boot-time is not given.
@@ -55,7 +55,7 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
 // "LogFolder" names; else in the program's folder (the program key's default value, or the
 // folder this program runs from) when the file is there; else in the per-machine data
 // folder, where a program under Program Files keeps it.
-std::filesystem::path FindUptrailLogFile(Registry& registry, FileSystem& files,
+std::filesystem::path FindUptrailLogFile(const Registry& registry, const FileSystem& files,
                                          const SystemInfo& system);
 
 // Runs the report and writes it to the standard streams as it is made; complaints go to

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/put_text.h"
+
 namespace uptrail {
 
 // Where the report's text goes, a piece at a time.
@@ -51,24 +53,5 @@ private:
     std::size_t size_ = kBufferSize;
     std::size_t used_ = 0;
 };
-
-// Numbers written as the shared formatting writes them, each giving the end of its text.
-// The most any of them writes:
-inline constexpr std::size_t kMostNumberLength = 24;
-
-inline constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// Two digits of 0..99.
-inline char* PutTwoDigits(char* at, unsigned value) {
-    std::memcpy(at, kDigitPairs + 2 * value, 2);
-    return at + 2;
-}
-// As FormatPadded, with minDigits up to 20.
-char* PutPadded(char* at, std::int64_t value, int minDigits);
-// As std::to_string.
-char* PutNumber(char* at, std::int64_t value);
 
 }  // namespace uptrail

@@ -122,7 +122,7 @@ std::size_t EntryReader::ReadStoredLine(std::string_view text, std::size_t start
     if (cause > 9 || !stamps_.Read(line.data(), entry.start) ||
         !stamps_.Read(line.data() + kEndStampAt, entry.end))
         return npos;
-    entry.cause = static_cast<std::int32_t>(cause);
+    entry.cause = static_cast<SessionCause>(cause);
 
     std::size_t end = kAfterCause;
     if (end < line.size() && line[end] == kFieldSeparator) {
@@ -205,7 +205,7 @@ void EntryReader::ReadLine(std::string_view line) {
     entry.start = ReadStamp(fields[0], now_);
     entry.end = ReadStamp(fields[1], now_);
     // The cause is read like a time stamp field: its leading number, held in 16 bits.
-    entry.cause = TimestampFieldValue(fields[2]);
+    entry.cause = static_cast<SessionCause>(TimestampFieldValue(fields[2]));
     if (count == kReadFields) entry.system = last_ = IdentityOf(fields[3]);
     log_.entries.push_back(entry);
 }

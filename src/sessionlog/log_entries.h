@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "sessionlog/session_cause.h"
 
 namespace uptrail {
 
@@ -17,7 +18,7 @@ inline constexpr std::uint32_t kNoSystem = UINT32_MAX;
 struct LogEntry {
     DateTime start{};
     DateTime end{};
-    std::int32_t cause = 0;
+    SessionCause cause = SessionCause::kWindowsEnded;  // any number a line holds
     std::uint32_t system = kNoSystem;  // index into LogEntries::identities; none on a line of three fields
 };
 

@@ -7,11 +7,10 @@
 #include "storage/atomic_file.h"
 #include "storage/registry_store.h"
 #include "base/settings_key.h"
+#include "storage/setting_names.h"
 
 namespace uptrail {
 namespace {
-
-constexpr std::string_view kLogFolderValue = "LogFolder";
 
 // Asks the file system itself rather than reading permissions: the same temporary file
 // every rewrite of the log creates is written and removed, so the answer is exactly
@@ -29,12 +28,13 @@ std::filesystem::path DefaultLogFolder(FileSystem& files, const SystemInfo& syst
     const std::filesystem::path programFolder = system.ProgramFolder();
     if (CanCreateFilesIn(files, programFolder)) return programFolder;
 
-    const std::filesystem::path dataRoot = system.ProgramDataFolder();
+    const std::filesystem::path dataFolder = DataLogFolder(system);
     // Without a known data folder a relative path would land wherever the process happens
     // to run; the program's folder is at least a place the user can find.
-    if (dataRoot.empty()) return programFolder;
-    const std::filesystem::path dataFolder = dataRoot / kVersion.company / kVersion.title;
-    CreateFolderPath(files, dataFolder);
+    if (dataFolder.empty()) return programFolder;
+    // A folder that cannot be made shows itself at the first write of the log, which then
+    // stays readable and unchanged: nothing more to do here.
+    static_cast<void>(CreateFolderPath(files, dataFolder));
     return dataFolder;
 }
 
@@ -63,14 +63,28 @@ std::filesystem::path WithoutTrailingSeparator(const std::filesystem::path& fold
 
 std::filesystem::path ResolveLogFolder(Registry& registry, FileSystem& files,
                                        const SystemInfo& system) {
-    const std::string keyPath = SettingsKeyPath();
-    const std::filesystem::path stored = WithoutTrailingSeparator(
-        RegReadPath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue));
+    const std::filesystem::path stored = StoredLogFolder(registry);
     const std::filesystem::path folder = stored.empty() ? DefaultLogFolder(files, system) : stored;
     // Stored even when it was only worked out, so every later start keeps the log in the
     // same place instead of working it out again with the rights it happens to have.
-    RegWritePath(registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue, folder);
+    static_cast<void>(StoreLogFolder(registry, folder));
     return folder;
+}
+
+std::filesystem::path StoredLogFolder(const Registry& registry) {
+    return WithoutTrailingSeparator(RegReadPath(registry, RegistryRoot::kLocalMachine,
+                                                SettingsKeyPath(), setting::kLogFolder.key));
+}
+
+OsError StoreLogFolder(Registry& registry, const std::filesystem::path& folder) {
+    return RegWritePath(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(),
+                        setting::kLogFolder.key, folder);
+}
+
+std::filesystem::path DataLogFolder(const SystemInfo& system) {
+    const std::filesystem::path dataRoot = system.ProgramDataFolder();
+    if (dataRoot.empty()) return {};
+    return dataRoot / kVersion.company / kVersion.title;
 }
 
 std::filesystem::path LogFileIn(const std::filesystem::path& folder) {

@@ -8,7 +8,7 @@
 namespace uptrail {
 
 // Creates a folder and every missing folder above it.
-OsError CreateFolderPath(FileSystem& files, const std::filesystem::path& folder);
+[[nodiscard]] OsError CreateFolderPath(FileSystem& files, const std::filesystem::path& folder);
 
 // The log folder: "LogFolder" of the program's registry key when set; otherwise the
 // program's folder when a file can be created there, else the per-machine data folder
@@ -16,6 +16,16 @@ OsError CreateFolderPath(FileSystem& files, const std::filesystem::path& folder)
 // Program Files may not write its own folder. The folder is stored back in "LogFolder".
 std::filesystem::path ResolveLogFolder(Registry& registry, FileSystem& files,
                                        const SystemInfo& system);
+
+// "LogFolder" as stored, without a trailing separator; empty when it is not set.
+std::filesystem::path StoredLogFolder(const Registry& registry);
+
+// Stores "LogFolder" (as wide text, so that any folder name survives).
+[[nodiscard]] OsError StoreLogFolder(Registry& registry, const std::filesystem::path& folder);
+
+// The per-machine data folder's log folder (%ProgramData%\Tamsk\Uptrail); empty when the
+// system names no data folder.
+std::filesystem::path DataLogFolder(const SystemInfo& system);
 
 // A folder typed into the registry by hand, or handed back by a folder chooser, often ends
 // in a separator. It is dropped so that the file path and the stored name come out the

@@ -108,7 +108,7 @@ TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool
     }
     // The entries are safely written; the attributes only guard the file against casual
     // edits, and the next write of an entry sets them again.
-    ProtectLogFile(files, logFile);
+    static_cast<void>(ProtectLogFile(files, logFile));
     return result;
 }
 
@@ -123,7 +123,7 @@ OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFi
 
     std::string value = entry.end;
     value.append(1, kFieldSeparator)
-        .append(std::to_string(entry.cause))
+        .append(std::to_string(static_cast<int>(entry.cause)))
         .append(1, kFieldSeparator)
         .append(entry.system);
     // The entry goes where the readers of the section find it, at the end of its body;

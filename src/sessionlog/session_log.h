@@ -7,6 +7,7 @@
 
 #include "platform/file_system.h"
 #include "base/date_time.h"
+#include "sessionlog/session_cause.h"
 
 namespace uptrail {
 
@@ -18,18 +19,11 @@ inline constexpr int kEraseOldestLimit = 50;
 // of the "Log" section, so that casual edits and clean-up tools leave it alone.
 inline constexpr std::uint32_t kLogFileAttributes = file_attr::kReadOnly | file_attr::kSystem;
 
-// How a session ended, as stored in its entry.
-enum class SessionCause : int {
-    kWindowsEnded = 0,   // the program was closed because Windows ended the session
-    kProgramClosed = 1,  // the program was closed some other way before the system went down
-    kCrashed = 2,        // no close was recorded; the end is the last heartbeat
-};
-
 // One line of section "Log" as stored: start "=" end "=" cause "=" system.
 struct SessionEntry {
     std::string start;  // time stamp text, the key of the line
     std::string end;    // time stamp text
-    int cause = 0;
+    SessionCause cause = SessionCause::kWindowsEnded;
     std::string system;
 };
 
@@ -53,11 +47,11 @@ TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool
 // the same start replaces that line's value), creating the file and the section when they
 // are missing, and makes the file read-only plus system. A file that is there but cannot
 // be read is left alone.
-OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
+[[nodiscard]] OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
                            const SessionEntry& entry);
 
 // Sets the log file's attributes to read-only plus system.
-OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile);
+[[nodiscard]] OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile);
 
 // The log file's bytes as the section store reads them: a missing file reads as empty; the
 // error is set, and the text empty, only for a file that is there but cannot be read.

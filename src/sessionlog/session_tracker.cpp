@@ -11,29 +11,10 @@
 namespace uptrail {
 namespace {
 
-constexpr std::string_view kCommonSection = "Common";
-
-constexpr std::string_view kLastWin = "LastWin";
-constexpr std::string_view kLastStart = "LastStart";
-constexpr std::string_view kLastClose = "LastClose";
-constexpr std::string_view kLastCause = "LastCause";
-constexpr std::string_view kRestart = "Restart";
-constexpr std::string_view kCurStroke = "CurStroke";
-
 // The boot time is computed anew at every start and may round to a neighbouring second;
 // a stored start this close to it is the running session.
 constexpr std::chrono::seconds kSameSessionTolerance{1};
 constexpr std::int64_t kMillisecondsPerSecond = 1000;
-
-std::string Get(const SettingsStore& settings, std::string_view key,
-                std::string_view section = {}) {
-    return Setting(settings, "get", key, {}, section);
-}
-
-void Put(const SettingsStore& settings, std::string_view key, std::string_view value,
-         std::string_view section = {}) {
-    Setting(settings, "put", key, value, section);
-}
 
 DateTime ReadTime(std::string_view text, DateTime now) {
     return ParseTimestamp(text, TimestampPart::kDateAndTime, now);
@@ -75,9 +56,9 @@ std::optional<std::string> HeartbeatOf(std::string text, DateTime sessionStart, 
 // that could not be written.
 std::optional<std::string> LastHeartbeat(const SettingsStore& settings, DateTime sessionStart,
                                          DateTime now) {
-    const auto inFile = HeartbeatOf(Get(settings, kCurStroke, kCommonSection), sessionStart, now);
+    const auto inFile = HeartbeatOf(Get(settings, setting::kCommonHeartbeat), sessionStart, now);
     const auto inRegistry =
-        HeartbeatOf(Get(settings, kCurStroke, kRegistrySection), sessionStart, now);
+        HeartbeatOf(Get(settings, setting::kKeyHeartbeat), sessionStart, now);
     if (!inFile) return inRegistry;
     if (inRegistry && ReadTime(*inFile, now) < ReadTime(*inRegistry, now)) return inRegistry;
     return inFile;
@@ -87,14 +68,14 @@ std::optional<std::string> LastHeartbeat(const SettingsStore& settings, DateTime
 std::optional<SessionEntry> FinishedSession(const SettingsStore& settings,
                                             const std::string& system, std::string lastStart,
                                             DateTime now) {
-    SessionEntry entry{std::move(lastStart), Get(settings, kLastClose, system),
-                       StoredNumber(Get(settings, kLastCause, system)), system};
+    SessionEntry entry{std::move(lastStart), GetOf(settings, setting::kLastClose, system),
+                       static_cast<SessionCause>(StoredNumber(GetOf(settings, setting::kLastCause, system))), system};
     if (!entry.end.empty()) return entry;
 
     const auto heartbeat = LastHeartbeat(settings, ReadTime(entry.start, now), now);
     if (!heartbeat) return std::nullopt;
     entry.end = *heartbeat;
-    entry.cause = static_cast<int>(SessionCause::kCrashed);
+    entry.cause = SessionCause::kCrashed;
     return entry;
 }
 
@@ -117,21 +98,21 @@ DateTime SessionStart(DateTime now, std::uint64_t tickCountMs,
 }
 
 std::string NoteProgramStart(const SettingsStore& settings, DateTime bootTime, DateTime now) {
-    const std::string stored = Get(settings, kRestart);
+    const std::string stored = Get(settings, setting::kRestart);
     DateTime restart = ReadTime(stored, now);
     // A restart time before the boot is the previous session's.
     if (stored.empty() || restart < bootTime) {
         restart = now;
-        Put(settings, kRestart, FormatTimestamp(now));
+        Put(settings, setting::kRestart, FormatTimestamp(now));
     }
     return FormatClockDuration(AsMilliseconds(restart - bootTime));
 }
 
 bool RecordPreviousSession(const SettingsStore& settings, DateTime bootTime, DateTime now) {
-    std::string lastWin = Get(settings, kLastWin, kCommonSection);
+    std::string lastWin = Get(settings, setting::kLastWin);
     if (lastWin.empty()) lastWin = settings.systemId;
 
-    std::string lastStart = Get(settings, kLastStart, lastWin);
+    std::string lastStart = GetOf(settings, setting::kLastStart, lastWin);
     if (lastStart.empty() || IsSameSession(ReadTime(lastStart, now), bootTime)) return false;
 
     const auto entry = FinishedSession(settings, lastWin, std::move(lastStart), now);
@@ -140,23 +121,24 @@ bool RecordPreviousSession(const SettingsStore& settings, DateTime bootTime, Dat
 }
 
 void StartCurrentSession(const SettingsStore& settings, DateTime bootTime) {
-    Put(settings, kLastStart, FormatTimestamp(bootTime));
-    Put(settings, kLastClose, "");
+    Put(settings, setting::kLastStart, FormatTimestamp(bootTime));
+    Put(settings, setting::kLastClose, "");
     // Stands until the close records the real cause; while LastClose is empty the next
     // start ignores it and logs the session as crashed.
-    Put(settings, kLastCause, "0");
+    Put(settings, setting::kLastCause, "0");
 }
 
 void StoreHeartbeat(const SettingsStore& settings, const Clock& clock) {
-    Put(settings, kCurStroke, FormatTimestamp(clock.Now()), kCommonSection);
-    Put(settings, kCurStroke, FormatTimestamp(clock.Now()), kRegistrySection);
-    if (Get(settings, kLastWin, kCommonSection) != settings.systemId)
-        Put(settings, kLastWin, settings.systemId, kCommonSection);
+    const std::string now = FormatTimestamp(clock.Now());
+    Put(settings, setting::kCommonHeartbeat, now);
+    Put(settings, setting::kKeyHeartbeat, now);
+    if (Get(settings, setting::kLastWin) != settings.systemId)
+        Put(settings, setting::kLastWin, settings.systemId);
 }
 
 void RecordClose(const SettingsStore& settings, SessionCause cause, DateTime now) {
-    Put(settings, kLastClose, FormatTimestamp(now));
-    Put(settings, kLastCause, std::to_string(static_cast<int>(cause)));
+    Put(settings, setting::kLastClose, FormatTimestamp(now));
+    Put(settings, setting::kLastCause, std::to_string(static_cast<int>(cause)));
 }
 
 }  // namespace uptrail

@@ -11,7 +11,6 @@ namespace {
 
 using Int64Limits = std::numeric_limits<std::int64_t>;
 
-constexpr int kCrashedCause = static_cast<int>(SessionCause::kCrashed);
 constexpr std::int64_t kMinutesPerDay = 1440;
 constexpr std::int64_t kSecondsPerMinute = 60;
 // Percentages are worked out in tenths of a percent.
@@ -85,7 +84,7 @@ SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime boot
         const std::int64_t minutes = MinuteBoundaries(entry.start, entry.end);
         figures.totalMinutes = SaturatingAdd(figures.totalMinutes, minutes);
         figures.longestMinutes = std::max(figures.longestMinutes, minutes);
-        if (entry.cause == kCrashedCause) ++figures.crashed;
+        if (entry.cause == SessionCause::kCrashed) ++figures.crashed;
     }
     if (entries.size() > 1) {
         const LogEntry& beforeLast = entries[entries.size() - 2];

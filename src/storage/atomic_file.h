@@ -10,7 +10,7 @@ namespace uptrail {
 // Gives `path` exactly `attributes` (as far as the protective bits go) and waits, about a
 // second at most, until the file system reports them. No window messages run meanwhile,
 // so no second save can start inside the wait.
-OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& path,
+[[nodiscard]] OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& path,
                              std::uint32_t attributes);
 
 // Replaces the whole contents of `target` so that a crash or power loss at any instant
@@ -18,7 +18,7 @@ OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& pat
 // file in the same folder, which then takes the target's place in one step. Read-only,
 // hidden and system are lifted for the replace and put back afterwards. Creates the file
 // when it does not exist. On failure the target keeps its old contents and attributes.
-OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
+[[nodiscard]] OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
                             std::string_view contents);
 
 // The temporary file a replace of `target` writes first.

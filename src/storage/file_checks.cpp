@@ -2,7 +2,7 @@
 
 namespace uptrail {
 
-bool FileExists(FileSystem& files, const std::filesystem::path& path) {
+bool FileExists(const FileSystem& files, const std::filesystem::path& path) {
     if (path.empty()) return false;
     const auto attributes = files.GetAttributes(path);
     return attributes && (*attributes & file_attr::kDirectory) == 0;

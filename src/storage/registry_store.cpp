@@ -16,7 +16,7 @@ RegistryKey KeyAt(RegistryRoot root, std::string_view subKey, const Registry& re
 // Without administrator rights HKEY_LOCAL_MACHINE cannot be changed, so RegWrite keeps the
 // value under the same path of HKEY_CURRENT_USER; that copy is the newer one whenever it
 // exists.
-std::optional<RegistryValue> ReadStoredValue(Registry& registry, RegistryRoot root,
+std::optional<RegistryValue> ReadStoredValue(const Registry& registry, RegistryRoot root,
                                              std::string_view subKey, std::string_view valueName,
                                              bool utf8 = false) {
     if (root == RegistryRoot::kLocalMachine) {
@@ -161,7 +161,7 @@ std::string BytesToText(std::string_view bytes, const BytesToTextOptions& option
     return std::string(text);
 }
 
-std::string RegRead(Registry& registry, RegistryRoot root, std::string_view subKey,
+std::string RegRead(const Registry& registry, RegistryRoot root, std::string_view subKey,
                     std::string_view valueName, const RegReadOptions& options) {
     const auto value = ReadStoredValue(registry, root, subKey, valueName);
     if (!value) return std::string(options.defaultValue);
@@ -177,7 +177,7 @@ OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
     return StoreValue(registry, root, subKey, valueName, {valueType, *data});
 }
 
-std::filesystem::path RegReadPath(Registry& registry, RegistryRoot root, std::string_view subKey,
+std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root, std::string_view subKey,
                                   std::string_view valueName) {
     const auto value = ReadStoredValue(registry, root, subKey, valueName, true);
     if (!value) return {};

@@ -48,7 +48,7 @@ struct RegReadOptions {
 // unsigned number in decimal, any other type its bytes up to the first zero.
 // Under HKEY_LOCAL_MACHINE, a value that RegWrite had to keep under HKEY_CURRENT_USER
 // (no administrator rights) is the one read.
-std::string RegRead(Registry& registry, RegistryRoot root, std::string_view subKey,
+[[nodiscard]] std::string RegRead(const Registry& registry, RegistryRoot root, std::string_view subKey,
                     std::string_view valueName, const RegReadOptions& options = {});
 
 // Stores a text value. Nothing is written, and no key is created, when RegRead already
@@ -56,7 +56,7 @@ std::string RegRead(Registry& registry, RegistryRoot root, std::string_view subK
 // REG_BINARY take the text's bytes, REG_DWORD its leading decimal number rounded to
 // 32 bits; other types cannot be written. A change under HKEY_LOCAL_MACHINE that is
 // refused is made under the same path of HKEY_CURRENT_USER instead.
-OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
+[[nodiscard]] OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
                  std::string_view valueName, std::string_view value,
                  std::uint32_t valueType = reg_type::kSz);
 
@@ -64,14 +64,14 @@ OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
 // page cannot hold survives (RegRead gives such a value as ANSI text, as any reader of the
 // ANSI API sees it). The lookup and the fallback under HKEY_CURRENT_USER are RegRead's and
 // RegWrite's; an equal path is not written again. An empty path reads as missing.
-std::filesystem::path RegReadPath(Registry& registry, RegistryRoot root, std::string_view subKey,
+[[nodiscard]] std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root, std::string_view subKey,
                                   std::string_view valueName);
-OsError RegWritePath(Registry& registry, RegistryRoot root, std::string_view subKey,
+[[nodiscard]] OsError RegWritePath(Registry& registry, RegistryRoot root, std::string_view subKey,
                      std::string_view valueName, const std::filesystem::path& path);
 
 // Deletes a value; under HKEY_LOCAL_MACHINE also the copy RegWrite may have kept under
 // HKEY_CURRENT_USER. A value that is not there counts as deleted.
-OsError RegRemoveValue(Registry& registry, RegistryRoot root, std::string_view subKey,
+[[nodiscard]] OsError RegRemoveValue(Registry& registry, RegistryRoot root, std::string_view subKey,
                        std::string_view valueName);
 
 }  // namespace uptrail

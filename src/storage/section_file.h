@@ -22,7 +22,7 @@ LoadedSection LoadSection(FileSystem& files, const std::filesystem::path& fileNa
 // Replaces one section of an existing file (see SaveSectionText) in a single atomic
 // replace that keeps the file's attributes. A missing file is left missing and is not an
 // error. On an error the file is left exactly as it was.
-OsError SaveSection(FileSystem& files, const std::filesystem::path& fileName,
+[[nodiscard]] OsError SaveSection(FileSystem& files, const std::filesystem::path& fileName,
                     std::string_view section, std::string_view data,
                     std::string_view delimiter = kDefaultSectionDelimiter);
 

@@ -2,39 +2,39 @@
 
 #include "storage/profile_file.h"
 #include "storage/registry_store.h"
-#include "base/settings_key.h"
 
 namespace uptrail {
 namespace {
 
-constexpr std::string_view kGet = "get";
-constexpr std::string_view kPut = "put";
-
-std::string GetSetting(const SettingsStore& store, std::string_view key,
-                       std::string_view section) {
-    if (section == kRegistrySection)
-        return RegRead(store.registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), key);
-    return ReadProfile(store.files, store.logFile, section, key);
+std::string_view SectionOf(const SettingsStore& store, SettingPlace place) {
+    return place == SettingPlace::kCommonSection ? kCommonSection
+                                                 : std::string_view(store.systemId);
 }
 
-OsError PutSetting(const SettingsStore& store, std::string_view key, std::string_view value,
-                   std::string_view section) {
-    if (section == kRegistrySection)
-        return RegWrite(store.registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), key,
-                        value);
-    return WriteProfile(store.files, store.logFile, section, key, value);
+std::string Read(const SettingsStore& store, const SettingName& name, std::string_view section) {
+    if (name.place == SettingPlace::kProgramKey)
+        return RegRead(store.registry, RegistryRoot::kLocalMachine, store.programKey, name.key);
+    return ReadProfile(store.files, store.logFile, section, name.key);
 }
 
 }  // namespace
 
-std::string Setting(const SettingsStore& store, std::string_view action, std::string_view key,
-                    std::string_view value, std::string_view section) {
-    const std::string_view where = section.empty() ? std::string_view(store.systemId) : section;
-    if (action == kGet) return GetSetting(store, key, where);
-    // Settings are best effort: a value that cannot be stored is simply not kept, and the
-    // program goes on with the one it meant to store.
-    if (action == kPut) PutSetting(store, key, value, where);
-    return {};
+std::string Get(const SettingsStore& store, const SettingName& name) {
+    return Read(store, name, SectionOf(store, name.place));
+}
+
+std::string GetOf(const SettingsStore& store, const SettingName& name, std::string_view system) {
+    return Read(store, name, system);
+}
+
+void Put(const SettingsStore& store, const SettingName& name, std::string_view value) {
+    if (name.place == SettingPlace::kProgramKey) {
+        static_cast<void>(RegWrite(store.registry, RegistryRoot::kLocalMachine, store.programKey,
+                                   name.key, value));
+        return;
+    }
+    static_cast<void>(
+        WriteProfile(store.files, store.logFile, SectionOf(store, name.place), name.key, value));
 }
 
 }  // namespace uptrail

@@ -5,29 +5,31 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "storage/setting_names.h"
 
 namespace uptrail {
 
-// Everything `Setting` needs to find a value: the program-wide log file, the identity of
-// the running installation (the log file's section of its own) and the platform.
+// Everything a setting is found by: the program-wide log file, the identity of the running
+// installation (the log file's section of its own), the program's registry key and the
+// platform.
 struct SettingsStore {
     FileSystem& files;
     Registry& registry;
     std::filesystem::path logFile;
     std::string systemId;
+    std::string programKey;  // under HKEY_LOCAL_MACHINE
 };
 
-// The section that sends a value to the program's registry key instead of the log file.
-inline constexpr std::string_view kRegistrySection = "Registry";
+// The stored text of a setting, or an empty text when there is none or it cannot be read.
+[[nodiscard]] std::string Get(const SettingsStore& store, const SettingName& name);
 
-// Reads (action "get") or stores (action "put") one named settings value; any other
-// action does nothing. The section says where the value lives: "Registry" (exactly) is
-// the program's registry key, an empty section is the running installation's own section
-// of the log file, and any other section of the log file is named as given.
-// "get" gives the stored text, or an empty text when there is none or it cannot be read;
-// "put" gives an empty text, and a refused write is dropped: callers carry on with the
-// value they meant to store.
-std::string Setting(const SettingsStore& store, std::string_view action, std::string_view key,
-                    std::string_view value = {}, std::string_view section = {});
+// A setting of another installation: kept in the section named `system` instead of the
+// running installation's own.
+[[nodiscard]] std::string GetOf(const SettingsStore& store, const SettingName& name,
+                                std::string_view system);
+
+// Stores a setting. Settings are best effort: a refused write is dropped, and callers
+// carry on with the value they meant to store.
+void Put(const SettingsStore& store, const SettingName& name, std::string_view value);
 
 }  // namespace uptrail

@@ -77,7 +77,7 @@ bool MemoryFileSystem::ParentExists(const std::filesystem::path& path) const {
     return parent.empty() || parent == path.root_path() || folders_.count(parent) != 0;
 }
 
-std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::filesystem::path& path) {
+std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::filesystem::path& path) const {
     if (folders_.count(path)) return file_attr::kDirectory;
     const auto found = files_.find(path);
     if (found == files_.end()) return std::nullopt;
@@ -94,7 +94,7 @@ OsError MemoryFileSystem::SetAttributes(const std::filesystem::path& path,
 }
 
 OsError MemoryFileSystem::ReadWholeFile(const std::filesystem::path& path,
-                                        std::string& contents) {
+                                        std::string& contents) const {
     contents.clear();
     if (const auto locked = LockedError(path)) return *locked;
     if (folders_.count(path)) return kErrorAccessDenied;

@@ -49,7 +49,7 @@ std::optional<RegistryValue> MemoryRegistry::Stored(const RegistryKey& key,
 
 
 OsError MemoryRegistry::ReadValue(const RegistryKey& key, std::string_view valueName,
-                                  RegistryValue& value) {
+                                  RegistryValue& value) const {
     const auto stored = Stored(key, valueName);
     if (!stored) return kErrorFileNotFound;
     value = *stored;

@@ -32,7 +32,7 @@ public:
     int SetValueCalls() const { return setValueCalls_; }
 
     OsError ReadValue(const RegistryKey& key, std::string_view valueName,
-                      RegistryValue& value) override;
+                      RegistryValue& value) const override;
     OsError CreateKey(const RegistryKey& key) override;
     OsError SetValue(const RegistryKey& key, std::string_view valueName,
                      const RegistryValue& value) override;

@@ -7,6 +7,7 @@
 #include "base/text_encoding.h"
 #include "sessionlog/log_location.h"
 #include "base/timestamp.h"
+#include "storage/profile_file.h"
 #include "storage/registry_store.h"
 #include "storage/section_file.h"
 #include "storage/settings_store.h"
@@ -39,11 +40,16 @@ struct Machine : FakeMainContext {
     }
     // A start after an earlier one from the same folder, which left this log.
     void SeedEarlierStart(const std::string& log) {
-        RegWrite(registry, RegistryRoot::kLocalMachine, kProgramKey, "", kFolderText);
+        EXPECT_EQ(RegWrite(registry, RegistryRoot::kLocalMachine, kProgramKey, "", kFolderText), kOk);
         files.AddFile(state.session.logFile, log);
     }
+    // A stored value as the files and the registry hold it: in the own section, in
+    // "Common", or under the program's key for section "Registry".
     std::string Get(std::string_view key, std::string_view section = {}) {
-        return Setting(context.Settings(), "get", key, {}, section);
+        if (section == "Registry")
+            return RegRead(registry, RegistryRoot::kLocalMachine, kProgramKey, key);
+        return ReadProfile(files, state.session.logFile,
+                           section.empty() ? std::string_view(kSystem) : section, key);
     }
     std::string Entries() { return LoadSection(files, state.session.logFile, "Log").text; }
     MainState& state = context.state;

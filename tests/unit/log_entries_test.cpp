@@ -63,7 +63,7 @@ std::string RandomLog(std::mt19937& random) {
 }
 
 // An entry as start, end, cause and system, if any.
-using Fields = std::tuple<DateTime, DateTime, int, std::optional<std::string>>;
+using Fields = std::tuple<DateTime, DateTime, SessionCause, std::optional<std::string>>;
 
 std::vector<Fields> FieldsOf(const LogEntries& read) {
     std::vector<Fields> entries;
@@ -85,7 +85,7 @@ void ExpectSameEntries(const LogEntries& read, std::string_view section, const s
         if (fields.size() < 3) continue;
         plain.emplace_back(ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kLater),
                            ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kLater),
-                           TimestampFieldValue(fields[2]),
+                           static_cast<SessionCause>(TimestampFieldValue(fields[2])),
                            fields.size() > 3 ? std::optional<std::string>(fields[3])
                                              : std::nullopt);
     }
@@ -113,8 +113,10 @@ TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
 // entry it added is read back, as the newest, after every entry that was there.
 TEST(LogEntries, AnEntryAddedTheStartUpsWayIsReadBackAsTheNewest) {
     const std::filesystem::path logFile = "C:/Logs/Uptrail.txt";
-    const SessionEntry added{"2040:01:02:03:04:05", "2040:01:02:04:00:00", 2, "5E6F7A8B//d:\\w"};
-    const Fields expected{MakeDateTime(2040, 1, 2, 3, 4, 5), MakeDateTime(2040, 1, 2, 4, 0, 0), 2,
+    const SessionEntry added{"2040:01:02:03:04:05", "2040:01:02:04:00:00", SessionCause::kCrashed,
+                             "5E6F7A8B//d:\\w"};
+    const Fields expected{MakeDateTime(2040, 1, 2, 3, 4, 5), MakeDateTime(2040, 1, 2, 4, 0, 0),
+                          SessionCause::kCrashed,
                           added.system};
     std::mt19937 random(11);
     for (int i = 0; i < 400; ++i) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "storage/profile_file.h"
 #include "storage/registry_store.h"
 #include "support/memory_file_system.h"
 #include "support/memory_registry.h"
@@ -22,22 +23,28 @@ const std::string kPath = "SOFTWARE\\Tamsk\\Uptrail";
 const RegistryKey kMachineKey{kMachine, kPath, RegistryView::k64Bit};
 const RegistryKey kUserKey{kUser, kPath, RegistryView::k64Bit};
 
-TEST(Setting, AnEmptySectionIsTheInstallationsOwnAndOnlyTheExactNameRegistryIsTheRegistry) {
+// Each name says where its value lives; reads go straight to the files and the registry,
+// so a setting stored in the wrong place cannot read back as right.
+TEST(Settings, EachIsKeptWhereItsNameSaysAndAnotherInstallationsIsReadFromItsSection) {
     MemoryFileSystem files;
     files.AddFolder("logs");
     MemoryRegistry registry;
-    const SettingsStore own{files, registry, "logs/Uptrail.txt", "1A2B3C4D//c:\\windows"};
+    const SettingsStore own{files, registry, "logs/Uptrail.txt", "1A2B3C4D//c:\\windows", kPath};
 
-    EXPECT_EQ(Setting(own, "put", "CurStroke", "2026:12:04:08:03:37", "Registry"), "");
-    for (const char* action : {"", "Get", "put "})
-        EXPECT_EQ(Setting(own, action, "CurStroke", "x", "Registry"), "") << action;
+    Put(own, setting::kKeyHeartbeat, "2026:12:04:08:03:37");
+    Put(own, setting::kCommonHeartbeat, "2026:12:04:08:03:30");
+    Put(own, setting::kLastStart, "2026:12:04:08:03:07");
+    EXPECT_EQ(RegRead(registry, kMachine, kPath, "CurStroke"), "2026:12:04:08:03:37");
+    EXPECT_EQ(ReadProfile(files, own.logFile, "Common", "CurStroke"), "2026:12:04:08:03:30");
+    EXPECT_EQ(ReadProfile(files, own.logFile, own.systemId, "LastStart"), "2026:12:04:08:03:07");
+    EXPECT_EQ(Get(own, setting::kKeyHeartbeat), "2026:12:04:08:03:37");
+    EXPECT_EQ(Get(own, setting::kCommonHeartbeat), "2026:12:04:08:03:30");
 
-    EXPECT_EQ(Setting(own, "put", "CurStroke", "file", "registry"), "");
-    EXPECT_EQ(Setting(own, "get", "CurStroke", "ignored", "Registry"), "2026:12:04:08:03:37");
-    EXPECT_EQ(Setting(own, "get", "CurStroke", "", "registry"), "file");
-
-    Setting(own, "put", "LastStart", "2026:12:04:08:03:07");
-    EXPECT_EQ(Setting(own, "get", "LastStart", "", own.systemId), "2026:12:04:08:03:07");
+    const SettingsStore other{files, registry, own.logFile, "5E6F7A8B//d:\\windows", kPath};
+    EXPECT_EQ(Get(other, setting::kLastStart), "");
+    EXPECT_EQ(GetOf(other, setting::kLastStart, own.systemId), "2026:12:04:08:03:07");
+    // The program key is the machine's, whichever installation asks.
+    EXPECT_EQ(Get(other, setting::kKeyHeartbeat), "2026:12:04:08:03:37");
 }
 
 std::string ReadBack(std::uint32_t type, std::string data) {

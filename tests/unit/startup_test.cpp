@@ -42,7 +42,7 @@ std::string Logged(const std::string& start, const std::string& close,
     machine.SeedEarlierStart("[Common]\r\nCurStroke=" + fileBeat + "\r\n[" + kSystem +
                              "]\r\nLastStart=" + start + "\r\nLastClose=" + close +
                              "\r\nLastCause=1\r\n");
-    RegWrite(machine.registry, RegistryRoot::kLocalMachine, kProgramKey, "CurStroke", registryBeat);
+    EXPECT_EQ(RegWrite(machine.registry, RegistryRoot::kLocalMachine, kProgramKey, "CurStroke", registryBeat), kOk);
     RunStartup(machine.context);
     return machine.Entries();
 }
@@ -181,9 +181,9 @@ TEST(BootTime, IsNowLessTheUptimeInWholeSecondsRoundedHalfToEven) {
 TEST_F(StartupTest, TheFirstStartInASessionSetsRestartAndLaterStartsKeepTheDelay) {
     // None stored yet is met on the real program, where the report then shows a delay.
     const SettingsStore settings = context.Settings();
-    Setting(settings, "put", "Restart", "2026:12:06:08:00:00");  // at the boot itself
+    Put(settings, setting::kRestart, "2026:12:06:08:00:00");  // at the boot itself
     EXPECT_EQ(NoteProgramStart(settings, kBoot, clock.now), "00:00:00");
-    Setting(settings, "put", "Restart", "2026:12:05:08:00:30");  // the previous session's
+    Put(settings, setting::kRestart, "2026:12:05:08:00:30");  // the previous session's
     EXPECT_EQ(NoteProgramStart(settings, kBoot, clock.now), "01:30:00");
     EXPECT_EQ(Get("Restart"), "2026:12:06:09:30:00");
 }
@@ -248,10 +248,10 @@ TEST(StoredOptions, TheIconOptionIsTheStoredFlagOnlyWithStartWithWindows) {
     };
     for (const auto& c : cases) {
         Machine o;
-        RegWrite(o.registry, RegistryRoot::kLocalMachine, kProgramKey, "", c.lastFolder);
-        RegWrite(o.registry, RegistryRoot::kLocalMachine, kRunKey, "Sessiometer", c.runEntry);
-        Setting(o.context.Settings(), "put", "HiddenIcon", c.hiddenIcon);
-        Setting(o.context.Settings(), "put", "Animation", c.animation);
+        ASSERT_EQ(RegWrite(o.registry, RegistryRoot::kLocalMachine, kProgramKey, "", c.lastFolder), kOk);
+        ASSERT_EQ(RegWrite(o.registry, RegistryRoot::kLocalMachine, kRunKey, "Sessiometer", c.runEntry), kOk);
+        Put(o.context.Settings(), setting::kHiddenIcon, c.hiddenIcon);
+        Put(o.context.Settings(), setting::kAnimation, c.animation);
 
         ApplyStoredOptions(o.context, o.system.programFolder);
 

@@ -18,7 +18,6 @@
 namespace uptrail {
 namespace {
 
-constexpr std::string_view kLogFolderValue = "LogFolder";
 constexpr std::string_view kContinueQuestion = "Are you sure you wish to continue?";
 
 // The destructive commands ask first; only OK goes on.
@@ -84,9 +83,7 @@ void OnRightOldestClick(MainContext& context) {
 
 void OnRightFolderClick(MainContext& context) {
     Platform& platform = context.platform;
-    const std::string keyPath = SettingsKeyPath();
-    std::filesystem::path currentFolder =
-        RegReadPath(platform.registry, RegistryRoot::kLocalMachine, keyPath, kLogFolderValue);
+    std::filesystem::path currentFolder = StoredLogFolder(platform.registry);
     if (currentFolder.empty()) currentFolder = platform.system.ProgramFolder();
 
     const auto chosen = platform.desktop.ChooseFolder(currentFolder);
@@ -98,8 +95,7 @@ void OnRightFolderClick(MainContext& context) {
 
     // Should even the fallback under the current user be refused, the log still moves for
     // this run; the next start then simply opens the old log again.
-    static_cast<void>(RegWritePath(platform.registry, RegistryRoot::kLocalMachine, keyPath,
-                                   kLogFolderValue, newFolder));
+    static_cast<void>(StoreLogFolder(platform.registry, newFolder));
     const std::filesystem::path newLog = LogFileIn(newFolder);
     FileSystem& files = platform.files;
     // A log already there (another installation's, or an earlier one of this) is taken
@@ -108,8 +104,7 @@ void OnRightFolderClick(MainContext& context) {
     const bool copyNeeded = !FileExists(files, newLog) && FileExists(files, context.state.session.logFile);
     if (copyNeeded && !CopyLogFile(files, context.state.session.logFile, newLog)) {
         // Left pointing at the new folder, the next start would open an empty log there.
-        static_cast<void>(RegWritePath(platform.registry, RegistryRoot::kLocalMachine, keyPath,
-                                       kLogFolderValue, currentFolder));
+        static_cast<void>(StoreLogFolder(platform.registry, currentFolder));
         ReportFailedCopy(context, AnsiFromPath(newFolder));
         return;
     }

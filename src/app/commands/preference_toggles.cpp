@@ -11,18 +11,20 @@ namespace {
 // The animation level is the check mark plus this: 3 (all hands) when on, 2 when off.
 constexpr int kAnimationLevelBase = 2;
 
-void PutOwnSetting(MainContext& context, std::string_view key, int value) {
-    Setting(context.Settings(), "put", key, std::to_string(value));
+void PutNumber(MainContext& context, const SettingName& name, int value) {
+    Put(context.Settings(), name, std::to_string(value));
 }
 
 // Without administrator rights the write and the delete land under HKEY_CURRENT_USER
-// (RegWrite and RegRemoveValue see to that), whose Run key Windows honours as well.
+// (RegWrite and RegRemoveValue see to that), whose Run key Windows honours as well. Should
+// even that be refused, the option simply stays as it was at the next start.
 void StoreStartWithWindows(Registry& registry, bool on) {
     if (on) {
-        RegWrite(registry, RegistryRoot::kLocalMachine, kRunKeyPath, kVersion.description,
-                 StartWithWindowsCommand());
+        static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, kRunKeyPath,
+                                   kVersion.description, StartWithWindowsCommand()));
     } else {
-        RegRemoveValue(registry, RegistryRoot::kLocalMachine, kRunKeyPath, kVersion.description);
+        static_cast<void>(RegRemoveValue(registry, RegistryRoot::kLocalMachine, kRunKeyPath,
+                                         kVersion.description));
     }
 }
 
@@ -53,14 +55,14 @@ void OnRightAutoClick(MainContext& context) {
 void OnRightWithoutClick(MainContext& context) {
     MainState& state = context.state;
     state.options.mRightWithout.checked = !state.options.mRightWithout.checked;
-    PutOwnSetting(context, "HiddenIcon", BoolToFlag(state.options.mRightWithout.checked));
+    PutNumber(context, setting::kHiddenIcon, BoolToFlag(state.options.mRightWithout.checked));
 }
 
 void OnRightAnimatedClick(MainContext& context) {
     MainState& state = context.state;
     state.options.mRightAnimated.checked = !state.options.mRightAnimated.checked;
     state.tray.animationLevel = BoolToFlag(state.options.mRightAnimated.checked) + kAnimationLevelBase;
-    PutOwnSetting(context, "Animation", state.tray.animationLevel);
+    PutNumber(context, setting::kAnimation, state.tray.animationLevel);
 }
 
 void OnRightHideClick(MainContext& context) {

@@ -8,6 +8,7 @@
 #include "app/commands/web_commands.h"
 #include "storage/registry_store.h"
 #include "base/settings_key.h"
+#include "storage/setting_names.h"
 
 namespace uptrail {
 namespace {
@@ -159,7 +160,7 @@ std::string UpdateOfferRichText(std::string_view newVersion, std::string_view se
 
 std::string UpdateAddress(Registry& registry) {
     std::string stored =
-        RegRead(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), kUpdateAddressValue);
+        RegRead(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), setting::kUpdateAddress.key);
     return stored.empty() ? UpdateDescriptionAddress() : stored;
 }
 

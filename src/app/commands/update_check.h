@@ -35,12 +35,8 @@ std::strong_ordering CompareVersions(std::string_view left, std::string_view rig
 // them can change the formatting.
 std::string UpdateOfferRichText(std::string_view newVersion, std::string_view setupAddress);
 
-// A string value of the program's key that, when set, replaces the update description's
-// address: an administrator's way to point the check at a mirror or a test server. It
-// changes only where the version is read from; the offered download stays on the site.
-inline constexpr std::string_view kUpdateAddressValue = "UpdateAddress";
-
-// The address the update description is read from: the override, else the site's.
+// The address the update description is read from: "UpdateAddress" of the program's key
+// when set, else the site's.
 std::string UpdateAddress(Registry& registry);
 
 // How long the check may take altogether: long enough for a slow line, short enough that

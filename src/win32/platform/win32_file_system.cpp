@@ -31,7 +31,7 @@ OsError LastError() {
 
 }  // namespace
 
-std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::filesystem::path& path) {
+std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::filesystem::path& path) const {
     if (path.empty()) return std::nullopt;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
@@ -44,7 +44,7 @@ OsError Win32FileSystem::SetAttributes(const std::filesystem::path& path,
     return SetFileAttributesW(path.c_str(), value) ? kOk : LastError();
 }
 
-OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) {
+OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) const {
     contents.clear();
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

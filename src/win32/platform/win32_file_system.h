@@ -6,9 +6,9 @@ namespace uptrail {
 // FileSystem on the Win32 API (wide paths throughout).
 class Win32FileSystem final : public FileSystem {
 public:
-    std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) override;
+    std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) const override;
     OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) override;
-    OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) override;
+    OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) const override;
     OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) override;
     OsError MoveOver(const std::filesystem::path& source,
                      const std::filesystem::path& target) override;

@@ -80,7 +80,7 @@ LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::string&
 }  // namespace
 
 OsError Win32Registry::ReadValue(const RegistryKey& key, std::string_view valueName,
-                                 RegistryValue& value) {
+                                 RegistryValue& value) const {
     KeyHandle handle;
     if (const OsError error = OpenKey(key, KEY_QUERY_VALUE, handle); error != kOk) return error;
     const std::wstring name = WideFromAnsi(valueName);

@@ -8,7 +8,7 @@ namespace uptrail {
 class Win32Registry final : public Registry {
 public:
     OsError ReadValue(const RegistryKey& key, std::string_view valueName,
-                      RegistryValue& value) override;
+                      RegistryValue& value) const override;
     OsError CreateKey(const RegistryKey& key) override;
     OsError SetValue(const RegistryKey& key, std::string_view valueName,
                      const RegistryValue& value) override;
