@@ -4,23 +4,22 @@
 # link to the layer's own folder. A file that includes a layer its target does not link
 # therefore fails to compile, which keeps every include pointing down.
 
-set(UPTRAIL_LAYER_ROOTS ${CMAKE_BINARY_DIR}/layers)
-
-# Makes <target>'s include root: <roots>/<target>/<folder> links to src/<folder>.
+# Makes <target>'s include root: <build>/layers/<target>/<folder> links to src/<folder>.
 function(uptrail_layer_include_root target folder out_root)
-  set(root ${UPTRAIL_LAYER_ROOTS}/${target})
+  set(root ${CMAKE_BINARY_DIR}/layers/${target})
   set(link ${root}/${folder})
   get_filename_component(parent ${link} DIRECTORY)
   file(MAKE_DIRECTORY ${parent})
-  if(NOT IS_SYMLINK ${link})
-    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${folder} ${link} SYMBOLIC)
-  endif()
+  # Made afresh at every configure, so that a moved checkout never builds another's sources.
+  file(REMOVE ${link})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${folder} ${link} SYMBOLIC)
   set(${out_root} ${root} PARENT_SCOPE)
 endfunction()
 
-# uptrail_layer(<target> <folder> [HEADERS_ONLY] [LINKS <layer targets and libraries>...])
-# The layer's sources are the .cpp files directly in src/<folder> (and in the listed
-# SUBFOLDERS), so a file belongs to exactly one layer.
+# uptrail_layer(<target> <folder> [HEADERS_ONLY] [LINKS <layers and libraries>...]
+#               [SUBFOLDERS <folders>...] [EXCLUDE <files>...])
+# The layer's sources are the .cpp files directly in src/<folder> and in the listed
+# SUBFOLDERS, less the EXCLUDEd ones (entry points built on their own).
 function(uptrail_layer target folder)
   cmake_parse_arguments(PARSE_ARGV 2 arg "HEADERS_ONLY" "" "LINKS;SUBFOLDERS;EXCLUDE")
   uptrail_layer_include_root(${target} ${folder} root)
