@@ -18,6 +18,7 @@
 #include "e2e_probe.h"
 #include "win32/shell/alarm_window_controls.h"
 #include "win32/shell/main_window.h"
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/wide_text.h"
 #include "win32/platform/win32_system_info.h"
 
@@ -188,13 +189,12 @@ bool StartThenExit(std::wstring program) {
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process))
         return false;
+    const uptrail::UniqueKernelHandle thread(process.hThread);
+    const uptrail::UniqueKernelHandle running(process.hProcess);
     const ULONGLONG deadline = GetTickCount64() + 60000;
     while (!Send(ProgramWindow(), WM_NULL, 0, 0) && GetTickCount64() < deadline) Sleep(20);
-    const bool exited = Command(uptrail::kExitCommand) &&
-                        WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exited;
+    return Command(uptrail::kExitCommand) &&
+           WaitForSingleObject(running.get(), 60000) == WAIT_OBJECT_0;
 }
 
 // Starts the Uptrail.exe beside the driver and ends it with Exit, `count` times, and prints

@@ -11,6 +11,7 @@
 #include "storage/atomic_file.h"
 #include "storage/profile_format.h"
 #include "support/temp_folder_win.h"
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/win32_file_system.h"
 
 namespace uptrail {
@@ -33,12 +34,12 @@ TEST_F(FilesOnWindows, ReportsMissingAndLockedFilesAndReplacesAReadOnlySystemOne
     EXPECT_TRUE(*files.GetAttributes(folder.Path()) & file_attr::kDirectory);
 
     ASSERT_EQ(ReplaceFileContents(files, log, "old"), kOk);
-    HANDLE locked = CreateFileW(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    UniqueFile locked(CreateFileW(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(locked);
     EXPECT_EQ(files.ReadWholeFile(log, contents), kErrorSharingViolation);
     EXPECT_NE(ReplaceFileContents(files, log, "new"), kOk);
-    CloseHandle(locked);
+    locked.reset();
     ASSERT_EQ(files.ReadWholeFile(log, contents), kOk);
     EXPECT_EQ(contents, "old");
     EXPECT_FALSE(files.GetAttributes(TemporaryPathFor(log))) << "temporary file left behind";

@@ -45,17 +45,17 @@ std::vector<COLORREF> ReadIcon(HICON icon) {
     ICONINFO info{};
     if (!GetIconInfo(icon, &info)) return {};
     std::vector<COLORREF> pixels;
-    HDC dc = CreateCompatibleDC(nullptr);
-    for (HBITMAP plane : {info.hbmColor, info.hbmMask}) {
+    const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    // GetIconInfo hands over copies of the icon's bitmaps.
+    const UniqueBitmap planes[] = {UniqueBitmap(info.hbmColor), UniqueBitmap(info.hbmMask)};
+    for (const UniqueBitmap& plane : planes) {
         BITMAP size{};
-        GetObjectW(plane, sizeof size, &size);
-        const HGDIOBJ before = SelectObject(dc, plane);
+        GetObjectW(plane.get(), sizeof size, &size);
+        const HGDIOBJ before = SelectObject(dc.get(), plane.get());
         for (int y = 0; y < size.bmHeight; ++y)
-            for (int x = 0; x < size.bmWidth; ++x) pixels.push_back(GetPixel(dc, x, y));
-        SelectObject(dc, before);
-        DeleteObject(plane);
+            for (int x = 0; x < size.bmWidth; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
+        SelectObject(dc.get(), before);
     }
-    DeleteDC(dc);
     return pixels;
 }
 
@@ -114,7 +114,7 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
 
 TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTurnedOff) {
     // No owner window, so no icon in the shell: the test reads the picture it was handed.
-    Win32TrayIcon shellTray(nullptr, CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+    Win32TrayIcon shellTray(nullptr, UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))));
     MainContext withTray{{clock, files, registry, system, shellTray, window, window, desktop, locale, http},
                          {}};
     withTray.state.options.mRightWithout.checked = true;  // no shell here to add the icon to
@@ -144,7 +144,7 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
 TEST(Win32TrayIcon, DestroysTheProgramIconItWasHandedWhenItGoes) {
     const HICON programIcon = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
     ASSERT_FALSE(ReadIcon(programIcon).empty());
-    { const Win32TrayIcon tray(nullptr, programIcon); }
+    { const Win32TrayIcon tray(nullptr, UniqueIcon(programIcon)); }
     EXPECT_TRUE(ReadIcon(programIcon).empty());
 }
 

@@ -4,26 +4,14 @@
 
 #include <vector>
 
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/win32_system_info.h"
 
 namespace uptrail {
 namespace {
 
-// Closes an event log handle when it goes out of scope.
-class EventHandle {
-public:
-    explicit EventHandle(EVT_HANDLE handle) : handle_(handle) {}
-    ~EventHandle() {
-        if (handle_) EvtClose(handle_);
-    }
-    EventHandle(const EventHandle&) = delete;
-    EventHandle& operator=(const EventHandle&) = delete;
-    EVT_HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    EVT_HANDLE handle_;
-};
+// Here rather than beside the other owners, so that only this file includes winevt.h.
+using UniqueEventLogHandle = UniqueHandle<EVT_HANDLE, EvtClose>;
 
 // The kernel writes event 27 at every start, with the kind of start in its data.
 constexpr wchar_t kBootEventQuery[] =
@@ -31,7 +19,7 @@ constexpr wchar_t kBootEventQuery[] =
 constexpr DWORD kRecordsWanted = 8;
 constexpr DWORD kQueryTimeoutMs = 2000;
 
-std::optional<DateTime> LocalTimeOf(ULONGLONG fileTime) {
+[[nodiscard]] std::optional<DateTime> LocalTimeOf(ULONGLONG fileTime) {
     FILETIME utcFile{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
     SYSTEMTIME utc{};
     SYSTEMTIME local{};
@@ -53,7 +41,7 @@ std::optional<int> NumberOf(const EVT_VARIANT& value) {
 }
 
 // The time and the boot type of one event, read from its values, never from its message.
-std::optional<BootRecord> RecordOf(EVT_HANDLE context, EVT_HANDLE event) {
+[[nodiscard]] std::optional<BootRecord> RecordOf(EVT_HANDLE context, EVT_HANDLE event) {
     DWORD used = 0;
     DWORD count = 0;
     EvtRender(context, event, EvtRenderEventValues, 0, nullptr, &used, &count);
@@ -73,21 +61,21 @@ std::optional<BootRecord> RecordOf(EVT_HANDLE context, EVT_HANDLE event) {
 }  // namespace
 
 std::vector<BootRecord> Win32SystemInfo::RecentBootRecords() const {
-    EventHandle query(EvtQuery(nullptr, L"System", kBootEventQuery,
-                               EvtQueryChannelPath | EvtQueryReverseDirection));
+    const UniqueEventLogHandle query(EvtQuery(nullptr, L"System", kBootEventQuery,
+                                              EvtQueryChannelPath | EvtQueryReverseDirection));
     if (!query) return {};
     LPCWSTR paths[] = {L"Event/System/TimeCreated/@SystemTime",
                        L"Event/EventData/Data[@Name='BootType']"};
-    EventHandle context(EvtCreateRenderContext(2, paths, EvtRenderContextValues));
+    const UniqueEventLogHandle context(EvtCreateRenderContext(2, paths, EvtRenderContextValues));
     if (!context) return {};
 
     EVT_HANDLE events[kRecordsWanted]{};
     DWORD returned = 0;
-    if (!EvtNext(query.Get(), kRecordsWanted, events, kQueryTimeoutMs, 0, &returned)) return {};
+    if (!EvtNext(query.get(), kRecordsWanted, events, kQueryTimeoutMs, 0, &returned)) return {};
     std::vector<BootRecord> records;
     for (DWORD i = 0; i < returned; ++i) {
-        EventHandle event(events[i]);
-        if (const auto record = RecordOf(context.Get(), event.Get())) records.push_back(*record);
+        const UniqueEventLogHandle event(events[i]);
+        if (const auto record = RecordOf(context.get(), event.get())) records.push_back(*record);
     }
     return records;
 }

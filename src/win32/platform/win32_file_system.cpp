@@ -4,27 +4,12 @@
 
 #include <limits>
 
+#include "win32/platform/unique_handle.h"
+
 namespace uptrail {
 namespace {
 
-// Closes a file handle when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (IsOpen()) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-OsError LastError() {
+[[nodiscard]] OsError LastError() {
     const DWORD error = GetLastError();
     return error == ERROR_SUCCESS ? kErrorWriteFault : error;
 }
@@ -46,13 +31,13 @@ OsError Win32FileSystem::SetAttributes(const std::filesystem::path& path,
 
 OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) const {
     contents.clear();
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) return LastError();
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
 
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) return LastError();
+    if (!GetFileSizeEx(file.get(), &size)) return LastError();
     if (size.QuadPart > std::numeric_limits<std::int32_t>::max()) return ERROR_FILE_TOO_LARGE;
     contents.resize(static_cast<std::size_t>(size.QuadPart));
 
@@ -60,7 +45,7 @@ OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::s
     while (done < contents.size()) {
         DWORD read = 0;
         const auto wanted = static_cast<DWORD>(contents.size() - done);
-        if (!::ReadFile(file.Get(), contents.data() + done, wanted, &read, nullptr))
+        if (!::ReadFile(file.get(), contents.data() + done, wanted, &read, nullptr))
             return LastError();
         if (read == 0) break;  // the file shrank while we read it
         done += read;
@@ -71,20 +56,20 @@ OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::s
 
 OsError Win32FileSystem::WriteNewFile(const std::filesystem::path& path,
                                       std::string_view contents) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) return LastError();
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
 
     std::size_t done = 0;
     while (done < contents.size()) {
         DWORD written = 0;
         const auto chunk = static_cast<DWORD>(
             std::min<std::size_t>(contents.size() - done, std::numeric_limits<DWORD>::max()));
-        if (!WriteFile(file.Get(), contents.data() + done, chunk, &written, nullptr))
+        if (!WriteFile(file.get(), contents.data() + done, chunk, &written, nullptr))
             return LastError();
         done += written;
     }
-    return FlushFileBuffers(file.Get()) ? kOk : LastError();
+    return FlushFileBuffers(file.get()) ? kOk : LastError();
 }
 
 OsError Win32FileSystem::MoveOver(const std::filesystem::path& source,

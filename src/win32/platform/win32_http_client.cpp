@@ -12,31 +12,22 @@
 #include <thread>
 #include <utility>
 
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/wide_text.h"
 
 namespace uptrail {
 namespace {
 
-// Closes a WinHTTP handle when it goes out of scope.
-class InternetHandle {
-public:
-    explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-    ~InternetHandle() {
-        if (handle_) WinHttpCloseHandle(handle_);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HINTERNET handle_;
-};
+// Here rather than beside the other owners: winhttp.h clashes with wininet.h, so only the
+// files that need it include it.
+using UniqueInternetHandle = UniqueHandle<HINTERNET, WinHttpCloseHandle>;
 
 // No update description comes near this; a larger answer is not one.
 constexpr std::size_t kMaximumBody = 64 * 1024;
 
-HttpResponse Failure() { return HttpResponse{static_cast<OsError>(GetLastError()), 0, {}}; }
+[[nodiscard]] HttpResponse Failure() {
+    return HttpResponse{static_cast<OsError>(GetLastError()), 0, {}};
+}
 
 // The moment by which the whole request has to be done. WinHTTP bounds each wait on its
 // own, so a server that sends a byte just before every timeout could otherwise hold the
@@ -47,7 +38,7 @@ public:
         : end_(GetTickCount64() + static_cast<ULONGLONG>(std::max<std::int64_t>(timeout.count(), 0))) {}
 
     // Bounds the next waits of `request` to the time that is left.
-    OsError Limit(HINTERNET request) const {
+    [[nodiscard]] OsError Limit(HINTERNET request) const {
         const ULONGLONG now = GetTickCount64();
         if (now >= end_) return ERROR_WINHTTP_TIMEOUT;
         const int left = static_cast<int>(std::min<ULONGLONG>(end_ - now, INT_MAX));
@@ -64,7 +55,8 @@ private:
     ULONGLONG end_;
 };
 
-OsError ReadBody(HINTERNET request, const Deadline& deadline, std::string& body) {
+[[nodiscard]] OsError ReadBody(HINTERNET request, const Deadline& deadline,
+                               std::string& body) {
     for (;;) {
         if (const OsError limited = deadline.Limit(request); limited != kOk) return limited;
         DWORD available = 0;
@@ -80,7 +72,8 @@ OsError ReadBody(HINTERNET request, const Deadline& deadline, std::string& body)
 }
 
 // Waits for the server for up to `timeout`, so only a worker may call it.
-HttpResponse HttpGet(std::string_view address, std::chrono::milliseconds timeout) {
+[[nodiscard]] HttpResponse HttpGet(std::string_view address,
+                                   std::chrono::milliseconds timeout) {
     const std::wstring url = WideFromAnsi(address);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
@@ -93,33 +86,35 @@ HttpResponse HttpGet(std::string_view address, std::chrono::milliseconds timeout
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
     const Deadline deadline(timeout);
-    InternetHandle session(WinHttpOpen(L"Uptrail", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    const UniqueInternetHandle session(WinHttpOpen(L"Uptrail", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                                   WINHTTP_NO_PROXY_NAME,
+                                                   WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return Failure();
-    InternetHandle connection(WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
+    const UniqueInternetHandle connection(
+        WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
     if (!connection) return Failure();
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    InternetHandle request(WinHttpOpenRequest(connection.Get(), L"GET", path.c_str(), nullptr,
-                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                              secure));
+    const UniqueInternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", path.c_str(),
+                                                          nullptr, WINHTTP_NO_REFERER,
+                                                          WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
     if (!request) return Failure();
     // Sending covers resolving the name and connecting: both wait within the first limit.
-    if (const OsError limited = deadline.Limit(request.Get()); limited != kOk)
+    if (const OsError limited = deadline.Limit(request.get()); limited != kOk)
         return HttpResponse{limited, 0, {}};
-    if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                             WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return Failure();
-    if (const OsError limited = deadline.Limit(request.Get()); limited != kOk)
+    if (const OsError limited = deadline.Limit(request.get()); limited != kOk)
         return HttpResponse{limited, 0, {}};
-    if (!WinHttpReceiveResponse(request.Get(), nullptr)) return Failure();
+    if (!WinHttpReceiveResponse(request.get(), nullptr)) return Failure();
 
     HttpResponse response;
     DWORD status = 0;
     DWORD size = sizeof status;
-    WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+    WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
     response.status = static_cast<int>(status);
-    response.error = ReadBody(request.Get(), deadline, response.body);
+    response.error = ReadBody(request.get(), deadline, response.body);
     return response;
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/wide_text.h"
 
 namespace uptrail {
@@ -14,23 +15,6 @@ namespace {
 // A value can grow between asking for its size and reading it; a few retries cover
 // any writer that is not rewriting it without pause.
 constexpr int kReadAttempts = 4;
-
-// Closes a registry key when it goes out of scope.
-class KeyHandle {
-public:
-    KeyHandle() = default;
-    ~KeyHandle() {
-        if (handle_) RegCloseKey(handle_);
-    }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-
-    HKEY Get() const { return handle_; }
-    HKEY* Receive() { return &handle_; }
-
-private:
-    HKEY handle_ = nullptr;
-};
 
 HKEY RootHandle(RegistryRoot root) {
     return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -60,13 +44,14 @@ std::string WideDataFromText(std::string_view text, bool utf8) {
     return std::string(first, first + wide.size() * sizeof(wchar_t));
 }
 
-OsError OpenKey(const RegistryKey& key, REGSAM access, KeyHandle& handle) {
+[[nodiscard]] OsError OpenKey(const RegistryKey& key, REGSAM access, UniqueKey& handle) {
     return static_cast<OsError>(RegOpenKeyExW(RootHandle(key.root), WideFromAnsi(key.path).c_str(),
-                                              0, access | ViewFlag(key.view), handle.Receive()));
+                                              0, access | ViewFlag(key.view), handle.put()));
 }
 
 // One attempt at reading a value: its size first, then the data.
-LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::string& bytes) {
+[[nodiscard]] LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD& type,
+                                 std::string& bytes) {
     DWORD size = 0;
     const LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
     if (status != ERROR_SUCCESS) return status;
@@ -81,14 +66,14 @@ LSTATUS QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::string&
 
 OsError Win32Registry::ReadValue(const RegistryKey& key, std::string_view valueName,
                                  RegistryValue& value) const {
-    KeyHandle handle;
+    UniqueKey handle;
     if (const OsError error = OpenKey(key, KEY_QUERY_VALUE, handle); error != kOk) return error;
     const std::wstring name = WideFromAnsi(valueName);
 
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         DWORD type = REG_NONE;
         std::string bytes;
-        const LSTATUS status = QueryValue(handle.Get(), name, type, bytes);
+        const LSTATUS status = QueryValue(handle.get(), name, type, bytes);
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) return static_cast<OsError>(status);
         value.type = type;
@@ -99,10 +84,10 @@ OsError Win32Registry::ReadValue(const RegistryKey& key, std::string_view valueN
 }
 
 OsError Win32Registry::CreateKey(const RegistryKey& key) {
-    KeyHandle handle;
+    UniqueKey handle;
     return static_cast<OsError>(RegCreateKeyExW(
         RootHandle(key.root), WideFromAnsi(key.path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-        KEY_SET_VALUE | ViewFlag(key.view), nullptr, handle.Receive(), nullptr));
+        KEY_SET_VALUE | ViewFlag(key.view), nullptr, handle.put(), nullptr));
 }
 
 OsError Win32Registry::SetValue(const RegistryKey& key, std::string_view valueName,
@@ -111,17 +96,17 @@ OsError Win32Registry::SetValue(const RegistryKey& key, std::string_view valueNa
         IsStringType(value.type) ? WideDataFromText(value.data, value.utf8) : value.data;
     if (data.size() > std::numeric_limits<DWORD>::max()) return ERROR_INVALID_PARAMETER;
 
-    KeyHandle handle;
+    UniqueKey handle;
     if (const OsError error = OpenKey(key, KEY_SET_VALUE, handle); error != kOk) return error;
     return static_cast<OsError>(RegSetValueExW(
-        handle.Get(), WideFromAnsi(valueName).c_str(), 0, value.type,
+        handle.get(), WideFromAnsi(valueName).c_str(), 0, value.type,
         reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
 }
 
 OsError Win32Registry::DeleteValue(const RegistryKey& key, std::string_view valueName) {
-    KeyHandle handle;
+    UniqueKey handle;
     if (const OsError error = OpenKey(key, KEY_SET_VALUE, handle); error != kOk) return error;
-    return static_cast<OsError>(RegDeleteValueW(handle.Get(), WideFromAnsi(valueName).c_str()));
+    return static_cast<OsError>(RegDeleteValueW(handle.get(), WideFromAnsi(valueName).c_str()));
 }
 
 bool Win32Registry::WindowsIs64Bit() const {

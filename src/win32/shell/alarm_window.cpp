@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "win32/shell/alarm_sound.h"
@@ -12,8 +13,8 @@ namespace uptrail {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"UptrailAlarmWindow";
-constexpr UINT_PTR kAlertTimer = 1;        // toAlert
-constexpr UINT_PTR kWindowStateTimer = 2;  // toWindowState
+constexpr UINT_PTR kAlertTimer = 1;
+constexpr UINT_PTR kWindowStateTimer = 2;
 constexpr UINT kAlertIntervalMs = 1000;
 constexpr UINT kWindowStateIntervalMs = 60000;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -42,7 +43,7 @@ void PlaceOnScreen(HWND window, int openWindows) {
 // messages only while there is one.
 int openAlarmWindows = 0;
 
-bool IsAlarmWindow(HWND window) {
+[[nodiscard]] bool IsAlarmWindow(HWND window) {
     wchar_t name[32]{};
     return window && GetClassNameW(window, name, 32) && std::wstring_view(name) == kWindowClass;
 }
@@ -55,7 +56,7 @@ bool AlarmWindow::RegisterWindowClass(HINSTANCE instance) {
         InitCommonControlsEx(&controls);
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = AlarmWindow::WindowProc;
+        windowClass.lpfnWndProc = Procedure;
         windowClass.hInstance = instance;
         windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -69,16 +70,15 @@ bool AlarmWindow::RegisterWindowClass(HINSTANCE instance) {
 AlarmWindow::AlarmWindow(HINSTANCE instance, MainContext& context, std::string key)
     : instance_(instance), logic_(context.Alarms(), *this, std::move(key)) {}
 
-AlarmWindow* AlarmWindow::Open(HINSTANCE instance, HWND owner, MainContext& context, std::string key,
-                       int dpi) {
+AlarmWindow* AlarmWindow::Open(HINSTANCE instance, HWND owner, MainContext& context,
+                               std::string key, int dpi) {
     if (!RegisterWindowClass(instance)) return nullptr;
-    auto* alarm = new AlarmWindow(instance, context, std::move(key));
+    std::unique_ptr<AlarmWindow> made(new AlarmWindow(instance, context, std::move(key)));
     HWND window = CreateWindowExW(kExStyle, kWindowClass, L"Alarm", kStyle, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 0, 0, owner, nullptr, instance, alarm);
-    if (!window) {
-        delete alarm;
-        return nullptr;
-    }
+                                  CW_USEDEFAULT, 0, 0, owner, nullptr, instance, made.get());
+    if (!window) return nullptr;
+    // The window owns the object from now on: its last message deletes it.
+    AlarmWindow* const alarm = made.release();
     alarm->controls_.Create(window, dpi);
     PlaceOnScreen(window, openAlarmWindows);
     alarm->logic_.OnLoad();
@@ -108,27 +108,19 @@ void AlarmWindow::CloseWindow() {
 
 void AlarmWindow::Restore() { ShowWindow(window_, SW_RESTORE); }
 
-LRESULT CALLBACK AlarmWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created =
-            static_cast<AlarmWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        created->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* self = reinterpret_cast<AlarmWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT AlarmWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) window_ = window;
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         // A window that failed while being made is deleted by Open.
-        if (self->ready_) {
+        if (ready_) {
             --openAlarmWindows;
-            delete self;
+            delete this;
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }
     // Until its controls exist and its entry is taken, the window is just a window.
-    if (!self->ready_) return DefWindowProcW(window, message, wParam, lParam);
-    return self->HandleMessage(message, wParam, lParam);
+    if (!ready_) return DefWindowProcW(window, message, wParam, lParam);
+    return HandleReadyMessage(window, message, wParam, lParam);
 }
 
 template <typename Handler>
@@ -209,12 +201,12 @@ void AlarmWindow::HandleNotify(const NMHDR& header) {
     Run([&](AlarmWindowLogic& w) { w.OnDatePicked(date); });
 }
 
-void AlarmWindow::HandleSize(WPARAM kind) {
+void AlarmWindow::HandleSize(HWND window, WPARAM kind) {
     if (kind != SIZE_MINIMIZED && kind != SIZE_RESTORED) return;
     const bool minimized = kind == SIZE_MINIMIZED;
     Run([&](AlarmWindowLogic& w) { w.OnResize(minimized); });
     // Restored from the taskbar, the caption would otherwise stay drawn inactive.
-    if (!minimized) SendMessageW(window_, WM_NCACTIVATE, TRUE, 0);
+    if (!minimized) SendMessageW(window, WM_NCACTIVATE, TRUE, 0);
 }
 
 void AlarmWindow::HandleTimer(WPARAM timerId) {
@@ -222,20 +214,20 @@ void AlarmWindow::HandleTimer(WPARAM timerId) {
     if (timerId == kWindowStateTimer) Run([](AlarmWindowLogic& w) { w.OnWindowStateTick(); });
 }
 
-void AlarmWindow::Paint() {
+void AlarmWindow::Paint(HWND window) const {
     PAINTSTRUCT paint{};
-    HDC canvas = BeginPaint(window_, &paint);
+    HDC canvas = BeginPaint(window, &paint);
     controls_.PaintFrames(canvas);
-    EndPaint(window_, &paint);
+    EndPaint(window, &paint);
 }
 
-LRESULT AlarmWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AlarmWindow::HandleReadyMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ACTIVATE:
-        DefWindowProcW(window_, message, wParam, lParam);
+        DefWindowProcW(window, message, wParam, lParam);
         if (LOWORD(wParam) == WA_INACTIVE) return 0;
         Run([](AlarmWindowLogic& w) { w.OnActivate(); });
-        if (GetFocus() == window_) SetFocus(GetNextDlgTabItem(window_, nullptr, FALSE));
+        if (GetFocus() == window) SetFocus(GetNextDlgTabItem(window, nullptr, FALSE));
         return 0;
     case WM_COMMAND:
         HandleCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -247,27 +239,27 @@ LRESULT AlarmWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         HandleNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return 0;
     case WM_SIZE:
-        HandleSize(wParam);
+        HandleSize(window, wParam);
         return 0;
     case WM_TIMER:
         HandleTimer(wParam);
         return 0;
     case WM_PAINT:
-        Paint();
+        Paint(window);
         return 0;
     case WM_CLOSE:
         if (!closedByProgram_) Run([](AlarmWindowLogic& w) { w.OnCloseRequest(); });
-        DestroyWindow(window_);
+        DestroyWindow(window);
         return 0;
     case WM_DESTROY:
-        KillTimer(window_, kAlertTimer);
-        KillTimer(window_, kWindowStateTimer);
+        KillTimer(window, kAlertTimer);
+        KillTimer(window, kWindowStateTimer);
         logic_.OnUnload();
         return 0;
     default:
         break;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace uptrail

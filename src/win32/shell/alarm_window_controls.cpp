@@ -16,10 +16,10 @@ constexpr int kListTextPadding = 6;
 constexpr AlarmPart kFrames[] = {AlarmPart::pbShift, AlarmPart::pbTime, AlarmPart::pbDate,
                                  AlarmPart::pbRepeat};
 
-HFONT MakeFont(int points, int dpi, const wchar_t* face) {
-    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, face);
+[[nodiscard]] UniqueFont MakeFont(int points, int dpi, const wchar_t* face) {
+    return UniqueFont(CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
 }
 
 // In the font the control itself draws with.
@@ -72,11 +72,6 @@ SYSTEMTIME SystemTimeOf(Date date) {
 
 int AlarmControlId(AlarmPart part) { return kFirstControlId + static_cast<int>(part); }
 
-AlarmWindowControls::~AlarmWindowControls() {
-    if (labelFont_) DeleteObject(labelFont_);
-    if (boxFont_) DeleteObject(boxFont_);
-}
-
 HWND AlarmWindowControls::Make(HWND window, AlarmPart part, const wchar_t* windowClass,
                                std::string_view text, DWORD style, DWORD exStyle) {
     const bool boxFont = windowClass != std::wstring_view(WC_STATICW) &&
@@ -85,8 +80,8 @@ HWND AlarmWindowControls::Make(HWND window, AlarmPart part, const wchar_t* windo
         exStyle, windowClass, WideFromAnsi(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
         window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(AlarmControlId(part))),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(boxFont ? boxFont_ : labelFont_),
-                 FALSE);
+    SendMessageW(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(boxFont ? boxFont_.get() : labelFont_.get()), FALSE);
     controls_[static_cast<std::size_t>(part)] = control;
     return control;
 }

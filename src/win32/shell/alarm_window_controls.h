@@ -7,6 +7,7 @@
 
 #include "alarm/alarm_controls.h"
 #include "alarm/alarm_layout.h"
+#include "win32/platform/unique_handle.h"
 
 namespace uptrail {
 
@@ -15,7 +16,6 @@ namespace uptrail {
 class AlarmWindowControls {
 public:
     AlarmWindowControls() = default;
-    ~AlarmWindowControls();
     AlarmWindowControls(const AlarmWindowControls&) = delete;
     AlarmWindowControls& operator=(const AlarmWindowControls&) = delete;
 
@@ -27,7 +27,7 @@ public:
     void Render(const AlarmControls& model);
 
     HWND operator[](AlarmPart part) const { return controls_[static_cast<std::size_t>(part)]; }
-    std::optional<AlarmPart> PartOf(HWND control) const;
+    [[nodiscard]] std::optional<AlarmPart> PartOf(HWND control) const;
     std::string Text(AlarmPart part) const;
     Date CalendarDate() const;
     const AlarmLayout& Layout() const { return layout_; }
@@ -47,8 +47,9 @@ private:
 
     std::array<HWND, kAlarmPartCount> controls_{};
     AlarmLayout layout_;
-    HFONT labelFont_ = nullptr;
-    HFONT boxFont_ = nullptr;
+    // The controls draw with these but never own them.
+    UniqueFont labelFont_;
+    UniqueFont boxFont_;
     std::string shiftMask_;
 };
 

@@ -14,25 +14,6 @@ constexpr int kLargestIconSize = 256;
 // looks the same whichever the shell and its scaler go by.
 constexpr std::uint32_t kOpaque = 0xFF000000;
 
-// A bitmap needed only while an icon is made: CreateIconIndirect copies what it is given.
-class TemporaryBitmap {
-public:
-    TemporaryBitmap(HBITMAP handle, GdiTally& tally) : handle_(handle), tally_(tally) {
-        if (handle_) ++tally_.bitmapsCreated;
-    }
-    ~TemporaryBitmap() {
-        if (handle_ && DeleteObject(handle_)) ++tally_.bitmapsDeleted;
-    }
-    TemporaryBitmap(const TemporaryBitmap&) = delete;
-    TemporaryBitmap& operator=(const TemporaryBitmap&) = delete;
-
-    HBITMAP Get() const { return handle_; }
-
-private:
-    HBITMAP handle_;
-    GdiTally& tally_;
-};
-
 // Bitmap pixels hold blue in the low byte, the other way round from a colour value.
 std::uint32_t BitmapPixel(Color color) {
     return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
@@ -41,7 +22,8 @@ std::uint32_t BitmapPixel(Color color) {
 // Bytes in one row of a monochrome bitmap: CreateBitmap wants rows padded to 16 bits.
 std::size_t MaskStride(int width) { return static_cast<std::size_t>((width + 15) / 16) * 2; }
 
-HBITMAP CreateColorBitmap(int width, int height, const std::vector<std::uint32_t>& pixels) {
+[[nodiscard]] UniqueBitmap CreateColorBitmap(int width, int height,
+                                           const std::vector<std::uint32_t>& pixels) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -50,14 +32,12 @@ HBITMAP CreateColorBitmap(int width, int height, const std::vector<std::uint32_t
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (bitmap && bits) std::memcpy(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
     return bitmap;
 }
 
 }  // namespace
-
-ClockIcon::~ClockIcon() { DestroyCurrent(); }
 
 HICON ClockIcon::Update(const Image& picture, int iconSize) {
     if (iconSize <= 0 || iconSize > kLargestIconSize) return nullptr;
@@ -65,14 +45,13 @@ HICON ClockIcon::Update(const Image& picture, int iconSize) {
     StretchInto(picture, stretched_);
 
     // The new icon is made before the old one goes, so a failure leaves a working icon.
-    HICON icon = MakeIcon();
+    UniqueIcon icon = MakeIcon();
     if (!icon) return nullptr;
-    DestroyCurrent();
-    icon_ = icon;
-    return icon_;
+    if (icon_.reset(icon.release())) ++tally_.iconsDestroyed;  // the previous one
+    return icon_.get();
 }
 
-HICON ClockIcon::MakeIcon() {
+UniqueIcon ClockIcon::MakeIcon() {
     const int width = stretched_.Width();
     const int height = stretched_.Height();
     const std::size_t maskStride = MaskStride(width);
@@ -96,22 +75,31 @@ HICON ClockIcon::MakeIcon() {
         }
     }
 
-    const TemporaryBitmap color(CreateColorBitmap(width, height, colorBits_), tally_);
-    const TemporaryBitmap mask(CreateBitmap(width, height, 1, 1, maskBits_.data()), tally_);
-    if (!color.Get() || !mask.Get()) return nullptr;
-
-    ICONINFO info{};
-    info.fIcon = TRUE;
-    info.hbmMask = mask.Get();
-    info.hbmColor = color.Get();
-    HICON icon = CreateIconIndirect(&info);
+    UniqueBitmap color = Counted(CreateColorBitmap(width, height, colorBits_));
+    UniqueBitmap mask =
+        Counted(UniqueBitmap(CreateBitmap(width, height, 1, 1, maskBits_.data())));
+    UniqueIcon icon;
+    if (color && mask) {
+        ICONINFO info{};
+        info.fIcon = TRUE;
+        info.hbmMask = mask.get();
+        info.hbmColor = color.get();
+        icon.reset(CreateIconIndirect(&info));
+    }
     if (icon) ++tally_.iconsCreated;
+    // The icon has copies of the bitmaps, which are needed only while it is made.
+    GiveBack(color);
+    GiveBack(mask);
     return icon;
 }
 
-void ClockIcon::DestroyCurrent() {
-    if (icon_ && DestroyIcon(icon_)) ++tally_.iconsDestroyed;
-    icon_ = nullptr;
+UniqueBitmap ClockIcon::Counted(UniqueBitmap bitmap) {
+    if (bitmap) ++tally_.bitmapsCreated;
+    return bitmap;
+}
+
+void ClockIcon::GiveBack(UniqueBitmap& bitmap) {
+    if (bitmap.reset()) ++tally_.bitmapsDeleted;
 }
 
 }  // namespace uptrail

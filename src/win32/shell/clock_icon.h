@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/image.h"
+#include "win32/platform/unique_handle.h"
 
 namespace uptrail {
 
@@ -22,31 +23,27 @@ struct GdiTally {
 // and destroys the one before, so one icon lives at any time.
 class ClockIcon {
 public:
-    ClockIcon() = default;
-    ~ClockIcon();
-    ClockIcon(const ClockIcon&) = delete;
-    ClockIcon& operator=(const ClockIcon&) = delete;
-
     // Makes an icon of the picture stretched to iconSize × iconSize pixels, transparent where
     // the picture has the colour of its top-left pixel, and destroys the previous icon. The
     // handle returned stays owned by this object and valid until the next successful
     // Update or the object's end: give it to the window and the tray (which take copies
     // or references, never ownership) before anything repaints, and never destroy it.
     // When no icon can be made, answers nullptr and keeps the previous icon current.
-    HICON Update(const Image& picture, int iconSize);
+    [[nodiscard]] HICON Update(const Image& picture, int iconSize);
 
     const GdiTally& Tally() const { return tally_; }
 
 private:
-    HICON MakeIcon();
-    void DestroyCurrent();
+    [[nodiscard]] UniqueIcon MakeIcon();
+    [[nodiscard]] UniqueBitmap Counted(UniqueBitmap bitmap);
+    void GiveBack(UniqueBitmap& bitmap);
 
     // Kept from tick to tick so that making an icon allocates nothing once the size is set.
     Image stretched_;
     std::vector<std::uint32_t> colorBits_;
     std::vector<std::uint8_t> maskBits_;
 
-    HICON icon_ = nullptr;
+    UniqueIcon icon_;
     GdiTally tally_;
 };
 

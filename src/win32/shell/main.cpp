@@ -13,15 +13,17 @@
 #include "win32/platform/win32_http_client.h"
 #include "win32/platform/win32_locale.h"
 #include "win32/platform/win32_registry.h"
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/win32_system_info.h"
 #include "win32/shell/win32_tray_icon.h"
 
 namespace {
 
-HICON LoadTrayIcon(HINSTANCE instance) {
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+// Loaded unshared, at the small icon size, so the tray owns it and destroys it at the end.
+uptrail::UniqueIcon LoadTrayIcon(HINSTANCE instance) {
+    return uptrail::UniqueIcon(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
 }
 
 }  // namespace

@@ -21,14 +21,14 @@ namespace uptrail {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"UptrailMainWindow";
-constexpr UINT_PTR kHeartbeatTimer = 1;  // toCurStroke
-constexpr UINT_PTR kClockTimer = 2;      // toClock
+constexpr UINT_PTR kHeartbeatTimer = 1;
+constexpr UINT_PTR kClockTimer = 2;
 constexpr UINT kHeartbeatIntervalMs = 30000;
 constexpr UINT kClockIntervalMs = 1000;
 // A left click opens its menu only once a double click can no longer follow, so that the
 // double click reaches the About box instead of a menu already open.
 constexpr UINT_PTR kLeftClickTimer = 3;
-constexpr UINT_PTR kAlertTimer = 4;  // toAlert: looks for alarms that have fallen due
+constexpr UINT_PTR kAlertTimer = 4;  // looks for alarms that have fallen due
 constexpr UINT kAlertIntervalMs = 1000;
 
 // The menu commands that arrive by number as well.
@@ -56,7 +56,7 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create() {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = instance_;
     windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
     windowClass.lpszClassName = kWindowClass;
@@ -123,36 +123,27 @@ void MainWindow::RecordCloseOnce(SessionCause cause) {
     OnMainWindowClose(*context_, cause);
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) {
-        // The window's last message: nothing may reach the object through it afterwards.
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (self) self->window_ = nullptr;
-    }
-    if (!self || !self->context_) return DefWindowProcW(window, message, wParam, lParam);
-    return self->HandleMessage(window, message, wParam, lParam);
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCDESTROY) window_ = nullptr;
+    // Until Start the window only exists: the program behind it is not set up yet.
+    if (!context_) return DefWindowProcW(window, message, wParam, lParam);
+    return HandleStartedMessage(window, message, wParam, lParam);
 }
 
-LRESULT MainWindow::HandleTimer(WPARAM timerId) {
+LRESULT MainWindow::HandleTimer(HWND window, WPARAM timerId) {
     if (timerId == kHeartbeatTimer) OnHeartbeatTimer(*context_);
     if (timerId == kClockTimer) OnClockTimer(*context_);
-    if (timerId == kLeftClickTimer) OpenLeftMenu();
+    if (timerId == kLeftClickTimer) OpenLeftMenu(window);
     if (timerId == kAlertTimer) OnMainAlertTick(context_->Alarms());
     return 0;
 }
 
-void MainWindow::ShowMenu(const std::vector<MenuNode>& items) {
+void MainWindow::ShowMenu(HWND window, const std::vector<MenuNode>& items) {
     const PopupMenu menu(items);
-    if (const auto command = menu.Track(window_)) RunMenuCommand(*context_, *command);
+    if (const auto command = menu.Track(window)) RunMenuCommand(*context_, *command);
 }
 
-LRESULT MainWindow::HandleTrayMouse(UINT mouseMessage) {
+LRESULT MainWindow::HandleTrayMouse(HWND window, UINT mouseMessage) {
     if (mouseMessage == WM_MOUSEMOVE) {
         OnTrayMouseMove(*context_);
         return 0;
@@ -161,17 +152,17 @@ LRESULT MainWindow::HandleTrayMouse(UINT mouseMessage) {
     case WM_LBUTTONUP:
         // The button-up that ends a double click opens nothing.
         if (!std::exchange(doubleClicked_, false))
-            SetTimer(window_, kLeftClickTimer, GetDoubleClickTime(), nullptr);
+            SetTimer(window, kLeftClickTimer, GetDoubleClickTime(), nullptr);
         return 0;
     case WM_LBUTTONDBLCLK:
-        KillTimer(window_, kLeftClickTimer);
+        KillTimer(window, kLeftClickTimer);
         doubleClicked_ = true;
         RunTrayCommand([this] { OnRightAboutClick(*context_); });
         return 0;
     case WM_RBUTTONUP:
-        RunTrayCommand([this] {
+        RunTrayCommand([this, window] {
             OnRightMenuOpening(*context_);
-            ShowMenu(BuildRightMenu(context_->state));
+            ShowMenu(window, BuildRightMenu(context_->state));
         });
         return 0;
     default:
@@ -192,11 +183,11 @@ LRESULT MainWindow::HandleCommand(UINT commandId) {
     return 0;
 }
 
-void MainWindow::OpenLeftMenu() {
-    KillTimer(window_, kLeftClickTimer);
-    RunTrayCommand([this] {
+void MainWindow::OpenLeftMenu(HWND window) {
+    KillTimer(window, kLeftClickTimer);
+    RunTrayCommand([this, window] {
         OnLeftMenuOpening(*context_);
-        ShowMenu(BuildLeftMenu(context_->state));
+        ShowMenu(window, BuildLeftMenu(context_->state));
     });
 }
 
@@ -216,16 +207,17 @@ void MainWindow::ShowFinishedUpdateCheck() {
     RunTrayCommand([this, &response] { OnUpdateCheckFinished(*context_, *response); });
 }
 
-LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) {
     if (message == taskbarCreatedMessage_ && message != 0) {
         OnTaskbarCreated(*context_);
         return 0;
     }
     switch (message) {
     case WM_TIMER:
-        return HandleTimer(wParam);
+        return HandleTimer(window, wParam);
     case kTrayCallbackMessage:
-        return HandleTrayMouse(LOWORD(lParam));
+        return HandleTrayMouse(window, LOWORD(lParam));
 
     case WM_KEYDOWN:
         if (wParam == VK_F5) OnHandOverKey(*context_);

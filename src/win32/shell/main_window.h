@@ -10,6 +10,7 @@
 #include "platform/http_client.h"
 #include "platform/program_window.h"
 #include "sessionlog/session_log.h"
+#include "win32/shell/window_procedure.h"
 
 namespace uptrail {
 
@@ -23,7 +24,9 @@ inline constexpr UINT kNewAlarmCommand = 40031;        // "&New..." of the alarm
 
 // The invisible main window: the owner of the tray icon, the timers and the messages
 // Windows sends when the session ends. Every message is handed to the portable logic.
-class MainWindow final : public ProgramWindow, public AlarmWindows {
+class MainWindow final : public ProgramWindow,
+                         public AlarmWindows,
+                         private WindowProcedure<MainWindow> {
 public:
     explicit MainWindow(HINSTANCE instance);
     ~MainWindow() override;
@@ -31,12 +34,12 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates the window, still without the caption that a second copy looks for.
-    bool Create();
+    [[nodiscard]] bool Create();
     HWND Handle() const { return window_; }
 
     // From now on the window's events reach `context`, and its timers run.
     void Start(MainContext& context);
-    int RunMessageLoop();
+    [[nodiscard]] int RunMessageLoop();
 
     bool HandOverToRunningCopy() override;
     void MarkAsRunningCopy() override;
@@ -46,17 +49,18 @@ public:
     void ActivateAlarmWindow(std::uintptr_t window) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend WindowProcedure<MainWindow>;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleTimer(WPARAM timerId);
-    LRESULT HandleTrayMouse(UINT mouseMessage);
+    LRESULT HandleStartedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleTimer(HWND window, WPARAM timerId);
+    LRESULT HandleTrayMouse(HWND window, UINT mouseMessage);
     LRESULT HandleCommand(UINT commandId);
-    void OpenLeftMenu();
+    void OpenLeftMenu(HWND window);
     // Runs what a click on the icon asks for, unless a menu or box of the icon is up.
     void RunTrayCommand(const std::function<void()>& command);
     // Shows the outcome of a finished update check, once no menu or box of the icon is up.
     void ShowFinishedUpdateCheck();
-    void ShowMenu(const std::vector<MenuNode>& items);
+    void ShowMenu(HWND window, const std::vector<MenuNode>& items);
     // Records the close once: Windows may end the session after the window has been
     // asked to close, and the first reason is the true one.
     void RecordCloseOnce(SessionCause cause);

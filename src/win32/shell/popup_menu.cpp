@@ -15,24 +15,20 @@ UINT StateOf(const MenuNode& node) {
 }
 
 // An icon drawn at the size of the menu's check mark on the menu's own background.
-HBITMAP DrawMarkIcon(HICON icon) {
+[[nodiscard]] UniqueBitmap DrawMarkIcon(HICON icon) {
     const int width = GetSystemMetrics(SM_CXMENUCHECK);
     const int height = GetSystemMetrics(SM_CYMENUCHECK);
     HDC screen = GetDC(nullptr);
-    HDC canvas = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const UniqueMemoryDc canvas(CreateCompatibleDC(screen));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     ReleaseDC(nullptr, screen);
-    if (!canvas || !bitmap) {
-        if (canvas) DeleteDC(canvas);
-        if (bitmap) DeleteObject(bitmap);
-        return nullptr;
-    }
-    HGDIOBJ previous = SelectObject(canvas, bitmap);
+    if (!canvas || !bitmap) return {};
+    // A bitmap still selected into a device context cannot be deleted.
+    HGDIOBJ previous = SelectObject(canvas.get(), bitmap.get());
     const RECT all{0, 0, width, height};
-    FillRect(canvas, &all, GetSysColorBrush(COLOR_MENU));
-    DrawIconEx(canvas, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-    SelectObject(canvas, previous);
-    DeleteDC(canvas);
+    FillRect(canvas.get(), &all, GetSysColorBrush(COLOR_MENU));
+    DrawIconEx(canvas.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    SelectObject(canvas.get(), previous);
     return bitmap;
 }
 
@@ -40,33 +36,27 @@ HBITMAP DrawMarkIcon(HICON icon) {
 
 PopupMenu::PopupMenu(const std::vector<MenuNode>& items) { menu_ = Build(items); }
 
-PopupMenu::~PopupMenu() {
-    if (menu_) DestroyMenu(menu_);  // submenus go with it
-    if (stopMark_) DeleteObject(stopMark_);
-    if (exclamationMark_) DeleteObject(exclamationMark_);
-    if (repeatMark_) DeleteObject(repeatMark_);
-}
-
-HMENU PopupMenu::Build(const std::vector<MenuNode>& items) {
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return nullptr;
-    for (const MenuNode& node : items) Append(menu, node);
+UniqueMenu PopupMenu::Build(const std::vector<MenuNode>& items) {
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return menu;
+    for (const MenuNode& node : items) Append(menu.get(), node);
     return menu;
 }
 
 HBITMAP PopupMenu::MarkBitmap(MenuMark mark) {
     if (mark == MenuMark::kStop) {
         if (!stopMark_) stopMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_HAND));
-        return stopMark_;
+        return stopMark_.get();
     }
     if (mark == MenuMark::kExclamation) {
         if (!exclamationMark_) exclamationMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_EXCLAMATION));
-        return exclamationMark_;
+        return exclamationMark_.get();
     }
     if (mark == MenuMark::kRepeat) {
         // The program's own icon, resource 1 of the running executable.
-        if (!repeatMark_) repeatMark_ = DrawMarkIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
-        return repeatMark_;
+        if (!repeatMark_)
+            repeatMark_ = DrawMarkIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+        return repeatMark_.get();
     }
     return nullptr;
 }
@@ -85,15 +75,18 @@ void PopupMenu::Append(HMENU menu, const MenuNode& node) {
     item.fType = MFT_STRING;
     item.dwTypeData = caption.data();
     item.fState = StateOf(node);
+    UniqueMenu submenu;
     if (!node.children.empty()) {
+        submenu = Build(node.children);
         item.fMask |= MIIM_SUBMENU;
-        item.hSubMenu = Build(node.children);
+        item.hSubMenu = submenu.get();
     } else if (node.command.kind != MenuCommandKind::kNone) {
         commands_.push_back(node.command);
         item.wID = static_cast<UINT>(commands_.size());
     }
     const int position = GetMenuItemCount(menu);
-    InsertMenuItemW(menu, position, TRUE, &item);
+    // Once inserted, the submenu belongs to the menu, which destroys it with itself.
+    if (InsertMenuItemW(menu, position, TRUE, &item)) static_cast<void>(submenu.release());
     if (HBITMAP mark = MarkBitmap(node.mark))
         SetMenuItemBitmaps(menu, position, MF_BYPOSITION, mark, mark);
 }
@@ -110,7 +103,7 @@ std::optional<MenuCommand> PopupMenu::Track(HWND owner) const {
     SetForegroundWindow(owner);
     const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY;
     const UINT chosen = static_cast<UINT>(
-        TrackPopupMenu(menu_, flags, pointer.x, pointer.y, 0, owner, nullptr));
+        TrackPopupMenu(menu_.get(), flags, pointer.x, pointer.y, 0, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     return CommandFor(chosen);
 }

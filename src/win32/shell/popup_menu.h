@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/menu_tree.h"
+#include "win32/platform/unique_handle.h"
 
 namespace uptrail {
 
@@ -14,30 +15,29 @@ namespace uptrail {
 class PopupMenu {
 public:
     explicit PopupMenu(const std::vector<MenuNode>& items);
-    ~PopupMenu();
-    PopupMenu(const PopupMenu&) = delete;
-    PopupMenu& operator=(const PopupMenu&) = delete;
 
-    HMENU Handle() const { return menu_; }
+    HMENU Handle() const { return menu_.get(); }
 
     // The command of a menu identifier, as TrackPopupMenu returns it.
-    std::optional<MenuCommand> CommandFor(UINT id) const;
+    [[nodiscard]] std::optional<MenuCommand> CommandFor(UINT id) const;
 
     // Shows the menu at the pointer and gives the chosen command, if any. The owner comes
     // to the foreground first and gets a WM_NULL afterwards, or the menu of a tray icon
     // would not close when the user clicks elsewhere.
-    std::optional<MenuCommand> Track(HWND owner) const;
+    [[nodiscard]] std::optional<MenuCommand> Track(HWND owner) const;
 
 private:
-    HMENU Build(const std::vector<MenuNode>& items);
+    [[nodiscard]] UniqueMenu Build(const std::vector<MenuNode>& items);
     void Append(HMENU menu, const MenuNode& node);
-    HBITMAP MarkBitmap(MenuMark mark);
+    [[nodiscard]] HBITMAP MarkBitmap(MenuMark mark);
 
-    HMENU menu_ = nullptr;
+    // A menu item shows a mark bitmap but never owns it. The marks are declared before the
+    // menu, so the menu goes first.
+    UniqueBitmap stopMark_;
+    UniqueBitmap exclamationMark_;
+    UniqueBitmap repeatMark_;
     std::vector<MenuCommand> commands_;  // identifier k + 1 runs commands_[k]
-    HBITMAP stopMark_ = nullptr;
-    HBITMAP exclamationMark_ = nullptr;
-    HBITMAP repeatMark_ = nullptr;
+    UniqueMenu menu_;
 };
 
 }  // namespace uptrail

@@ -32,7 +32,7 @@ struct OfferState {
 };
 
 // The rich edit control of the system; loaded once and kept for the life of the process.
-bool LoadRichEdit() {
+[[nodiscard]] bool LoadRichEdit() {
     static const HMODULE module = LoadLibraryW(L"Msftedit.dll");
     return module != nullptr;
 }
@@ -64,7 +64,8 @@ RECT Units(HWND dialog, int left, int top, int width, int height) {
     return rect;
 }
 
-HWND CreateChild(HWND dialog, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id) {
+[[nodiscard]] HWND CreateChild(HWND dialog, const wchar_t* windowClass, const wchar_t* text,
+                                DWORD style, int id) {
     HWND child = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                                  dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),

@@ -1,22 +1,20 @@
 #include "win32/shell/win32_tray_icon.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "win32/platform/wide_text.h"
 
 namespace uptrail {
 
-Win32TrayIcon::Win32TrayIcon(HWND window, HICON programIcon) : programIcon_(programIcon) {
+Win32TrayIcon::Win32TrayIcon(HWND window, UniqueIcon programIcon)
+    : programIcon_(std::move(programIcon)) {
     data_.cbSize = sizeof data_;
     data_.hWnd = window;
     data_.uID = 1;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = kTrayCallbackMessage;
-    data_.hIcon = programIcon;
-}
-
-Win32TrayIcon::~Win32TrayIcon() {
-    if (programIcon_) DestroyIcon(programIcon_);
+    data_.hIcon = programIcon_.get();
 }
 
 bool Win32TrayIcon::Add() {
@@ -35,10 +33,6 @@ void Win32TrayIcon::SetTip(std::string_view tip) {
     std::copy_n(wide.begin(), length, data_.szTip);
     data_.szTip[length] = L'\0';
 }
-
-}  // namespace uptrail
-
-namespace uptrail {
 
 void Win32TrayIcon::ShowClock(const Image& picture) {
     // The shell keeps its own copy of the icon, so the one of the previous tick may go as

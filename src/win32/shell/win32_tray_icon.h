@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/tray_icon.h"
+#include "win32/platform/unique_handle.h"
 #include "win32/shell/clock_icon.h"
 
 namespace uptrail {
@@ -13,10 +14,8 @@ inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 // The program's notification-area icon, owned by the main window.
 class Win32TrayIcon final : public TrayIcon {
 public:
-    // Takes `programIcon`, the picture shown until the clock draws one, and destroys it
-    // at the end.
-    Win32TrayIcon(HWND window, HICON programIcon);
-    ~Win32TrayIcon() override;
+    // `programIcon` is the picture shown until the clock draws one.
+    Win32TrayIcon(HWND window, UniqueIcon programIcon);
     Win32TrayIcon(const Win32TrayIcon&) = delete;
     Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
 
@@ -31,7 +30,7 @@ public:
 
 private:
     NOTIFYICONDATAW data_{};
-    HICON programIcon_;
+    UniqueIcon programIcon_;
     ClockIcon clockIcon_;  // owns the icon of the latest tick
 };
 
