@@ -46,8 +46,8 @@ std::vector<Session> Sessions(int entries, DateTime before) {
     }
     // Shifted so that the newest ends three hours before `before`, leaving room for the
     // session that ran last and is not logged yet.
-    const auto shift = sessions.empty() ? seconds{0}
-                                        : (before - std::chrono::hours{3}) - sessions.back().end;
+    const auto shift =
+        sessions.empty() ? seconds{0} : (before - std::chrono::hours{3}) - sessions.back().end;
     for (Session& session : sessions) {
         session.start += shift;
         session.end += shift;
@@ -73,8 +73,8 @@ GeneratedLog GenerateLog(int entries, DateTime before) {
         log.text += "[" + system + "]\r\nAnimation=3\r\nAutoStart=1\r\nLastStart=" +
                     (own ? FormatTimestamp(previousStart) : lastEnd) +
                     "\r\nLastClose=" + (own ? previousClose : lastEnd) +
-                    "\r\nLastCause=0\r\nRestart=" + lastEnd + "\r\nListMode=0\r\nSysList=" +
-                    system + "\r\n";
+                    "\r\nLastCause=0\r\nRestart=" + lastEnd +
+                    "\r\nListMode=0\r\nSysList=" + system + "\r\n";
     }
     log.text += "[Log]\r\n";
     for (const Session& session : sessions) {

@@ -20,8 +20,8 @@ struct GeneratedLog {
 };
 
 inline const std::vector<std::string>& GeneratedSystems() {
-    static const std::vector<std::string> systems{
-        "1A2B3C4D//c:\\windows", "5E6F7A8B//d:\\windows", "9C0D1E2F//e:\\winnt"};
+    static const std::vector<std::string> systems{"1A2B3C4D//c:\\windows", "5E6F7A8B//d:\\windows",
+                                                  "9C0D1E2F//e:\\winnt"};
     return systems;
 }
 

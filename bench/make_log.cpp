@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "sessionlog/session_tracker.h"
 #include "generated_log.h"
 #include "posix/posix_clock.h"
+#include "sessionlog/session_tracker.h"
 
 int main(int argc, char** argv) {
     using namespace uptrail;

@@ -1,29 +1,30 @@
 // Benchmarks of the work Uptrail does on a large log: the start-up (trim, the previous
 // session's entry, statistics and session menus, alarms), the heartbeat, a whole section
-// save, the report, the clock tick, and loading and saving a thousand alarms. Files are real files through the POSIX file system;
-// the rewrites run once flushed to the disk (flush:1) and once in memory without the flush
-// (flush:0), so the figures show the program's own work apart from the disk's.
+// save, the report, the clock tick, and loading and saving a thousand alarms. Files are real files
+// through the POSIX file system; the rewrites run once flushed to the disk (flush:1) and once in
+// memory without the flush (flush:0), so the figures show the program's own work apart from the
+// disk's.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <unistd.h>
 
 #include "alarm/alarm_commands.h"
 #include "alarm/alarm_list.h"
 #include "app/main_context.h"
-#include "sessionlog/session_tracker.h"
+#include "app/session_menus.h"
+#include "base/timestamp.h"
 #include "generated_log.h"
-#include "report/plain_locale.h"
-#include "posix/posix_file_system.h"
 #include "platform/file_bytes.h"
+#include "posix/posix_file_system.h"
+#include "report/plain_locale.h"
 #include "report/report_format.h"
 #include "report/report_writer.h"
 #include "report/session_report.h"
 #include "sessionlog/session_log.h"
-#include "app/session_menus.h"
-#include "base/timestamp.h"
+#include "sessionlog/session_tracker.h"
 #include "storage/profile_file.h"
 #include "storage/section_file.h"
 #include "storage/section_text.h"
@@ -76,9 +77,8 @@ BenchFolder& OnDisk() {
 
 BenchFolder& InMemory() {
     static const std::filesystem::path shared = "/dev/shm";
-    static BenchFolder folder(std::filesystem::is_directory(shared)
-                                  ? shared
-                                  : std::filesystem::temp_directory_path());
+    static BenchFolder folder(
+        std::filesystem::is_directory(shared) ? shared : std::filesystem::temp_directory_path());
     return folder;
 }
 
@@ -128,7 +128,8 @@ struct Program {
     testing::FakeDesktop desktop;
     PlainLocale locale;
     testing::FakeHttpClient http;
-    MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
+    MainContext context{
+        {clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
 };
 
 // A section "Alarm" of `count` alarms in no particular order, as a file holds it after
@@ -149,7 +150,8 @@ std::string AlarmSection(int count) {
 const std::string& LogWithAlarmsOf(int entries) {
     static std::map<int, std::string> logs;
     auto found = logs.find(entries);
-    if (found == logs.end()) found = logs.emplace(entries, AlarmSection(12) + LogOf(entries).text).first;
+    if (found == logs.end())
+        found = logs.emplace(entries, AlarmSection(12) + LogOf(entries).text).first;
     return found->second;
 }
 
@@ -173,7 +175,8 @@ void BM_StartupWork(benchmark::State& state) {
     }
     if (main.alarms.menu.items.size() != 12) state.SkipWithError("no alarms");
     const auto kept = std::min<std::int64_t>(state.range(0), kStartupLogLimit);
-    if (main.menus.sessionItems.empty() || main.session.logCount != kept) state.SkipWithError("no menus");
+    if (main.menus.sessionItems.empty() || main.session.logCount != kept)
+        state.SkipWithError("no menus");
 }
 
 void BM_TrimLog(benchmark::State& state) {
@@ -293,20 +296,37 @@ void LogSizesFlushed(benchmark::internal::Benchmark* benchmark) {
         for (const int flush : {0, 1}) benchmark->Args({entries, flush});
 }
 
-BENCHMARK(BM_StartupWork)->ArgNames({"entries", "flush"})->Apply(LogSizesFlushed)
-    ->Args({32001, 0})->Args({32001, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StartupWork)
+    ->ArgNames({"entries", "flush"})
+    ->Apply(LogSizesFlushed)
+    ->Args({32001, 0})
+    ->Args({32001, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_TrimLog)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StatisticsAndSessionList)->ArgName("entries")->Apply(LogSizes)
+BENCHMARK(BM_StatisticsAndSessionList)
+    ->ArgName("entries")
+    ->Apply(LogSizes)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Heartbeat)->ArgNames({"entries", "flush"})->Apply(LogSizesFlushed)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SectionSave)->ArgNames({"entries", "flush"})->Apply(LogSizesFlushed)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Heartbeat)
+    ->ArgNames({"entries", "flush"})
+    ->Apply(LogSizesFlushed)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SectionSave)
+    ->ArgNames({"entries", "flush"})
+    ->Apply(LogSizesFlushed)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_Report)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadAlarms)->ArgName("alarms")->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveAlarms)->ArgNames({"alarms", "flush"})->Args({1000, 0})->Args({1000, 1})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveAlarms)
+    ->ArgNames({"alarms", "flush"})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace uptrail::bench

@@ -121,10 +121,10 @@ Columns MeasureColumns(const Placer& place) {
     const int frameParts = 2 * S(kFrameBorder) + 2 * place.BarWidth();
     const int shiftBox = std::max(place.BoxWidth(AlarmPart::tbShift, kShiftMask),
                                   place.BoxWidth(AlarmPart::tbShift, kCountdownMask));
-    columns.shiftFrameWidth = std::max(
-        {S(kShiftFrameWidth),
-         frameParts + place.LabelWidth(AlarmPart::tlShift, kPlusCaption) + shiftBox,
-         frameParts + place.BoxWidth(AlarmPart::tbRepeat, kRepeatMask)});
+    columns.shiftFrameWidth =
+        std::max({S(kShiftFrameWidth),
+                  frameParts + place.LabelWidth(AlarmPart::tlShift, kPlusCaption) + shiftBox,
+                  frameParts + place.BoxWidth(AlarmPart::tbRepeat, kRepeatMask)});
     columns.timeFrameWidth =
         std::max(S(kTimeFrameWidth), frameParts + place.BoxWidth(AlarmPart::tbTime, kTimeMask));
 
@@ -132,8 +132,8 @@ Columns MeasureColumns(const Placer& place) {
                            columns.gap + S(kMinTitleWidth);
     const int timeRight = columns.left + place.LabelWidth(AlarmPart::tlAlarm1, kDateCaption) +
                           columns.gap + columns.timeFrameWidth;
-    const int listRight = columns.frameLeft + columns.shiftFrameWidth + columns.gap +
-                          place.ListWidth();
+    const int listRight =
+        columns.frameLeft + columns.shiftFrameWidth + columns.gap + place.ListWidth();
     columns.right = std::max({S(kMargin + kDateFrameWidth), notesRight, timeRight, listRight});
     return columns;
 }
@@ -156,8 +156,8 @@ void PlaceSpinBox(AlarmLayout& layout, const PixelRect& inner, int left, int bar
 void PlaceNotes(AlarmLayout& layout, const Placer& place, const Columns& columns) {
     PixelRect& title = layout[AlarmPart::tbTitle];
     title = place.Row(0, 0, kNotesTop, kShiftFrameHeight);
-    layout[AlarmPart::tlNotes] = place.LabelBeside(
-        columns.left, place.LabelWidth(AlarmPart::tlNotes, kNotesCaption), title);
+    layout[AlarmPart::tlNotes] =
+        place.LabelBeside(columns.left, place.LabelWidth(AlarmPart::tlNotes, kNotesCaption), title);
     title.left = layout[AlarmPart::tlNotes].Right() + columns.gap;
     title.width = columns.right - title.left;
 }
@@ -184,12 +184,12 @@ void PlaceShift(AlarmLayout& layout, const Placer& place, const Columns& columns
 
 // "OR", with the first line running from it to the right edge.
 void PlaceOr(AlarmLayout& layout, const Placer& place, const Columns& columns) {
-    const PixelRect orRow = place.Row(
-        columns.left, place.LabelWidth(AlarmPart::tlOr, kOrCaption), kOrTop, kLabelHeight);
+    const PixelRect orRow = place.Row(columns.left, place.LabelWidth(AlarmPart::tlOr, kOrCaption),
+                                      kOrTop, kLabelHeight);
     layout[AlarmPart::tlOr] = orRow;
     const int lineLeft = orRow.Right() + columns.gap;
-    layout[AlarmPart::loAlarm0] = {lineLeft, orRow.top + orRow.height / 2,
-                                   columns.right - lineLeft, place.Scale(kLineHeight)};
+    layout[AlarmPart::loAlarm0] = {lineLeft, orRow.top + orRow.height / 2, columns.right - lineLeft,
+                                   place.Scale(kLineHeight)};
 }
 
 // The label and the time frame on one row, the calendar below.

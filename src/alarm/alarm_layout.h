@@ -7,7 +7,8 @@
 namespace uptrail {
 
 // The alarm window's parts, in the order they are placed. The frames (pb...) hold the
-// parts listed after them; lines are drawn as thin bars.
+// parts listed after them; lines are drawn as thin bars. One row of the window per line.
+// clang-format off
 enum class AlarmPart : std::size_t {
     tlNotes, tbTitle,
     tlAlarm0, pbShift, tlShift, tbShift, vsShift0, vsShift1,
@@ -17,6 +18,7 @@ enum class AlarmPart : std::size_t {
     loAlarm1, tlNow, bbAlarm,
     kCount
 };
+// clang-format on
 inline constexpr std::size_t kAlarmPartCount = static_cast<std::size_t>(AlarmPart::kCount);
 
 struct PixelRect {

@@ -142,7 +142,8 @@ void SaveAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::pat
     static_cast<void>(SaveSection(files, logFile, kAlarmSection, text, kLineBreak));
 }
 
-std::optional<int> FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t window) {
+std::optional<int> FindOwnEntry(const AlarmList& alarms, std::string_view key,
+                                std::uintptr_t window) {
     const std::vector<AlarmEntry>& entries = alarms.Entries();
     const auto index = [&](auto found) { return static_cast<int>(found - entries.begin()); };
     if (window != 0) {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "base/date_time.h"
+#include "platform/file_system.h"
 
 namespace uptrail {
 
@@ -73,6 +73,7 @@ void SaveAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::pat
 // The index of the entry that the alarm window `window`, opened for `key`, shows: the
 // entry the window holds; else the first entry with that key that no other window holds;
 // else the last stopped entry that no window holds; none when there is none of these.
-[[nodiscard]] std::optional<int> FindOwnEntry(const AlarmList& alarms, std::string_view key, std::uintptr_t window);
+[[nodiscard]] std::optional<int> FindOwnEntry(const AlarmList& alarms, std::string_view key,
+                                              std::uintptr_t window);
 
 }  // namespace uptrail

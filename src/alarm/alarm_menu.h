@@ -38,6 +38,7 @@ AlarmMenuState BuildAlarmMenu(const AlarmList& alarms, DateTime now, const Month
 
 // The submenu position of the first alarm item with this tag, none when there is none; 0
 // for an empty tag, which names "&New...".
-[[nodiscard]] std::optional<int> FindMenuIndexByTag(const AlarmMenuState& menu, std::string_view tag);
+[[nodiscard]] std::optional<int> FindMenuIndexByTag(const AlarmMenuState& menu,
+                                                    std::string_view tag);
 
 }  // namespace uptrail

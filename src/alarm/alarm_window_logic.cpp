@@ -6,9 +6,9 @@
 
 #include "alarm/alarm_commands.h"
 #include "alarm/alarm_schedule.h"
-#include "sessionlog/log_location.h"
 #include "base/duration_text.h"
 #include "base/timestamp.h"
+#include "sessionlog/log_location.h"
 
 namespace uptrail {
 namespace {
@@ -30,7 +30,8 @@ Date DateOf(DateTime value) { return std::chrono::floor<std::chrono::days>(value
 
 }  // namespace
 
-AlarmWindowLogic::AlarmWindowLogic(const AlarmContext& context, AlarmWindowHost& host, std::string alarmKey)
+AlarmWindowLogic::AlarmWindowLogic(const AlarmContext& context, AlarmWindowHost& host,
+                                   std::string alarmKey)
     : context_(context), host_(host), sAlarmKey_(std::move(alarmKey)) {}
 
 DateTime AlarmWindowLogic::Now() const { return context_.clock.Now(); }
@@ -206,7 +207,9 @@ void AlarmWindowLogic::OnRepeatComboClick(int index) {
     if (controls_.cbRepeat > 0) SetSpinBox(controls_.tbRepeat, 0, 0, 4);
 }
 
-void AlarmWindowLogic::OnTitleChange(std::string_view text) { controls_.tbTitle = std::string(text); }
+void AlarmWindowLogic::OnTitleChange(std::string_view text) {
+    controls_.tbTitle = std::string(text);
+}
 
 void AlarmWindowLogic::OnButtonClick() {
     if (runState_ == RunState::kRunning) {

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "alarm/alarm_controls.h"
 #include "alarm/alarm_context.h"
+#include "alarm/alarm_controls.h"
 
 namespace uptrail {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "sessionlog/session_tracker.h"
 #include "base/duration_text.h"
 #include "base/timestamp.h"
+#include "sessionlog/session_tracker.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -17,7 +17,8 @@ void OnHeartbeatTimer(MainContext& context) {
 void OnClockTimer(MainContext& context) {
     MainState& state = context.state;
     TrayIcon& tray = context.platform.tray;
-    if (!state.options.mRightWithout.checked && !state.tray.iconShown) state.tray.iconShown = tray.Add();
+    if (!state.options.mRightWithout.checked && !state.tray.iconShown)
+        state.tray.iconShown = tray.Add();
     if (!state.options.mRightAnimated.checked) return;
     const DateTimeFields now = FieldsOf(context.platform.clock.Now());
     state.tray.dial.Tick(now.hour, now.minute, now.second, state.tray.animationLevel);
@@ -25,7 +26,8 @@ void OnClockTimer(MainContext& context) {
 }
 
 void OnTaskbarCreated(MainContext& context) {
-    if (!context.state.options.mRightWithout.checked) context.state.tray.iconShown = context.platform.tray.Add();
+    if (!context.state.options.mRightWithout.checked)
+        context.state.tray.iconShown = context.platform.tray.Add();
 }
 
 void OnHandOverKey(MainContext& context) {

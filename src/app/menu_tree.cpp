@@ -32,7 +32,8 @@ MenuNode SystemsSubmenu(const MainState& state) {
         if (i == 0 && state.menus.systemSeparatorVisible) systems.children.push_back(Separator());
     }
     systems.children.push_back(Separator());
-    systems.children.push_back(Option("&All Systems", MenuCommandKind::kListMode, state.menus.mListMode));
+    systems.children.push_back(
+        Option("&All Systems", MenuCommandKind::kListMode, state.menus.mListMode));
     return systems;
 }
 
@@ -56,7 +57,8 @@ MenuNode AlarmSubmenu(const AlarmMenuState& menu) {
     alarms.children.push_back(std::move(newAlarm));
     if (menu.separatorVisible) alarms.children.push_back(Separator());
     for (std::size_t i = 0; i < menu.items.size(); ++i) {
-        MenuNode node = Command(menu.items[i].caption, MenuCommandKind::kAlarmItem, static_cast<int>(i));
+        MenuNode node =
+            Command(menu.items[i].caption, MenuCommandKind::kAlarmItem, static_cast<int>(i));
         if (menu.items[i].repeating) node.mark = MenuMark::kRepeat;
         alarms.children.push_back(std::move(node));
     }
@@ -81,7 +83,8 @@ std::vector<MenuNode> BuildLeftMenu(const MainState& state) {
         menu.push_back(std::move(node));
     }
     if (state.menus.mLeftSeparator.visible) menu.push_back(Separator());
-    if (state.menus.mLeftFull.visible) menu.push_back(Command("Full &Log...", MenuCommandKind::kFullLog));
+    if (state.menus.mLeftFull.visible)
+        menu.push_back(Command("Full &Log...", MenuCommandKind::kFullLog));
     return menu;
 }
 
@@ -92,20 +95,25 @@ std::vector<MenuNode> BuildRightMenu(const MainState& state) {
     menu.push_back(AlarmSubmenu(state.alarms.menu));
     menu.push_back(Separator());
     menu.push_back(Command("&Log Folder...", MenuCommandKind::kLogFolder));
-    menu.push_back(Option("Erase Oldest &Data...", MenuCommandKind::kEraseOldest, state.options.mRightOldest));
-    menu.push_back(Option("Monitor from &Now...", MenuCommandKind::kMonitorFromNow, state.options.mRightNow));
+    menu.push_back(
+        Option("Erase Oldest &Data...", MenuCommandKind::kEraseOldest, state.options.mRightOldest));
+    menu.push_back(
+        Option("Monitor from &Now...", MenuCommandKind::kMonitorFromNow, state.options.mRightNow));
     menu.push_back(Separator());
     menu.push_back(Command("We&bsite...", MenuCommandKind::kWebsite));
     menu.push_back(Command("&Feedback...", MenuCommandKind::kFeedback));
-    menu.push_back(Option("Check for &Update...", MenuCommandKind::kCheckForUpdate, state.options.mRightUpdate));
+    menu.push_back(Option("Check for &Update...", MenuCommandKind::kCheckForUpdate,
+                          state.options.mRightUpdate));
     menu.push_back(Command("&About...", MenuCommandKind::kAbout));
     menu.push_back(Separator());
-    menu.push_back(Option("Start with &Windows", MenuCommandKind::kStartWithWindows, state.options.mRightAuto));
+    menu.push_back(Option("Start with &Windows", MenuCommandKind::kStartWithWindows,
+                          state.options.mRightAuto));
     AddVisibleOption(menu, "Don't create Tray &Icon", MenuCommandKind::kWithoutTrayIcon,
                      state.options.mRightWithout);
     menu.push_back(Option("Animated &Tray Icon", MenuCommandKind::kAnimatedTrayIcon,
                           state.options.mRightAnimated));
-    AddVisibleOption(menu, "&Hide Tray Icon", MenuCommandKind::kHideTrayIcon, state.options.mRightHide);
+    AddVisibleOption(menu, "&Hide Tray Icon", MenuCommandKind::kHideTrayIcon,
+                     state.options.mRightHide);
     menu.push_back(Command("E&xit", MenuCommandKind::kExit));
     return menu;
 }

@@ -12,10 +12,10 @@ enum class MenuCommandKind {
     kNone,
     kSessionItem,  // index into MainState::sessionItems
     kFullLog,
-    kSystemItem,   // index into MainState::systemItems
+    kSystemItem,  // index into MainState::systemItems
     kListMode,
     kAlarmNew,
-    kAlarmItem,    // index into MainState::alarmMenu.items
+    kAlarmItem,  // index into MainState::alarmMenu.items
     kLogFolder,
     kEraseOldest,
     kMonitorFromNow,

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "alarm/alarm_commands.h"
-#include "base/version_info.h"
 #include "base/duration_text.h"
+#include "base/version_info.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/statistics.h"
@@ -14,7 +14,6 @@
 
 namespace uptrail {
 namespace {
-
 
 // Popup lines are two pixels lower than the menu bar the system measures, and four lines
 // go to the current session, "Full &Log..." and their separators.
@@ -39,8 +38,8 @@ struct ListFilter {
 
 StatisticsTexts StatisticsTextsOf(const MainContext& context) {
     const Locale& locale = context.platform.locale;
-    return {context.state.session.statsFrom, context.state.menus.lastDelayValue, locale.DecimalSeparator(),
-            &locale.Months()};
+    return {context.state.session.statsFrom, context.state.menus.lastDelayValue,
+            locale.DecimalSeparator(), &locale.Months()};
 }
 
 // Newest first, as far as the limit and the filter allow; every entry with a system
@@ -69,8 +68,9 @@ void ListSessions(MainContext& context, const LogEntries& log, const ListFilter&
 void EnsureOwnSystemItem(MainContext& context, const ListFilter& filter) {
     MainState& state = context.state;
     if (!state.menus.systemItems.empty()) return;
-    state.menus.systemItems.push_back({FormatSystemName(state.session.systemId, state.session.driveTable),
-                                 state.session.systemId, filter.Lists(state.session.systemId)});
+    state.menus.systemItems.push_back(
+        {FormatSystemName(state.session.systemId, state.session.driveTable), state.session.systemId,
+         filter.Lists(state.session.systemId)});
     state.menus.systemSeparatorVisible = false;
 }
 
@@ -84,8 +84,8 @@ bool HoldsSeveralSystems(const LogEntries& log) {
 std::size_t SessionListLimit(int screenHeight, int menuHeight) {
     // A menu height the system reports as 2 pixels or less would divide by zero or less.
     const int lineHeight = std::max(menuHeight - kPopupLineShrink, 1);
-    const int fitting = MinOf(std::int64_t{screenHeight} / lineHeight - kLinesBesideSessions,
-                              kMostListedSessions);
+    const int fitting =
+        MinOf(std::int64_t{screenHeight} / lineHeight - kLinesBesideSessions, kMostListedSessions);
     return static_cast<std::size_t>(std::max(fitting, 0));
 }
 
@@ -113,7 +113,8 @@ void RefreshSessionMenus(MainContext& context) {
                     state.menus.statistics);
 
     // Shown both ways: a log folder chosen since the last rebuild may hold a longer log.
-    state.menus.mLeftSeparator.visible = state.menus.mLeftFull.visible = log.lineCount > filter.limit;
+    state.menus.mLeftSeparator.visible = state.menus.mLeftFull.visible =
+        log.lineCount > filter.limit;
     state.menus.sessionItems.clear();
     if (log.lineCount == 0) {
         EnsureOwnSystemItem(context, filter);
@@ -132,8 +133,9 @@ void OnLeftMenuOpening(MainContext& context) {
     const DateTime now = context.platform.clock.Now();
     const DateTime start = ParseTimestamp(Get(context.Settings(), setting::kLastStart),
                                           TimestampPart::kDateAndTime, now);
-    state.menus.currentSessionCaption = FormatSessionLine(
-        start, now, state.menus.currentSessionTag, context.platform.locale.Months(), state.session.driveTable);
+    state.menus.currentSessionCaption =
+        FormatSessionLine(start, now, state.menus.currentSessionTag,
+                          context.platform.locale.Months(), state.session.driveTable);
 }
 
 void OnSessionItemClick(MainContext& context, std::size_t index) {
@@ -141,14 +143,13 @@ void OnSessionItemClick(MainContext& context, std::size_t index) {
     if (index >= items.size()) return;
     const std::string title = std::string(kVersion.title) + " Info";
     switch (items[index].cause) {
-        case SessionCause::kCrashed:
-            context.platform.desktop.ShowMessage(kCrashedMessage, title, MessageIcon::kStop);
-            break;
-        case SessionCause::kProgramClosed:
-            context.platform.desktop.ShowMessage(kClosedMessage, title, MessageIcon::kExclamation);
-            break;
-        default:
-            break;
+    case SessionCause::kCrashed:
+        context.platform.desktop.ShowMessage(kCrashedMessage, title, MessageIcon::kStop);
+        break;
+    case SessionCause::kProgramClosed:
+        context.platform.desktop.ShowMessage(kClosedMessage, title, MessageIcon::kExclamation);
+        break;
+    default: break;
     }
 }
 
@@ -175,7 +176,7 @@ void OnListModeClick(MainContext& context) {
     MainState& state = context.state;
     state.menus.mListMode.checked = !state.menus.mListMode.checked;
     Put(context.Settings(), setting::kListMode,
-            std::to_string(BoolToFlag(state.menus.mListMode.checked)));
+        std::to_string(BoolToFlag(state.menus.mListMode.checked)));
     RefreshSessionMenus(context);
 }
 

@@ -5,10 +5,10 @@
 
 #include "app/main_context.h"
 #include "base/date_time.h"
+#include "base/timestamp.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_line.h"
 #include "sessionlog/session_log.h"
-#include "base/timestamp.h"
 
 namespace uptrail {
 

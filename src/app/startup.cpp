@@ -2,15 +2,14 @@
 
 #include "alarm/alarm_commands.h"
 #include "app/session_menus.h"
-
-#include "sessionlog/log_location.h"
-#include "sessionlog/session_tracker.h"
 #include "app/startup_options.h"
-#include "sessionlog/system_identity.h"
-#include "base/version_text.h"
 #include "base/text_encoding.h"
-#include "sessionlog/session_log.h"
 #include "base/timestamp.h"
+#include "base/version_text.h"
+#include "sessionlog/log_location.h"
+#include "sessionlog/session_log.h"
+#include "sessionlog/session_tracker.h"
+#include "sessionlog/system_identity.h"
 #include "storage/registry_store.h"
 #include "storage/settings_store.h"
 
@@ -48,7 +47,8 @@ void BeginSession(MainContext& context) {
     const DateTime now = platform.clock.Now();
     state.session.bootTime =
         SessionStart(now, platform.clock.TickCount(), platform.system.RecentBootRecords());
-    const TrimResult trim = TrimLog(platform.files, state.session.logFile, false, state.session.bootTime, now);
+    const TrimResult trim =
+        TrimLog(platform.files, state.session.logFile, false, state.session.bootTime, now);
     state.session.statsFrom = trim.statsFrom;
     state.session.logCount = trim.logCount;
     state.menus.lastDelayValue = NoteProgramStart(context.Settings(), state.session.bootTime, now);
@@ -70,7 +70,8 @@ StartupOutcome RunStartup(MainContext& context) {
     RepairTrayPolicy(platform.registry);
     RegisterAppPath(platform.registry, programFolder);
     state.session.systemId = SystemIdentity(platform.system);
-    state.session.logFile = LogFileIn(ResolveLogFolder(platform.registry, platform.files, platform.system));
+    state.session.logFile =
+        LogFileIn(ResolveLogFolder(platform.registry, platform.files, platform.system));
 
     HideTrayIconItems(state);
     ApplyStoredOptions(context, programFolder);

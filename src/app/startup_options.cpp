@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "app/commands/preference_toggles.h"
-#include "base/text_encoding.h"
 #include "base/duration_text.h"
+#include "base/text_encoding.h"
 #include "storage/registry_store.h"
 #include "storage/settings_store.h"
 

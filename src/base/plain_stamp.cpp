@@ -17,8 +17,9 @@ int ExpandedYear(int year) {
 void PlainStampReader::LearnMonth(std::uint64_t yearMonth) {
     using plain_stamp_detail::TwoDigits;
     monthKey_ = yearMonth;
-    monthStart_ = MakeDateTime(ExpandedYear(TwoDigits(yearMonth, 0) * 100 + TwoDigits(yearMonth, 2)),
-                               TwoDigits(yearMonth, 5), 1);
+    monthStart_ =
+        MakeDateTime(ExpandedYear(TwoDigits(yearMonth, 0) * 100 + TwoDigits(yearMonth, 2)),
+                     TwoDigits(yearMonth, 5), 1);
 }
 
 DateTime ReadStamp(std::string_view text, DateTime now) {

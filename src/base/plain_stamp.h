@@ -57,7 +57,8 @@ inline std::uint64_t LoadWord(const char* at) {
 
 // The number of the two digits at byte `index` of a word of digit values.
 inline int TwoDigits(std::uint64_t values, int index) {
-    return static_cast<int>((values >> (8 * index) & 0xFF) * 10 + (values >> (8 * index + 8) & 0xFF));
+    return static_cast<int>((values >> (8 * index) & 0xFF) * 10 +
+                            (values >> (8 * index + 8) & 0xFF));
 }
 
 }  // namespace plain_stamp_detail

@@ -65,15 +65,16 @@ char* PutMonthDay(char* at, const DateTimeFields& f, const MonthNames& months) {
 }
 
 char* PutDayDuration(char* at, std::int64_t minutes) {
-    const auto clamped = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(minutes, INT32_MIN, INT32_MAX));
+    const auto clamped =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(minutes, INT32_MIN, INT32_MAX));
     const std::int32_t hours = clamped / kMinutesPerHour;
     const std::int32_t days = hours / kHoursPerDay;
     // Sessions last less than a hundred days: two digits each.
     const bool twoDigitDays = clamped >= 0 && days < 100;
     at = twoDigitDays ? PutTwoDigits(at, days) : PutPadded(at, days, 2);
     at = Put(at, "d ");
-    at = twoDigitDays ? PutTwoDigits(at, hours % kHoursPerDay) : PutPadded(at, hours % kHoursPerDay, 2);
+    at = twoDigitDays ? PutTwoDigits(at, hours % kHoursPerDay)
+                      : PutPadded(at, hours % kHoursPerDay, 2);
     at = Put(at, "h ");
     at = twoDigitDays ? PutTwoDigits(at, clamped % kMinutesPerHour)
                       : PutPadded(at, clamped % kMinutesPerHour, 2);

@@ -3,9 +3,9 @@
 // are made of, each call giving the end of what it wrote. A report writes tens of
 // thousands of such lines, so none of these allocates, and the callers make sure of the
 // room beforehand.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <climits>
 #include <cstring>
 #include <string_view>
 
@@ -54,8 +54,8 @@ struct DayAndSecond {
 
     // MinuteBoundaries from `from` to this time.
     std::int64_t MinutesSince(const DayAndSecond& from) const {
-        return (day - from.day) * kMinutesPerDay +
-               (static_cast<std::int64_t>(second / 60) - static_cast<std::int64_t>(from.second / 60));
+        return (day - from.day) * kMinutesPerDay + (static_cast<std::int64_t>(second / 60) -
+                                                    static_cast<std::int64_t>(from.second / 60));
     }
 };
 
@@ -65,7 +65,8 @@ inline DayAndSecond SplitTime(DateTime value) {
         // Every time after 1970, divided without the corrections for a sign.
         const auto seconds = static_cast<std::uint64_t>(total);
         const std::uint64_t day = seconds / kSecondsPerDay;
-        return {static_cast<std::int64_t>(day), static_cast<unsigned>(seconds - day * kSecondsPerDay)};
+        return {static_cast<std::int64_t>(day),
+                static_cast<unsigned>(seconds - day * kSecondsPerDay)};
     }
     // Not total - day * 86400: near the lower end of the range that product overflows.
     const std::int64_t remainder = total % kSecondsPerDay;

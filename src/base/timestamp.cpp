@@ -92,8 +92,12 @@ bool ReadCanonical(std::string_view text, FieldValues& values) {
         return static_cast<int>(value);
     };
     const auto twoDigits = [&](std::size_t at) { return digit(at) * 10 + digit(at + 1); };
-    values = {twoDigits(0) * 100 + twoDigits(2), twoDigits(5),  twoDigits(8),
-              twoDigits(11),                      twoDigits(14), twoDigits(17)};
+    values = {twoDigits(0) * 100 + twoDigits(2),
+              twoDigits(5),
+              twoDigits(8),
+              twoDigits(11),
+              twoDigits(14),
+              twoDigits(17)};
     return digitsOnly;
 }
 
@@ -145,13 +149,10 @@ std::optional<DateTime> TryParseTimestamp(std::string_view text, TimestampPart p
                                            std::chrono::minutes{values[4]} +
                                            std::chrono::seconds{values[5]};
     switch (part) {
-        case TimestampPart::kDate:
-            return date;
-        case TimestampPart::kTime:
-            return DateTime{kDayZero} + timeOfDay;
-        case TimestampPart::kDateAndTime:
-        default:
-            return date + timeOfDay;
+    case TimestampPart::kDate: return date;
+    case TimestampPart::kTime: return DateTime{kDayZero} + timeOfDay;
+    case TimestampPart::kDateAndTime:
+    default: return date + timeOfDay;
     }
 }
 

@@ -12,8 +12,8 @@ std::string VersionText(bool compact, const VersionRecord& version) {
         text += FormatPadded(version.minor % 100, 2);
     if (version.revision >= 1) {
         text += ".";
-        text += compact ? std::to_string(version.revision)
-                        : FormatPadded(version.revision % 10000, 4);
+        text +=
+            compact ? std::to_string(version.revision) : FormatPadded(version.revision % 10000, 4);
     }
     return text;
 }

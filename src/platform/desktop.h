@@ -23,7 +23,8 @@ public:
     virtual bool AskOkCancel(std::string_view text, std::string_view title) = 0;
 
     // The folder chooser, starting at `start`. Nothing when the user cancelled.
-    virtual std::optional<std::filesystem::path> ChooseFolder(const std::filesystem::path& start) = 0;
+    virtual std::optional<std::filesystem::path> ChooseFolder(
+        const std::filesystem::path& start) = 0;
 
     // Opens a web or mail address with the program the system has for it.
     virtual bool OpenAddress(std::string_view address) = 0;

@@ -31,26 +31,30 @@ public:
     virtual ~FileSystem() = default;
 
     // The attribute bits, or nothing when the path does not exist or cannot be read.
-    [[nodiscard]] virtual std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) const = 0;
-    [[nodiscard]] virtual OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) = 0;
+    [[nodiscard]] virtual std::optional<std::uint32_t> GetAttributes(
+        const std::filesystem::path& path) const = 0;
+    [[nodiscard]] virtual OsError SetAttributes(const std::filesystem::path& path,
+                                                std::uint32_t attributes) = 0;
 
     // Reads the whole file.
-    [[nodiscard]] virtual OsError ReadWholeFile(const std::filesystem::path& path, std::string& contents) const = 0;
+    [[nodiscard]] virtual OsError ReadWholeFile(const std::filesystem::path& path,
+                                                std::string& contents) const = 0;
 
     // Creates (or truncates) the file, writes the bytes and flushes them to the disk
     // before returning, so a later replace never exposes a file whose data is not there.
-    [[nodiscard]] virtual OsError WriteNewFile(const std::filesystem::path& path, std::string_view contents) = 0;
+    [[nodiscard]] virtual OsError WriteNewFile(const std::filesystem::path& path,
+                                               std::string_view contents) = 0;
 
     // Puts `source` in the place of `target` in one step: afterwards `target` holds either
     // its old contents or the new ones, whatever happens during the call.
     [[nodiscard]] virtual OsError MoveOver(const std::filesystem::path& source,
-                             const std::filesystem::path& target) = 0;
+                                           const std::filesystem::path& target) = 0;
 
     [[nodiscard]] virtual OsError RemoveFile(const std::filesystem::path& path) = 0;
 
     // Copies a file, replacing `target`; the copy keeps the source's attributes.
     [[nodiscard]] virtual OsError CopyWholeFile(const std::filesystem::path& source,
-                                  const std::filesystem::path& target) = 0;
+                                                const std::filesystem::path& target) = 0;
 
     // Creates one folder whose parent exists; a folder that is already there is kOk.
     [[nodiscard]] virtual OsError CreateFolder(const std::filesystem::path& path) = 0;

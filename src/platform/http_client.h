@@ -24,7 +24,8 @@ class HttpClient {
 public:
     virtual ~HttpClient() = default;
     // False when the request could not be started; then no response will come.
-    [[nodiscard]] virtual bool StartGet(std::string_view address, std::chrono::milliseconds timeout) = 0;
+    [[nodiscard]] virtual bool StartGet(std::string_view address,
+                                        std::chrono::milliseconds timeout) = 0;
 };
 
 }  // namespace uptrail

@@ -53,7 +53,7 @@ public:
     virtual ~Registry() = default;
 
     [[nodiscard]] virtual OsError ReadValue(const RegistryKey& key, std::string_view valueName,
-                              RegistryValue& value) const = 0;
+                                            RegistryValue& value) const = 0;
 
     // Creates the key and any missing key above it, or opens it when it exists, and checks
     // that its values may be changed.
@@ -61,9 +61,10 @@ public:
 
     // Sets a value of an existing key.
     [[nodiscard]] virtual OsError SetValue(const RegistryKey& key, std::string_view valueName,
-                             const RegistryValue& value) = 0;
+                                           const RegistryValue& value) = 0;
 
-    [[nodiscard]] virtual OsError DeleteValue(const RegistryKey& key, std::string_view valueName) = 0;
+    [[nodiscard]] virtual OsError DeleteValue(const RegistryKey& key,
+                                              std::string_view valueName) = 0;
 
     // Whether the running Windows is a 64-bit one and so has two registry views.
     [[nodiscard]] virtual bool WindowsIs64Bit() const = 0;

@@ -109,7 +109,8 @@ void PosixFileSystem::Forget(const std::filesystem::path& path) {
     rememberedBits_.erase(KeyOf(path));
 }
 
-std::optional<std::uint32_t> PosixFileSystem::GetAttributes(const std::filesystem::path& path) const {
+std::optional<std::uint32_t> PosixFileSystem::GetAttributes(
+    const std::filesystem::path& path) const {
     if (path.empty()) return std::nullopt;
     const auto mode = ModeOf(path);
     if (!mode) return std::nullopt;
@@ -127,8 +128,8 @@ OsError PosixFileSystem::SetAttributes(const std::filesystem::path& path,
     // Taking read-only away gives the owner the right to write, which is what clearing
     // the attribute means on Windows.
     const mode_t permissions = *mode & 07777;
-    const mode_t wanted = (attributes & file_attr::kReadOnly) ? permissions & ~kAnyWrite
-                                                              : permissions | S_IWUSR;
+    const mode_t wanted =
+        (attributes & file_attr::kReadOnly) ? permissions & ~kAnyWrite : permissions | S_IWUSR;
     if (wanted != permissions && ::chmod(path.c_str(), wanted) != 0)
         return ErrorOf(errno, path, kErrorAccessDenied);
     if (attributes & kRememberedMask)
@@ -138,7 +139,8 @@ OsError PosixFileSystem::SetAttributes(const std::filesystem::path& path,
     return kOk;
 }
 
-OsError PosixFileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) const {
+OsError PosixFileSystem::ReadWholeFile(const std::filesystem::path& path,
+                                       std::string& contents) const {
     contents.clear();
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.IsOpen()) return ErrorOf(errno, path, kErrorReadFault);
@@ -191,8 +193,7 @@ OsError PosixFileSystem::MapWholeFile(const std::filesystem::path& path, FileByt
     return error;
 }
 
-OsError PosixFileSystem::WriteBytes(const std::filesystem::path& path,
-                                    std::string_view contents) {
+OsError PosixFileSystem::WriteBytes(const std::filesystem::path& path, std::string_view contents) {
     // Windows will not open a read-only file for writing, whoever asks.
     if (IsReadOnlyFile(path)) return kErrorAccessDenied;
     Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode));

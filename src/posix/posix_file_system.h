@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <map>
 
-#include "platform/file_system.h"
 #include "platform/file_bytes.h"
+#include "platform/file_system.h"
 
 namespace uptrail {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "base/text_encoding.h"
 #include "base/duration_text.h"
+#include "base/text_encoding.h"
 #include "sessionlog/session_line.h"
 #include "sessionlog/system_filter.h"
 
@@ -256,8 +256,8 @@ void WriteText(const SessionReport& report, ReportWriter& writer) {
 
 void WriteCsv(const SessionReport& report, ReportWriter& writer) {
     writer.Text("start,end,minutes,cause,system\n");
-    const auto endings = LineEndings(
-        report, [](std::string_view identity) { return CsvField(identity) + "\n"; });
+    const auto endings =
+        LineEndings(report, [](std::string_view identity) { return CsvField(identity) + "\n"; });
     IsoTimes times;
     report.ForEachListed([&](const LogEntry& entry) {
         const DayAndSecond start = SplitTime(entry.start);
@@ -279,8 +279,8 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
     writer.Text("{\n");
     writer.Text(JsonStatistics(report));
     writer.Text(",\n  \"sessions\": [");
-    const auto endings = LineEndings(
-        report, [](std::string_view identity) { return JsonString(identity) + "}"; });
+    const auto endings =
+        LineEndings(report, [](std::string_view identity) { return JsonString(identity) + "}"; });
     IsoTimes times;
     std::string_view separator = "\n    ";
     report.ForEachListed([&](const LogEntry& entry) {

@@ -2,11 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "sessionlog/session_tracker.h"
-#include "report/plain_locale.h"
 #include "posix/posix_clock.h"
 #include "posix/posix_file_system.h"
+#include "report/plain_locale.h"
 #include "report/report_run.h"
+#include "sessionlog/session_tracker.h"
 
 int main(int argc, char** argv) {
     using namespace uptrail;
@@ -17,17 +17,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) arguments.push_back({argv[i], argv[i]});
 
     const DateTime now = clock.Now();
-    const ReportEnvironment environment{
-        files,
-        locale,
-        now,
-        [&] { return BootTimeFrom(now, clock.TickCount()); },
-        {},
-        {},
-        {},
-        {},
-        [&](const std::filesystem::path& path, FileBytes& bytes) {
-            return files.MapWholeFile(path, bytes);
-        }};
+    const ReportEnvironment environment{files,
+                                        locale,
+                                        now,
+                                        [&] { return BootTimeFrom(now, clock.TickCount()); },
+                                        {},
+                                        {},
+                                        {},
+                                        {},
+                                        [&](const std::filesystem::path& path, FileBytes& bytes) {
+                                            return files.MapWholeFile(path, bytes);
+                                        }};
     return RunReportToStandardStreams(arguments, environment);
 }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "report/report_run.h"
 #include "sessionlog/session_tracker.h"
 #include "sessionlog/system_identity.h"
-#include "report/report_run.h"
 #include "win32/platform/wide_text.h"
 #include "win32/platform/win32_clock.h"
 #include "win32/platform/win32_file_system.h"

@@ -20,11 +20,16 @@ struct OptionName {
 };
 
 constexpr OptionName kOptions[] = {
-    {"--log", Option::kLog, true},          {"--system", Option::kSystem, true},
-    {"--all", Option::kAll, false},         {"--limit", Option::kLimit, true},
-    {"--boot-time", Option::kBootTime, true}, {"--now", Option::kNow, true},
-    {"--format", Option::kFormat, true},    {"--help", Option::kHelp, false},
-    {"-h", Option::kHelp, false},           {"--version", Option::kVersion, false},
+    {"--log", Option::kLog, true},
+    {"--system", Option::kSystem, true},
+    {"--all", Option::kAll, false},
+    {"--limit", Option::kLimit, true},
+    {"--boot-time", Option::kBootTime, true},
+    {"--now", Option::kNow, true},
+    {"--format", Option::kFormat, true},
+    {"--help", Option::kHelp, false},
+    {"-h", Option::kHelp, false},
+    {"--version", Option::kVersion, false},
 };
 
 const OptionName* FindOption(std::string_view name) {

@@ -24,12 +24,12 @@ struct CommandArgument {
 
 struct ReportOptions {
     std::optional<std::filesystem::path> logFile;  // --log
-    std::vector<std::string> systems;               // --system, in the order given
-    bool allSystems = false;                        // --all
-    std::optional<std::size_t> limit;               // --limit; every entry without it
-    std::optional<DateTime> bootTime;               // --boot-time
-    std::optional<DateTime> now;                    // --now
-    ReportFormat format = ReportFormat::kText;      // --format
+    std::vector<std::string> systems;              // --system, in the order given
+    bool allSystems = false;                       // --all
+    std::optional<std::size_t> limit;              // --limit; every entry without it
+    std::optional<DateTime> bootTime;              // --boot-time
+    std::optional<DateTime> now;                   // --now
+    ReportFormat format = ReportFormat::kText;     // --format
     bool help = false;
     bool version = false;
 };

@@ -2,19 +2,19 @@
 
 #include <cstdio>
 
-#include "sessionlog/log_location.h"
+#include "base/settings_key.h"
+#include "base/text_encoding.h"
+#include "base/timestamp.h"
 #include "base/version_info.h"
 #include "base/version_text.h"
-#include "base/text_encoding.h"
 #include "report/report_format.h"
 #include "report/session_report.h"
+#include "sessionlog/log_location.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/system_filter.h"
-#include "base/timestamp.h"
 #include "storage/file_checks.h"
 #include "storage/profile_format.h"
 #include "storage/registry_store.h"
-#include "base/settings_key.h"
 #include "storage/setting_names.h"
 
 namespace uptrail {
@@ -83,7 +83,8 @@ void ChooseSystems(const ReportOptions& options, const ReportEnvironment& enviro
         settings.allSystems = options.allSystems;
         settings.shown = ShownSystems(JoinedSystems(options.systems), own);
     } else if (!own.empty()) {
-        settings.allSystems = TimestampFieldValue(OwnValue(fileText, environment, setting::kListMode)) > 0;
+        settings.allSystems =
+            TimestampFieldValue(OwnValue(fileText, environment, setting::kListMode)) > 0;
         settings.shown = ShownSystems(OwnValue(fileText, environment, setting::kSysList), own);
     } else {
         settings.allSystems = true;

@@ -5,15 +5,15 @@
 #include <span>
 #include <string>
 
-#include "sessionlog/system_filter.h"
-#include "sessionlog/system_identity.h"
+#include "platform/file_bytes.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
-#include "platform/file_bytes.h"
 #include "report/report_options.h"
 #include "report/report_writer.h"
+#include "sessionlog/system_filter.h"
+#include "sessionlog/system_identity.h"
 
 namespace uptrail {
 

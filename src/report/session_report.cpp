@@ -71,9 +71,8 @@ SystemExits ExitsOf(const SessionReport& report, const std::vector<SystemSeen>& 
     std::vector<std::uint32_t> order;
     for (std::uint32_t system = 0; system < seen.size(); ++system)
         if (seen[system].lastExit) order.push_back(system);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return seen[a].newest > seen[b].newest;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return seen[a].newest > seen[b].newest; });
     SystemExits exits(ownSystem);
     for (const std::uint32_t system : order)
         exits.Note(report.log.identities[system], *seen[system].lastExit);
@@ -96,21 +95,21 @@ SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
     for (std::size_t system = 0; system < seen.size(); ++system) {
         if (seen[system].sessions == 0) continue;
         ++systemsWithEntries;
-        const bool listed = settings.allSystems ||
-                            IsShown(settings.shown, report.log.identities[system]);
+        const bool listed =
+            settings.allSystems || IsShown(settings.shown, report.log.identities[system]);
         report.listedSystems[system] = listed;
         if (listed) listable += seen[system].sessions;
     }
     report.listedCount = std::min(settings.limit.value_or(listable), listable);
     // Names are shown, as in the tray, only when they tell listed sessions apart.
-    report.showNames = systemsWithEntries > 1 &&
-                       (settings.allSystems || settings.shown.size() >= 2);
+    report.showNames =
+        systemsWithEntries > 1 && (settings.allSystems || settings.shown.size() >= 2);
     report.drives = settings.drives;
     report.months = &settings.locale->Months();
 
     const SystemExits exits = ExitsOf(report, seen, settings.ownSystem);
-    report.systems = exits.MenuItems(settings.shown, settings.allSystems, settings.drives,
-                                     *settings.locale);
+    report.systems =
+        exits.MenuItems(settings.shown, settings.allSystems, settings.drives, *settings.locale);
     // Without a running installation the first item stands for nobody.
     if (settings.ownSystem.empty()) report.systems.erase(report.systems.begin());
     return report;

@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "sessionlog/system_filter.h"
-#include "sessionlog/system_identity.h"
+#include "base/date_time.h"
 #include "platform/locale.h"
 #include "sessionlog/log_entries.h"
-#include "base/date_time.h"
 #include "sessionlog/statistics.h"
+#include "sessionlog/system_filter.h"
+#include "sessionlog/system_identity.h"
 
 namespace uptrail {
 
@@ -39,11 +39,11 @@ struct SessionReport {
     SessionStatistics figures;
     DateTime statsFrom{};
     std::optional<std::int64_t> lastDelaySeconds;
-    StatisticsCaptions statistics;  // the ten items of "&Statistics"
-    LogEntries log;                 // every entry read, oldest first
-    std::size_t firstCounted = 0;   // those before it are beyond what the start-up trim keeps
-    std::vector<bool> listedSystems;  // by identity: whether its sessions are listed
-    std::size_t listedCount = 0;      // the newest sessions with a listed system, up to the limit
+    StatisticsCaptions statistics;      // the ten items of "&Statistics"
+    LogEntries log;                     // every entry read, oldest first
+    std::size_t firstCounted = 0;       // those before it are beyond what the start-up trim keeps
+    std::vector<bool> listedSystems;    // by identity: whether its sessions are listed
+    std::size_t listedCount = 0;        // the newest sessions with a listed system, up to the limit
     std::vector<SystemChoice> systems;  // as "Syste&ms to show" offers them
     // How the session list writes a line: with the system's name when the listed sessions
     // come from several systems, the name as the drives of this machine show it.

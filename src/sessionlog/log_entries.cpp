@@ -5,8 +5,8 @@
 #include <unordered_map>
 
 #include "base/plain_stamp.h"
-#include "sessionlog/session_log.h"
 #include "base/timestamp.h"
+#include "sessionlog/session_log.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
 
@@ -180,7 +180,8 @@ std::uint32_t EntryReader::IdentityOf(std::string_view identity) {
     if (last_ != kNoSystem && identities[last_] == identity) return last_;
     if (identities.size() <= kFewIdentities) {
         const auto found = std::find(identities.begin(), identities.end(), identity);
-        if (found != identities.end()) return static_cast<std::uint32_t>(found - identities.begin());
+        if (found != identities.end())
+            return static_cast<std::uint32_t>(found - identities.begin());
     } else if (const auto found = index_.find(identity); found != index_.end()) {
         return found->second;
     }

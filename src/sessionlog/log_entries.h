@@ -19,7 +19,8 @@ struct LogEntry {
     DateTime start{};
     DateTime end{};
     SessionCause cause = SessionCause::kWindowsEnded;  // any number a line holds
-    std::uint32_t system = kNoSystem;  // index into LogEntries::identities; none on a line of three fields
+    std::uint32_t system =
+        kNoSystem;  // index into LogEntries::identities; none on a line of three fields
 };
 
 // The entries of a log, oldest first, with the system identities they name (distinct byte

@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/settings_key.h"
 #include "base/version_info.h"
 #include "storage/atomic_file.h"
 #include "storage/registry_store.h"
-#include "base/settings_key.h"
 #include "storage/setting_names.h"
 
 namespace uptrail {

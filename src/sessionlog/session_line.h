@@ -13,7 +13,9 @@ namespace uptrail {
 
 struct WriteMonthDay {
     const MonthNames* months;
-    char* operator()(char* at, const DateTimeFields& f) const { return PutMonthDay(at, f, *months); }
+    char* operator()(char* at, const DateTimeFields& f) const {
+        return PutMonthDay(at, f, *months);
+    }
 };
 
 // "Dec 04, 08:03" for the times of session lines.

@@ -46,8 +46,7 @@ std::span<const std::string_view> NewestOf(const EntryLines& entries, std::size_
     return std::span<const std::string_view>(entries).last(count);
 }
 
-TrimResult Summarize(std::span<const std::string_view> entries, DateTime bootTime,
-                     DateTime now) {
+TrimResult Summarize(std::span<const std::string_view> entries, DateTime bootTime, DateTime now) {
     TrimResult result{bootTime, 0, kOk};
     if (entries.empty()) return result;
     const std::size_t first = entries.size() > kStatsWindow ? entries.size() - kStatsWindow : 0;
@@ -93,8 +92,8 @@ TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool
     if (lines.empty()) return {bootTime, 0, kOk};
 
     const EntryLines entries = EntriesAmong(lines);
-    const std::size_t limit = static_cast<std::size_t>(eraseOldest ? kEraseOldestLimit
-                                                                   : kStartupLogLimit);
+    const std::size_t limit =
+        static_cast<std::size_t>(eraseOldest ? kEraseOldestLimit : kStartupLogLimit);
     const auto kept = NewestOf(entries, limit);
     TrimResult result = Summarize(kept, bootTime, now);
     if (kept.size() == lines.size()) return result;

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "base/date_time.h"
+#include "platform/file_system.h"
 #include "sessionlog/session_cause.h"
 
 namespace uptrail {
@@ -48,7 +48,7 @@ TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool
 // are missing, and makes the file read-only plus system. A file that is there but cannot
 // be read is left alone.
 [[nodiscard]] OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
-                           const SessionEntry& entry);
+                                         const SessionEntry& entry);
 
 // Sets the log file's attributes to read-only plus system.
 [[nodiscard]] OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile);

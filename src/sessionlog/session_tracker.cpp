@@ -57,8 +57,7 @@ std::optional<std::string> HeartbeatOf(std::string text, DateTime sessionStart, 
 std::optional<std::string> LastHeartbeat(const SettingsStore& settings, DateTime sessionStart,
                                          DateTime now) {
     const auto inFile = HeartbeatOf(Get(settings, setting::kCommonHeartbeat), sessionStart, now);
-    const auto inRegistry =
-        HeartbeatOf(Get(settings, setting::kKeyHeartbeat), sessionStart, now);
+    const auto inRegistry = HeartbeatOf(Get(settings, setting::kKeyHeartbeat), sessionStart, now);
     if (!inFile) return inRegistry;
     if (inRegistry && ReadTime(*inFile, now) < ReadTime(*inRegistry, now)) return inRegistry;
     return inFile;
@@ -68,8 +67,10 @@ std::optional<std::string> LastHeartbeat(const SettingsStore& settings, DateTime
 std::optional<SessionEntry> FinishedSession(const SettingsStore& settings,
                                             const std::string& system, std::string lastStart,
                                             DateTime now) {
-    SessionEntry entry{std::move(lastStart), GetOf(settings, setting::kLastClose, system),
-                       static_cast<SessionCause>(StoredNumber(GetOf(settings, setting::kLastCause, system))), system};
+    SessionEntry entry{
+        std::move(lastStart), GetOf(settings, setting::kLastClose, system),
+        static_cast<SessionCause>(StoredNumber(GetOf(settings, setting::kLastCause, system))),
+        system};
     if (!entry.end.empty()) return entry;
 
     const auto heartbeat = LastHeartbeat(settings, ReadTime(entry.start, now), now);

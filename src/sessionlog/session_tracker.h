@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "base/date_time.h"
 #include "platform/clock.h"
 #include "platform/system_info.h"
-#include "base/date_time.h"
 #include "sessionlog/session_log.h"
 #include "storage/settings_store.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "base/menu_value.h"
 #include "base/duration_text.h"
+#include "base/menu_value.h"
 
 namespace uptrail {
 namespace {

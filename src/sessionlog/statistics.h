@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "base/date_time.h"
+#include "base/timestamp.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
-#include "base/timestamp.h"
 
 namespace uptrail {
 
@@ -30,8 +30,11 @@ using StatisticsCaptions = std::array<std::string, 10>;
 // The labels of "&Statistics" as designed; "-" is a separator. The figures are written
 // after a Tab.
 inline constexpr std::array<const char*, 10> kStatisticsCaptions{
-    "Statistics From:", "-", "Average Session:", "Longest Session:", "System Off Time:",
-    "Crashed Sessions:", "Min. Restart Time:", "-", "Last Off Time:", "Last Delay:"};
+    "Statistics From:",   "-",
+    "Average Session:",   "Longest Session:",
+    "System Off Time:",   "Crashed Sessions:",
+    "Min. Restart Time:", "-",
+    "Last Off Time:",     "Last Delay:"};
 
 inline StatisticsCaptions DesignedStatisticsCaptions() {
     StatisticsCaptions captions;

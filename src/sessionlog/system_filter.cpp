@@ -50,9 +50,8 @@ std::string FormatSystemName(std::string_view identity, const DriveTable& drives
 bool SameIdentity(std::string_view a, std::string_view b) {
     // Nearly every comparison meets the identity spelled as it was written; the byte
     // comparison settles those at once.
-    return a == b || std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
+    return a == b || std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                                [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 std::vector<std::string> ShownSystems(std::string_view sysList, const std::string& systemId) {
@@ -96,8 +95,8 @@ void SystemExits::Note(std::string_view identity, DateTime end) {
 }
 
 std::vector<SystemChoice> SystemExits::MenuItems(const std::vector<std::string>& shown,
-                                                   bool allSystems, const DriveTable& drives,
-                                                   const Locale& locale) const {
+                                                 bool allSystems, const DriveTable& drives,
+                                                 const Locale& locale) const {
     const auto isChecked = [&](std::string_view identity) {
         return allSystems || IsShown(shown, identity);
     };
@@ -105,8 +104,8 @@ std::vector<SystemChoice> SystemExits::MenuItems(const std::vector<std::string>&
     items.push_back({FormatSystemName(systemId_, drives), systemId_, isChecked(systemId_)});
     for (const Exit& exit : exits_) {
         if (exit.identity == systemId_ || !exit.end) continue;
-        std::string caption = FormatSystemName(exit.identity, drives) + "\t(Last Exit: " +
-                              locale.DateTimeText(*exit.end) + ")";
+        std::string caption = FormatSystemName(exit.identity, drives) +
+                              "\t(Last Exit: " + locale.DateTimeText(*exit.end) + ")";
         items.push_back({std::move(caption), exit.identity, isChecked(exit.identity)});
     }
     return items;

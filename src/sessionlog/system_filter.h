@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/date_time.h"
 #include "platform/locale.h"
 #include "sessionlog/system_identity.h"
-#include "base/date_time.h"
 
 namespace uptrail {
 
@@ -48,7 +48,7 @@ public:
     // "Syste&ms to show" without its separator: the own system, then the others in the
     // order they were found, each with its last exit.
     std::vector<SystemChoice> MenuItems(const std::vector<std::string>& shown, bool allSystems,
-                                          const DriveTable& drives, const Locale& locale) const;
+                                        const DriveTable& drives, const Locale& locale) const;
 
 private:
     struct Exit {

@@ -11,7 +11,7 @@ namespace uptrail {
 // second at most, until the file system reports them. No window messages run meanwhile,
 // so no second save can start inside the wait.
 [[nodiscard]] OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& path,
-                             std::uint32_t attributes);
+                                           std::uint32_t attributes);
 
 // Replaces the whole contents of `target` so that a crash or power loss at any instant
 // leaves either the old file or the new one: the new bytes go to a flushed temporary
@@ -19,7 +19,7 @@ namespace uptrail {
 // hidden and system are lifted for the replace and put back afterwards. Creates the file
 // when it does not exist. On failure the target keeps its old contents and attributes.
 [[nodiscard]] OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
-                            std::string_view contents);
+                                          std::string_view contents);
 
 // The temporary file a replace of `target` writes first.
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);

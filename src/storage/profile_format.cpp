@@ -190,8 +190,8 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     return WithLineAfter(text, previous, KeyLine(key, value));
 }
 
-bool ReplaceProfileValueInPlace(std::string& text, std::string_view section,
-                                std::string_view key, std::string_view value) {
+bool ReplaceProfileValueInPlace(std::string& text, std::string_view section, std::string_view key,
+                                std::string_view value) {
     const std::optional<SectionScan> scan = ScanSection(text, section, key);
     if (!scan || !scan->key) return false;
     const Span stored = scan->key->stored;

@@ -49,8 +49,8 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
 // SetProfileValue on `text` itself for a key that is there: what follows its "=" is
 // replaced and no other byte moves, so a heartbeat writes back the very buffer it read instead
 // of a copy of the file. False, with `text` unchanged, when the section or key is missing.
-bool ReplaceProfileValueInPlace(std::string& text, std::string_view section,
-                                std::string_view key, std::string_view value);
+bool ReplaceProfileValueInPlace(std::string& text, std::string_view section, std::string_view key,
+                                std::string_view value);
 
 // The file's bytes after WritePrivateProfileStringA(section, key, NULL): the key's line is
 // removed; a missing section or key leaves the bytes as they are.

@@ -50,10 +50,8 @@ std::uint32_t BigEndianNumber(std::string_view bytes) {
 
 std::string ValueAsText(const RegistryValue& value, std::uint32_t conversionType) {
     switch (conversionType) {
-    case reg_type::kDword:
-        return std::to_string(LittleEndianNumber(value.data));
-    case reg_type::kDwordBigEndian:
-        return std::to_string(BigEndianNumber(value.data));
+    case reg_type::kDword: return std::to_string(LittleEndianNumber(value.data));
+    case reg_type::kDwordBigEndian: return std::to_string(BigEndianNumber(value.data));
     default:
         // Strings end at their first zero, whether or not the writer stored a terminator,
         // and a multi-string thereby gives its first string.
@@ -95,9 +93,9 @@ std::uint32_t LeadingNumberAsDword(std::string_view text) {
         if (FractionRoundsUp(text.substr(fractionStart, at - fractionStart), whole)) ++whole;
     }
 
-    const std::int64_t number = std::clamp<std::int64_t>(
-        negative ? -whole : whole, std::numeric_limits<std::int32_t>::min(),
-        std::numeric_limits<std::uint32_t>::max());
+    const std::int64_t number = std::clamp<std::int64_t>(negative ? -whole : whole,
+                                                         std::numeric_limits<std::int32_t>::min(),
+                                                         std::numeric_limits<std::uint32_t>::max());
     return static_cast<std::uint32_t>(number);
 }
 
@@ -114,17 +112,14 @@ std::optional<std::string> DataToWrite(std::string_view value, std::uint32_t val
     const std::string text = value.empty() ? std::string(1, '\0') : std::string(value);
     switch (valueType) {
     case reg_type::kSz:
-    case reg_type::kBinary:
-        return text;
-    case reg_type::kDword:
-        return LittleEndianBytes(LeadingNumberAsDword(text));
-    default:
-        return std::nullopt;
+    case reg_type::kBinary: return text;
+    case reg_type::kDword: return LittleEndianBytes(LeadingNumberAsDword(text));
+    default: return std::nullopt;
     }
 }
 
-OsError CreateKeyAndSetValue(Registry& registry, const RegistryKey& key,
-                             std::string_view valueName, const RegistryValue& value) {
+OsError CreateKeyAndSetValue(Registry& registry, const RegistryKey& key, std::string_view valueName,
+                             const RegistryValue& value) {
     if (const OsError error = registry.CreateKey(key); error != kOk) return error;
     return registry.SetValue(key, valueName, value);
 }
@@ -177,8 +172,8 @@ OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
     return StoreValue(registry, root, subKey, valueName, {valueType, *data});
 }
 
-std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root, std::string_view subKey,
-                                  std::string_view valueName) {
+std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root,
+                                  std::string_view subKey, std::string_view valueName) {
     const auto value = ReadStoredValue(registry, root, subKey, valueName, true);
     if (!value) return {};
     const std::string text = ValueAsText(*value, value->type);
@@ -197,11 +192,10 @@ OsError RegWritePath(Registry& registry, RegistryRoot root, std::string_view sub
 
 OsError RegRemoveValue(Registry& registry, RegistryRoot root, std::string_view subKey,
                        std::string_view valueName) {
-    OsError error =
-        IgnoringMissing(registry.DeleteValue(KeyAt(root, subKey, registry), valueName));
+    OsError error = IgnoringMissing(registry.DeleteValue(KeyAt(root, subKey, registry), valueName));
     if (root == RegistryRoot::kLocalMachine) {
-        const OsError userError = IgnoringMissing(registry.DeleteValue(
-            KeyAt(RegistryRoot::kCurrentUser, subKey, registry), valueName));
+        const OsError userError = IgnoringMissing(
+            registry.DeleteValue(KeyAt(RegistryRoot::kCurrentUser, subKey, registry), valueName));
         if (error == kOk) error = userError;
     }
     return error;

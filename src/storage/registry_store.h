@@ -48,8 +48,9 @@ struct RegReadOptions {
 // unsigned number in decimal, any other type its bytes up to the first zero.
 // Under HKEY_LOCAL_MACHINE, a value that RegWrite had to keep under HKEY_CURRENT_USER
 // (no administrator rights) is the one read.
-[[nodiscard]] std::string RegRead(const Registry& registry, RegistryRoot root, std::string_view subKey,
-                    std::string_view valueName, const RegReadOptions& options = {});
+[[nodiscard]] std::string RegRead(const Registry& registry, RegistryRoot root,
+                                  std::string_view subKey, std::string_view valueName,
+                                  const RegReadOptions& options = {});
 
 // Stores a text value. Nothing is written, and no key is created, when RegRead already
 // gives `value` for it. An empty text is stored as one zero character; REG_SZ and
@@ -57,21 +58,22 @@ struct RegReadOptions {
 // 32 bits; other types cannot be written. A change under HKEY_LOCAL_MACHINE that is
 // refused is made under the same path of HKEY_CURRENT_USER instead.
 [[nodiscard]] OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
-                 std::string_view valueName, std::string_view value,
-                 std::uint32_t valueType = reg_type::kSz);
+                               std::string_view valueName, std::string_view value,
+                               std::uint32_t valueType = reg_type::kSz);
 
 // A folder or file name kept as a REG_SZ value in UTF-16, so that a name the ANSI code
 // page cannot hold survives (RegRead gives such a value as ANSI text, as any reader of the
 // ANSI API sees it). The lookup and the fallback under HKEY_CURRENT_USER are RegRead's and
 // RegWrite's; an equal path is not written again. An empty path reads as missing.
-[[nodiscard]] std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root, std::string_view subKey,
-                                  std::string_view valueName);
+[[nodiscard]] std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root,
+                                                std::string_view subKey,
+                                                std::string_view valueName);
 [[nodiscard]] OsError RegWritePath(Registry& registry, RegistryRoot root, std::string_view subKey,
-                     std::string_view valueName, const std::filesystem::path& path);
+                                   std::string_view valueName, const std::filesystem::path& path);
 
 // Deletes a value; under HKEY_LOCAL_MACHINE also the copy RegWrite may have kept under
 // HKEY_CURRENT_USER. A value that is not there counts as deleted.
 [[nodiscard]] OsError RegRemoveValue(Registry& registry, RegistryRoot root, std::string_view subKey,
-                       std::string_view valueName);
+                                     std::string_view valueName);
 
 }  // namespace uptrail

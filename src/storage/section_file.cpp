@@ -15,8 +15,7 @@ LoadedSection LoadSection(FileSystem& files, const std::filesystem::path& fileNa
 }
 
 OsError SaveSection(FileSystem& files, const std::filesystem::path& fileName,
-                    std::string_view section, std::string_view data,
-                    std::string_view delimiter) {
+                    std::string_view section, std::string_view data, std::string_view delimiter) {
     if (fileName.empty() || !FileExists(files, fileName)) return kOk;
     std::string contents;
     if (const OsError error = files.ReadWholeFile(fileName, contents); error != kOk)

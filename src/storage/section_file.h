@@ -23,7 +23,7 @@ LoadedSection LoadSection(FileSystem& files, const std::filesystem::path& fileNa
 // replace that keeps the file's attributes. A missing file is left missing and is not an
 // error. On an error the file is left exactly as it was.
 [[nodiscard]] OsError SaveSection(FileSystem& files, const std::filesystem::path& fileName,
-                    std::string_view section, std::string_view data,
-                    std::string_view delimiter = kDefaultSectionDelimiter);
+                                  std::string_view section, std::string_view data,
+                                  std::string_view delimiter = kDefaultSectionDelimiter);
 
 }  // namespace uptrail

@@ -226,19 +226,19 @@ bool SetSectionValue(std::string& fileText, std::string_view section, std::strin
 
     std::size_t insertAt = *bodyStart;
     std::optional<std::pair<std::size_t, std::size_t>> stored;  // the value to replace
-    ForEachLine(fileText, *bodyStart, [&](std::string_view line, std::size_t start,
-                                          std::size_t next) {
-        if (IsSectionHeader(line)) return false;
-        if (IsBlankLine(line)) return true;
-        insertAt = next;
-        lastLineBroken = next > start + line.size();
-        const std::size_t equals = line.find('=');
-        if (IsComment(line) || equals == std::string_view::npos ||
-            !SameNameIgnoringCase(TrimBlanks(line.substr(0, equals)), key))
-            return true;
-        stored = {start + equals + 1, start + line.size()};
-        return false;
-    });
+    ForEachLine(fileText, *bodyStart,
+                [&](std::string_view line, std::size_t start, std::size_t next) {
+                    if (IsSectionHeader(line)) return false;
+                    if (IsBlankLine(line)) return true;
+                    insertAt = next;
+                    lastLineBroken = next > start + line.size();
+                    const std::size_t equals = line.find('=');
+                    if (IsComment(line) || equals == std::string_view::npos ||
+                        !SameNameIgnoringCase(TrimBlanks(line.substr(0, equals)), key))
+                        return true;
+                    stored = {start + equals + 1, start + line.size()};
+                    return false;
+                });
     if (stored) {
         const std::size_t length = stored->second - stored->first;
         if (std::string_view(fileText).substr(stored->first, length) == value) return false;

@@ -27,22 +27,10 @@ constexpr double kMinutesPerHourHandStep = 12;
 // the ring because every pixel inside it is reached by some hand, and an erased hand must
 // leave nothing but white behind.
 constexpr std::array<std::string_view, ClockDial::kSize> kFaceRows{
-    "....gKKKKKg.....",
-    "..sKKWWWWWKKs...",
-    ".sKWWWWWWWWWKs..",
-    ".KWWWWWWWWWWWK..",
-    "gKWWWWWWWWWWWKg.",
-    "KWWWWWWWWWWWWWK.",
-    "KWWWWWWWWWWWWWK.",
-    "KWWWWWWKWWWWWWK.",
-    "KWWWWWWWWWWWWWK.",
-    "KWWWWWWWWWWWWWK.",
-    "gKWWWWWWWWWWWKg.",
-    ".KWWWWWWWWWWWK..",
-    ".sKWWWWWWWWWKs..",
-    "..sKKWWWWWKKs...",
-    "....gKKKKKg.....",
-    "................",
+    "....gKKKKKg.....", "..sKKWWWWWKKs...", ".sKWWWWWWWWWKs..", ".KWWWWWWWWWWWK..",
+    "gKWWWWWWWWWWWKg.", "KWWWWWWWWWWWWWK.", "KWWWWWWWWWWWWWK.", "KWWWWWWKWWWWWWK.",
+    "KWWWWWWWWWWWWWK.", "KWWWWWWWWWWWWWK.", "gKWWWWWWWWWWWKg.", ".KWWWWWWWWWWWK..",
+    ".sKWWWWWWWWWKs..", "..sKKWWWWWKKs...", "....gKKKKKg.....", "................",
 };
 
 constexpr Color FaceColor(char letter) {
@@ -111,8 +99,7 @@ void DrawHand(Image& dial, std::int16_t angle, float length, std::optional<Color
 }
 
 ClockDial::ClockDial()
-    : picture_(Face()),
-      hands_{{{kBlack, 0.5f, 0}, {kBlue, 0.625f, 0}, {kRed, 0.75f, 0}}} {}
+    : picture_(Face()), hands_{{{kBlack, 0.5f, 0}, {kBlue, 0.625f, 0}, {kRed, 0.75f, 0}}} {}
 
 const Image& ClockDial::Face() {
     static const Image face = MakeFace();
@@ -130,8 +117,8 @@ void ClockDial::Tick(int hour, int minute, int second, int animationLevel) {
     hands_[kSecondHand].angle =
         static_cast<std::int16_t>(kHandAtTwelve - kDegreesPerSecond * second);
 
-    const auto drawn = static_cast<std::size_t>(
-        std::clamp(animationLevel, 0, static_cast<int>(hands_.size())));
+    const auto drawn =
+        static_cast<std::size_t>(std::clamp(animationLevel, 0, static_cast<int>(hands_.size())));
     for (std::size_t i = 0; i < drawn; ++i)
         DrawHand(picture_, hands_[i].angle, hands_[i].length, hands_[i].color);
     // The hands all start on the centre; the hour hand's colour marks it whatever is drawn.

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "sessionlog/system_identity.h"
 #include "e2e_probe.h"
-#include "win32/shell/alarm_window_controls.h"
-#include "win32/shell/main_window.h"
+#include "sessionlog/system_identity.h"
 #include "win32/platform/unique_handle.h"
 #include "win32/platform/wide_text.h"
 #include "win32/platform/win32_system_info.h"
+#include "win32/shell/alarm_window_controls.h"
+#include "win32/shell/main_window.h"
 
 namespace {
 
@@ -174,8 +174,8 @@ bool PrintAlarmLayout(HWND window) {
         RECT rect{};
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-        std::printf("%d %ld %ld %ld %ld\n", GetDlgCtrlID(child), rect.left, rect.top,
-                    rect.right, rect.bottom);
+        std::printf("%d %ld %ld %ld %ld\n", GetDlgCtrlID(child), rect.left, rect.top, rect.right,
+                    rect.bottom);
     }
     return true;
 }
@@ -205,8 +205,8 @@ bool StartAndExit(int count, const wchar_t* logFile) {
     // program's close for two seconds; an icon of the driver's own keeps it up meanwhile.
     NOTIFYICONDATAW keeper{};
     keeper.cbSize = sizeof keeper;
-    keeper.hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  nullptr, nullptr);
+    keeper.hWnd =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     keeper.uFlags = NIF_ICON;
     keeper.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     Shell_NotifyIconW(NIM_ADD, &keeper);
@@ -218,8 +218,8 @@ bool StartAndExit(int count, const wchar_t* logFile) {
     bool started = true;
     for (int cycle = 0; started && cycle < count; ++cycle) {
         WIN32_FILE_ATTRIBUTE_DATA file{};
-        started = StartThenExit(program) &&
-                  GetFileAttributesExW(logFile, GetFileExInfoStandard, &file);
+        started =
+            StartThenExit(program) && GetFileAttributesExW(logFile, GetFileExInfoStandard, &file);
         if (started) std::printf("%lu\n", file.nFileSizeLow);
     }
     Shell_NotifyIconW(NIM_DELETE, &keeper);
@@ -237,8 +237,8 @@ HMODULE LoadProbe() {
 // message; the hook runs before the window procedure, so once the message is answered,
 // the probe has written its report. False when the window did not answer.
 bool RunProbe(HMODULE probe, HWND window) {
-    const auto hook = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(probe, kProbeHookName)));
+    const auto hook =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, kProbeHookName)));
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (!hook || !thread) return false;
     HHOOK hooked = SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread);

@@ -13,8 +13,8 @@
 
 #include "alarm/alarm_controls.h"
 #include "alarm/masked_text.h"
-#include "win32/shell/alarm_window_controls.h"
 #include "win32/platform/wide_text.h"
+#include "win32/shell/alarm_window_controls.h"
 
 namespace {
 
@@ -81,8 +81,8 @@ int LongestItem(HWND list) {
     int widest = 0;
     const auto count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        std::wstring item(
-            static_cast<std::size_t>(SendMessageW(list, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        std::wstring item(static_cast<std::size_t>(SendMessageW(list, CB_GETLBTEXTLEN, i, 0)) + 1,
+                          L'\0');
         item.resize(static_cast<std::size_t>(
             SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
         widest = std::max(widest, TextWidth(list, item));
@@ -136,16 +136,16 @@ const char kInThisModule = 0;
 
 HMODULE ThisModule() {
     HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&kInThisModule), &module);
+    GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&kInThisModule), &module);
     return module;
 }
 
 }  // namespace
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wParam,
-                                                            LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && message->message == RegisterWindowMessageW(kTextFitMessage))
         WriteTextFit(message->hwnd, ProbeReport(ThisModule()));

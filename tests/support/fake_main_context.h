@@ -17,7 +17,8 @@ struct FakeMainContext {
     FakeDesktop desktop;
     FakeLocale locale;
     FakeHttpClient http;
-    MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
+    MainContext context{
+        {clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
 };
 
 }  // namespace uptrail::testing

@@ -47,7 +47,9 @@ public:
     std::filesystem::path programDataFolder;
     std::vector<BootRecord> bootRecords;
 
-    void SetSerial(std::string_view drive, std::uint32_t serial) { serials_[KeyOf(drive)] = serial; }
+    void SetSerial(std::string_view drive, std::uint32_t serial) {
+        serials_[KeyOf(drive)] = serial;
+    }
 
     std::string WindowsFolder() const override { return windowsFolder; }
     std::optional<std::uint32_t> VolumeSerial(std::string_view drive) const override {

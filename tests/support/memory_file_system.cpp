@@ -77,7 +77,8 @@ bool MemoryFileSystem::ParentExists(const std::filesystem::path& path) const {
     return parent.empty() || parent == path.root_path() || folders_.count(parent) != 0;
 }
 
-std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(const std::filesystem::path& path) const {
+std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(
+    const std::filesystem::path& path) const {
     if (folders_.count(path)) return file_attr::kDirectory;
     const auto found = files_.find(path);
     if (found == files_.end()) return std::nullopt;

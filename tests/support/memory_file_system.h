@@ -41,7 +41,9 @@ public:
     void LockFile(const std::filesystem::path& path, OsError error);
     // Makes every new file in `folder` fail with access denied (a folder without rights).
     void DenyWritesIn(const std::filesystem::path& folder) { deniedFolders_[folder] = true; }
-    bool FolderExistsNow(const std::filesystem::path& path) const { return folders_.count(path) != 0; }
+    bool FolderExistsNow(const std::filesystem::path& path) const {
+        return folders_.count(path) != 0;
+    }
     // Makes attribute changes of every file succeed without taking effect.
     void IgnoreAttributeChanges() { ignoreAttributeChanges_ = true; }
     int PauseCount() const { return pauses_; }

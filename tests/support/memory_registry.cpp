@@ -33,8 +33,7 @@ const MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) co
     return found == keys_.end() ? nullptr : &found->second;
 }
 
-void MemoryRegistry::Seed(const RegistryKey& key, std::string_view valueName,
-                          RegistryValue value) {
+void MemoryRegistry::Seed(const RegistryKey& key, std::string_view valueName, RegistryValue value) {
     keys_[IdOf(key)][Folded(valueName)] = std::move(value);
 }
 
@@ -46,7 +45,6 @@ std::optional<RegistryValue> MemoryRegistry::Stored(const RegistryKey& key,
     if (found == values->end()) return std::nullopt;
     return found->second;
 }
-
 
 OsError MemoryRegistry::ReadValue(const RegistryKey& key, std::string_view valueName,
                                   RegistryValue& value) const {

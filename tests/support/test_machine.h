@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "base/text_encoding.h"
-#include "sessionlog/log_location.h"
 #include "base/timestamp.h"
+#include "sessionlog/log_location.h"
 #include "storage/profile_file.h"
 #include "storage/registry_store.h"
 #include "storage/section_file.h"
@@ -40,7 +40,8 @@ struct Machine : FakeMainContext {
     }
     // A start after an earlier one from the same folder, which left this log.
     void SeedEarlierStart(const std::string& log) {
-        EXPECT_EQ(RegWrite(registry, RegistryRoot::kLocalMachine, kProgramKey, "", kFolderText), kOk);
+        EXPECT_EQ(RegWrite(registry, RegistryRoot::kLocalMachine, kProgramKey, "", kFolderText),
+                  kOk);
         files.AddFile(state.session.logFile, log);
     }
     // A stored value as the files and the registry hold it: in the own section, in

@@ -1,6 +1,4 @@
 // The alarms: the list in the log, the schedule, the menu, and each window's logic and layout.
-#include "alarm/alarm_window_logic.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include "alarm/alarm_list.h"
 #include "alarm/alarm_menu.h"
 #include "alarm/alarm_schedule.h"
+#include "alarm/alarm_window_logic.h"
 #include "alarm/masked_text.h"
 #include "app/menu_tree.h"
 #include "storage/section_text.h"
@@ -81,8 +80,9 @@ TEST_F(AlarmTest, LoadsTitlesWholeAndRepeatsInTheirCanonicalForm) {
 }
 
 TEST_F(AlarmTest, LoadingWithAdvanceMovesMissedRepeatsPastNowOnly) {
-    Store("1900:01:01:00:00:00=0000:01:00=long behind\r\n2026:12:03:07:30:00=0000:00:00=once\r\n"
-          "2026:12:07:07:30:00=#2=ahead\r\n2026:12:06:09:30:15=#1=due at now\r\n");
+    Store(
+        "1900:01:01:00:00:00=0000:01:00=long behind\r\n2026:12:03:07:30:00=0000:00:00=once\r\n"
+        "2026:12:07:07:30:00=#2=ahead\r\n2026:12:06:09:30:15=#1=due at now\r\n");
     EXPECT_EQ(alarms()[0].Key, "1900:01:01:00:00:00") << "not without advance";
     LoadAlarms(alarms(), files, state.session.logFile, true, kNow);
     EXPECT_EQ(alarms()[0].Key, "2026:12:06:09:31:00") << "at once, not in millions of steps";
@@ -243,8 +243,8 @@ struct LayoutCase {
     bool fitsFixedSizes;
 };
 constexpr LayoutCase kLayoutCases[] = {
-    {96, 5, 0, true},    {120, 5, 0, true},   {144, 5, 0, true},   {192, 4, 0, true},
-    {96, 7, 7, false},   {120, 7, 9, false},  {144, 8, 10, false}, {192, 9, 14, false},
+    {96, 5, 0, true},    {120, 5, 0, true},    {144, 5, 0, true},   {192, 4, 0, true},
+    {96, 7, 7, false},   {120, 7, 9, false},   {144, 8, 10, false}, {192, 9, 14, false},
     {96, 12, 20, false}, {192, 14, 24, false},
 };
 
@@ -295,11 +295,15 @@ TEST(AlarmLayout, EveryPartFitsAndNoTwoOverlapAtAnyResolutionAndTextWidth) {
 // and otherwise grows wider, never taller.
 TEST(AlarmLayout, EveryTextFitsItsPartAndTheWindowGrowsOnlyToHoldThem) {
     const std::pair<AlarmPart, std::string_view> kCaptions[] = {
-        {AlarmPart::tlNotes, "Notes:"}, {AlarmPart::tlAlarm0, "Set shift from now:"},
-        {AlarmPart::tlShift, "+"},      {AlarmPart::tlOr, "OR"},
-        {AlarmPart::tlAlarm1, "Set date & time:"}, {AlarmPart::tlAlarm2, "Repeat alarm every:"}};
+        {AlarmPart::tlNotes, "Notes:"},
+        {AlarmPart::tlAlarm0, "Set shift from now:"},
+        {AlarmPart::tlShift, "+"},
+        {AlarmPart::tlOr, "OR"},
+        {AlarmPart::tlAlarm1, "Set date & time:"},
+        {AlarmPart::tlAlarm2, "Repeat alarm every:"}};
     const std::pair<AlarmPart, std::string_view> kWidestValues[] = {
-        {AlarmPart::tbShift, "8888:88:88"}, {AlarmPart::tbTime, "88:88:00"},
+        {AlarmPart::tbShift, "8888:88:88"},
+        {AlarmPart::tbTime, "88:88:00"},
         {AlarmPart::tbRepeat, "8888:88:00"}};
     for (const LayoutCase& c : kLayoutCases) {
         SCOPED_TRACE(CaseName(c));
@@ -324,14 +328,14 @@ TEST(AlarmLayout, EveryTextFitsItsPartAndTheWindowGrowsOnlyToHoldThem) {
 // shift frame and the same size, and the frames no smaller than their fixed sizes.
 TEST(AlarmLayout, TheOrderOfTheGroupsAndTheFixedSizesHoldAtAnyTextWidth) {
     using P = AlarmPart;
-    const AlarmPart kTopToBottom[] = {P::tbTitle, P::pbShift,  P::tlOr,    P::pbTime,
+    const AlarmPart kTopToBottom[] = {P::tbTitle, P::pbShift,  P::tlOr,     P::pbTime,
                                       P::pbDate,  P::pbRepeat, P::loAlarm1, P::bbAlarm};
     const std::pair<AlarmPart, AlarmPart> kLeftToRight[] = {
-        {P::tlNotes, P::tbTitle},   {P::tlAlarm0, P::pbShift}, {P::tlShift, P::tbShift},
-        {P::tbShift, P::vsShift0},  {P::tlOr, P::loAlarm0},    {P::tlAlarm1, P::pbTime},
+        {P::tlNotes, P::tbTitle},   {P::tlAlarm0, P::pbShift},  {P::tlShift, P::tbShift},
+        {P::tbShift, P::vsShift0},  {P::tlOr, P::loAlarm0},     {P::tlAlarm1, P::pbTime},
         {P::tlAlarm2, P::pbRepeat}, {P::pbRepeat, P::cbRepeat}, {P::tlNow, P::bbAlarm}};
-    const AlarmPart kRightEdge[] = {P::tbTitle, P::loAlarm0, P::pbTime, P::cbRepeat, P::loAlarm1,
-                                    P::bbAlarm};
+    const AlarmPart kRightEdge[] = {P::tbTitle,  P::loAlarm0, P::pbTime,
+                                    P::cbRepeat, P::loAlarm1, P::bbAlarm};
     for (const LayoutCase& c : kLayoutCases) {
         SCOPED_TRACE(CaseName(c));
         const AlarmLayout layout = LayoutControls(MetricsFor(c));
@@ -371,7 +375,11 @@ TEST(MaskedText, RefusesKeysWithoutAPlaceAndRepairsADamagedText) {
 
 TEST(MaskedText, ConformingFillsThePlacesWithTheDigitsInOrderAndTakesFixedTextFromTheMask) {
     EXPECT_EQ(ConformToMask("##:##:##", "0012:34:00"), "00:12:34") << "surplus digits dropped";
-    EXPECT_EQ(ConformToMask("##:##", "\xC2\xB2" "4x5"), "45:00") << "non-ASCII bytes are no digits";
+    EXPECT_EQ(ConformToMask("##:##",
+                            "\xC2\xB2"
+                            "4x5"),
+              "45:00")
+        << "non-ASCII bytes are no digits";
     EXPECT_EQ(ConformToMask("#0#", "99"), "909");
     EXPECT_EQ(MaskFilled("##.#x"), "00.0x");
     EXPECT_EQ(MaskFilled("##.#x", '8'), "88.8x");

@@ -7,7 +7,6 @@
 namespace uptrail {
 namespace {
 
-
 ClockDial DialAt(int hour, int minute, int second, int animationLevel = 3) {
     ClockDial dial;
     dial.Tick(hour, minute, second, animationLevel);

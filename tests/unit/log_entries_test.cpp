@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/main_state.h"
+#include "base/timestamp.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/statistics.h"
-#include "base/timestamp.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
 #include "support/memory_file_system.h"
@@ -44,11 +44,12 @@ std::string RandomLog(std::mt19937& random) {
     };
     const auto line = [&] {
         switch (random() % 12) {
-        case 0: return pick({"not an entry", ";2026:12:04:08:00:00=2026:12:04:09:00:00=0=A",
-                             "a=b", std::string(300, '='), "=="});
-        case 1: return pick({"[Other]", " [Log] ", "[]"});  // these end the section
+        case 0:
+            return pick({"not an entry", ";2026:12:04:08:00:00=2026:12:04:09:00:00=0=A", "a=b",
+                         std::string(300, '='), "=="});
+        case 1: return pick({"[Other]", " [Log] ", "[]"});            // these end the section
         case 2: return pick({"", "   ", "[garbage", "[Log]x", "~"});  // these do not
-        default:  // three fields or more
+        default:                                                      // three fields or more
             return stamp() + "=" + stamp() + "=" +
                    pick({"0", "0", "1", "2", "12abc", " 1", "-3", "99999"}) +
                    pick({"=1A2B3C4D//c:\\windows", "=1A2B3C4D//C:\\WINDOWS", "", "=",
@@ -83,11 +84,11 @@ void ExpectSameEntries(const LogEntries& read, std::string_view section, const s
     for (const std::string_view line : SplitLines(section)) {
         const auto fields = SplitAt(line, '=');
         if (fields.size() < 3) continue;
-        plain.emplace_back(ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kLater),
-                           ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kLater),
-                           static_cast<SessionCause>(TimestampFieldValue(fields[2])),
-                           fields.size() > 3 ? std::optional<std::string>(fields[3])
-                                             : std::nullopt);
+        plain.emplace_back(
+            ParseTimestamp(fields[0], TimestampPart::kDateAndTime, kLater),
+            ParseTimestamp(fields[1], TimestampPart::kDateAndTime, kLater),
+            static_cast<SessionCause>(TimestampFieldValue(fields[2])),
+            fields.size() > 3 ? std::optional<std::string>(fields[3]) : std::nullopt);
     }
     std::set<std::string_view> named;
     for (const LogEntry& entry : read.entries)
@@ -116,8 +117,7 @@ TEST(LogEntries, AnEntryAddedTheStartUpsWayIsReadBackAsTheNewest) {
     const SessionEntry added{"2040:01:02:03:04:05", "2040:01:02:04:00:00", SessionCause::kCrashed,
                              "5E6F7A8B//d:\\w"};
     const Fields expected{MakeDateTime(2040, 1, 2, 3, 4, 5), MakeDateTime(2040, 1, 2, 4, 0, 0),
-                          SessionCause::kCrashed,
-                          added.system};
+                          SessionCause::kCrashed, added.system};
     std::mt19937 random(11);
     for (int i = 0; i < 400; ++i) {
         const std::string log = RandomLog(random);

@@ -1,6 +1,8 @@
 // The places where Wine's kernel32 differs from Windows (comments, "[]", zero bytes, blank
 // lines, line breaks, spacing) or that the comparison with kernel32 cannot reach; these
 // follow Windows. The rest is held against kernel32 itself (profile_compat_test).
+#include "storage/profile_format.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,7 +10,6 @@
 #include <string_view>
 
 #include "storage/profile_file.h"
-#include "storage/profile_format.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail {
@@ -86,7 +87,8 @@ TEST(ProfileFile, TrimsTheFrontOfAValueSkipsAnEqualOneAndLeavesALockedFileAlone)
     EXPECT_EQ(WriteProfile(files, kIni, "Log", "C", ""), kOk);
     EXPECT_EQ(files.Contents(kIni), "[Log]\r\nQ=\"  x  \"\r\nA=SAME\r\nC= \r\n");
     // The blank that stands for an empty value replaces the one before it, at every write.
-    for (int write = 0; write < 3; ++write) EXPECT_EQ(WriteProfile(files, kIni, "Log", "C", ""), kOk);
+    for (int write = 0; write < 3; ++write)
+        EXPECT_EQ(WriteProfile(files, kIni, "Log", "C", ""), kOk);
     EXPECT_EQ(files.Contents(kIni), "[Log]\r\nQ=\"  x  \"\r\nA=SAME\r\nC= \r\n");
 
     files.LockFile(kIni, kErrorSharingViolation);

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "base/timestamp.h"
 #include "report/plain_locale.h"
 #include "report/report_run.h"
 #include "report/report_writer.h"
 #include "sessionlog/statistics.h"
-#include "base/timestamp.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail {
@@ -21,19 +21,19 @@ const std::filesystem::path kLog = "logs/Uptrail.txt";
 // Two systems: a session of the own one closed by Windows, a crashed one of the other, and
 // one of the own closed by hand; a comment between them. The lines end as in a log edited
 // on another system: with LF or CR alone as well.
-const std::string kEntries =
-    "2026:12:04:08:00:00=2026:12:04:09:00:00=0=" + kOwn + "\n" +
-    "2026:12:04:09:10:00=2026:12:04:10:00:00=2=" + kOther + "\r" +
-    "; kept by hand\r\n" +
-    "2026:12:04:11:00:00=2026:12:04:12:00:00=1=" + kOwn + "\r\n";
+const std::string kEntries = "2026:12:04:08:00:00=2026:12:04:09:00:00=0=" + kOwn + "\n" +
+                             "2026:12:04:09:10:00=2026:12:04:10:00:00=2=" + kOther + "\r" +
+                             "; kept by hand\r\n" +
+                             "2026:12:04:11:00:00=2026:12:04:12:00:00=1=" + kOwn + "\r\n";
 
 class ReportTest : public ::testing::Test {
 protected:
     ReportTest() { files.AddFolder(kLog.parent_path()); }
 
     void WriteLog(const std::string& entries, const std::string& ownSettings = "") {
-        files.AddFile(kLog, "[Common]\r\nLastWin=" + kOwn + "\r\n[" + kOwn + "]\r\n" + ownSettings +
-                                "[Log]\r\n" + entries,
+        files.AddFile(kLog,
+                      "[Common]\r\nLastWin=" + kOwn + "\r\n[" + kOwn + "]\r\n" + ownSettings +
+                          "[Log]\r\n" + entries,
                       kLogFileAttributes);
     }
 
@@ -80,8 +80,11 @@ TEST_F(ReportTest, PrintsTheStatisticsTheSessionsNewestFirstAndTheSystems) {
               "  [Dec 04, 08:00 - Dec 04, 09:00]\t=  00d 01h 00m  ....  - C:\\WINDOWS\n"
               "\n"
               "Systems ([x] listed):\n"
-              "[x] - C:\\WINDOWS\t(Last Exit: 2026-12-04 12:00:00)\t" + kOwn + "\n"
-              "[x] - D:\\WINDOWS\t(Last Exit: 2026-12-04 10:00:00)\t" + kOther + "\n");
+              "[x] - C:\\WINDOWS\t(Last Exit: 2026-12-04 12:00:00)\t" +
+                  kOwn +
+                  "\n"
+                  "[x] - D:\\WINDOWS\t(Last Exit: 2026-12-04 10:00:00)\t" +
+                  kOther + "\n");
     EXPECT_EQ(err, "");
 }
 
@@ -128,7 +131,8 @@ TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     EXPECT_NE(out.find("\"averageSessionMinutes\": null,\n    \"longestSessionMinutes\": null,\n"
                        "    \"systemOffPercent\": null,\n    \"crashedPercent\": null,"),
-              std::string::npos) << out;
+              std::string::npos)
+        << out;
     EXPECT_TRUE(out.ends_with("\"sessions\": []\n}\n"));
 }
 
@@ -139,8 +143,8 @@ TEST_F(ReportTest, AMissingOrUnreadableLogIsExitStatusTwoWithAMessage) {
                                    {"logs", "it is a folder"},
                                    {"logs/locked.txt", "another program holds it"}}) {
         EXPECT_EQ(Run({"--log", log}), kReportUnreadableLog) << log;
-        EXPECT_EQ(err, "uptrail-report: cannot read the log file '" + std::string(log) + "': " +
-                           why + "\n");
+        EXPECT_EQ(err, "uptrail-report: cannot read the log file '" + std::string(log) +
+                           "': " + why + "\n");
         EXPECT_EQ(out, "");
     }
 }
@@ -148,8 +152,8 @@ TEST_F(ReportTest, AMissingOrUnreadableLogIsExitStatusTwoWithAMessage) {
 TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
     const auto refuses = [&](std::vector<std::string> arguments, const std::string& error) {
         EXPECT_EQ(Run(std::move(arguments)), kReportWrongArguments) << error;
-        EXPECT_EQ(err, "uptrail-report: " + error +
-                           "\nTry 'uptrail-report --help' for the options.\n");
+        EXPECT_EQ(err,
+                  "uptrail-report: " + error + "\nTry 'uptrail-report --help' for the options.\n");
     };
     refuses({"--bogus"}, "unknown option '--bogus'");
     refuses({"Uptrail.txt"}, "unexpected argument 'Uptrail.txt'");
@@ -177,21 +181,26 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
         const char byte = static_cast<char>((i * 37) & 0xFF);
         if (byte != '\r' && byte != '\n') binary.push_back(byte);
     }
-    WriteLog(binary + "\r\n" + "2026:12:04:06:00:00=2026:12:04:07:00:00\r\n" +
-             "=====\r\n" + std::string(100000, '=') + "\r\n" +
+    WriteLog(binary + "\r\n" + "2026:12:04:06:00:00=2026:12:04:07:00:00\r\n" + "=====\r\n" +
+             std::string(100000, '=') + "\r\n" +
              // Three fields: counted in the statistics, but with no system to list it under.
              "2026:12:04:07:00:00=2026:12:04:07:30:00=2\r\n" +
              "2026:12:04:05:00:00=2026:12:04:06:00:00=0=\xE9t\xC3\xA9\xE2\x82\r\n" + kEntries +
              "2026:99:99:99:99:99=x=99999=odd, \"quoted\"\\\t\x01\x7F\r\n");
     ASSERT_EQ(RunOnLog({"--format", "csv"}), kReportSucceeded);
-    EXPECT_TRUE(out.starts_with(
-        "start,end,minutes,cause,system\n"
-        // Fields roll over, a broken end is now, a cause beyond 16 bits saturates.
-        "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,"
-        "\"odd, \"\"quoted\"\"\\\t\x01\x7F\"\n"
-        "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," + kOwn + "\n"
-        "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," + kOther + "\n"
-        "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," + kOwn + "\n"))
+    EXPECT_TRUE(
+        out.starts_with("start,end,minutes,cause,system\n"
+                        // Fields roll over, a broken end is now, a cause beyond 16 bits saturates.
+                        "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,"
+                        "\"odd, \"\"quoted\"\"\\\t\x01\x7F\"\n"
+                        "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," +
+                        kOwn +
+                        "\n"
+                        "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
+                        kOther +
+                        "\n"
+                        "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," +
+                        kOwn + "\n"))
         << out.substr(0, 400);
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     // Every line of three fields or more, the binary one included; not the line of two.

@@ -1,4 +1,6 @@
 // The section store, from the text of a section down to the crash-safe replace of the file.
+#include "storage/section_text.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,7 +9,6 @@
 #include "storage/file_checks.h"
 #include "storage/profile_file.h"
 #include "storage/section_file.h"
-#include "storage/section_text.h"
 #include "storage/text_lines.h"
 #include "support/memory_file_system.h"
 
@@ -55,8 +56,7 @@ TEST(LoadSectionText, ReadsTheBodyUpToTheNextHeaderWithoutBlankOrCommentLines) {
         std::string_view file, section, expected;
     } cases[] = {
         {"delimiters become Tabs; comments and blank lines go, but do not end the body",
-         "[A]\r\n[Log]\r\na~b=1\r\n;1\r\n   \r\nc=2\r\n\r\nd\r\n", "Log",
-         "a\tb=1\r\nc=2\r\nd"},
+         "[A]\r\n[Log]\r\na~b=1\r\n;1\r\n   \r\nc=2\r\n\r\nd\r\n", "Log", "a\tb=1\r\nc=2\r\nd"},
         {"a header ends the body, blanks around it or not; a bracket left open does not",
          "[Log]\r\na\r\n[b\r\nc]\r\n [B] \r\nb\r\n", "Log", "a\r\n[b\r\nc]"},
         {"lone line feeds and carriage returns", "[Log]\na\rb\n", "Log", "a\r\nb"},
@@ -99,7 +99,9 @@ TEST(TextLines, FindLineBreakFindsTheFirstCrOrLfAndCountLinesCountsWhatSplitLine
                 text[23] = '\n';
                 EXPECT_EQ(FindLineBreak(text, start), at) << at << " from " << start;
             }
-    EXPECT_EQ(FindLineBreak("\x0C\x0E\x8D\x8A\x0B\x2D\x2A\x1D" "abcdefgh", 0),
+    EXPECT_EQ(FindLineBreak("\x0C\x0E\x8D\x8A\x0B\x2D\x2A\x1D"
+                            "abcdefgh",
+                            0),
               std::string_view::npos);
     EXPECT_EQ(FindLineBreak("ab\ncd", 3), std::string_view::npos);
 

@@ -6,24 +6,24 @@
 #include <tuple>
 #include <vector>
 
-#include "sessionlog/log_location.h"
+#include "app/commands/update_check.h"
+#include "app/commands/web_commands.h"
 #include "app/menu_commands.h"
 #include "app/menu_tree.h"
-#include "sessionlog/system_identity.h"
-#include "app/commands/update_check.h"
 #include "base/version_text.h"
-#include "app/commands/web_commands.h"
+#include "sessionlog/log_location.h"
 #include "sessionlog/session_log.h"
+#include "sessionlog/system_identity.h"
 #include "support/test_machine.h"
 
 namespace uptrail {
 namespace {
 
-using testing::Machine;
-using testing::kSystem;
+using testing::kBoot;
 using testing::kFolderText;
 using testing::kProgramKey;
-using testing::kBoot;
+using testing::kSystem;
+using testing::Machine;
 
 const std::string kOther = "5E6F7A8B//d:\\windows";
 const std::filesystem::path kFolder = PathFromAnsi(kFolderText);
@@ -33,8 +33,8 @@ const std::string kQuestion = "\r\nAre you sure you wish to continue?";
 // A session of half an hour starting `hour` hours after midnight of 5 December.
 std::string Entry(int hour, const std::string& system = kSystem, int cause = 0) {
     const DateTime start = MakeDateTime(2026, 12, 5) + std::chrono::hours{hour};
-    return FormatTimestamp(start) + "=" + FormatTimestamp(start + std::chrono::minutes{30}) +
-           "=" + std::to_string(cause) + "=" + system + "\r\n";
+    return FormatTimestamp(start) + "=" + FormatTimestamp(start + std::chrono::minutes{30}) + "=" +
+           std::to_string(cause) + "=" + system + "\r\n";
 }
 
 // `count` sessions of the own system, one a day, the last on 4 December.
@@ -106,7 +106,9 @@ protected:
     std::string StoredFolder() {
         return RegRead(registry, RegistryRoot::kLocalMachine, kProgramKey, "LogFolder");
     }
-    auto Figures() const { return std::tuple(state.session.logFile, state.session.statsFrom, state.session.logCount); }
+    auto Figures() const {
+        return std::tuple(state.session.logFile, state.session.statsFrom, state.session.logCount);
+    }
 };
 
 // The list follows the screen, up to fifty sessions.
@@ -140,9 +142,12 @@ TEST_F(SessionMenusTest, ChosenSessionsExplainHowTheyEnded) {
 TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
     StartWith(Entry(8, "1A2B3C4D//C:\\WINDOWS") + Entry(10, kOther) + Entry(12, "99AA//e:\\winnt"));
     EXPECT_EQ(state.menus.systemItems.at(0).caption, "C:\\WINDOWS");
-    EXPECT_EQ(state.menus.systemItems.at(1).tag, "99AA//e:\\winnt") << "the most recent system first";
-    EXPECT_EQ(state.menus.systemItems.at(2).caption, "- D:\\WINDOWS\t(Last Exit: 2026:12:05:10:30:00)");
-    EXPECT_EQ(state.menus.sessionItems.at(0).caption, " [Dec 05, 08:00 - Dec 05, 08:30]\t=  00d 00h 30m")
+    EXPECT_EQ(state.menus.systemItems.at(1).tag, "99AA//e:\\winnt")
+        << "the most recent system first";
+    EXPECT_EQ(state.menus.systemItems.at(2).caption,
+              "- D:\\WINDOWS\t(Last Exit: 2026:12:05:10:30:00)");
+    EXPECT_EQ(state.menus.sessionItems.at(0).caption,
+              " [Dec 05, 08:00 - Dec 05, 08:30]\t=  00d 00h 30m")
         << "no names while one system is listed";
 
     OnSystemItemClick(context, 2);
@@ -278,7 +283,9 @@ TEST(UpdateDescription, GivesTheAssignedVersionOnlyWhenTheWholeTextIsOneAssignme
 // Each way round, so that the order is the same whichever side holds the newer version.
 TEST(VersionComparison, ComparesPartByPartAsNumbersWithMissingPartsZero) {
     const std::pair<const char*, const char*> newerOlder[] = {
-        {"5.00.100", "5.00.26"}, {"5.00.1", "5.00"}, {"10", "9.99.9999"},
+        {"5.00.100", "5.00.26"},
+        {"5.00.1", "5.00"},
+        {"10", "9.99.9999"},
         {"123456789012345678901234567890", "123456789012345678901234567889"}};
     for (const auto& [newer, older] : newerOlder) {
         EXPECT_EQ(CompareVersions(newer, older), std::strong_ordering::greater) << newer;
@@ -299,8 +306,8 @@ const std::string kNotAccessible = "Remote resource is not accessible now.\r\nPl
 TEST_F(SessionMenusTest, AnUpdateCheckRunsWithItsItemDisabledAndARequestMeanwhileStartsNothing) {
     const MenuCommand check{MenuCommandKind::kCheckForUpdate, 0};
     RunMenuCommand(context, check);
-    EXPECT_EQ(http.requests,
-              std::vector<std::string>{std::string(SiteAddress()) + "/Products/Uptrail/Uptrail.js"});
+    EXPECT_EQ(http.requests, std::vector<std::string>{std::string(SiteAddress()) +
+                                                      "/Products/Uptrail/Uptrail.js"});
     EXPECT_FALSE(UpdateItemEnabled(state));
     EXPECT_TRUE(desktop.messages.empty()) << "nothing to tell before the answer";
 

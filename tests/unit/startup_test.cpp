@@ -8,12 +8,12 @@
 
 #include "alarm/alarm_commands.h"
 #include "alarm/alarm_list.h"
+#include "app/commands/preference_toggles.h"
 #include "app/main_events.h"
 #include "app/menu_commands.h"
-#include "sessionlog/session_tracker.h"
-#include "app/startup_options.h"
-#include "app/commands/preference_toggles.h"
 #include "app/session_menus.h"
+#include "app/startup_options.h"
+#include "sessionlog/session_tracker.h"
 #include "sessionlog/statistics.h"
 #include "storage/text_lines.h"
 #include "support/test_machine.h"
@@ -21,11 +21,11 @@
 namespace uptrail {
 namespace {
 
-using testing::Machine;
-using testing::kSystem;
+using testing::kBoot;
 using testing::kFolderText;
 using testing::kProgramKey;
-using testing::kBoot;
+using testing::kSystem;
+using testing::Machine;
 
 const std::string kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr std::uint64_t kTicksPast32Bits = (std::uint64_t{1} << 32) + 5000;
@@ -42,7 +42,9 @@ std::string Logged(const std::string& start, const std::string& close,
     machine.SeedEarlierStart("[Common]\r\nCurStroke=" + fileBeat + "\r\n[" + kSystem +
                              "]\r\nLastStart=" + start + "\r\nLastClose=" + close +
                              "\r\nLastCause=1\r\n");
-    EXPECT_EQ(RegWrite(machine.registry, RegistryRoot::kLocalMachine, kProgramKey, "CurStroke", registryBeat), kOk);
+    EXPECT_EQ(RegWrite(machine.registry, RegistryRoot::kLocalMachine, kProgramKey, "CurStroke",
+                       registryBeat),
+              kOk);
     RunStartup(machine.context);
     return machine.Entries();
 }
@@ -53,7 +55,8 @@ TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAreBuilt) {
     clock.tickCount = std::uint64_t{30} * 24 * 3600 * 1000;  // a month of "uptime"
     system.bootRecords = {{MakeDateTime(2026, 12, 6, 8, 59, 30), 1},
                           {MakeDateTime(2026, 12, 5, 8, 0, 0), 1}};
-    SeedEarlierStart("[" + kSystem + "]\r\nLastStart=2026:12:05:08:00:00\r\n"
+    SeedEarlierStart("[" + kSystem +
+                     "]\r\nLastStart=2026:12:05:08:00:00\r\n"
                      "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n");
 
     RunStartup(context);
@@ -92,12 +95,15 @@ TEST_F(StartupTest, BlankLinesAndAnOpenBracketInsideTheLogAndAlarmSectionsLoseNo
     const std::string logged = "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem;
     const std::string tea = "2026:12:07:08:00:00=0000:00:00=Tea";
     const std::string coffee = "2026:12:08:09:00:00=0000:00:00=Coffee";
-    const std::string other = "[5E6F7A8B//d:\\windows]\r\nLastStart=2026:11:30:07:00:00\r\n"
-                              "SysList=x\r\n";
-    SeedEarlierStart("[" + kSystem + "]\r\nLastStart=2026:12:05:08:00:00\r\n"
+    const std::string other =
+        "[5E6F7A8B//d:\\windows]\r\nLastStart=2026:11:30:07:00:00\r\n"
+        "SysList=x\r\n";
+    SeedEarlierStart("[" + kSystem +
+                     "]\r\nLastStart=2026:12:05:08:00:00\r\n"
                      "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n"
-                     "[Log]\r\n" + e1 + "\r\n\r\n" + e2 + "\r\n   \r\n[garbage\r\n" + e3 +
-                     "\r\n\r\n[Alarm]\r\n" + tea + "\r\n\r\n" + coffee + "\r\n\r\n" + other);
+                     "[Log]\r\n" +
+                     e1 + "\r\n\r\n" + e2 + "\r\n   \r\n[garbage\r\n" + e3 + "\r\n\r\n[Alarm]\r\n" +
+                     tea + "\r\n\r\n" + coffee + "\r\n\r\n" + other);
     RunStartup(context);
     SaveAlarms(state.alarms.list, files, state.session.logFile);
 
@@ -248,8 +254,11 @@ TEST(StoredOptions, TheIconOptionIsTheStoredFlagOnlyWithStartWithWindows) {
     };
     for (const auto& c : cases) {
         Machine o;
-        ASSERT_EQ(RegWrite(o.registry, RegistryRoot::kLocalMachine, kProgramKey, "", c.lastFolder), kOk);
-        ASSERT_EQ(RegWrite(o.registry, RegistryRoot::kLocalMachine, kRunKey, "Sessiometer", c.runEntry), kOk);
+        ASSERT_EQ(RegWrite(o.registry, RegistryRoot::kLocalMachine, kProgramKey, "", c.lastFolder),
+                  kOk);
+        ASSERT_EQ(
+            RegWrite(o.registry, RegistryRoot::kLocalMachine, kRunKey, "Sessiometer", c.runEntry),
+            kOk);
         Put(o.context.Settings(), setting::kHiddenIcon, c.hiddenIcon);
         Put(o.context.Settings(), setting::kAnimation, c.animation);
 

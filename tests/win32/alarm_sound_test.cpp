@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -21,17 +21,18 @@ TEST(AlarmSound, IsFourSecondsOfMonoSixteenBitPcmThatIsHeardButNotClipped) {
     const HMODULE module = LoadLibraryExW(
         program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr) << program.string() << " did not load";
-    const HRSRC resource = FindResourceExW(module, L"CUSTOM", L"ALARM",
-                                           MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    const HRSRC resource =
+        FindResourceExW(module, L"CUSTOM", L"ALARM", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     ASSERT_NE(resource, nullptr);
     const std::string_view file(
         static_cast<const char*>(LockResource(LoadResource(module, resource))),
         SizeofResource(module, resource));
     // A RIFF size that covers the whole resource; a format of PCM, one channel, 11025 samples
     // and 22050 bytes a second, blocks of two bytes, 16 bits; 88320 bytes of samples.
-    constexpr std::string_view kHeader("RIFF\x24\x59\1\0WAVEfmt \x10\0\0\0\1\0\1\0\x11\x2B\0\0"
-                                       "\x22\x56\0\0\2\0\x10\0data\0\x59\1\0",
-                                       44);
+    constexpr std::string_view kHeader(
+        "RIFF\x24\x59\1\0WAVEfmt \x10\0\0\0\1\0\1\0\x11\x2B\0\0"
+        "\x22\x56\0\0\2\0\x10\0data\0\x59\1\0",
+        44);
     ASSERT_EQ(file.size(), kHeader.size() + 88320);
     EXPECT_EQ(file.substr(0, kHeader.size()), kHeader);
 

@@ -1,7 +1,7 @@
 // The main window's own handling of its life as a Win32 window; what it does for the user
 // is driven through the real program by the end-to-end tests.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "support/fake_main_context.h"
 #include "win32/shell/main_window.h"
@@ -29,8 +29,8 @@ TEST(ProgramWindow, MessagesAfterItsDestructionBeganStillReachTheWindowTheyWereS
     window.Start(machine.context);
 
     destroyedWindow = window.Handle();
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterEachMessage, nullptr,
-                                   GetCurrentThreadId());
+    HHOOK hook =
+        SetWindowsHookExW(WH_CALLWNDPROCRET, AfterEachMessage, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     DestroyWindow(window.Handle());
     UnhookWindowsHookEx(hook);

@@ -1,7 +1,7 @@
 // Files on Windows: Win32FileSystem under the crash-safe replace, and the portable profile
 // reader and writer held against kernel32's private-profile functions on real files.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <optional>
 #include <string>

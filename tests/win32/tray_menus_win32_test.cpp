@@ -1,7 +1,7 @@
 // The tray's menus and clock as the real Win32 shell renders them, driven inside this
 // process: menu handles cannot be read from another one.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <set>
 #include <string>
@@ -115,8 +115,8 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
 TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTurnedOff) {
     // No owner window, so no icon in the shell: the test reads the picture it was handed.
     Win32TrayIcon shellTray(nullptr, UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))));
-    MainContext withTray{{clock, files, registry, system, shellTray, window, window, desktop, locale, http},
-                         {}};
+    MainContext withTray{
+        {clock, files, registry, system, shellTray, window, window, desktop, locale, http}, {}};
     withTray.state.options.mRightWithout.checked = true;  // no shell here to add the icon to
     withTray.state.options.mRightAnimated.checked = true;
     withTray.state.tray.animationLevel = 3;

@@ -3,8 +3,8 @@
 // are unit-tested on a double), and the month names of the user's locale.
 #include "win32/platform/win32_registry.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -35,9 +35,9 @@ std::string NativeBytes(const RegistryKey& key, const wchar_t* name) {
     DWORD size = static_cast<DWORD>(bytes.size());
     const DWORD view =
         key.view == RegistryView::k64Bit ? RRF_SUBKEY_WOW6464KEY : RRF_SUBKEY_WOW6432KEY;
-    const LSTATUS status = RegGetValueW(RootOf(key.root), Widened(key.path).c_str(), name,
-                                        RRF_RT_ANY | RRF_NOEXPAND | view, nullptr, bytes.data(),
-                                        &size);
+    const LSTATUS status =
+        RegGetValueW(RootOf(key.root), Widened(key.path).c_str(), name,
+                     RRF_RT_ANY | RRF_NOEXPAND | view, nullptr, bytes.data(), &size);
     if (status != ERROR_SUCCESS) return "missing";
     bytes.resize(size);
     return bytes;
@@ -65,10 +65,18 @@ TEST(Win32Registry, StoresStringsInUtf16AndOtherTypesAsTheirBytes) {
     ASSERT_EQ(registry.CreateKey(key), kOk);
     const auto storesAndReadsBack = [&](DWORD type, const std::string& data, std::string native) {
         SCOPED_TRACE(type);
-        ASSERT_EQ(registry.SetValue(key, "Gr\xf6\xdf" "e", {type, data}), kOk);
+        ASSERT_EQ(registry.SetValue(key,
+                                    "Gr\xf6\xdf"
+                                    "e",
+                                    {type, data}),
+                  kOk);
         EXPECT_EQ(NativeBytes(key, L"Gr\u00f6\u00dfe"), native);
         RegistryValue read;
-        ASSERT_EQ(registry.ReadValue(key, "Gr\xf6\xdf" "e", read), kOk);
+        ASSERT_EQ(registry.ReadValue(key,
+                                     "Gr\xf6\xdf"
+                                     "e",
+                                     read),
+                  kOk);
         EXPECT_EQ(read.type, type);
         EXPECT_EQ(read.data, data);
     };

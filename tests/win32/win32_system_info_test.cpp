@@ -1,7 +1,7 @@
 #include "win32/platform/win32_system_info.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>

@@ -3,16 +3,16 @@
 #include <string>
 #include <string_view>
 
-#include "sessionlog/log_location.h"
-#include "base/version_info.h"
-#include "base/text_encoding.h"
-#include "sessionlog/session_log.h"
 #include "app/session_menus.h"
+#include "base/settings_key.h"
+#include "base/text_encoding.h"
 #include "base/timestamp.h"
+#include "base/version_info.h"
+#include "sessionlog/log_location.h"
+#include "sessionlog/session_log.h"
 #include "storage/file_checks.h"
 #include "storage/registry_store.h"
 #include "storage/section_file.h"
-#include "base/settings_key.h"
 #include "storage/text_lines.h"
 
 namespace uptrail {
@@ -36,7 +36,8 @@ void ReportUnchangedLog(MainContext& context) {
     std::string text(kVersion.title);
     text.append(" could not change its log file.").append(kCrLf);
     text.append(AnsiFromPath(context.state.session.logFile)).append(kCrLf);
-    text.append("It may be open in another program or write-protected. The log was left as it was.");
+    text.append(
+        "It may be open in another program or write-protected. The log was left as it was.");
     ShowStop(context, text);
 }
 
@@ -66,12 +67,13 @@ void OnRightOldestClick(MainContext& context) {
     Platform& platform = context.platform;
     // StatsFrom is the start of the oldest entry the trim keeps, so the question names
     // exactly the cut-off.
-    if (!ConfirmLoss(context, "All statistics before " +
-                                  FormatMonthDayYear(state.session.statsFrom, platform.locale.Months()) +
-                                  " will be lost."))
+    if (!ConfirmLoss(context,
+                     "All statistics before " +
+                         FormatMonthDayYear(state.session.statsFrom, platform.locale.Months()) +
+                         " will be lost."))
         return;
-    const TrimResult trimmed =
-        TrimLog(platform.files, state.session.logFile, true, state.session.bootTime, platform.clock.Now());
+    const TrimResult trimmed = TrimLog(platform.files, state.session.logFile, true,
+                                       state.session.bootTime, platform.clock.Now());
     if (trimmed.error != kOk) {
         ReportUnchangedLog(context);
         return;
@@ -101,7 +103,8 @@ void OnRightFolderClick(MainContext& context) {
     // A log already there (another installation's, or an earlier one of this) is taken
     // over as it is. Without an old log there is nothing to take along: the next write
     // creates the file in the new folder.
-    const bool copyNeeded = !FileExists(files, newLog) && FileExists(files, context.state.session.logFile);
+    const bool copyNeeded =
+        !FileExists(files, newLog) && FileExists(files, context.state.session.logFile);
     if (copyNeeded && !CopyLogFile(files, context.state.session.logFile, newLog)) {
         // Left pointing at the new folder, the next start would open an empty log there.
         static_cast<void>(StoreLogFolder(platform.registry, currentFolder));

@@ -1,7 +1,7 @@
 #include "app/commands/preference_toggles.h"
 
-#include "base/version_info.h"
 #include "base/duration_text.h"
+#include "base/version_info.h"
 #include "storage/registry_store.h"
 #include "storage/settings_store.h"
 
@@ -49,7 +49,8 @@ void OnRightAutoClick(MainContext& context) {
     // A program that does not start by itself was started by hand and must stay reachable:
     // the icon may be left out only together with start-with-Windows.
     state.options.mRightWithout.enabled = state.options.mRightAuto.checked;
-    if (!state.options.mRightAuto.checked && state.options.mRightWithout.checked) OnRightWithoutClick(context);
+    if (!state.options.mRightAuto.checked && state.options.mRightWithout.checked)
+        OnRightWithoutClick(context);
 }
 
 void OnRightWithoutClick(MainContext& context) {
@@ -61,7 +62,8 @@ void OnRightWithoutClick(MainContext& context) {
 void OnRightAnimatedClick(MainContext& context) {
     MainState& state = context.state;
     state.options.mRightAnimated.checked = !state.options.mRightAnimated.checked;
-    state.tray.animationLevel = BoolToFlag(state.options.mRightAnimated.checked) + kAnimationLevelBase;
+    state.tray.animationLevel =
+        BoolToFlag(state.options.mRightAnimated.checked) + kAnimationLevelBase;
     PutNumber(context, setting::kAnimation, state.tray.animationLevel);
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/commands/web_commands.h"
+#include "base/settings_key.h"
 #include "base/version_info.h"
 #include "base/version_text.h"
-#include "app/commands/web_commands.h"
 #include "storage/registry_store.h"
-#include "base/settings_key.h"
 #include "storage/setting_names.h"
 
 namespace uptrail {
@@ -159,8 +159,8 @@ std::string UpdateOfferRichText(std::string_view newVersion, std::string_view se
 }
 
 std::string UpdateAddress(Registry& registry) {
-    std::string stored =
-        RegRead(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(), setting::kUpdateAddress.key);
+    std::string stored = RegRead(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(),
+                                 setting::kUpdateAddress.key);
     return stored.empty() ? UpdateDescriptionAddress() : stored;
 }
 
@@ -186,7 +186,8 @@ void OnRightUpdateClick(MainContext& context) {
 
 void OnUpdateCheckFinished(MainContext& context, const HttpResponse& response) {
     context.state.options.mRightUpdate.enabled = true;
-    ShowUpdateOutcome(context.platform.desktop, EvaluateUpdateResponse(response, VersionText(true)));
+    ShowUpdateOutcome(context.platform.desktop,
+                      EvaluateUpdateResponse(response, VersionText(true)));
 }
 
 }  // namespace uptrail

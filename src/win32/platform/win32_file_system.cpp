@@ -16,7 +16,8 @@ namespace {
 
 }  // namespace
 
-std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::filesystem::path& path) const {
+std::optional<std::uint32_t> Win32FileSystem::GetAttributes(
+    const std::filesystem::path& path) const {
     if (path.empty()) return std::nullopt;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
@@ -29,7 +30,8 @@ OsError Win32FileSystem::SetAttributes(const std::filesystem::path& path,
     return SetFileAttributesW(path.c_str(), value) ? kOk : LastError();
 }
 
-OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path, std::string& contents) const {
+OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path,
+                                       std::string& contents) const {
     contents.clear();
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

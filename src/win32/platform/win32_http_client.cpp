@@ -35,7 +35,8 @@ constexpr std::size_t kMaximumBody = 64 * 1024;
 class Deadline {
 public:
     explicit Deadline(std::chrono::milliseconds timeout)
-        : end_(GetTickCount64() + static_cast<ULONGLONG>(std::max<std::int64_t>(timeout.count(), 0))) {}
+        : end_(GetTickCount64() +
+               static_cast<ULONGLONG>(std::max<std::int64_t>(timeout.count(), 0))) {}
 
     // Bounds the next waits of `request` to the time that is left.
     [[nodiscard]] OsError Limit(HINTERNET request) const {
@@ -55,8 +56,7 @@ private:
     ULONGLONG end_;
 };
 
-[[nodiscard]] OsError ReadBody(HINTERNET request, const Deadline& deadline,
-                               std::string& body) {
+[[nodiscard]] OsError ReadBody(HINTERNET request, const Deadline& deadline, std::string& body) {
     for (;;) {
         if (const OsError limited = deadline.Limit(request); limited != kOk) return limited;
         DWORD available = 0;
@@ -72,8 +72,7 @@ private:
 }
 
 // Waits for the server for up to `timeout`, so only a worker may call it.
-[[nodiscard]] HttpResponse HttpGet(std::string_view address,
-                                   std::chrono::milliseconds timeout) {
+[[nodiscard]] HttpResponse HttpGet(std::string_view address, std::chrono::milliseconds timeout) {
     const std::wstring url = WideFromAnsi(address);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
@@ -87,8 +86,8 @@ private:
 
     const Deadline deadline(timeout);
     const UniqueInternetHandle session(WinHttpOpen(L"Uptrail", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                                   WINHTTP_NO_PROXY_NAME,
-                                                   WINHTTP_NO_PROXY_BYPASS, 0));
+                                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS,
+                                                   0));
     if (!session) return Failure();
     const UniqueInternetHandle connection(
         WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));

@@ -10,7 +10,8 @@ namespace {
 
 std::string UserLocaleText(LCTYPE type, std::string fallback) {
     wchar_t buffer[16]{};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, static_cast<int>(std::size(buffer))) <= 1)
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer,
+                        static_cast<int>(std::size(buffer))) <= 1)
         return fallback;
     return AnsiFromWide(buffer);
 }

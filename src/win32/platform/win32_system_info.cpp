@@ -48,8 +48,7 @@ private:
 std::filesystem::path KnownProgramDataFolder() {
     PWSTR folder = nullptr;
     std::filesystem::path path;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &folder)))
-        path = folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &folder))) path = folder;
     CoTaskMemFree(folder);  // owed even when the call fails
     return path;
 }
@@ -74,9 +73,8 @@ std::optional<std::uint32_t> Win32SystemInfo::VolumeSerial(std::string_view driv
 
 std::vector<std::string> Win32SystemInfo::DrivePaths() const {
     // The list is "C:\<0>D:\<0><0>"; GrowingText keeps it whole, inner zeros included.
-    const std::wstring list = GrowingText([](wchar_t* buffer, DWORD size) {
-        return GetLogicalDriveStringsW(size, buffer);
-    });
+    const std::wstring list = GrowingText(
+        [](wchar_t* buffer, DWORD size) { return GetLogicalDriveStringsW(size, buffer); });
     std::vector<std::string> drives;
     for (std::size_t start = 0; start < list.size();) {
         std::size_t end = list.find(L'\0', start);

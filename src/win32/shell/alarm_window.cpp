@@ -6,8 +6,8 @@
 #include <memory>
 #include <utility>
 
-#include "win32/shell/alarm_sound.h"
 #include "win32/platform/wide_text.h"
+#include "win32/shell/alarm_sound.h"
 
 namespace uptrail {
 namespace {
@@ -232,21 +232,11 @@ LRESULT AlarmWindow::HandleReadyMessage(HWND window, UINT message, WPARAM wParam
     case WM_COMMAND:
         HandleCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
-    case WM_VSCROLL:
-        HandleSpin(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
-        return 0;
-    case WM_NOTIFY:
-        HandleNotify(*reinterpret_cast<const NMHDR*>(lParam));
-        return 0;
-    case WM_SIZE:
-        HandleSize(window, wParam);
-        return 0;
-    case WM_TIMER:
-        HandleTimer(wParam);
-        return 0;
-    case WM_PAINT:
-        Paint(window);
-        return 0;
+    case WM_VSCROLL: HandleSpin(reinterpret_cast<HWND>(lParam), LOWORD(wParam)); return 0;
+    case WM_NOTIFY: HandleNotify(*reinterpret_cast<const NMHDR*>(lParam)); return 0;
+    case WM_SIZE: HandleSize(window, wParam); return 0;
+    case WM_TIMER: HandleTimer(wParam); return 0;
+    case WM_PAINT: Paint(window); return 0;
     case WM_CLOSE:
         if (!closedByProgram_) Run([](AlarmWindowLogic& w) { w.OnCloseRequest(); });
         DestroyWindow(window);
@@ -256,8 +246,7 @@ LRESULT AlarmWindow::HandleReadyMessage(HWND window, UINT message, WPARAM wParam
         KillTimer(window, kWindowStateTimer);
         logic_.OnUnload();
         return 0;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

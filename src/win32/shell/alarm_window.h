@@ -16,8 +16,8 @@ class AlarmWindow final : public AlarmWindowHost, private WindowProcedure<AlarmW
 public:
     // Creates and shows the window for the alarm with `key` ("" for a new alarm). `dpi` 0
     // lays it out for the screen. Gives nothing when the window cannot be made.
-    static AlarmWindow* Open(HINSTANCE instance, HWND owner, MainContext& context,
-                             std::string key, int dpi = 0);
+    static AlarmWindow* Open(HINSTANCE instance, HWND owner, MainContext& context, std::string key,
+                             int dpi = 0);
 
     // Lets an alarm window handle Tab, access keys, Enter and Esc as a dialog does; true
     // when `message` was one of those and needs no further dispatch.

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "win32/shell/masked_edit.h"
 #include "win32/platform/wide_text.h"
+#include "win32/shell/masked_edit.h"
 
 namespace uptrail {
 namespace {
@@ -17,8 +17,8 @@ constexpr AlarmPart kFrames[] = {AlarmPart::pbShift, AlarmPart::pbTime, AlarmPar
                                  AlarmPart::pbRepeat};
 
 [[nodiscard]] UniqueFont MakeFont(int points, int dpi, const wchar_t* face) {
-    return UniqueFont(CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+    return UniqueFont(CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                   CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
 }
 

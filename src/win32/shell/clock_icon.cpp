@@ -23,7 +23,7 @@ std::uint32_t BitmapPixel(Color color) {
 std::size_t MaskStride(int width) { return static_cast<std::size_t>((width + 15) / 16) * 2; }
 
 [[nodiscard]] UniqueBitmap CreateColorBitmap(int width, int height,
-                                           const std::vector<std::uint32_t>& pixels) {
+                                             const std::vector<std::uint32_t>& pixels) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -76,8 +76,7 @@ UniqueIcon ClockIcon::MakeIcon() {
     }
 
     UniqueBitmap color = Counted(CreateColorBitmap(width, height, colorBits_));
-    UniqueBitmap mask =
-        Counted(UniqueBitmap(CreateBitmap(width, height, 1, 1, maskBits_.data())));
+    UniqueBitmap mask = Counted(UniqueBitmap(CreateBitmap(width, height, 1, 1, maskBits_.data())));
     UniqueIcon icon;
     if (color && mask) {
         ICONINFO info{};

@@ -4,17 +4,17 @@
 
 #include "alarm/alarm_commands.h"
 #include "app/main_context.h"
-#include "app/startup.h"
 #include "app/session_menus.h"
-#include "win32/shell/main_window.h"
+#include "app/startup.h"
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/win32_clock.h"
-#include "win32/shell/win32_desktop.h"
 #include "win32/platform/win32_file_system.h"
 #include "win32/platform/win32_http_client.h"
 #include "win32/platform/win32_locale.h"
 #include "win32/platform/win32_registry.h"
-#include "win32/platform/unique_handle.h"
 #include "win32/platform/win32_system_info.h"
+#include "win32/shell/main_window.h"
+#include "win32/shell/win32_desktop.h"
 #include "win32/shell/win32_tray_icon.h"
 
 namespace {

@@ -4,18 +4,18 @@
 #include <utility>
 
 #include "alarm/alarm_commands.h"
+#include "app/commands/about_box.h"
+#include "app/commands/preference_toggles.h"
+#include "app/commands/update_check.h"
 #include "app/main_events.h"
 #include "app/menu_commands.h"
-#include "app/commands/about_box.h"
-#include "app/commands/update_check.h"
 #include "app/session_menus.h"
+#include "base/version_info.h"
+#include "win32/platform/wide_text.h"
+#include "win32/platform/win32_http_client.h"
 #include "win32/shell/alarm_window.h"
 #include "win32/shell/popup_menu.h"
-#include "win32/platform/win32_http_client.h"
 #include "win32/shell/win32_tray_icon.h"
-#include "base/version_info.h"
-#include "app/commands/preference_toggles.h"
-#include "win32/platform/wide_text.h"
 
 namespace uptrail {
 namespace {
@@ -65,8 +65,8 @@ bool MainWindow::Create() {
     // A real top-level window, never shown: only those receive the end-of-session
     // messages and the taskbar's broadcast. The tool-window style keeps it off the
     // task list and out of Alt+Tab.
-    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
-                              nullptr, nullptr, instance_, this);
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, instance_, this);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
     return window_ != nullptr;
 }
@@ -165,8 +165,7 @@ LRESULT MainWindow::HandleTrayMouse(HWND window, UINT mouseMessage) {
             ShowMenu(window, BuildRightMenu(context_->state));
         });
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -207,29 +206,24 @@ void MainWindow::ShowFinishedUpdateCheck() {
     RunTrayCommand([this, &response] { OnUpdateCheckFinished(*context_, *response); });
 }
 
-LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == taskbarCreatedMessage_ && message != 0) {
         OnTaskbarCreated(*context_);
         return 0;
     }
     switch (message) {
-    case WM_TIMER:
-        return HandleTimer(window, wParam);
-    case kTrayCallbackMessage:
-        return HandleTrayMouse(window, LOWORD(lParam));
+    case WM_TIMER: return HandleTimer(window, wParam);
+    case kTrayCallbackMessage: return HandleTrayMouse(window, LOWORD(lParam));
 
     case WM_KEYDOWN:
         if (wParam == VK_F5) OnHandOverKey(*context_);
         return 0;
-    case WM_COMMAND:
-        return HandleCommand(LOWORD(wParam));
+    case WM_COMMAND: return HandleCommand(LOWORD(wParam));
     case kHttpResponseMessage:
         finishedUpdateCheck_.reset(reinterpret_cast<HttpResponse*>(lParam));
         ShowFinishedUpdateCheck();
         return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         // Windows may end the process as soon as this returns: the close must be on disk.
         if (wParam) RecordCloseOnce(SessionCause::kWindowsEnded);
@@ -244,8 +238,7 @@ LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wPara
         KillTimer(window, kAlertTimer);
         PostQuitMessage(0);
         return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

@@ -38,8 +38,8 @@ std::wstring WideFromMaskText(std::string_view text) {
 
 std::wstring WindowText(HWND edit) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -68,7 +68,8 @@ void Show(HWND edit, const std::wstring& before, const MaskedEdit& after) {
     } else {
         const auto first = std::mismatch(text.begin(), text.end(), before.begin()).first;
         if (first != text.end()) {
-            const auto last = std::mismatch(text.rbegin(), text.rend(), before.rbegin()).first.base();
+            const auto last =
+                std::mismatch(text.rbegin(), text.rend(), before.rbegin()).first.base();
             const std::wstring changed(first, last);
             Select(edit, static_cast<std::size_t>(first - text.begin()),
                    static_cast<std::size_t>(last - text.begin()));
@@ -138,8 +139,8 @@ UINT SetMaskMessage() {
     return message;
 }
 
-LRESULT CALLBACK MaskedBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                               UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK MaskedBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data) {
     auto& box = *reinterpret_cast<MaskedBox*>(data);
     if (message == SetMaskMessage() && message != 0) {
         box.mask = *reinterpret_cast<const std::string_view*>(lParam);
@@ -171,23 +172,16 @@ LRESULT CALLBACK MaskedBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
         break;
-    case WM_PASTE:
-        Paste(edit, box);
-        return 0;
-    case WM_CUT:
-        SendMessageW(edit, WM_COPY, 0, 0);
-        return 0;
-    case WM_CLEAR:
-        return 0;
+    case WM_PASTE: Paste(edit, box); return 0;
+    case WM_CUT: SendMessageW(edit, WM_COPY, 0, 0); return 0;
+    case WM_CLEAR: return 0;
     case WM_UNDO:
-    case EM_UNDO:
-        return FALSE;
+    case EM_UNDO: return FALSE;
     case WM_NCDESTROY:
         RemoveWindowSubclass(edit, MaskedBoxProc, kMaskedBoxId);
         delete &box;
         break;
-    default:
-        break;
+    default: break;
     }
     return DefSubclassProc(edit, message, wParam, lParam);
 }
@@ -198,7 +192,8 @@ bool MakeMaskedEdit(HWND edit, std::string_view mask) {
     if (!IsWindow(edit)) return false;
     if (SendMessageW(edit, SetMaskMessage(), 0, reinterpret_cast<LPARAM>(&mask))) return true;
     auto box = std::make_unique<MaskedBox>(MaskedBox{std::string(mask)});
-    if (!SetWindowSubclass(edit, MaskedBoxProc, kMaskedBoxId, reinterpret_cast<DWORD_PTR>(box.get())))
+    if (!SetWindowSubclass(edit, MaskedBoxProc, kMaskedBoxId,
+                           reinterpret_cast<DWORD_PTR>(box.get())))
         return false;
     box.release();  // the subclass owns it until WM_NCDESTROY
     return true;

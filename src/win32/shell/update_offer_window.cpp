@@ -65,11 +65,11 @@ RECT Units(HWND dialog, int left, int top, int width, int height) {
 }
 
 [[nodiscard]] HWND CreateChild(HWND dialog, const wchar_t* windowClass, const wchar_t* text,
-                                DWORD style, int id) {
-    HWND child = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                 dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
-                                 nullptr);
+                               DWORD style, int id) {
+    HWND child = CreateWindowExW(
+        0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, dialog,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)), nullptr);
     SendMessageW(child, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
     return child;
 }
@@ -128,9 +128,12 @@ void Build(HWND dialog, OfferState& state) {
     const int clientWidth = textArea.right + margins.right;
     const int downloadLeft = textArea.right - button.right;
     const int cancelLeft = downloadLeft - gap.right - button.right;
-    HWND cancel = CreateChild(dialog, L"BUTTON", L"Cancel", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
-    HWND download = CreateChild(dialog, L"BUTTON", L"Download", WS_TABSTOP | BS_PUSHBUTTON, kDownloadId);
-    Place(cancel, RECT{cancelLeft, buttonTop, cancelLeft + button.right, buttonTop + button.bottom});
+    HWND cancel =
+        CreateChild(dialog, L"BUTTON", L"Cancel", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
+    HWND download =
+        CreateChild(dialog, L"BUTTON", L"Download", WS_TABSTOP | BS_PUSHBUTTON, kDownloadId);
+    Place(cancel,
+          RECT{cancelLeft, buttonTop, cancelLeft + button.right, buttonTop + button.bottom});
     Place(download,
           RECT{downloadLeft, buttonTop, downloadLeft + button.right, buttonTop + button.bottom});
     // Enter, like Esc, declines: a download starts only when "Download" is chosen itself.
@@ -159,8 +162,7 @@ INT_PTR CALLBACK OfferProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         if (LOWORD(wParam) == kDownloadId) EndDialog(dialog, kDownloadChosen);
         if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -170,9 +172,9 @@ bool ShowUpdateOfferWindow(HINSTANCE instance, std::string_view richText) {
     if (!LoadRichEdit()) return false;
     const std::vector<WORD> dialog = OfferTemplate(WideFromAnsi(kVersion.title));
     OfferState state{std::string(richText)};
-    const INT_PTR chosen = DialogBoxIndirectParamW(
-        instance, reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), nullptr, OfferProc,
-        reinterpret_cast<LPARAM>(&state));
+    const INT_PTR chosen =
+        DialogBoxIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
+                                nullptr, OfferProc, reinterpret_cast<LPARAM>(&state));
     return chosen == kDownloadChosen;
 }
 

@@ -3,9 +3,8 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
-#include "win32/shell/update_offer_window.h"
-
 #include "win32/platform/wide_text.h"
+#include "win32/shell/update_offer_window.h"
 
 namespace uptrail {
 namespace {
@@ -37,7 +36,8 @@ bool Win32Desktop::AskOkCancel(std::string_view text, std::string_view title) {
     return answer == IDOK;
 }
 
-std::optional<std::filesystem::path> Win32Desktop::ChooseFolder(const std::filesystem::path& start) {
+std::optional<std::filesystem::path> Win32Desktop::ChooseFolder(
+    const std::filesystem::path& start) {
     // The shell's own folder dialog handles long and non-ASCII paths; it needs COM on
     // this thread for as long as it is open.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
