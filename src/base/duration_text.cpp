@@ -10,13 +10,6 @@ constexpr std::uint64_t kSecondsPerHour = 3600;
 constexpr std::uint64_t kSecondsPerMinute = 60;
 constexpr std::int64_t kMillisecondsPerSecond = 1000;
 
-// The size of a value; unsigned, because the size of the most negative value has no
-// signed counterpart.
-std::uint64_t Magnitude(std::int64_t value) {
-    const auto bits = static_cast<std::uint64_t>(value);
-    return value < 0 ? 0 - bits : bits;
-}
-
 std::int64_t FloorDivide(std::int64_t value, std::int64_t divisor) {
     const std::int64_t quotient = value / divisor;
     return (value % divisor < 0) ? quotient - 1 : quotient;

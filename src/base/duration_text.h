@@ -5,6 +5,13 @@
 
 namespace uptrail {
 
+// The size of a value; unsigned, because the size of the most negative value has no
+// signed counterpart.
+inline std::uint64_t Magnitude(std::int64_t value) {
+    const auto bits = static_cast<std::uint64_t>(value);
+    return value < 0 ? 0 - bits : bits;
+}
+
 // The "00" picture of every number in date and duration text: at least `minDigits` digits,
 // more when the value needs them, and a minus sign in front of a negative value ("-05").
 std::string FormatPadded(std::int64_t value, int minDigits);

@@ -2,19 +2,14 @@
 
 #include <algorithm>
 
+#include "base/duration_text.h"
+
 namespace uptrail {
 namespace {
 
 constexpr std::int64_t kLargestFourDigitYear = 9999;
 constexpr std::int32_t kMinutesPerHour = 60;
 constexpr std::int32_t kHoursPerDay = 24;
-
-// The size of a value; unsigned, because the size of the most negative value has no
-// signed counterpart.
-std::uint64_t Magnitude(std::int64_t value) {
-    const auto bits = static_cast<std::uint64_t>(value);
-    return value < 0 ? 0 - bits : bits;
-}
 
 int DigitCount(std::uint64_t magnitude) {
     int count = 1;
