@@ -233,23 +233,6 @@ void PlaceBottom(AlarmLayout& layout, const Placer& place, const Columns& column
 
 }  // namespace
 
-AlarmPart FrameOf(AlarmPart part) {
-    switch (part) {
-    case AlarmPart::tlShift:
-    case AlarmPart::tbShift:
-    case AlarmPart::vsShift0:
-    case AlarmPart::vsShift1: return AlarmPart::pbShift;
-    case AlarmPart::tbTime:
-    case AlarmPart::vsTime0:
-    case AlarmPart::vsTime1: return AlarmPart::pbTime;
-    case AlarmPart::ucDate: return AlarmPart::pbDate;
-    case AlarmPart::tbRepeat:
-    case AlarmPart::vsRepeat0:
-    case AlarmPart::vsRepeat1: return AlarmPart::pbRepeat;
-    default: return part;
-    }
-}
-
 AlarmLayout LayoutControls(const AlarmLayoutMetrics& metrics) {
     const Placer place(metrics);
     const Columns columns = MeasureColumns(place);

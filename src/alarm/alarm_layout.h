@@ -30,9 +30,6 @@ struct PixelRect {
     int Bottom() const { return top + height; }
 };
 
-// The frame a part sits in, or the part itself for one that sits on the window.
-AlarmPart FrameOf(AlarmPart part);
-
 // What the layout needs to know of the screen and of the controls, in pixels at the
 // screen's resolution: its dots per inch, the system's width of a vertical scroll bar,
 // what a masked box and the drop-down list take beside their text (margins, caret,

@@ -56,11 +56,6 @@ struct SessionReport {
         return std::span<const LogEntry>(log.entries).subspan(firstCounted);
     }
 
-    std::optional<std::string_view> SystemOf(const LogEntry& entry) const {
-        if (entry.system == kNoSystem) return std::nullopt;
-        return log.identities[entry.system];
-    }
-
     // Calls `visit` with each listed entry, newest first.
     template <typename Visit>
     void ForEachListed(Visit&& visit) const {

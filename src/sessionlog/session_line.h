@@ -11,6 +11,7 @@
 
 namespace uptrail {
 
+// Writes "Dec 04, ", the date part of a session line's time.
 struct WriteMonthDay {
     const MonthNames* months;
     char* operator()(char* at, const DateTimeFields& f) const {

@@ -227,6 +227,24 @@ bool Overlap(const PixelRect& a, const PixelRect& b) {
     return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
 }
 
+// The frame a part sits in, or the part itself for one that sits on the window.
+AlarmPart FrameOf(AlarmPart part) {
+    switch (part) {
+    case AlarmPart::tlShift:
+    case AlarmPart::tbShift:
+    case AlarmPart::vsShift0:
+    case AlarmPart::vsShift1: return AlarmPart::pbShift;
+    case AlarmPart::tbTime:
+    case AlarmPart::vsTime0:
+    case AlarmPart::vsTime1: return AlarmPart::pbTime;
+    case AlarmPart::ucDate: return AlarmPart::pbDate;
+    case AlarmPart::tbRepeat:
+    case AlarmPart::vsRepeat0:
+    case AlarmPart::vsRepeat1: return AlarmPart::pbRepeat;
+    default: return part;
+    }
+}
+
 bool Contains(const PixelRect& outer, const PixelRect& inner) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.Right() <= outer.Right() &&
            inner.Bottom() <= outer.Bottom();
