@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "base/os_error.h"
+
 namespace uptrail {
 
 // A file's bytes as the report reads them: a copy in memory, or a view the platform made
@@ -38,6 +40,18 @@ private:
     std::string copy_;
     std::string_view view_;
     std::function<void()> release_;
+};
+
+// What a path names, as far as reading it whole goes.
+enum class FileKind { kRegular, kFolder, kDevice, kPipe, kOther };
+
+// The outcome of reading a whole file that may be no file at all, or far too large: only a
+// regular file is read, and only up to a limit, so that a device that never ends or a pipe
+// without a writer can neither exhaust the memory nor hold the reader forever.
+struct LimitedRead {
+    OsError error = kOk;
+    FileKind kind = FileKind::kRegular;  // anything else: nothing was read
+    bool tooLarge = false;               // more bytes than the limit: nothing was kept
 };
 
 }  // namespace uptrail

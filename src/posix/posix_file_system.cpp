@@ -1,10 +1,10 @@
 #include "posix/posix_file_system.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -167,30 +167,37 @@ OsError PosixFileSystem::ReadWholeFile(const std::filesystem::path& path,
     return kOk;
 }
 
-OsError PosixFileSystem::MapWholeFile(const std::filesystem::path& path, FileBytes& bytes) const {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.IsOpen()) return ErrorOf(errno, path, kErrorReadFault);
+LimitedRead PosixFileSystem::ReadLimited(const std::filesystem::path& path, std::uint64_t limit,
+                                         FileBytes& bytes) const {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.IsOpen()) return {ErrorOf(errno, path, kErrorReadFault)};
     struct stat info {};
-    if (::fstat(file.Get(), &info) != 0) return ErrorOf(errno, path, kErrorReadFault);
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        const auto size = static_cast<std::size_t>(info.st_size);
-        // Asking for every page at once spares a fault per page while the text is read.
-        int flags = MAP_PRIVATE;
-#ifdef MAP_POPULATE
-        flags |= MAP_POPULATE;
-#endif
-        void* mapped = ::mmap(nullptr, size, PROT_READ, flags, file.Get(), 0);
-        if (mapped != MAP_FAILED) {
-            bytes = FileBytes(std::string_view(static_cast<const char*>(mapped), size),
-                              [mapped, size] { ::munmap(mapped, size); });
-            return kOk;
-        }
+    if (::fstat(file.Get(), &info) != 0) return {ErrorOf(errno, path, kErrorReadFault)};
+    if (S_ISDIR(info.st_mode)) return {kOk, FileKind::kFolder};
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return {kOk, FileKind::kDevice};
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return {kOk, FileKind::kPipe};
+    if (!S_ISREG(info.st_mode)) return {kOk, FileKind::kOther};
+    if (static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)) > limit)
+        return {kOk, FileKind::kRegular, true};
+
+    // The size is a hint: a file that grows or shrinks meanwhile is read to its end, or to
+    // one byte past the limit, which tells that it grew too large.
+    const std::uint64_t most = limit + 1;
+    std::string contents(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) + 1, '\0');
+    std::size_t done = 0;
+    for (;;) {
+        if (done == contents.size())
+            contents.resize(static_cast<std::size_t>(std::min<std::uint64_t>(2 * done, most)));
+        if (done == most) return {kOk, FileKind::kRegular, true};
+        const ssize_t read = ::read(file.Get(), contents.data() + done, contents.size() - done);
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return {ErrorOf(errno, path, kErrorReadFault)};
+        if (read == 0) break;
+        done += static_cast<std::size_t>(read);
     }
-    // An empty file, a device or a pipe has nothing to map: read it.
-    std::string contents;
-    const OsError error = ReadWholeFile(path, contents);
+    contents.resize(done);
     bytes = FileBytes(std::move(contents));
-    return error;
+    return {};
 }
 
 OsError PosixFileSystem::WriteBytes(const std::filesystem::path& path, std::string_view contents) {

@@ -35,11 +35,11 @@ public:
     OsError CreateFolder(const std::filesystem::path& path) override;
     void Pause(std::chrono::milliseconds duration) override;
 
-    // The file's bytes as ReadWholeFile reads them, but mapped rather than copied where the
-    // file is a regular one that is not empty: reading a log of megabytes into fresh memory
-    // costs more than all the report's work. Uptrail replaces its log in one rename and
-    // never cuts it short in place, so the mapped bytes stay as they are while they are read.
-    OsError MapWholeFile(const std::filesystem::path& path, FileBytes& bytes) const;
+    // A regular file's bytes, at most `limit` of them. Read, not mapped: another program may
+    // cut the file short while it is read, and a mapping then kills the reader. Opened
+    // without waiting, so that a pipe without a writer is refused at once.
+    [[nodiscard]] LimitedRead ReadLimited(const std::filesystem::path& path, std::uint64_t limit,
+                                          FileBytes& bytes) const;
 
 private:
     std::uint32_t& RememberedBits(const std::filesystem::path& path);

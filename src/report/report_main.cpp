@@ -1,4 +1,5 @@
 // uptrail-report off Windows: reads a session log named with --log.
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -17,16 +18,20 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) arguments.push_back({argv[i], argv[i]});
 
     const DateTime now = clock.Now();
-    const ReportEnvironment environment{files,
-                                        locale,
-                                        now,
-                                        [&] { return BootTimeFrom(now, clock.TickCount()); },
-                                        {},
-                                        {},
-                                        {},
-                                        {},
-                                        [&](const std::filesystem::path& path, FileBytes& bytes) {
-                                            return files.MapWholeFile(path, bytes);
-                                        }};
+    const ReportEnvironment environment{
+        files,
+        locale,
+        now,
+        [&] { return BootTimeFrom(now, clock.TickCount()); },
+        {},
+        {},
+        {},
+        {},
+        [&](const std::filesystem::path& path, std::uint64_t limit, FileBytes& bytes) {
+            return files.ReadLimited(path, limit, bytes);
+        }};
+    // A reader that went away (`uptrail-report | head`) makes a write fail, which ends the
+    // report with its "not written" status, instead of killing it unannounced.
+    std::signal(SIGPIPE, SIG_IGN);
     return RunReportToStandardStreams(arguments, environment);
 }

@@ -64,6 +64,8 @@ int wmain(int argc, wchar_t** argv) {
         SystemIdentity(system),
         BuildDriveTable(system),
         [&](ReportFormat format) { console.For(format); },
-        {}};
+        [&](const std::filesystem::path& path, std::uint64_t limit, FileBytes& bytes) {
+            return files.ReadLimited(path, limit, bytes);
+        }};
     return RunReportToStandardStreams(arguments, environment);
 }

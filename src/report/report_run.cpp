@@ -31,31 +31,52 @@ std::string WhyUnreadable(OsError error) {
     return "system error " + std::to_string(error);
 }
 
-// The whole file, or what keeps it from being read. A folder is no log file.
+std::string SizeText(std::uint64_t bytes) {
+    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+    constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+    if (bytes >= kGiB && bytes % kGiB == 0) return std::to_string(bytes / kGiB) + " GiB";
+    if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string WhyRefused(const LimitedRead& read, std::uint64_t limit) {
+    switch (read.kind) {
+    case FileKind::kRegular: break;
+    case FileKind::kFolder: return "it is a folder";
+    case FileKind::kDevice: return "it is a device, not a file";
+    case FileKind::kPipe: return "it is a pipe, not a file";
+    case FileKind::kOther: return "it is not a regular file";
+    }
+    if (read.tooLarge)
+        return "it is larger than " + SizeText(limit) + ", the most a log is read to";
+    return WhyUnreadable(read.error);
+}
+
+// Through `files`: where the platform has no way to tell devices and pipes apart, tests.
+LimitedRead ReadThroughFiles(const FileSystem& files, const std::filesystem::path& path,
+                             std::uint64_t limit, FileBytes& bytes) {
+    const auto attributes = files.GetAttributes(path);
+    if (!attributes) return {kErrorFileNotFound};
+    if (*attributes & file_attr::kDirectory) return {kOk, FileKind::kFolder};
+    std::string contents;
+    if (const OsError error = files.ReadWholeFile(path, contents); error != kOk) return {error};
+    if (contents.size() > limit) return {kOk, FileKind::kRegular, true};
+    bytes = FileBytes(std::move(contents));
+    return {};
+}
+
+// The whole file, or what keeps it from being read: only a regular file of a sane size is
+// a log file.
 std::optional<FileBytes> ReadLogFile(const ReportEnvironment& environment,
                                      const std::filesystem::path& path, std::string& err) {
-    const FileSystem& files = environment.files;
-    const std::string unreadable = "cannot read the log file '" + AnsiFromPath(path) + "': ";
-    const auto attributes = files.GetAttributes(path);
-    if (!attributes) {
-        err += Complaint(unreadable + WhyUnreadable(kErrorFileNotFound));
-        return std::nullopt;
-    }
-    if (*attributes & file_attr::kDirectory) {
-        err += Complaint(unreadable + "it is a folder");
-        return std::nullopt;
-    }
     FileBytes bytes;
-    OsError error = kOk;
-    if (environment.mapFile) {
-        error = environment.mapFile(path, bytes);
-    } else {
-        std::string contents;
-        error = files.ReadWholeFile(path, contents);
-        bytes = FileBytes(std::move(contents));
-    }
-    if (error != kOk) {
-        err += Complaint(unreadable + WhyUnreadable(error));
+    const LimitedRead read =
+        environment.readFile
+            ? environment.readFile(path, environment.largestLog, bytes)
+            : ReadThroughFiles(environment.files, path, environment.largestLog, bytes);
+    if (read.error != kOk || read.kind != FileKind::kRegular || read.tooLarge) {
+        err += Complaint("cannot read the log file '" + AnsiFromPath(path) +
+                         "': " + WhyRefused(read, environment.largestLog));
         return std::nullopt;
     }
     return bytes;

@@ -23,6 +23,8 @@ inline constexpr int kReportWrongArguments = 1;
 inline constexpr int kReportUnreadableLog = 2;
 inline constexpr int kReportNotWritten = 3;  // the output could not be written
 
+inline constexpr std::uint64_t kLargestLogFile = std::uint64_t{1} << 30;
+
 // What the report takes from the machine it runs on.
 struct ReportEnvironment {
     const FileSystem& files;  // read only: the report never writes
@@ -38,9 +40,11 @@ struct ReportEnvironment {
     DriveTable drives;
     // Told the format just before the report is written (a console picks its code page).
     std::function<void(ReportFormat)> prepareOutput;
-    // The log file's bytes without a copy, where the platform can map a file; without it
-    // the log is read through `files`.
-    std::function<OsError(const std::filesystem::path&, FileBytes&)> mapFile;
+    // Reads the log the platform's safe way: a regular file only, up to a limit; without
+    // it the log is read through `files`.
+    std::function<LimitedRead(const std::filesystem::path&, std::uint64_t, FileBytes&)> readFile;
+    // The largest log file read; a log is some megabytes, and no sane one comes near it.
+    std::uint64_t largestLog = kLargestLogFile;
 };
 
 // Runs uptrail-report with the arguments after the program name: the report goes to `out`,

@@ -9,6 +9,8 @@ namespace {
 
 constexpr char kIdentitySeparator = '/';
 constexpr char kListSeparator = '|';
+// Up to this many systems a direct comparison beats making a lower-case copy to look up.
+constexpr std::size_t kFewSystems = 16;
 // An identity is serial, an empty part and the Windows folder: "1A2B3C4D//c:\windows".
 constexpr std::size_t kIdentityParts = 3;
 // The recorded drive ("c:") that the drive the running system sees replaces.
@@ -18,6 +20,12 @@ constexpr std::size_t kDriveLength = 2;
 // compared with the systems found so far.
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
+    return lower;
+}
 
 std::string UpperCase(std::string_view text) {
     std::string upper(text);
@@ -81,12 +89,28 @@ SystemExits::SystemExits(std::string systemId) : systemId_(std::move(systemId)) 
     exits_.push_back({systemId_, std::nullopt});
 }
 
+SystemExits::Exit* SystemExits::Find(std::string_view identity) {
+    if (exits_.size() <= kFewSystems) {
+        const auto found = std::find_if(exits_.begin(), exits_.end(), [&](const Exit& exit) {
+            return SameIdentity(exit.identity, identity);
+        });
+        return found == exits_.end() ? nullptr : &*found;
+    }
+    if (byLowerIdentity_.empty()) {
+        // The first of a kind wins, as the search in order finds it.
+        for (std::size_t at = 0; at < exits_.size(); ++at)
+            byLowerIdentity_.emplace(LowerCase(exits_[at].identity), at);
+    }
+    const auto found = byLowerIdentity_.find(LowerCase(identity));
+    return found == byLowerIdentity_.end() ? nullptr : &exits_[found->second];
+}
+
 void SystemExits::Note(std::string_view identity, DateTime end) {
-    const auto found = std::find_if(exits_.begin(), exits_.end(), [&](const Exit& exit) {
-        return SameIdentity(exit.identity, identity);
-    });
-    if (found == exits_.end()) {
+    Exit* const found = Find(identity);
+    if (!found) {
         exits_.push_back({std::string(identity), end});
+        if (!byLowerIdentity_.empty())
+            byLowerIdentity_.emplace(LowerCase(identity), exits_.size() - 1);
     } else if (!found->end || *found->end < end) {
         // Updated in place: the identity keeps its first spelling, so the own system stays
         // the own system whatever case a hand-edited line writes it in.

@@ -48,6 +48,17 @@ class ReportUnderWineTest(unittest.TestCase):
             self.assertEqual(without_delay(out), without_delay(host.stdout.decode("latin-1")), form)
             self.assertIn('"sessionCount": 3,' if form == "json" else "2026-12-04T11:00:00", out)
 
+        # What is no log is refused unread: a device, a folder, a file past the limit.
+        huge = os.path.join(os.path.dirname(m.log_path), "huge.txt")
+        with open(huge, "wb") as f:
+            f.truncate((1 << 30) + 1)  # sparse: no disk is filled
+        for log, why in (("NUL", "it is a device"), (PROGRAM_FOLDER, "it is a folder"),
+                         (PROGRAM_FOLDER + r"\huge.txt", "larger than 1 GiB")):
+            code, out, err = m.run_wine(REPORT, "--log", log)
+            self.assertEqual(code, 2, f"{log}: {err}")
+            self.assertIn(why, err, log)
+            self.assertEqual(out, "", log)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -149,6 +149,40 @@ TEST_F(ReportTest, AMissingOrUnreadableLogIsExitStatusTwoWithAMessage) {
     }
 }
 
+// The platform's reader names what a path is; the report turns each refusal into status 2
+// and says why. A log one byte over the limit is refused, one at the limit is read.
+TEST_F(ReportTest, ALogThatIsNoRegularFileOrTooLargeIsExitStatusTwoAndNamesWhy) {
+    WriteLog(kEntries);
+    const std::uint64_t logSize = files.Contents(kLog).size();
+    environment.largestLog = logSize - 1;
+    EXPECT_EQ(RunOnLog({}), kReportUnreadableLog);
+    EXPECT_EQ(err, "uptrail-report: cannot read the log file '" + kLog.string() +
+                       "': it is larger than " + std::to_string(logSize - 1) +
+                       " bytes, the most a log is read to\n");
+    environment.largestLog = logSize;
+    EXPECT_EQ(RunOnLog({}), kReportSucceeded) << err;
+
+    for (const auto& [kind, why] : {std::pair{FileKind::kDevice, "it is a device, not a file"},
+                                    {FileKind::kPipe, "it is a pipe, not a file"},
+                                    {FileKind::kOther, "it is not a regular file"}}) {
+        environment.readFile = [kind = kind](const std::filesystem::path&, std::uint64_t,
+                                             FileBytes&) {
+            return LimitedRead{kOk, kind};
+        };
+        EXPECT_EQ(RunOnLog({}), kReportUnreadableLog);
+        EXPECT_EQ(
+            err, "uptrail-report: cannot read the log file '" + kLog.string() + "': " + why + "\n");
+        EXPECT_EQ(out, "");
+    }
+    environment.readFile = [](const std::filesystem::path&, std::uint64_t limit, FileBytes&) {
+        EXPECT_EQ(limit, kLargestLogFile);
+        return LimitedRead{kOk, FileKind::kRegular, true};
+    };
+    environment.largestLog = kLargestLogFile;
+    EXPECT_EQ(RunOnLog({}), kReportUnreadableLog);
+    EXPECT_NE(err.find("larger than 1 GiB, the most a log is read to"), std::string::npos) << err;
+}
+
 TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
     const auto refuses = [&](std::vector<std::string> arguments, const std::string& error) {
         EXPECT_EQ(Run(std::move(arguments)), kReportWrongArguments) << error;

@@ -13,6 +13,7 @@
 #include "base/version_text.h"
 #include "sessionlog/log_location.h"
 #include "sessionlog/session_log.h"
+#include "sessionlog/system_filter.h"
 #include "sessionlog/system_identity.h"
 #include "support/test_machine.h"
 
@@ -168,6 +169,34 @@ TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
     EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
     EXPECT_EQ(SystemChecks(), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(state.menus.sessionItems.size(), 2u);
+}
+
+// A log gathered from many installations is looked up through an index, on the rules of
+// the few: one item per identity whatever its case, its first spelling, its latest exit.
+TEST(SystemExits, ManySystemsKeepOneItemEachWithTheFirstSpellingAndTheLatestExit) {
+    const DateTime first = MakeDateTime(2026, 12, 1, 0, 0, 0);
+    SystemExits exits(kSystem);
+    for (int i = 0; i < 40; ++i) {
+        std::string identity = "S";  // appended piece by piece: GCC 12 warns wrongly on "S" + ...
+        identity.append(std::to_string(i)).append("//d:\\windows");
+        exits.Note(identity, first + std::chrono::hours{i});
+    }
+    exits.Note("s7//D:\\WINDOWS", first + std::chrono::hours{100});
+    exits.Note("S8//D:\\Windows", first - std::chrono::hours{1});
+    exits.Note("1a2b3c4d//C:\\WINDOWS", first);
+    exits.Note("S40//d:\\windows", first);
+    exits.Note("s40//d:\\windows", first + std::chrono::hours{1});
+    ASSERT_EQ(exits.Size(), 42u);
+
+    const testing::FakeLocale locale;
+    const auto items = exits.MenuItems({}, true, {}, locale);
+    ASSERT_EQ(items.size(), 42u);
+    EXPECT_EQ(items[0].tag, kSystem);
+    EXPECT_EQ(items[8].tag, "S7//d:\\windows");
+    EXPECT_NE(items[8].caption.find("(Last Exit: 2026:12:05:04:00:00)"), std::string::npos);
+    EXPECT_NE(items[9].caption.find("(Last Exit: 2026:12:01:08:00:00)"), std::string::npos);
+    EXPECT_EQ(items[41].tag, "S40//d:\\windows");
+    EXPECT_NE(items[41].caption.find("(Last Exit: 2026:12:01:01:00:00)"), std::string::npos);
 }
 
 // The system names in the menus show the drive the running system sees for a serial.

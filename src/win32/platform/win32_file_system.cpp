@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
+#include <string>
 
 #include "win32/platform/unique_handle.h"
 
@@ -54,6 +56,46 @@ OsError Win32FileSystem::ReadWholeFile(const std::filesystem::path& path,
     }
     contents.resize(done);
     return kOk;
+}
+
+LimitedRead Win32FileSystem::ReadLimited(const std::filesystem::path& path, std::uint64_t limit,
+                                         FileBytes& bytes) const {
+    const auto attributes = GetAttributes(path);
+    if (attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY)) return {kOk, FileKind::kFolder};
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {LastError()};
+    switch (GetFileType(file.get())) {
+    case FILE_TYPE_DISK: break;
+    case FILE_TYPE_CHAR: return {kOk, FileKind::kDevice};
+    case FILE_TYPE_PIPE: return {kOk, FileKind::kPipe};
+    default: return {kOk, FileKind::kOther};
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return {LastError()};
+    if (static_cast<std::uint64_t>(size.QuadPart) > limit) return {kOk, FileKind::kRegular, true};
+
+    // One byte more than the size tells a file that grew past the limit meanwhile.
+    std::string contents(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
+    std::size_t done = 0;
+    for (;;) {
+        if (done == contents.size()) {
+            if (done > limit) return {kOk, FileKind::kRegular, true};
+            contents.resize(static_cast<std::size_t>(
+                std::min<std::uint64_t>(2 * static_cast<std::uint64_t>(done), limit + 1)));
+        }
+        DWORD read = 0;
+        const auto wanted = static_cast<DWORD>(
+            std::min<std::size_t>(contents.size() - done, std::numeric_limits<DWORD>::max()));
+        if (!::ReadFile(file.get(), contents.data() + done, wanted, &read, nullptr))
+            return {LastError()};
+        if (read == 0) break;  // the end, wherever it now lies
+        done += read;
+    }
+    contents.resize(done);
+    bytes = FileBytes(std::move(contents));
+    return {};
 }
 
 OsError Win32FileSystem::WriteNewFile(const std::filesystem::path& path,

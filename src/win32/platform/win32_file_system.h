@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/file_bytes.h"
 #include "platform/file_system.h"
 
 namespace uptrail {
@@ -17,6 +18,11 @@ public:
     OsError CopyWholeFile(const std::filesystem::path& source,
                           const std::filesystem::path& target) override;
     void Pause(std::chrono::milliseconds duration) override;
+
+    // A regular file's bytes, at most `limit` of them; a device, a pipe or a folder is
+    // refused unread.
+    [[nodiscard]] LimitedRead ReadLimited(const std::filesystem::path& path, std::uint64_t limit,
+                                          FileBytes& bytes) const;
 };
 
 }  // namespace uptrail

@@ -1,0 +1,86 @@
+"""uptrail-report on Linux against files that are no log, or a log that changes while it is
+read: it ends with its documented status and a message, never with a signal or by waiting."""
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import unittest
+
+REPORT = os.environ["UPTRAIL_REPORT_HOST"]
+LIMIT = 5  # seconds: a report that waits or grows without end is cut off and fails
+
+
+def log_text(entries):
+    lines = [f"2026:12:{1 + i // 24:02}:{i % 24:02}:00:00=2026:12:{1 + i // 24:02}:{i % 24:02}:30:00"
+             f"=0=1A2B3C4D//c:\\windows" for i in range(entries)]
+    return ("[Log]\r\n" + "\r\n".join(lines) + "\r\n").encode()
+
+
+def report(*args, **kwargs):
+    return subprocess.run([REPORT, *args], capture_output=True, timeout=LIMIT, **kwargs)
+
+
+class HostileFilesTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.addCleanup(self.folder.cleanup)
+
+    def path(self, name):
+        return os.path.join(self.folder.name, name)
+
+    def assertRefused(self, result, why):
+        self.assertEqual(result.returncode, 2, result.stderr)
+        self.assertIn(why, result.stderr.decode())
+        self.assertEqual(result.stdout, b"")
+
+    def test_a_device_a_pipe_without_writer_a_folder_and_a_huge_file_are_refused_at_once(self):
+        self.assertRefused(report("--log", "/dev/zero"), "it is a device")
+        fifo = self.path("fifo")
+        os.mkfifo(fifo)
+        self.assertRefused(report("--log", fifo), "it is a pipe")
+        self.assertRefused(report("--log", self.folder.name), "it is a folder")
+        huge = self.path("huge.txt")
+        with open(huge, "wb") as f:
+            f.truncate((1 << 30) + 1)  # sparse: no disk is filled
+        self.assertRefused(report("--log", huge), "larger than 1 GiB")
+
+    def test_a_closed_pipe_ends_the_report_with_status_three_not_a_signal(self):
+        log = self.path("Uptrail.txt")
+        with open(log, "wb") as f:
+            f.write(log_text(2000))  # more than a pipe holds
+        reader, writer = os.pipe()
+        os.close(reader)
+        result = subprocess.run([REPORT, "--log", log], stdout=writer, stderr=subprocess.PIPE,
+                                timeout=LIMIT)
+        os.close(writer)
+        self.assertEqual(result.returncode, 3, result.stderr)
+
+    def test_a_log_cut_short_and_rewritten_while_it_is_read_never_kills_the_report(self):
+        log = self.path("Uptrail.txt")
+        full = log_text(20000)
+        with open(log, "wb") as f:
+            f.write(full)
+        done = threading.Event()
+
+        def cut_and_restore():
+            # In place, as another program might: the same file shrinks and grows again.
+            with open(log, "r+b") as f:
+                while not done.is_set():
+                    f.truncate(len(full) // 7)
+                    f.seek(0)
+                    f.write(full)
+                    f.flush()
+
+        cutter = threading.Thread(target=cut_and_restore)
+        cutter.start()
+        try:
+            codes = {report("--log", log).returncode for _ in range(60)}
+        finally:
+            done.set()
+            cutter.join()
+        self.assertEqual(codes, {0})
+
+
+if __name__ == "__main__":
+    unittest.main()
