@@ -10,6 +10,17 @@ bool ProtectiveBitsMatch(std::uint32_t actual, std::uint32_t wanted) {
     return (actual & file_attr::kProtective) == (wanted & file_attr::kProtective);
 }
 
+// After a failure the old file stands, and that failure is the one reported. The temporary
+// file and the attributes are put right as far as possible; a temporary file that stays is
+// overwritten by the next replace.
+void Discard(FileSystem& files, const std::filesystem::path& temporary) {
+    static_cast<void>(files.RemoveFile(temporary));
+}
+void RestoreAttributes(FileSystem& files, const std::filesystem::path& target,
+                       std::uint32_t attributes) {
+    static_cast<void>(files.SetAttributes(target, attributes));
+}
+
 }  // namespace
 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
@@ -37,7 +48,7 @@ OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& targ
                             std::string_view contents) {
     const auto temporary = TemporaryPathFor(target);
     if (const OsError error = files.WriteNewFile(temporary, contents); error != kOk) {
-        files.RemoveFile(temporary);
+        Discard(files, temporary);
         return error;
     }
 
@@ -47,15 +58,15 @@ OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& targ
         const OsError error =
             SetAttributesAndWait(files, target, *original & ~file_attr::kProtective);
         if (error != kOk) {
-            files.RemoveFile(temporary);
-            files.SetAttributes(target, *original);
+            Discard(files, temporary);
+            RestoreAttributes(files, target, *original);
             return error;
         }
     }
 
     if (const OsError error = files.MoveOver(temporary, target); error != kOk) {
-        files.RemoveFile(temporary);
-        if (protectedFile) files.SetAttributes(target, *original);
+        Discard(files, temporary);
+        if (protectedFile) RestoreAttributes(files, target, *original);
         return error;
     }
 

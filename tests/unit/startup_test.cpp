@@ -15,6 +15,7 @@
 #include "app/startup_options.h"
 #include "sessionlog/session_tracker.h"
 #include "sessionlog/statistics.h"
+#include "storage/atomic_file.h"
 #include "storage/text_lines.h"
 #include "support/test_machine.h"
 
@@ -133,6 +134,21 @@ TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, ""),
               kFolderText + "\\Uptrail.exe");
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, "Path"), kFolderText);
+}
+
+// A kill in the middle of a rewrite leaves the temporary file beside the log. The next
+// start's first rewrite takes the same name, so the stale file goes and the log stays as
+// it was. The folder is the stored one, so no test of the folder's rights touches it.
+TEST_F(StartupTest, RemovesATemporaryFileThatAKilledRewriteLeftBeside) {
+    const std::string log =
+        "[Log]\r\n2026:12:01:08:00:00=2026:12:01:09:00:00=0=" + kSystem + "\r\n";
+    SeedEarlierStart(log);
+    ASSERT_EQ(StoreLogFolder(registry, system.programFolder), kOk);
+    const std::filesystem::path temporary = TemporaryPathFor(state.session.logFile);
+    files.AddFile(temporary, "[Log]\r\n2026:12:01:08:00:00=2026:1");
+    RunStartup(context);
+    EXPECT_FALSE(files.GetAttributes(temporary)) << "the temporary file is still there";
+    EXPECT_NE(files.Contents(state.session.logFile).find(log), std::string::npos);
 }
 
 // The heartbeat dates a session that ends without its close. A refused delete still clears

@@ -100,8 +100,8 @@ LimitedRead Win32FileSystem::ReadLimited(const std::filesystem::path& path, std:
 
 OsError Win32FileSystem::WriteNewFile(const std::filesystem::path& path,
                                       std::string_view contents) {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastError();
 
     std::size_t done = 0;
@@ -111,9 +111,13 @@ OsError Win32FileSystem::WriteNewFile(const std::filesystem::path& path,
             std::min<std::size_t>(contents.size() - done, std::numeric_limits<DWORD>::max()));
         if (!WriteFile(file.get(), contents.data() + done, chunk, &written, nullptr))
             return LastError();
+        // A write that takes nothing would be asked again forever.
+        if (written == 0) return kErrorWriteFault;
         done += written;
     }
-    return FlushFileBuffers(file.get()) ? kOk : LastError();
+    if (!FlushFileBuffers(file.get())) return LastError();
+    // A close that fails may have lost bytes the system still held: no written file then.
+    return file.reset() ? kOk : LastError();
 }
 
 OsError Win32FileSystem::MoveOver(const std::filesystem::path& source,
