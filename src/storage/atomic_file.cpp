@@ -45,7 +45,7 @@ OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& pat
 }
 
 OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
-                            std::string_view contents) {
+                            std::string_view contents, ReplaceNote* note) {
     const auto temporary = TemporaryPathFor(target);
     if (const OsError error = files.WriteNewFile(temporary, contents); error != kOk) {
         Discard(files, temporary);
@@ -71,7 +71,9 @@ OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& targ
     }
 
     // The new file carries the attributes of the temporary one; give it the old set back.
-    if (protectedFile) return SetAttributesAndWait(files, target, *original);
+    // A failure here is no failed replace: the old contents are gone, the new ones stand.
+    if (protectedFile && SetAttributesAndWait(files, target, *original) != kOk && note)
+        note->attributesLost = true;
     return kOk;
 }
 

@@ -13,13 +13,22 @@ namespace uptrail {
 [[nodiscard]] OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& path,
                                            std::uint32_t attributes);
 
+// What a replace that succeeded could not finish.
+struct ReplaceNote {
+    // The new contents are in place, but read-only, hidden and system could not be put
+    // back: the file carries the attributes of a new file until its next replace.
+    bool attributesLost = false;
+};
+
 // Replaces the whole contents of `target` so that a crash or power loss at any instant
 // leaves either the old file or the new one: the new bytes go to a flushed temporary
 // file in the same folder, which then takes the target's place in one step. Read-only,
 // hidden and system are lifted for the replace and put back afterwards. Creates the file
 // when it does not exist. On failure the target keeps its old contents and attributes.
+// Once the new contents are in place the replace has succeeded, whatever follows: what it
+// could not finish goes into `note`.
 [[nodiscard]] OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
-                                          std::string_view contents);
+                                          std::string_view contents, ReplaceNote* note = nullptr);
 
 // The temporary file a replace of `target` writes first.
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);

@@ -134,6 +134,7 @@ OsError MemoryFileSystem::MoveOver(const std::filesystem::path& source,
     File moved = std::move(from->second);
     files_.erase(from);
     files_[target] = std::move(moved);
+    if (ignoreAfterMove_) ignoreAttributeChanges_ = true;
     return kOk;
 }
 

@@ -46,6 +46,9 @@ public:
     }
     // Makes attribute changes of every file succeed without taking effect.
     void IgnoreAttributeChanges() { ignoreAttributeChanges_ = true; }
+    // The same from the next successful move on: a file that lets itself be replaced but
+    // then keeps the attributes it came with.
+    void IgnoreAttributeChangesAfterNextMove() { ignoreAfterMove_ = true; }
     int PauseCount() const { return pauses_; }
 
     std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) const override;
@@ -78,6 +81,7 @@ private:
     int faultStep_ = 0;
     Fault fault_ = Fault::kNone;
     bool ignoreAttributeChanges_ = false;
+    bool ignoreAfterMove_ = false;
     int pauses_ = 0;
 };
 

@@ -174,6 +174,22 @@ TEST(ReplaceFileContents, AFileWhoseAttributesCannotBeLiftedKeepsItsContentsAfte
     EXPECT_EQ(files.FileCount(), 1u);
 }
 
+TEST(ReplaceFileContents, AttributesThatCannotBePutBackAfterTheReplaceAreANoteNotAFailure) {
+    auto files = LogFolderWithOldLog();
+    files.IgnoreAttributeChangesAfterNextMove();
+    ReplaceNote note;
+    EXPECT_EQ(ReplaceFileContents(files, kLog, kNew, &note), kOk);
+    EXPECT_TRUE(note.attributesLost);
+    EXPECT_EQ(files.Contents(kLog), kNew);
+    EXPECT_EQ(files.FileCount(), 1u);
+
+    auto plain = LogFolderWithOldLog();
+    ReplaceNote none;
+    EXPECT_EQ(ReplaceFileContents(plain, kLog, kNew, &none), kOk);
+    EXPECT_FALSE(none.attributesLost);
+    EXPECT_EQ(plain.Attributes(kLog), kReadOnlySystem);
+}
+
 // SaveSection and LoadSection put the section text on disk through ReplaceFileContents (held
 // above); they tell a file from a folder with FileExists.
 TEST(SectionFile, ReplacesTheSectionOfAnExistingFileOnlyAndReportsALockedOne) {
