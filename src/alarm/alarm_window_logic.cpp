@@ -14,7 +14,6 @@ namespace uptrail {
 namespace {
 
 constexpr std::string_view kZeroShift = "0000:00:00";
-constexpr char kEnterKey = 13;
 
 // The numeric value of `count` characters of a box's text from `first` on.
 int BoxField(std::string_view text, std::size_t first, std::size_t count) {

@@ -36,8 +36,10 @@ OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& pat
 OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
                             std::string_view contents) {
     const auto temporary = TemporaryPathFor(target);
+    // On the failure paths below the clean-up is best effort: the error worth reporting is
+    // the one that stopped the replace, not whether a leftover could be tidied away.
     if (const OsError error = files.WriteNewFile(temporary, contents); error != kOk) {
-        files.RemoveFile(temporary);
+        static_cast<void>(files.RemoveFile(temporary));
         return error;
     }
 
@@ -47,15 +49,15 @@ OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& targ
         const OsError error =
             SetAttributesAndWait(files, target, *original & ~file_attr::kProtective);
         if (error != kOk) {
-            files.RemoveFile(temporary);
-            files.SetAttributes(target, *original);
+            static_cast<void>(files.RemoveFile(temporary));
+            static_cast<void>(files.SetAttributes(target, *original));
             return error;
         }
     }
 
     if (const OsError error = files.MoveOver(temporary, target); error != kOk) {
-        files.RemoveFile(temporary);
-        if (protectedFile) files.SetAttributes(target, *original);
+        static_cast<void>(files.RemoveFile(temporary));
+        if (protectedFile) static_cast<void>(files.SetAttributes(target, *original));
         return error;
     }
 

