@@ -38,9 +38,9 @@ void CheckSaveAndLoad(FuzzedDataProvider& input) {
     AlarmList alarms;
     std::vector<AlarmEntry> entries(input.ConsumeIntegralInRange<std::size_t>(1, 5));
     for (AlarmEntry& entry : entries) {
-        entry.Key = FormatTimestamp(
-            MakeDateTime(2020, 1, 1) +
-            std::chrono::minutes{input.ConsumeIntegralInRange<int>(0, 10'000'000)});
+        entry.Key =
+            FormatTimestamp(MakeDateTime(2020, 1, 1) +
+                            std::chrono::minutes{input.ConsumeIntegralInRange<int>(0, 10'000'000)});
         entry.Repeat = NormalisedRepeat(input.ConsumeRandomLengthString(12));
         entry.Title = input.ConsumeRandomLengthString(30);
         std::replace(entry.Title.begin(), entry.Title.end(), '\r', ' ');

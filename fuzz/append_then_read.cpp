@@ -42,13 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
 
     // Sessions one after another from some day between 1990 and 2100, each start new.
-    DateTime at = MakeDateTime(1990, 1, 1) +
-                  std::chrono::seconds{input.ConsumeIntegralInRange<std::int64_t>(0, 3'500'000'000)};
+    DateTime at =
+        MakeDateTime(1990, 1, 1) +
+        std::chrono::seconds{input.ConsumeIntegralInRange<std::int64_t>(0, 3'500'000'000)};
     std::vector<SessionEntry> added(input.ConsumeIntegralInRange<std::size_t>(1, 6));
     std::vector<Fields> expected;
     for (SessionEntry& entry : added) {
         at += std::chrono::seconds{input.ConsumeIntegralInRange<int>(1, 400'000)};
-        const DateTime end = at + std::chrono::seconds{input.ConsumeIntegralInRange<int>(0, 400'000)};
+        const DateTime end =
+            at + std::chrono::seconds{input.ConsumeIntegralInRange<int>(0, 400'000)};
         entry.start = FormatTimestamp(at);
         entry.end = FormatTimestamp(end);
         entry.cause = static_cast<SessionCause>(input.ConsumeIntegralInRange<int>(0, 2));

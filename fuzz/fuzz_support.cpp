@@ -181,8 +181,14 @@ private:
         const unsigned char c = Peek();
         ++at_;
         switch (c) {
-        case '"': case '\\': case '/': case 'b': case 'f': case 'n': case 'r': case 't':
-            return true;
+        case '"':
+        case '\\':
+        case '/':
+        case 'b':
+        case 'f':
+        case 'n':
+        case 'r':
+        case 't': return true;
         case 'u': {
             const auto unit = CodeUnit();
             if (!unit) return false;

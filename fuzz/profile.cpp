@@ -88,8 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         Require(FindProfileValue(written, probeSection, probeKey) ==
                     FindProfileValue(text, probeSection, probeKey),
-                "a write changed another key's value", context + "\nprobe [" + probeSection +
-                                                           "] " + probeKey);
+                "a write changed another key's value",
+                context + "\nprobe [" + probeSection + "] " + probeKey);
     }
     return 0;
 }
