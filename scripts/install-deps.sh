@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev
     clang-format-14
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()
