@@ -45,7 +45,7 @@ ReportResult RunReportInMemory(const std::vector<std::string>& arguments, const 
         .ownSystem = {},
         .drives = {},
         .prepareOutput = {},
-        .mapFile = {},
+        .readFile = {},
     };
     std::vector<CommandArgument> commandArguments;
     for (const std::string& text : arguments) commandArguments.push_back({text, text});
