@@ -12,26 +12,18 @@
 #include "fuzz_support.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
+#include "support/log_fields.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail::fuzz {
 namespace {
 
-using Fields = std::tuple<DateTime, DateTime, SessionCause, std::optional<std::string>>;
+using testing::Fields;
+using testing::FieldsOf;
 
 // What identities look like ("1A2B3C4D//c:\windows"), with blanks and the odd byte.
 constexpr std::string_view kSystemCharacters =
     "0123456789ABCDEFabcdef/\\:. _-()!#$%&'+,@^`{}|\x80\xe9\xff";
-
-std::vector<Fields> FieldsOf(const LogEntries& read) {
-    std::vector<Fields> entries;
-    for (const LogEntry& entry : read.entries) {
-        std::optional<std::string> system;
-        if (entry.system != kNoSystem) system = std::string(read.identities[entry.system]);
-        entries.emplace_back(entry.start, entry.end, entry.cause, system);
-    }
-    return entries;
-}
 
 }  // namespace
 }  // namespace uptrail::fuzz

@@ -13,6 +13,7 @@
 #include "sessionlog/statistics.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
+#include "support/log_fields.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail {
@@ -63,18 +64,8 @@ std::string RandomLog(std::mt19937& random) {
     return random() % 2 == 0 ? text + line() : text;  // a last line without its end
 }
 
-// An entry as start, end, cause and system, if any.
-using Fields = std::tuple<DateTime, DateTime, SessionCause, std::optional<std::string>>;
-
-std::vector<Fields> FieldsOf(const LogEntries& read) {
-    std::vector<Fields> entries;
-    for (const LogEntry& entry : read.entries) {
-        std::optional<std::string> system;
-        if (entry.system != kNoSystem) system = std::string(read.identities[entry.system]);
-        entries.emplace_back(entry.start, entry.end, entry.cause, system);
-    }
-    return entries;
-}
+using testing::Fields;
+using testing::FieldsOf;
 
 // The entries read must be those the plainest reading of each line gives: the line cut at
 // every "=", each field read alone.

@@ -1,0 +1,26 @@
+#pragma once
+// The entries a log reader gave, as plain values, so that two readings can be compared.
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "base/date_time.h"
+#include "sessionlog/log_entries.h"
+
+namespace uptrail::testing {
+
+// An entry as start, end, cause and system, if any.
+using Fields = std::tuple<DateTime, DateTime, SessionCause, std::optional<std::string>>;
+
+inline std::vector<Fields> FieldsOf(const LogEntries& read) {
+    std::vector<Fields> entries;
+    for (const LogEntry& entry : read.entries) {
+        std::optional<std::string> system;
+        if (entry.system != kNoSystem) system = std::string(read.identities[entry.system]);
+        entries.emplace_back(entry.start, entry.end, entry.cause, system);
+    }
+    return entries;
+}
+
+}  // namespace uptrail::testing
