@@ -1,5 +1,6 @@
 #include "win32/shell/main_window.h"
 
+#include <cwchar>
 #include <string>
 #include <utility>
 
@@ -40,6 +41,18 @@ constexpr std::pair<UINT, MenuCommandKind> kNumberedCommands[] = {
     {kNewAlarmCommand, MenuCommandKind::kAlarmNew},
 };
 
+// Only the kill tests set this variable: with a heartbeat every few milliseconds the
+// program rewrites its log almost all the time, and a kill lands inside a write.
+UINT HeartbeatIntervalMs() {
+    wchar_t text[16]{};
+    const DWORD length = GetEnvironmentVariableW(L"UPTRAIL_TEST_HEARTBEAT_MS", text, 16);
+    if (length == 0 || length >= 16) return kHeartbeatIntervalMs;
+    const unsigned long requested = std::wcstoul(text, nullptr, 10);
+    return requested >= USER_TIMER_MINIMUM && requested < kHeartbeatIntervalMs
+               ? static_cast<UINT>(requested)
+               : kHeartbeatIntervalMs;
+}
+
 // The caption by which a second copy finds the running one: title, a blank, company.
 std::wstring RunningCopyCaption() {
     return WideFromAnsi(std::string(kVersion.title) + " " + std::string(kVersion.company));
@@ -73,7 +86,7 @@ bool MainWindow::Create() {
 
 void MainWindow::Start(MainContext& context) {
     context_ = &context;
-    SetTimer(window_, kHeartbeatTimer, kHeartbeatIntervalMs, nullptr);
+    SetTimer(window_, kHeartbeatTimer, HeartbeatIntervalMs(), nullptr);
     SetTimer(window_, kClockTimer, kClockIntervalMs, nullptr);
 }
 
