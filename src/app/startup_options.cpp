@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/commands/preference_toggles.h"
+#include "app/commands/start_with_windows.h"
 #include "base/duration_text.h"
 #include "base/text_encoding.h"
 #include "storage/registry_store.h"

@@ -236,26 +236,26 @@ HMODULE LoadProbe() {
 // Hooks the probe into the thread of `window` while that window answers the probe's
 // message; the hook runs before the window procedure, so once the message is answered,
 // the probe has written its report. False when the window did not answer.
-bool RunProbe(HMODULE probe, HWND window) {
+bool RunProbe(HMODULE probe, HWND window, const wchar_t* message) {
     const auto hook =
         reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, kProbeHookName)));
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (!hook || !thread) return false;
     HHOOK hooked = SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread);
     if (!hooked) return false;
-    const bool answered = Send(window, RegisterWindowMessageW(kTextFitMessage), 0, 0, 5000);
+    const bool answered = Send(window, RegisterWindowMessageW(message), 0, 0, 5000);
     UnhookWindowsHookEx(hooked);
     return answered;
 }
 
-// Prints what the probe measured inside the program: how the texts of the alarm
-// window's controls fit them, in the controls' own fonts.
-bool PrintAlarmTextFit(HWND window) {
+// Prints what the probe found inside the program for `message`: how the texts of an
+// alarm window's controls fit them, in the controls' own fonts, or an open menu's items.
+bool PrintProbeReport(HWND window, const wchar_t* message) {
     HMODULE probe = LoadProbe();
     if (!probe || !window) return false;
     const std::filesystem::path report = ProbeReport(probe);
     DeleteFileW(report.c_str());
-    const bool measured = RunProbe(probe, window);
+    const bool measured = RunProbe(probe, window, message);
     FreeLibrary(probe);
     std::ifstream lines(report);
     bool printed = false;
@@ -276,6 +276,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"is-ready") return !Send(ProgramWindow(), WM_NULL, 0, 0);
     // Popup menus are windows of their own class.
     if (command == L"menu-open") return !FindWindowW(L"#32768", nullptr);
+    if (command == L"menu-items")
+        return !PrintProbeReport(FindWindowW(L"#32768", nullptr), kMenuItemsMessage);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);
     if (command == L"exit") return !Command(uptrail::kExitCommand);
     if (command == L"log-folder") return !Command(uptrail::kLogFolderCommand);
@@ -308,7 +310,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"alarm-close") return !PostMessageW(alarm, WM_CLOSE, 0, 0);
     if (command == L"alarm-layout") return !PrintAlarmLayout(alarm);
-    if (command == L"alarm-text-fit") return !PrintAlarmTextFit(alarm);
+    if (command == L"alarm-text-fit") return !PrintProbeReport(alarm, kTextFitMessage);
     std::fprintf(stderr, "no such command; the commands are in e2e_driver.cpp\n");
     return 2;
 }

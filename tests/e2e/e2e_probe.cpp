@@ -1,7 +1,8 @@
-// A DLL that e2e_driver hooks into the thread of Uptrail's alarm windows, to look at what
-// only the program's own process can see: the fonts of its controls. Another process gets
-// no font from WM_GETFONT (Wine does not carry font handles between processes, and
-// Windows would not let it use one), so the text widths are measured here.
+// A DLL that e2e_driver hooks into Uptrail's user-interface thread, to look at what only
+// the program's own process can see. Another process gets no font from WM_GETFONT (Wine
+// does not carry font handles between processes, and Windows would not let it use one),
+// so the text widths are measured here; and Wine keeps a menu's items in the process
+// that made it, so they are read here too.
 #include "e2e_probe.h"
 
 #include <algorithm>
@@ -131,6 +132,27 @@ void WriteTextFit(HWND window, const std::filesystem::path& report) {
     }
 }
 
+// One line per item of the menu shown in `menuWindow`: "checked" or "unchecked", a tab,
+// and the item's text with its access-key marks; separators are left out.
+void WriteMenuItems(HWND menuWindow, const std::filesystem::path& report) {
+    std::ofstream out(report, std::ios::trunc);
+    const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    const int count = menu ? GetMenuItemCount(menu) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256]{};
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        item.dwTypeData = text;
+        item.cch = 256;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item) ||
+            (item.fType & MFT_SEPARATOR))
+            continue;
+        out << ((item.fState & MFS_CHECKED) ? "checked" : "unchecked") << '\t'
+            << uptrail::AnsiFromWide(text) << '\n';
+    }
+}
+
 // The module that holds this object, that is the probe itself.
 const char kInThisModule = 0;
 
@@ -149,5 +171,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && message->message == RegisterWindowMessageW(kTextFitMessage))
         WriteTextFit(message->hwnd, ProbeReport(ThisModule()));
+    if (code == HC_ACTION && message->message == RegisterWindowMessageW(kMenuItemsMessage))
+        WriteMenuItems(message->hwnd, ProbeReport(ThisModule()));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -3,9 +3,11 @@
 
 #include <filesystem>
 
-// e2e_probe.dll, hooked by e2e_driver into the thread of an alarm window, answers this
-// message sent to that window by writing how the texts fit the window's controls.
+// e2e_probe.dll, hooked by e2e_driver into the program's user-interface thread, answers
+// these messages by writing a report: sent to an alarm window, how the texts fit the
+// window's controls; sent to an open menu's window, the menu's items and check marks.
 inline constexpr wchar_t kTextFitMessage[] = L"UptrailE2EProbeTextFit";
+inline constexpr wchar_t kMenuItemsMessage[] = L"UptrailE2EProbeMenuItems";
 inline constexpr char kProbeHookName[] = "ProbeHook";
 
 // The probe writes beside itself, under its own name, where the driver reads it.

@@ -12,6 +12,8 @@ from uptrail_machine import PROGRAM_FOLDER, PROGRAM_KEY, RUN_KEY, UptrailMachine
 
 LOG = PROGRAM_FOLDER + r"\Uptrail.txt"
 STAMP = "%Y:%m:%d:%H:%M:%S"
+STARTUP_APPROVED = (r"HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer"
+                    r"\StartupApproved\Run")
 NOT_ACCESSIBLE = "Remote resource is not accessible now.\nPlease try later."
 
 
@@ -84,6 +86,28 @@ class UptrailTest(unittest.TestCase):
         self.assertEqual(m.run_wine("wineboot", "--end-session")[0], 0)
         copy.wait(60)
         self.assertEqual(m.log_value(self.system, "LastCause"), "0")
+
+    def right_menu_items(self):
+        m = self.machine
+        m.click_tray_icon(3)
+        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu to open")
+        lines = m.driver("menu-items").splitlines()
+        return dict(reversed(line.rstrip("\r").split("\t", 1)) for line in lines)
+
+    def test_task_managers_start_up_switch_shows_and_is_turned_back_on(self):
+        m = self.machine
+        # A first start turns the option on; then the user turns it off in Task Manager.
+        m.exit_uptrail(m.start_and_wait_ready())
+        m.reg_set(STARTUP_APPROVED, "Sessiometer", "03000000a0f31b6a5e85dc01", "REG_BINARY")
+        copy = m.start_and_wait_ready()
+        self.assertEqual(self.right_menu_items()["Start with &Windows"], "unchecked")
+        m.press_keys("w")
+        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the menu to close")
+        self.assertEqual(m.reg_get(STARTUP_APPROVED, "Sessiometer"), "020000000000000000000000")
+        self.assertEqual(m.reg_get(RUN_KEY, "Sessiometer"), "Uptrail.exe")
+        self.assertEqual(self.right_menu_items()["Start with &Windows"], "checked")
+        m.press_keys("Escape")
+        m.exit_uptrail(copy)
 
     def test_a_crash_is_logged_with_the_later_heartbeat_in_a_read_only_system_log(self):
         m = self.machine

@@ -9,6 +9,7 @@
 #include "alarm/alarm_commands.h"
 #include "alarm/alarm_list.h"
 #include "app/commands/preference_toggles.h"
+#include "app/commands/start_with_windows.h"
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "app/session_menus.h"

@@ -1,8 +1,7 @@
 #include "app/commands/preference_toggles.h"
 
+#include "app/commands/start_with_windows.h"
 #include "base/duration_text.h"
-#include "base/version_info.h"
-#include "storage/registry_store.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -15,31 +14,7 @@ void PutNumber(MainContext& context, const SettingName& name, int value) {
     Put(context.Settings(), name, std::to_string(value));
 }
 
-// Without administrator rights the write and the delete land under HKEY_CURRENT_USER
-// (RegWrite and RegRemoveValue see to that), whose Run key Windows honours as well. Should
-// even that be refused, the option simply stays as it was at the next start.
-void StoreStartWithWindows(Registry& registry, bool on) {
-    if (on) {
-        static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, kRunKeyPath,
-                                   kVersion.description, StartWithWindowsCommand()));
-    } else {
-        static_cast<void>(RegRemoveValue(registry, RegistryRoot::kLocalMachine, kRunKeyPath,
-                                         kVersion.description));
-    }
-}
-
 }  // namespace
-
-std::string StartWithWindowsCommand() {
-    std::string command(kVersion.exeName);
-    command += ".exe";
-    return command;
-}
-
-bool StartsWithWindows(Registry& registry) {
-    return RegRead(registry, RegistryRoot::kLocalMachine, kRunKeyPath, kVersion.description) ==
-           StartWithWindowsCommand();
-}
 
 void OnRightAutoClick(MainContext& context) {
     MainState& state = context.state;
