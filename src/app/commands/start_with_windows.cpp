@@ -26,8 +26,8 @@ RegistryRoot RunValueRoot(const Registry& registry) {
 
 bool TurnedOffInTaskManager(const Registry& registry, RegistryRoot root) {
     RegistryValue value;
-    if (registry.ReadValue(KeyAt(root, kStartupApprovedRunPath, registry), RunValueName(),
-                           value) != kOk)
+    if (registry.ReadValue(KeyAt(root, kStartupApprovedRunPath, registry), RunValueName(), value) !=
+        kOk)
         return false;
     return value.type == reg_type::kBinary && !value.data.empty() &&
            (static_cast<unsigned char>(value.data.front()) & 1) != 0;
@@ -36,8 +36,9 @@ bool TurnedOffInTaskManager(const Registry& registry, RegistryRoot root) {
 OsError MarkApproved(Registry& registry, RegistryRoot root) {
     const RegistryKey approved = KeyAt(root, kStartupApprovedRunPath, registry);
     if (const OsError error = registry.CreateKey(approved); error != kOk) return error;
-    return registry.SetValue(approved, RunValueName(),
-                             {reg_type::kBinary, std::string(kApprovedEnabled, sizeof kApprovedEnabled)});
+    return registry.SetValue(
+        approved, RunValueName(),
+        {reg_type::kBinary, std::string(kApprovedEnabled, sizeof kApprovedEnabled)});
 }
 
 // A standard user cannot undo a switch turned off for the whole machine; an entry of the
@@ -45,8 +46,8 @@ OsError MarkApproved(Registry& registry, RegistryRoot root) {
 void StartForThisUser(Registry& registry) {
     const RegistryKey userRun = KeyAt(RegistryRoot::kCurrentUser, kRunKeyPath, registry);
     if (registry.CreateKey(userRun) != kOk) return;
-    static_cast<void>(registry.SetValue(userRun, RunValueName(),
-                                        {reg_type::kSz, StartWithWindowsCommand()}));
+    static_cast<void>(
+        registry.SetValue(userRun, RunValueName(), {reg_type::kSz, StartWithWindowsCommand()}));
 }
 
 }  // namespace
@@ -68,12 +69,12 @@ bool StartsWithWindows(const Registry& registry) {
 // even that be refused, the option simply stays as it was at the next start.
 void StoreStartWithWindows(Registry& registry, bool on) {
     if (!on) {
-        static_cast<void>(RegRemoveValue(registry, RegistryRoot::kLocalMachine, kRunKeyPath,
-                                         RunValueName()));
+        static_cast<void>(
+            RegRemoveValue(registry, RegistryRoot::kLocalMachine, kRunKeyPath, RunValueName()));
         return;
     }
-    static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, kRunKeyPath,
-                               RunValueName(), StartWithWindowsCommand()));
+    static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, kRunKeyPath, RunValueName(),
+                               StartWithWindowsCommand()));
     const RegistryRoot root = RunValueRoot(registry);
     if (!TurnedOffInTaskManager(registry, root)) return;
     if (MarkApproved(registry, root) == kErrorAccessDenied && root == RegistryRoot::kLocalMachine)
