@@ -21,6 +21,7 @@
 #include "win32/platform/win32_system_info.h"
 #include "win32/shell/alarm_window_controls.h"
 #include "win32/shell/main_window.h"
+#include "win32/shell/win32_tray_icon.h"
 
 namespace {
 
@@ -226,6 +227,20 @@ bool StartAndExit(int count, const wchar_t* logFile) {
     return started;
 }
 
+// What the shell sends when the user reaches the icon from the keyboard, in version 4 of
+// the icon protocol: the event and the icon's number, with the icon's place.
+bool TrayKeyboardEvent(const std::wstring& name) {
+    const UINT event = name == L"key-select"     ? NIN_KEYSELECT
+                       : name == L"context-menu" ? WM_CONTEXTMENU
+                                                 : 0;
+    HWND window = ProgramWindow();
+    // Mid-screen, where the menu opens to the lower right of the point.
+    constexpr WORD kIconX = 400, kIconY = 300;
+    return event && window &&
+           PostMessageW(window, uptrail::kTrayCallbackMessage, MAKEWPARAM(kIconX, kIconY),
+                        MAKELPARAM(event, 1));
+}
+
 // e2e_probe.dll, from the driver's own folder.
 HMODULE LoadProbe() {
     wchar_t driver[MAX_PATH]{};
@@ -276,6 +291,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"is-ready") return !Send(ProgramWindow(), WM_NULL, 0, 0);
     // Popup menus are windows of their own class.
     if (command == L"menu-open") return !FindWindowW(L"#32768", nullptr);
+    if (command == L"tray-event") return !TrayKeyboardEvent(arg(2));
     if (command == L"menu-items")
         return !PrintProbeReport(FindWindowW(L"#32768", nullptr), kMenuItemsMessage);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);

@@ -94,6 +94,28 @@ class UptrailTest(unittest.TestCase):
         lines = m.driver("menu-items").splitlines()
         return dict(reversed(line.rstrip("\r").split("\t", 1)) for line in lines)
 
+    def test_the_tray_menus_open_from_the_keyboard_with_the_focus(self):
+        m = self.machine
+        copy = m.start_and_wait_ready()
+        # Without a window manager, X gives the keys to the window under the pointer: the
+        # pointer rests where the menus open (the driver reports the icon at 400, 300).
+        m.host("xdotool", "mousemove", "410", "310")
+        m.driver("tray-event", "key-select")
+        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the session menu to open")
+        session_menu = m.driver("menu-items")
+        self.assertRegex(session_menu, r"\[\w+ \d\d, \d\d:\d\d - ", "the running session")
+        self.assertNotIn("E&xit", session_menu)
+        m.press_keys("Escape")
+        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the session menu to close")
+
+        m.driver("tray-event", "context-menu")
+        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu to open")
+        self.assertIn("E&xit", m.driver("menu-items"))
+        # The menu has the keyboard: its access key works without a click first.
+        m.press_keys("a")
+        m.answer_dialog("OK", "About Uptrail\u2122")
+        m.exit_uptrail(copy)
+
     def test_task_managers_start_up_switch_shows_and_is_turned_back_on(self):
         m = self.machine
         # A first start turns the option on; then the user turns it off in Task Manager.

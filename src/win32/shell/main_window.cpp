@@ -1,6 +1,9 @@
 #include "win32/shell/main_window.h"
 
+#include <windowsx.h>
+
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -51,6 +54,19 @@ UINT HeartbeatIntervalMs() {
     return requested >= USER_TIMER_MINIMUM && requested < kHeartbeatIntervalMs
                ? static_cast<UINT>(requested)
                : kHeartbeatIntervalMs;
+}
+
+TrayEvent TrayEventOf(UINT code) {
+    switch (code) {
+    case WM_MOUSEMOVE: return TrayEvent::kPointerMove;
+    case WM_LBUTTONUP: return TrayEvent::kLeftButtonUp;
+    case WM_LBUTTONDBLCLK: return TrayEvent::kLeftDoubleClick;
+    case WM_RBUTTONUP: return TrayEvent::kRightButtonUp;
+    case NIN_SELECT: return TrayEvent::kMouseSelect;
+    case NIN_KEYSELECT: return TrayEvent::kKeySelect;
+    case WM_CONTEXTMENU: return TrayEvent::kContextMenu;
+    default: return TrayEvent::kOther;
+    }
 }
 
 // The caption by which a second copy finds the running one: title, a blank, company.
@@ -151,35 +167,45 @@ LRESULT MainWindow::HandleTimer(HWND window, WPARAM timerId) {
     return 0;
 }
 
-void MainWindow::ShowMenu(HWND window, const std::vector<MenuNode>& items) {
+void MainWindow::ShowMenu(HWND window, const std::vector<MenuNode>& items,
+                          std::optional<POINT> anchor) {
     const PopupMenu menu(items);
-    if (const auto command = menu.Track(window)) RunMenuCommand(*context_, *command);
+    if (const auto command = menu.Track(window, anchor)) RunMenuCommand(*context_, *command);
 }
 
-LRESULT MainWindow::HandleTrayMouse(HWND window, UINT mouseMessage) {
-    if (mouseMessage == WM_MOUSEMOVE) {
-        OnTrayMouseMove(*context_);
+LRESULT MainWindow::HandleTrayEvent(HWND window, WPARAM wParam, LPARAM lParam) {
+    // Version 4 of the protocol puts the icon's number beside the event and the place of
+    // the icon (or of the click) in wParam; the older one sends the mouse message alone.
+    const bool version4 = HIWORD(lParam) != 0;
+    const TrayAction action = trayClicks_.On(
+        TrayEventOf(LOWORD(lParam)), version4 ? TrayProtocol::kVersion4 : TrayProtocol::kLegacy);
+    std::optional<POINT> anchor;
+    if (version4) anchor = POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+    switch (action) {
+    case TrayAction::kNone: return 0;
+    case TrayAction::kUpdateTip: OnTrayMouseMove(*context_); return 0;
+    case TrayAction::kSessionMenuAfterDoubleClickTime:
+        sessionMenuAnchor_.reset();
+        SetTimer(window, kLeftClickTimer, GetDoubleClickTime(), nullptr);
         return 0;
-    }
-    switch (mouseMessage) {
-    case WM_LBUTTONUP:
-        // The button-up that ends a double click opens nothing.
-        if (!std::exchange(doubleClicked_, false))
-            SetTimer(window, kLeftClickTimer, GetDoubleClickTime(), nullptr);
+    case TrayAction::kSessionMenuNow:
+        // Through the timer all the same: a shell that reports one Enter twice then
+        // still opens one menu.
+        sessionMenuAnchor_ = anchor;
+        SetTimer(window, kLeftClickTimer, USER_TIMER_MINIMUM, nullptr);
         return 0;
-    case WM_LBUTTONDBLCLK:
+    case TrayAction::kAboutBox:
         KillTimer(window, kLeftClickTimer);
-        doubleClicked_ = true;
         RunTrayCommand([this] { OnRightAboutClick(*context_); });
         return 0;
-    case WM_RBUTTONUP:
-        RunTrayCommand([this, window] {
+    case TrayAction::kMainMenu:
+        RunTrayCommand([this, window, anchor] {
             OnRightMenuOpening(*context_);
-            ShowMenu(window, BuildRightMenu(context_->state));
+            ShowMenu(window, BuildRightMenu(context_->state), anchor);
         });
         return 0;
-    default: return 0;
     }
+    return 0;
 }
 
 LRESULT MainWindow::HandleCommand(UINT commandId) {
@@ -199,7 +225,7 @@ void MainWindow::OpenLeftMenu(HWND window) {
     KillTimer(window, kLeftClickTimer);
     RunTrayCommand([this, window] {
         OnLeftMenuOpening(*context_);
-        ShowMenu(window, BuildLeftMenu(context_->state));
+        ShowMenu(window, BuildLeftMenu(context_->state), std::exchange(sessionMenuAnchor_, {}));
     });
 }
 
@@ -226,7 +252,7 @@ LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wPara
     }
     switch (message) {
     case WM_TIMER: return HandleTimer(window, wParam);
-    case kTrayCallbackMessage: return HandleTrayMouse(window, LOWORD(lParam));
+    case kTrayCallbackMessage: return HandleTrayEvent(window, wParam, lParam);
 
     case WM_KEYDOWN:
         if (wParam == VK_F5) OnHandOverKey(*context_);

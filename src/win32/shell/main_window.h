@@ -3,10 +3,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/main_context.h"
 #include "app/menu_tree.h"
+#include "app/tray_clicks.h"
 #include "platform/http_client.h"
 #include "platform/program_window.h"
 #include "sessionlog/session_log.h"
@@ -53,14 +55,15 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleStartedMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleTimer(HWND window, WPARAM timerId);
-    LRESULT HandleTrayMouse(HWND window, UINT mouseMessage);
+    LRESULT HandleTrayEvent(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT HandleCommand(UINT commandId);
     void OpenLeftMenu(HWND window);
     // Runs what a click on the icon asks for, unless a menu or box of the icon is up.
     void RunTrayCommand(const std::function<void()>& command);
     // Shows the outcome of a finished update check, once no menu or box of the icon is up.
     void ShowFinishedUpdateCheck();
-    void ShowMenu(HWND window, const std::vector<MenuNode>& items);
+    // Opens a menu at `anchor`, or at the pointer when there is none.
+    void ShowMenu(HWND window, const std::vector<MenuNode>& items, std::optional<POINT> anchor);
     // Records the close once: Windows may end the session after the window has been
     // asked to close, and the first reason is the true one.
     void RecordCloseOnce(SessionCause cause);
@@ -72,7 +75,9 @@ private:
     bool closeRecorded_ = false;
     // A menu or a message box of the icon is up: further clicks wait until it is gone.
     bool trayCommandActive_ = false;
-    bool doubleClicked_ = false;
+    TrayClicks trayClicks_;
+    // Where the icon is, for a session menu asked for from the keyboard.
+    std::optional<POINT> sessionMenuAnchor_;
     // The response of an update check whose outcome waits for a menu or box to close.
     std::unique_ptr<HttpResponse> finishedUpdateCheck_;
 };

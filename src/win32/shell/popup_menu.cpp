@@ -96,10 +96,15 @@ std::optional<MenuCommand> PopupMenu::CommandFor(UINT id) const {
     return commands_[id - 1];
 }
 
-std::optional<MenuCommand> PopupMenu::Track(HWND owner) const {
+std::optional<MenuCommand> PopupMenu::Track(HWND owner, std::optional<POINT> at) const {
     if (!menu_) return std::nullopt;
     POINT pointer{};
-    GetCursorPos(&pointer);
+    if (at)
+        pointer = *at;
+    else
+        GetCursorPos(&pointer);
+    // Also what gives a menu opened from the keyboard the focus, so that its access keys
+    // work at once: the shell lets the icon's owner take the foreground for its events.
     SetForegroundWindow(owner);
     const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY;
     const UINT chosen = static_cast<UINT>(

@@ -24,7 +24,8 @@ public:
     // Shows the menu at the pointer and gives the chosen command, if any. The owner comes
     // to the foreground first and gets a WM_NULL afterwards, or the menu of a tray icon
     // would not close when the user clicks elsewhere.
-    [[nodiscard]] std::optional<MenuCommand> Track(HWND owner) const;
+    [[nodiscard]] std::optional<MenuCommand> Track(HWND owner,
+                                                   std::optional<POINT> at = std::nullopt) const;
 
 private:
     [[nodiscard]] UniqueMenu Build(const std::vector<MenuNode>& items);

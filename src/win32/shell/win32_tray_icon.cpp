@@ -12,7 +12,10 @@ Win32TrayIcon::Win32TrayIcon(HWND window, UniqueIcon programIcon)
     data_.cbSize = sizeof data_;
     data_.hWnd = window;
     data_.uID = 1;
-    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // Version 4 brings the keyboard events; with it the shell shows the tooltip only when
+    // asked to.
+    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+    data_.uVersion = NOTIFYICON_VERSION_4;
     data_.uCallbackMessage = kTrayCallbackMessage;
     data_.hIcon = programIcon_.get();
 }
@@ -20,7 +23,11 @@ Win32TrayIcon::Win32TrayIcon(HWND window, UniqueIcon programIcon)
 bool Win32TrayIcon::Add() {
     // The shell hands the icon's menus focus only when the owner is in the foreground.
     SetForegroundWindow(data_.hWnd);
-    return Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+    if (!Shell_NotifyIconW(NIM_ADD, &data_)) return false;
+    // A shell that refuses version 4 keeps sending the button events alone, which the
+    // main window tells apart by their form; nothing else depends on the answer.
+    static_cast<void>(Shell_NotifyIconW(NIM_SETVERSION, &data_));
+    return true;
 }
 
 bool Win32TrayIcon::Delete() { return Shell_NotifyIconW(NIM_DELETE, &data_) != FALSE; }
