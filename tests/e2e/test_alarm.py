@@ -72,8 +72,7 @@ class AlarmTest(unittest.TestCase):
         m.start_and_wait_ready()
         handles = []
         for position in (1, 2):
-            m.click_tray_icon(3)
-            m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu")
+            m.open_tray_menu(3)
             m.press_keys("o", *["Down"] * position, "Return")
             [handle] = {w["handle"] for w in self.windows(position)} - set(handles)
             handles.append(handle)

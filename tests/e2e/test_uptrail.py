@@ -67,14 +67,12 @@ class UptrailTest(unittest.TestCase):
         self.assertEqual(m.start_uptrail().wait(60), 0)
         self.assertEqual(self.log_and_key(), before, "the second copy wrote nothing")
 
-        m.click_tray_icon(3)
-        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu to open")
+        m.open_tray_menu(3)
         m.press_keys("Escape")
         m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the right-hand menu to close")
         m.click_tray_icon(1, times=2)
         m.answer_dialog("OK", "About Uptrail\u2122")
-        m.click_tray_icon(1)
-        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the session menu to open")
+        m.open_tray_menu(1)
         m.press_keys("Escape")
         m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the session menu to close")
 
@@ -89,8 +87,7 @@ class UptrailTest(unittest.TestCase):
 
     def right_menu_items(self):
         m = self.machine
-        m.click_tray_icon(3)
-        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu to open")
+        m.open_tray_menu(3)
         lines = m.driver("menu-items").splitlines()
         return dict(reversed(line.rstrip("\r").split("\t", 1)) for line in lines)
 
