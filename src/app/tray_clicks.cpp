@@ -11,9 +11,7 @@ TrayAction TrayClicks::On(TrayEvent event, TrayProtocol protocol) {
         // The button-up that ends a double click opens nothing.
         return std::exchange(doubleClicked_, false) ? TrayAction::kNone
                                                     : TrayAction::kSessionMenuAfterDoubleClickTime;
-    case TrayEvent::kLeftDoubleClick:
-        doubleClicked_ = true;
-        return TrayAction::kAboutBox;
+    case TrayEvent::kLeftDoubleClick: doubleClicked_ = true; return TrayAction::kAboutBox;
     case TrayEvent::kRightButtonUp:
         return protocol == TrayProtocol::kVersion4 ? TrayAction::kNone : TrayAction::kMainMenu;
     case TrayEvent::kContextMenu: return TrayAction::kMainMenu;

@@ -31,13 +31,13 @@ TEST(TrayClicks, EachMouseClickDoesOneThingUnderEitherProtocol) {
               (std::vector{Action::kNone, Action::kMainMenu}));
 
     // The button-up that ends a double click opens nothing; the click after it does.
-    const std::vector<Event> doubleClick{Event::kLeftButtonUp, Event::kMouseSelect,
+    const std::vector<Event> doubleClick{Event::kLeftButtonUp,    Event::kMouseSelect,
                                          Event::kLeftDoubleClick, Event::kLeftButtonUp,
-                                         Event::kMouseSelect, Event::kLeftButtonUp};
-    EXPECT_EQ(Actions(doubleClick, modern),
-              (std::vector{Action::kSessionMenuAfterDoubleClickTime, Action::kNone,
-                           Action::kAboutBox, Action::kNone, Action::kNone,
-                           Action::kSessionMenuAfterDoubleClickTime}));
+                                         Event::kMouseSelect,     Event::kLeftButtonUp};
+    EXPECT_EQ(
+        Actions(doubleClick, modern),
+        (std::vector{Action::kSessionMenuAfterDoubleClickTime, Action::kNone, Action::kAboutBox,
+                     Action::kNone, Action::kNone, Action::kSessionMenuAfterDoubleClickTime}));
     EXPECT_EQ(Actions({Event::kPointerMove, Event::kOther}, legacy),
               (std::vector{Action::kUpdateTip, Action::kNone}));
 }

@@ -6,8 +6,10 @@
 #include <memory>
 #include <utility>
 
+#include "app/colour_mode.h"
 #include "win32/platform/wide_text.h"
 #include "win32/shell/alarm_sound.h"
+#include "win32/shell/title_bar_mode.h"
 
 namespace uptrail {
 namespace {
@@ -68,7 +70,9 @@ bool AlarmWindow::RegisterWindowClass(HINSTANCE instance) {
 }
 
 AlarmWindow::AlarmWindow(HINSTANCE instance, MainContext& context, std::string key)
-    : instance_(instance), logic_(context.Alarms(), *this, std::move(key)) {}
+    : instance_(instance),
+      registry_(context.platform.registry),
+      logic_(context.Alarms(), *this, std::move(key)) {}
 
 AlarmWindow* AlarmWindow::Open(HINSTANCE instance, HWND owner, MainContext& context,
                                std::string key, int dpi) {
@@ -80,6 +84,7 @@ AlarmWindow* AlarmWindow::Open(HINSTANCE instance, HWND owner, MainContext& cont
     // The window owns the object from now on: its last message deletes it.
     AlarmWindow* const alarm = made.release();
     alarm->controls_.Create(window, dpi);
+    ApplyTitleBarColourMode(window, alarm->registry_);
     PlaceOnScreen(window, openAlarmWindows);
     alarm->logic_.OnLoad();
     alarm->ready_ = true;
@@ -237,6 +242,9 @@ LRESULT AlarmWindow::HandleReadyMessage(HWND window, UINT message, WPARAM wParam
     case WM_SIZE: HandleSize(window, wParam); return 0;
     case WM_TIMER: HandleTimer(wParam); return 0;
     case WM_PAINT: Paint(window); return 0;
+    case WM_SETTINGCHANGE:
+        if (IsColourModeChange(ChangedSetting(lParam))) ApplyTitleBarColourMode(window, registry_);
+        break;
     case WM_CLOSE:
         if (!closedByProgram_) Run([](AlarmWindowLogic& w) { w.OnCloseRequest(); });
         DestroyWindow(window);

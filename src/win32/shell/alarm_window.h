@@ -50,6 +50,7 @@ private:
     void SetTimerRunning(UINT_PTR timerId, UINT intervalMs, bool on, bool& running);
 
     HINSTANCE instance_;
+    const Registry& registry_;
     HWND window_ = nullptr;
     AlarmWindowLogic logic_;
     AlarmWindowControls controls_;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "alarm/alarm_commands.h"
+#include "app/colour_mode.h"
 #include "app/commands/about_box.h"
 #include "app/commands/preference_toggles.h"
 #include "app/commands/update_check.h"
@@ -19,6 +20,7 @@
 #include "win32/platform/win32_http_client.h"
 #include "win32/shell/alarm_window.h"
 #include "win32/shell/popup_menu.h"
+#include "win32/shell/title_bar_mode.h"
 #include "win32/shell/win32_tray_icon.h"
 
 namespace uptrail {
@@ -102,6 +104,7 @@ bool MainWindow::Create() {
 
 void MainWindow::Start(MainContext& context) {
     context_ = &context;
+    followsColourMode_ = FollowAppColourMode(colourMode_);
     SetTimer(window_, kHeartbeatTimer, HeartbeatIntervalMs(), nullptr);
     SetTimer(window_, kClockTimer, kClockIntervalMs, nullptr);
 }
@@ -261,6 +264,10 @@ LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wPara
     case kHttpResponseMessage:
         finishedUpdateCheck_.reset(reinterpret_cast<HttpResponse*>(lParam));
         ShowFinishedUpdateCheck();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (IsColourModeChange(ChangedSetting(lParam)))
+            OnColourModeChange(colourMode_, followsColourMode_);
         return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:

@@ -12,6 +12,7 @@
 #include "platform/http_client.h"
 #include "platform/program_window.h"
 #include "sessionlog/session_log.h"
+#include "win32/platform/win32_colour_mode.h"
 #include "win32/shell/window_procedure.h"
 
 namespace uptrail {
@@ -76,6 +77,8 @@ private:
     // A menu or a message box of the icon is up: further clicks wait until it is gone.
     bool trayCommandActive_ = false;
     TrayClicks trayClicks_;
+    Win32ColourMode colourMode_;
+    bool followsColourMode_ = false;  // the menus follow the user's app colour mode
     // Where the icon is, for a session menu asked for from the keyboard.
     std::optional<POINT> sessionMenuAnchor_;
     // The response of an update check whose outcome waits for a menu or box to close.

@@ -1,0 +1,89 @@
+#include "app/colour_mode.h"
+
+#include <gtest/gtest.h>
+
+#include "support/memory_registry.h"
+
+namespace uptrail {
+namespace {
+
+using testing::MemoryRegistry;
+
+// A theme library that has the entry points or not, and counts the calls made to them.
+class FakeColourMode final : public ColourModeApi {
+public:
+    FakeColourMode(std::uint32_t build, bool entryPoints) : build_(build), entryPoints_(entryPoints) {}
+
+    std::uint32_t WindowsBuild() const override { return build_; }
+    bool FindDarkMenuEntryPoints() override {
+        ++lookups;
+        return entryPoints_;
+    }
+    void AllowDarkMenus() override { ++allowed; }
+    void RefreshMenuThemes() override { ++refreshed; }
+
+    int lookups = 0;
+    int allowed = 0;
+    int refreshed = 0;
+
+private:
+    std::uint32_t build_;
+    bool entryPoints_;
+};
+
+TEST(ColourMode, MenusFollowTheAppModeFrom1903WhereEveryEntryPointIsThere) {
+    const struct {
+        std::uint32_t build;
+        bool entryPoints;
+        bool follows;
+    } cases[] = {
+        {17763, true, false},  // 1809: the ordinals take other arguments there
+        {18361, true, false},  {18362, true, true},  {22631, true, true},
+        {22631, false, false},  // Wine, or a Windows that dropped them
+        {0, true, false},       // the build could not be read
+    };
+    for (const auto& c : cases) {
+        FakeColourMode api(c.build, c.entryPoints);
+        const bool follows = FollowAppColourMode(api);
+        EXPECT_EQ(follows, c.follows) << c.build;
+        EXPECT_EQ(api.allowed, c.follows ? 1 : 0) << c.build;
+        // Where the build rules them out the ordinals are not even looked up.
+        EXPECT_EQ(api.lookups, c.build >= kFirstDarkMenuBuild ? 1 : 0) << c.build;
+
+        OnColourModeChange(api, follows);
+        EXPECT_EQ(api.refreshed, c.follows ? 1 : 0) << "a switch of mode, build " << c.build;
+    }
+    EXPECT_TRUE(IsColourModeChange("ImmersiveColorSet"));
+    EXPECT_FALSE(IsColourModeChange("Environment"));
+    EXPECT_FALSE(IsColourModeChange(""));
+}
+
+TEST(ColourMode, TitleBarsTurnDarkOnlyForAWellFormedZeroFromTheirFirstBuild) {
+    EXPECT_EQ(DarkTitleBarAttribute(17763), std::nullopt);
+    EXPECT_EQ(DarkTitleBarAttribute(18362), 19u);
+    EXPECT_EQ(DarkTitleBarAttribute(19040), 19u);
+    EXPECT_EQ(DarkTitleBarAttribute(19041), 20u);
+    EXPECT_EQ(DarkTitleBarAttribute(26100), 20u);
+
+    const RegistryKey personalize{RegistryRoot::kCurrentUser,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"};
+    const struct {
+        RegistryValue value;
+        bool dark;
+    } cases[] = {
+        {{reg_type::kDword, std::string(4, '\0')}, true},
+        {{reg_type::kDword, std::string("\x01\0\0\0", 4)}, false},
+        {{reg_type::kDword, std::string("\0\0\0\x01", 4)}, false},
+        {{reg_type::kDword, ""}, false},
+        {{reg_type::kSz, std::string(4, '\0')}, false},
+    };
+    for (const auto& c : cases) {
+        MemoryRegistry registry;
+        registry.Seed(personalize, "AppsUseLightTheme", c.value);
+        EXPECT_EQ(AppsUseDarkMode(registry), c.dark) << c.value.type << " " << c.value.data.size();
+    }
+    EXPECT_FALSE(AppsUseDarkMode(MemoryRegistry{})) << "no value: light, the default";
+}
+
+}  // namespace
+}  // namespace uptrail
