@@ -21,8 +21,14 @@ void OnClockTimer(MainContext& context) {
         state.tray.iconShown = tray.Add();
     if (!state.options.mRightAnimated.checked) return;
     const DateTimeFields now = FieldsOf(context.platform.clock.Now());
+    const ClockDial& dial = state.tray.dial;
     state.tray.dial.Tick(now.hour, now.minute, now.second, state.tray.animationLevel);
-    tray.ShowClock(state.tray.dial.Picture());
+    // Asked at every tick, so that a new scale shows within a second.
+    const int size = tray.IconSize();
+    if (size == ClockDial::kSize)
+        tray.ShowClock(dial.Picture());
+    else
+        tray.ShowClock(RenderDial(size, dial.Hands(), state.tray.animationLevel));
 }
 
 void OnTaskbarCreated(MainContext& context) {

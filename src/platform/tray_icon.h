@@ -18,6 +18,9 @@ public:
     virtual bool Modify() = 0;
     // Makes the clock's picture the icon's and hands it to the shell.
     virtual void ShowClock(const Image& picture) = 0;
+    // The side in pixels of the icon the shell shows now: the small-icon size at the
+    // resolution of the taskbar's monitor, which changes when the user rescales it.
+    [[nodiscard]] virtual int IconSize() const = 0;
     // The tooltip text (ANSI), used from the next Add or Modify on.
     virtual void SetTip(std::string_view tip) = 0;
 };

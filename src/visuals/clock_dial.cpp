@@ -84,13 +84,83 @@ void DrawLine(Image& image, Point from, Point to, Color color) {
     }
 }
 
+// Where a dial of any size has its centre, ring and hands: the 16-pixel dial's geometry
+// (centre pixel 7, ring of radius 7, a hand's length in units of 8 pixels) scaled.
+struct DialGeometry {
+    explicit DialGeometry(int pixels)
+        : size(pixels),
+          centre((pixels - 1) / 2),
+          lineWidth(std::max(1, pixels / ClockDial::kSize)) {}
+
+    Point End(std::int16_t angle, float length) const {
+        const double radians = angle * kRadiansPerDegree;
+        const double reach = kPixelsPerLengthUnit * length * centre / ClockDial::kCentre;
+        return {RoundHalfToEven(centre + reach * std::cos(radians)),
+                RoundHalfToEven(centre - reach * std::sin(radians))};
+    }
+
+    int size;
+    int centre;  // the centre pixel, and the ring's radius
+    int lineWidth;
+};
+
+// A line `width` pixels wide: a square of that side at each point of the thin line.
+void DrawWideLine(Image& image, Point from, Point to, Color color, int width) {
+    if (width == 1) return DrawLine(image, from, to, color);
+    Image line(image.Width(), image.Height(), kMagenta);
+    DrawLine(line, from, to, color);
+    const int before = (width - 1) / 2;
+    for (int y = 0; y < line.Height(); ++y)
+        for (int x = 0; x < line.Width(); ++x)
+            if (line.At(x, y) == color)
+                for (int dy = -before; dy < width - before; ++dy)
+                    for (int dx = -before; dx < width - before; ++dx)
+                        image.Set(x + dx, y + dy, color);
+}
+
+// The face at a size other than 16: a ring `lineWidth` thick around a white inside, its
+// outer edge softened by grey and then silver where a pixel is only partly covered.
+Image MakeFace(const DialGeometry& dial) {
+    constexpr double kGreyBand = 0.45;
+    constexpr double kSilverBand = 0.8;
+    Image face(dial.size, dial.size, kMagenta);
+    const double outer = dial.centre + 0.5;
+    // Like the 16-pixel face, the dial keeps to the square around its centre; what is
+    // left of an even size stays transparent on the right and at the bottom.
+    const int extent = 2 * dial.centre + 1;
+    for (int y = 0; y < extent; ++y) {
+        for (int x = 0; x < extent; ++x) {
+            const double distance = std::hypot(x - dial.centre, y - dial.centre);
+            if (distance <= outer - dial.lineWidth)
+                face.Set(x, y, kWhite);
+            else if (distance <= outer)
+                face.Set(x, y, kBlack);
+            else if (distance <= outer + kGreyBand)
+                face.Set(x, y, kGrey);
+            else if (distance <= outer + kSilverBand)
+                face.Set(x, y, kSilver);
+        }
+    }
+    return face;
+}
+
 }  // namespace
 
+Image RenderDial(int size, const std::array<ClockHand, 3>& hands, int animationLevel) {
+    const DialGeometry dial(size);
+    Image picture = size == ClockDial::kSize ? ClockDial::Face() : MakeFace(dial);
+    const Point centre{dial.centre, dial.centre};
+    const auto drawn =
+        static_cast<std::size_t>(std::clamp(animationLevel, 0, static_cast<int>(hands.size())));
+    for (std::size_t i = 0; i < drawn; ++i)
+        DrawWideLine(picture, centre, dial.End(hands[i].angle, hands[i].length), hands[i].color,
+                     dial.lineWidth);
+    DrawWideLine(picture, centre, centre, hands[ClockDial::kHourHand].color, dial.lineWidth);
+    return picture;
+}
+
 Point HandEnd(std::int16_t angle, float length) {
-    const double radians = angle * kRadiansPerDegree;
-    const double reach = kPixelsPerLengthUnit * length;
-    return {RoundHalfToEven(ClockDial::kCentre + reach * std::cos(radians)),
-            RoundHalfToEven(ClockDial::kCentre - reach * std::sin(radians))};
+    return DialGeometry(ClockDial::kSize).End(angle, length);
 }
 
 void DrawHand(Image& dial, std::int16_t angle, float length, std::optional<Color> color) {

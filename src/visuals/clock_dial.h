@@ -32,6 +32,13 @@ Point HandEnd(std::int16_t angle, float length);
 void DrawHand(Image& dial, std::int16_t angle, float length,
               std::optional<Color> color = std::nullopt);
 
+// The dial at `size` × `size` pixels with `hands` at their angles, the first
+// `animationLevel` of them drawn, for screens where the notification area's icons are
+// larger than 16 pixels. At 16 it is exactly ClockDial's picture; larger, it is drawn at
+// that size with the same proportions and colours, its lines one pixel wide for every 16
+// pixels of size, rather than a 16-pixel picture stretched.
+Image RenderDial(int size, const std::array<ClockHand, 3>& hands, int animationLevel);
+
 // The tray clock: a 16 × 16 dial with hour, minute and second hands, redrawn once a
 // second. It keeps what it drew, so each tick first erases the hands where they were.
 class ClockDial {

@@ -118,6 +118,34 @@ std::optional<std::uint64_t> TrayIconDigest() {
     return digest;
 }
 
+// The tray icon's place on the screen as Wine's notification area shows it: its size, then
+// one letter per pixel for the dial's colours (K black, W white, g grey, s silver, r red,
+// b blue) and "." for anything else.
+bool PrintTrayIconPixels() {
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
+    RECT rect{};
+    if (!icon || !GetWindowRect(icon, &rect)) return false;
+    std::printf("%ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
+    HDC screen = GetDC(nullptr);
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            const COLORREF pixel = GetPixel(screen, x, y);
+            char letter = '.';
+            if (pixel == RGB(0, 0, 0)) letter = 'K';
+            if (pixel == RGB(255, 255, 255)) letter = 'W';
+            if (pixel == RGB(128, 128, 128)) letter = 'g';
+            if (pixel == RGB(192, 192, 192)) letter = 's';
+            if (pixel == RGB(255, 0, 0)) letter = 'r';
+            if (pixel == RGB(0, 0, 255)) letter = 'b';
+            std::putchar(letter);
+        }
+        std::putchar('\n');
+    }
+    ReleaseDC(nullptr, screen);
+    return true;
+}
+
 // Waits, up to a deadline, for the tray icon's picture to change. Watching from inside one
 // process sees a change within a tenth of a second, where starting a driver for each look
 // would take a good part of a second each time.
@@ -251,16 +279,25 @@ HMODULE LoadProbe() {
 // Hooks the probe into the thread of `window` while that window answers the probe's
 // message; the hook runs before the window procedure, so once the message is answered,
 // the probe has written its report. False when the window did not answer.
-bool RunProbe(HMODULE probe, HWND window, const wchar_t* message) {
+bool RunProbe(HMODULE probe, HWND window, const wchar_t* message, WPARAM wParam = 0) {
     const auto hook =
         reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, kProbeHookName)));
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (!hook || !thread) return false;
     HHOOK hooked = SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread);
     if (!hooked) return false;
-    const bool answered = Send(window, RegisterWindowMessageW(message), 0, 0, 5000);
+    const bool answered = Send(window, RegisterWindowMessageW(message), wParam, 0, 5000);
     UnhookWindowsHookEx(hooked);
     return answered;
+}
+
+// Has the probe tell an alarm window that it now shows at `dpi`.
+bool ChangeDpi(HWND window, int dpi) {
+    HMODULE probe = LoadProbe();
+    if (!probe || !window || dpi <= 0) return false;
+    const bool sent = RunProbe(probe, window, kDpiChangeMessage, static_cast<WPARAM>(dpi));
+    FreeLibrary(probe);
+    return sent;
 }
 
 // Prints what the probe found inside the program for `message`: how the texts of an
@@ -313,6 +350,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"choose-folder") return !ChooseFolder(arg(2));
     if (command == L"answer-dialog") return !AnswerDialog(arg(2));
     if (command == L"tray-icon-changes") return !TrayIconChanges();
+    if (command == L"tray-icon-pixels") return !PrintTrayIconPixels();
     if (command == L"alarm-windows") return PrintAlarmWindows();
     HWND alarm = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(arg(2), nullptr, 10)));
     if (!IsWindow(alarm)) alarm = nullptr;
@@ -326,6 +364,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"alarm-close") return !PostMessageW(alarm, WM_CLOSE, 0, 0);
     if (command == L"alarm-layout") return !PrintAlarmLayout(alarm);
+    if (command == L"alarm-dpi-change")
+        return !ChangeDpi(alarm, static_cast<int>(std::wcstol(arg(3), nullptr, 10)));
     if (command == L"alarm-text-fit") return !PrintProbeReport(alarm, kTextFitMessage);
     std::fprintf(stderr, "no such command; the commands are in e2e_driver.cpp\n");
     return 2;

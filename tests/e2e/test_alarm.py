@@ -114,7 +114,25 @@ class AlarmTest(unittest.TestCase):
                                  f"{kind} {control} at {dpi} dpi: a text of {longest} pixels "
                                  f"in {room}")
 
-    def test_at_96_to_192_dpi_each_control_holds_its_longest_text_in_the_window_alone(self):
+    def check_tray_icon(self, dpi):
+        # Wine's notification area shows each icon in a slot with a 2-pixel margin.
+        lines = self.machine.driver("tray-icon-pixels").splitlines()
+        slot = int(lines[0].split()[0])
+        size = 16 * dpi // 96  # the small-icon size at that resolution
+        self.assertEqual(slot, size + 4, f"the icon at {dpi} dpi")
+        icon = [row[2:2 + size] for row in lines[3:3 + size]]
+        centre, line_width = (size - 1) // 2, max(1, size // 16)
+        ring = len(icon[centre]) - len(icon[centre].lstrip("K"))
+        self.assertEqual(ring, line_width, f"the ring at {dpi} dpi:\n" + "\n".join(icon))
+        if size % 16 == 0 and size > 16:
+            # Drawn at its size: not a 16-pixel dial with every pixel made a square.
+            step = size // 16
+            blocks = {frozenset(row[x:x + step] for row in icon[y:y + step])
+                      for y in range(0, size, step) for x in range(0, size, step)}
+            self.assertTrue(any(len(block) > 1 or len(set(next(iter(block)))) > 1
+                                for block in blocks), f"a stretched icon at {dpi} dpi")
+
+    def test_at_96_to_192_dpi_the_alarm_window_holds_its_texts_and_the_icon_has_its_size(self):
         m = self.machine
         for dpi in (96, 120, 144, 192):
             # Wine takes the resolution when its server starts.
@@ -126,6 +144,19 @@ class AlarmTest(unittest.TestCase):
             self.check_layout(handle, dpi)
             self.check_text_fit(handle, dpi)
             m.exit_uptrail(copy)
+
+    def test_an_open_alarm_window_lays_itself_out_anew_when_its_dpi_changes(self):
+        m = self.machine
+        copy = m.start_and_wait_ready()
+        m.driver("new-alarm")
+        handle = self.windows(1)[0]["handle"]
+        self.check_layout(handle, 96)
+        # As when the window is dragged to a monitor at 144 dpi, then to one at 192, and back.
+        for dpi in (144, 192, 96):
+            m.driver("alarm-dpi-change", handle, str(dpi))
+            self.check_layout(handle, dpi)
+            self.check_text_fit(handle, dpi)
+        m.exit_uptrail(copy)
 
 
 if __name__ == "__main__":

@@ -78,6 +78,8 @@ public:
     bool succeeds = true;
     int addCalls = 0;
     int deleteCalls = 0;
+    int iconSize = 16;
+    Image shown;  // the picture of the last ShowClock
 
     bool Add() override {
         ++addCalls;
@@ -89,7 +91,8 @@ public:
     }
     bool Modify() override { return succeeds; }
     void SetTip(std::string_view) override {}
-    void ShowClock(const Image&) override {}
+    void ShowClock(const Image& picture) override { shown = picture; }
+    int IconSize() const override { return iconSize; }
 };
 
 // The main window of the only running copy; what it is asked to do is recorded.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace uptrail {
 namespace {
@@ -45,6 +46,80 @@ TEST(ClockDial, TheFaceHasTransparentCorners) {
     const Image& face = ClockDial::Face();
     for (const Point corner : {Point{0, 0}, Point{14, 0}, Point{0, 14}, Point{15, 15}})
         EXPECT_TRUE(IsTransparent(face, corner.x, corner.y)) << corner.x << "," << corner.y;
+}
+
+// The running dial draws each tick over the last; the icon of another size is drawn afresh
+// from the hands. At 16 pixels the two must never differ.
+TEST(RenderDial, At16PixelsItIsTheTickingDialPixelForPixel) {
+    ClockDial running;
+    for (int tick = 0; tick < 24 * 3600; tick += 7) {
+        const int level = tick / 7 % 4;
+        running.Tick(tick / 3600, tick / 60 % 60, tick % 60, level);
+        ASSERT_TRUE(RenderDial(ClockDial::kSize, running.Hands(), level) == running.Picture())
+            << "second " << tick << ", level " << level;
+    }
+}
+
+struct Extent {
+    int rows = 0;    // rows holding the colour
+    int right = -1;  // its rightmost column
+};
+
+Extent ExtentOf(const Image& image, Color color) {
+    Extent extent;
+    for (int y = 0; y < image.Height(); ++y) {
+        bool inRow = false;
+        for (int x = 0; x < image.Width(); ++x) {
+            if (image.At(x, y) != color) continue;
+            inRow = true;
+            extent.right = std::max(extent.right, x);
+        }
+        extent.rows += inRow;
+    }
+    return extent;
+}
+
+TEST(RenderDial, LargerDialsAreDrawnAtTheirSizeWithLinesOnePixelWidePer16) {
+    // Fifteen seconds: the red second hand points straight to the right.
+    const ClockDial dial = DialAt(10, 10, 15);
+    const Extent small = ExtentOf(dial.Picture(), kRed);
+    const double smallReach = (small.right - ClockDial::kCentre) / double{ClockDial::kCentre};
+    for (const int size : {20, 24, 32, 48}) {
+        const Image picture = RenderDial(size, dial.Hands(), 3);
+        ASSERT_EQ(picture.Width(), size);
+        ASSERT_EQ(picture.Height(), size);
+        const int centre = (size - 1) / 2;
+        const int lineWidth = std::max(1, size / 16);
+        const Extent hand = ExtentOf(picture, kRed);
+        EXPECT_EQ(hand.rows, lineWidth) << size;
+        // The hand reaches as far out, in radii, as at 16 pixels, within a line's width.
+        const double reach = (hand.right - centre) / double(centre);
+        EXPECT_NEAR(reach, smallReach, double(lineWidth) / centre) << size;
+
+        // The face alone is as round as at 16: mirrored left to right and top to bottom
+        // (but for the hands' common start, a line's width square at the centre), with the
+        // transparent corners and the ring's palette.
+        const Image face = RenderDial(size, dial.Hands(), 0);
+        for (int y = 0; y <= 2 * centre; ++y)
+            for (int x = 0; x <= 2 * centre; ++x) {
+                if (std::abs(x - centre) <= lineWidth && std::abs(y - centre) <= lineWidth)
+                    continue;
+                ASSERT_EQ(face.At(x, y), face.At(2 * centre - x, y))
+                    << size << ": " << x << "," << y;
+                ASSERT_EQ(face.At(x, y), face.At(x, 2 * centre - y))
+                    << size << ": " << x << "," << y;
+            }
+        for (const Point corner : {Point{0, 0}, Point{size - 1, size - 1}, Point{0, size - 1}})
+            EXPECT_TRUE(IsTransparent(face, corner.x, corner.y)) << size;
+        for (const Color color : face.Pixels())
+            EXPECT_TRUE(color == kBlack || color == kWhite || color == kGrey || color == kSilver ||
+                        color == kMagenta)
+                << size;
+        // The ring is as thick as a line: the row through the centre enters it at 0.
+        int ring = 0;
+        while (face.At(ring, centre) == kBlack) ++ring;
+        EXPECT_EQ(ring, lineWidth) << size;
+    }
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ using testing::MemoryRegistry;
 // A theme library that has the entry points or not, and counts the calls made to them.
 class FakeColourMode final : public ColourModeApi {
 public:
-    FakeColourMode(std::uint32_t build, bool entryPoints) : build_(build), entryPoints_(entryPoints) {}
+    FakeColourMode(std::uint32_t build, bool entryPoints)
+        : build_(build), entryPoints_(entryPoints) {}
 
     std::uint32_t WindowsBuild() const override { return build_; }
     bool FindDarkMenuEntryPoints() override {
@@ -38,9 +39,9 @@ TEST(ColourMode, MenusFollowTheAppModeFrom1903WhereEveryEntryPointIsThere) {
         bool follows;
     } cases[] = {
         {17763, true, false},  // 1809: the ordinals take other arguments there
-        {18361, true, false},  {18362, true, true},  {22631, true, true},
-        {22631, false, false},  // Wine, or a Windows that dropped them
-        {0, true, false},       // the build could not be read
+        {18361, true, false}, {18362, true, true},
+        {22631, true, true},  {22631, false, false},  // Wine, or a Windows that dropped them
+        {0, true, false},                             // the build could not be read
     };
     for (const auto& c : cases) {
         FakeColourMode api(c.build, c.entryPoints);
@@ -65,8 +66,9 @@ TEST(ColourMode, TitleBarsTurnDarkOnlyForAWellFormedZeroFromTheirFirstBuild) {
     EXPECT_EQ(DarkTitleBarAttribute(19041), 20u);
     EXPECT_EQ(DarkTitleBarAttribute(26100), 20u);
 
-    const RegistryKey personalize{RegistryRoot::kCurrentUser,
-                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"};
+    const RegistryKey personalize{
+        RegistryRoot::kCurrentUser,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"};
     const struct {
         RegistryValue value;
         bool dark;

@@ -177,6 +177,21 @@ TEST_F(StartupTest, TheTimersBeatAndAddAnIconNotShownUnlessTheUserGoesWithoutIt)
     EXPECT_EQ(tray.addCalls, 2);
 }
 
+// The icon is drawn at the size the shell shows it, from one tick to the next: the user
+// may rescale the taskbar's monitor at any time.
+TEST_F(StartupTest, TheClockIsDrawnAtTheIconSizeOfEachTick) {
+    RunStartup(context);
+    state.options.mRightAnimated.checked = true;
+    OnClockTimer(context);
+    EXPECT_EQ(tray.shown, state.tray.dial.Picture());
+    tray.iconSize = 32;
+    OnClockTimer(context);
+    EXPECT_EQ(tray.shown, RenderDial(32, state.tray.dial.Hands(), state.tray.animationLevel));
+    tray.iconSize = 24;
+    OnClockTimer(context);
+    EXPECT_EQ(tray.shown.Width(), 24);
+}
+
 // The tick count has passed 32 bits: the machine has run for more than 49.7 days.
 TEST(SessionStart, TakesTheNewestColdOrHybridBootRecordUnlessItBelongsToAnEarlierBoot) {
     const DateTime now = kBoot + std::chrono::seconds{kTicksPast32Bits / 1000};

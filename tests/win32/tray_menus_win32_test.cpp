@@ -127,12 +127,15 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
 
     OnClockTimer(withTray);
     const auto first = ReadIcon(shellTray.Icon());
-    ASSERT_EQ(first.size(), 2u * 32 * 32) << "a colour icon and its mask at the icon size";
+    // The small-icon size of the screen, 16 at the 96 dpi of the test's prefix: the dial
+    // as it is drawn, pixel for pixel, not stretched.
+    ASSERT_EQ(shellTray.IconSize(), 16);
+    ASSERT_EQ(first.size(), 2u * 16 * 16) << "a colour icon and its mask at the icon size";
     // Transparent where the dial has the colour of its corner; the ring's silver step at
-    // dial (2, 1), and the red second hand's end at twelve.
-    EXPECT_EQ(first[32 * 32], RGB(255, 255, 255));
-    EXPECT_EQ(first[2 * 32 + 4], RGB(192, 192, 192));
-    EXPECT_EQ(first[2 * 32 + 14], RGB(255, 0, 0));
+    // (2, 1), and the red second hand's end at twelve.
+    EXPECT_EQ(first[16 * 16], RGB(255, 255, 255));
+    EXPECT_EQ(first[1 * 16 + 2], RGB(192, 192, 192));
+    EXPECT_EQ(first[1 * 16 + 7], RGB(255, 0, 0));
 
     clock.Advance(std::chrono::seconds(1));
     OnClockTimer(withTray);

@@ -123,9 +123,23 @@ LRESULT AlarmWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }
+    // Placing a new window may already move it to a monitor of another resolution.
+    if (message == WM_DPICHANGED && controls_[AlarmPart::tbShift]) {
+        ChangeDpi(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
     // Until its controls exist and its entry is taken, the window is just a window.
     if (!ready_) return DefWindowProcW(window, message, wParam, lParam);
     return HandleReadyMessage(window, message, wParam, lParam);
+}
+
+void AlarmWindow::ChangeDpi(HWND window, int dpi, const RECT& suggested) {
+    // Windows' rectangle keeps the window where it was on the new monitor; the layout
+    // then sizes it for its texts in the new fonts.
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    controls_.ChangeDpi(window, dpi);
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 template <typename Handler>

@@ -43,6 +43,7 @@ private:
     void HandleSize(HWND window, WPARAM kind);
     void HandleTimer(WPARAM timerId);
     void Paint(HWND window) const;
+    void ChangeDpi(HWND window, int dpi, const RECT& suggested);
     // Runs one handler of the logic, then shows its result.
     template <typename Handler>
     void Run(Handler&& handler);

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
+#include "win32/platform/dpi.h"
 #include "win32/platform/wide_text.h"
 #include "win32/shell/masked_edit.h"
 
@@ -9,17 +12,15 @@ namespace uptrail {
 namespace {
 
 constexpr int kFirstControlId = 100;
-constexpr int kLabelPoints = 8;
-constexpr int kBoxPoints = 9;
 constexpr int kListTextPadding = 6;
 // The frames are drawn, not made: only the controls inside them are windows.
 constexpr AlarmPart kFrames[] = {AlarmPart::pbShift, AlarmPart::pbTime, AlarmPart::pbDate,
                                  AlarmPart::pbRepeat};
 
-[[nodiscard]] UniqueFont MakeFont(int points, int dpi, const wchar_t* face) {
-    return UniqueFont(CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
+// The font current dialogs use, at the window's resolution.
+[[nodiscard]] UniqueFont MakeMessageFont(int dpi) {
+    const LOGFONTW font = MessageFontForDpi(dpi);
+    return UniqueFont(CreateFontIndirectW(&font));
 }
 
 // In the font the control itself draws with.
@@ -74,14 +75,11 @@ int AlarmControlId(AlarmPart part) { return kFirstControlId + static_cast<int>(p
 
 HWND AlarmWindowControls::Make(HWND window, AlarmPart part, const wchar_t* windowClass,
                                std::string_view text, DWORD style, DWORD exStyle) {
-    const bool boxFont = windowClass != std::wstring_view(WC_STATICW) &&
-                         windowClass != std::wstring_view(WC_BUTTONW);
     HWND control = CreateWindowExW(
         exStyle, windowClass, WideFromAnsi(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
         window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(AlarmControlId(part))),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(boxFont ? boxFont_.get() : labelFont_.get()), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     controls_[static_cast<std::size_t>(part)] = control;
     return control;
 }
@@ -94,12 +92,8 @@ void AlarmWindowControls::MakeSpinBox(HWND window, AlarmPart box, AlarmPart uppe
 }
 
 void AlarmWindowControls::Create(HWND window, int dpi) {
-    HDC screen = GetDC(nullptr);
-    const int screenDpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    if (dpi <= 0) dpi = screenDpi;
-    labelFont_ = MakeFont(kLabelPoints, dpi, L"MS Sans Serif");
-    boxFont_ = MakeFont(kBoxPoints, dpi, L"Arial");
+    if (dpi <= 0) dpi = WindowDpi(window);
+    font_ = MakeMessageFont(dpi);
     // Creation order is the tab order, and each label's access key reaches the control
     // made right after it.
     Make(window, AlarmPart::tlNotes, WC_STATICW, kNotesCaption, SS_LEFT);
@@ -124,14 +118,25 @@ void AlarmWindowControls::Create(HWND window, int dpi) {
     Make(window, AlarmPart::tlNow, WC_STATICW, "", SS_LEFT);
     Make(window, AlarmPart::bbAlarm, WC_BUTTONW, "Start", WS_TABSTOP | BS_PUSHBUTTON);
     shiftMask_ = kShiftMask;
+    LayOut(window, dpi);
+}
 
+void AlarmWindowControls::ChangeDpi(HWND window, int dpi) {
+    // The controls keep drawing with the old font until each has the new one.
+    const UniqueFont previous = std::move(font_);
+    font_ = MakeMessageFont(dpi);
+    for (HWND control : controls_)
+        if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    LayOut(window, dpi);
+}
+
+void AlarmWindowControls::LayOut(HWND window, int dpi) {
     AlarmLayoutMetrics metrics;
     metrics.dpi = dpi;
-    // The system's metric is already at the screen's resolution.
-    metrics.scrollBarWidth = MulDiv(GetSystemMetrics(SM_CXVSCROLL), dpi, screenDpi);
+    metrics.scrollBarWidth = SystemMetricForDpi(SM_CXVSCROLL, dpi);
     // The masked boxes share one font, so one box's margins are every box's.
     metrics.boxTextInset = EditTextInset((*this)[AlarmPart::tbShift]);
-    metrics.listTextInset = ListTextInset(combo, dpi);
+    metrics.listTextInset = ListTextInset((*this)[AlarmPart::cbRepeat], dpi);
     metrics.textWidth = [this](AlarmPart part, std::string_view text) {
         return TextWidth((*this)[part], text);
     };
@@ -140,11 +145,16 @@ void AlarmWindowControls::Create(HWND window, int dpi) {
 }
 
 void AlarmWindowControls::Place(HWND window) {
-    RECT outer{0, 0, layout_.client.width, layout_.client.height};
-    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame as the window has it now: its thickness follows the resolution where the
+    // system scales it, and stays where it does not (Wine), and only the window knows.
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(window, nullptr, 0, 0, layout_.client.width + frameWidth,
+                 layout_.client.height + frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (std::size_t i = 0; i < kAlarmPartCount; ++i) {
         if (!controls_[i]) continue;
         const PixelRect& rect = layout_.parts[i];

@@ -20,8 +20,12 @@ public:
     AlarmWindowControls& operator=(const AlarmWindowControls&) = delete;
 
     // Makes the controls inside `window` and gives the window the client size the layout
-    // asks for. `dpi` 0 means the screen's.
+    // asks for. `dpi` 0 means the window's, that of its monitor.
     void Create(HWND window, int dpi);
+
+    // The window now shows at `dpi` (it moved to another monitor, or the user changed the
+    // scale): new fonts, a new layout and the client size that goes with it.
+    void ChangeDpi(HWND window, int dpi);
 
     // Sets every control from the model; the caller keeps its change guard raised.
     void Render(const AlarmControls& model);
@@ -40,6 +44,7 @@ private:
               DWORD style, DWORD exStyle = 0);
     void MakeSpinBox(HWND window, AlarmPart box, AlarmPart upperBar, AlarmPart lowerBar,
                      std::string_view mask);
+    void LayOut(HWND window, int dpi);
     void Place(HWND window);
     void RenderSpinBox(const SpinBox& box, AlarmPart boxPart, AlarmPart upperBar,
                        AlarmPart lowerBar, bool enabled);
@@ -47,9 +52,8 @@ private:
 
     std::array<HWND, kAlarmPartCount> controls_{};
     AlarmLayout layout_;
-    // The controls draw with these but never own them.
-    UniqueFont labelFont_;
-    UniqueFont boxFont_;
+    // The controls draw with it but never own it.
+    UniqueFont font_;
     std::string shiftMask_;
 };
 

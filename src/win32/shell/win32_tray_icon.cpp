@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "win32/platform/dpi.h"
 #include "win32/platform/wide_text.h"
 
 namespace uptrail {
@@ -44,10 +45,12 @@ void Win32TrayIcon::SetTip(std::string_view tip) {
 void Win32TrayIcon::ShowClock(const Image& picture) {
     // The shell keeps its own copy of the icon, so the one of the previous tick may go as
     // soon as the new one exists; when no new one can be made the old picture stays.
-    HICON icon = clockIcon_.Update(picture, GetSystemMetrics(SM_CXICON));
+    HICON icon = clockIcon_.Update(picture, picture.Width());
     if (!icon) return;
     data_.hIcon = icon;
     Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
+
+int Win32TrayIcon::IconSize() const { return SystemMetricForDpi(SM_CXSMICON, TaskbarDpi()); }
 
 }  // namespace uptrail

@@ -24,6 +24,7 @@ public:
     bool Modify() override;
     void SetTip(std::string_view tip) override;
     void ShowClock(const Image& picture) override;
+    int IconSize() const override;
 
     // The picture the shell was last handed.
     HICON Icon() const { return data_.hIcon; }
