@@ -27,8 +27,8 @@ int MonitorDpi(HMONITOR monitor) {
     constexpr int kEffectiveDpi = 0;
     UINT x = 0;
     UINT y = 0;
-    if (monitor && getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) &&
-        y > 0)
+    if (monitor && getDpiForMonitor &&
+        SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && y > 0)
         return static_cast<int>(y);
     return SystemDpi();
 }
@@ -55,8 +55,7 @@ int TaskbarDpi() {
 }
 
 int SystemMetricForDpi(int index, int dpi) {
-    static const auto getMetric =
-        User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    static const auto getMetric = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
     if (getMetric) return getMetric(index, static_cast<UINT>(dpi));
     return Scaled(GetSystemMetrics(index), dpi);
 }
@@ -66,8 +65,8 @@ LOGFONTW MessageFontForDpi(int dpi) {
         User32Function<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (parametersForDpi &&
-        parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
+    if (parametersForDpi && parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                             static_cast<UINT>(dpi)))
         return metrics.lfMessageFont;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         metrics.lfMessageFont.lfHeight = Scaled(metrics.lfMessageFont.lfHeight, dpi);

@@ -1,0 +1,153 @@
+#include "sessionlog/session_periods.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace uptrail {
+namespace {
+
+using std::chrono::hours;
+using std::chrono::minutes;
+using std::chrono::seconds;
+
+constexpr std::int64_t kHour = 3600;
+constexpr std::int64_t kDay = 24 * kHour;
+
+LogEntry Session(DateTime start, DateTime end, SessionCause cause = SessionCause::kWindowsEnded) {
+    return LogEntry{start, end, cause, 0};
+}
+
+// Central European rules for 2026: an hour ahead of UTC, two from 29 March 02:00 (when the
+// clocks jump to 03:00) to 25 October 03:00 (when they fall back to 02:00).
+class CentralEurope final : public TimeZone {
+public:
+    seconds UtcOffset(DateTime local) const override {
+        const bool summer = local >= MakeDateTime(2026, 3, 29, 3) &&
+                            local < MakeDateTime(2026, 10, 25, 3);
+        return summer ? hours{2} : hours{1};
+    }
+};
+
+TEST(SessionPeriods, ClippingKeepsWhatOverlapsTheRangeAndCutsItToTheBounds) {
+    const TimeRange range{MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 6)};
+    const std::vector<LogEntry> entries{
+        Session(MakeDateTime(2026, 12, 4, 20), MakeDateTime(2026, 12, 5)),      // ends at from
+        Session(MakeDateTime(2026, 12, 4, 22), MakeDateTime(2026, 12, 5, 2)),   // crosses from
+        Session(MakeDateTime(2026, 12, 5, 9), MakeDateTime(2026, 12, 5, 17)),   // inside
+        Session(MakeDateTime(2026, 12, 5, 23), MakeDateTime(2026, 12, 6, 1)),   // crosses to
+        Session(MakeDateTime(2026, 12, 6), MakeDateTime(2026, 12, 6, 3)),       // starts at to
+        Session(MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 5)),          // none, at from
+    };
+    const std::vector<LogEntry> clipped = ClipToRange(entries, range);
+    ASSERT_EQ(clipped.size(), 4u);
+    EXPECT_EQ(clipped[0].start, range.from);
+    EXPECT_EQ(clipped[0].end, MakeDateTime(2026, 12, 5, 2));
+    EXPECT_EQ(clipped[1].end, MakeDateTime(2026, 12, 5, 17));
+    EXPECT_EQ(clipped[2].end, range.to);
+    EXPECT_EQ(clipped[3].start, clipped[3].end);
+}
+
+TEST(SessionPeriods, DaysSplitAtMidnightAndSessionsCountWhereTheyStarted) {
+    const FixedTimeZone zone;
+    const std::vector<LogEntry> entries{
+        Session(MakeDateTime(2026, 12, 5, 22), MakeDateTime(2026, 12, 6, 2, 30),
+                SessionCause::kCrashed),
+        // Overlapping the first: the same hours count once.
+        Session(MakeDateTime(2026, 12, 5, 23), MakeDateTime(2026, 12, 6, 1)),
+    };
+    const auto rows = TabulatePeriods(
+        entries, PeriodKind::kDay, {MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 7)}, zone);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(PeriodName(PeriodKind::kDay, rows[0].first), "2026-12-05");
+    EXPECT_EQ(rows[0].onSeconds, 2 * kHour);
+    EXPECT_EQ(rows[0].seconds, kDay);
+    EXPECT_EQ(rows[0].sessions, 2);
+    EXPECT_EQ(rows[0].crashed, 1);
+    EXPECT_EQ(rows[1].onSeconds, 2 * kHour + 30 * 60);
+    EXPECT_EQ(rows[1].sessions, 0);
+}
+
+TEST(SessionPeriods, MonthsEndWhereTheCalendarEndsThemLeapDayIncluded) {
+    const FixedTimeZone zone;
+    const std::vector<LogEntry> entries{
+        Session(MakeDateTime(2024, 2, 28, 12), MakeDateTime(2024, 3, 1, 12)),
+    };
+    const TimeRange range{MakeDateTime(2024, 1, 15), MakeDateTime(2024, 3, 10)};
+    const auto months = TabulatePeriods(entries, PeriodKind::kMonth, range, zone);
+    ASSERT_EQ(months.size(), 3u);
+    EXPECT_EQ(CountPeriods(PeriodKind::kMonth, range), 3);
+    EXPECT_EQ(PeriodName(PeriodKind::kMonth, months[1].first), "2024-02");
+    EXPECT_EQ(months[0].seconds, 17 * kDay) << "January from the 15th: the range's part";
+    EXPECT_EQ(months[1].seconds, 29 * kDay);
+    EXPECT_EQ(months[2].seconds, 9 * kDay);
+    EXPECT_EQ(months[1].onSeconds, 36 * kHour);
+    EXPECT_EQ(months[2].onSeconds, 12 * kHour);
+    EXPECT_EQ(months[1].sessions, 1);
+
+    const auto days = TabulatePeriods(entries, PeriodKind::kDay, range, zone);
+    ASSERT_EQ(days.size(), 55u);
+    EXPECT_EQ(PeriodName(PeriodKind::kDay, days[45].first), "2024-02-29");
+    EXPECT_EQ(days[45].onSeconds, kDay);
+    EXPECT_EQ(PeriodName(PeriodKind::kDay, days[46].first), "2024-03-01");
+    // December into January crosses a year.
+    EXPECT_EQ(CountPeriods(PeriodKind::kMonth,
+                           {MakeDateTime(2025, 12, 31, 23), MakeDateTime(2026, 1, 1, 0, 0, 1)}),
+              2);
+}
+
+TEST(SessionPeriods, DaysOfADaylightSavingChangeHave23Or25Hours) {
+    const CentralEurope zone;
+    const std::vector<LogEntry> entries{
+        // All of the short day, and the long day from 01:00 to 04:00, an hour of it twice.
+        Session(MakeDateTime(2026, 3, 29), MakeDateTime(2026, 3, 30)),
+        Session(MakeDateTime(2026, 10, 25, 1), MakeDateTime(2026, 10, 25, 4)),
+    };
+    const auto spring = TabulatePeriods(
+        entries, PeriodKind::kDay, {MakeDateTime(2026, 3, 29), MakeDateTime(2026, 3, 30)}, zone);
+    ASSERT_EQ(spring.size(), 1u);
+    EXPECT_EQ(spring[0].seconds, 23 * kHour);
+    EXPECT_EQ(spring[0].onSeconds, 23 * kHour) << "on all day: nothing of it off";
+    const auto autumn = TabulatePeriods(
+        entries, PeriodKind::kDay, {MakeDateTime(2026, 10, 25), MakeDateTime(2026, 10, 26)}, zone);
+    EXPECT_EQ(autumn[0].seconds, 25 * kHour);
+    EXPECT_EQ(autumn[0].onSeconds, 4 * kHour);
+    const auto march = TabulatePeriods(
+        entries, PeriodKind::kMonth, {MakeDateTime(2026, 3, 1), MakeDateTime(2026, 4, 1)}, zone);
+    EXPECT_EQ(march[0].seconds, 31 * kDay - kHour);
+}
+
+// Worked out by hand: three days to a "now" at noon of the third.
+TEST(SessionPeriods, AHandComputedTableOfDays) {
+    const FixedTimeZone zone;
+    const std::vector<LogEntry> entries{
+        Session(MakeDateTime(2026, 12, 1, 8), MakeDateTime(2026, 12, 1, 12)),
+        Session(MakeDateTime(2026, 12, 1, 13), MakeDateTime(2026, 12, 1, 19),
+                SessionCause::kProgramClosed),
+        Session(MakeDateTime(2026, 12, 2, 23, 30), MakeDateTime(2026, 12, 3, 0, 30),
+                SessionCause::kCrashed),
+        Session(MakeDateTime(2026, 12, 3, 9), MakeDateTime(2026, 12, 3, 12)),
+    };
+    const auto rows = TabulatePeriods(
+        entries, PeriodKind::kDay, {MakeDateTime(2026, 12, 1), MakeDateTime(2026, 12, 3, 12)},
+        zone);
+    ASSERT_EQ(rows.size(), 3u);
+    const std::int64_t expected[3][4] = {
+        // on, length, sessions, crashed
+        {10 * kHour, kDay, 2, 0},
+        {30 * 60, kDay, 1, 1},
+        {3 * kHour + 30 * 60, 12 * kHour, 1, 0},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].onSeconds, expected[i][0]) << i;
+        EXPECT_EQ(rows[i].seconds, expected[i][1]) << i;
+        EXPECT_EQ(rows[i].sessions, expected[i][2]) << i;
+        EXPECT_EQ(rows[i].crashed, expected[i][3]) << i;
+    }
+    EXPECT_TRUE(TabulatePeriods(entries, PeriodKind::kDay,
+                                {MakeDateTime(2026, 12, 3), MakeDateTime(2026, 12, 3)}, zone)
+                    .empty());
+}
+
+}  // namespace
+}  // namespace uptrail
