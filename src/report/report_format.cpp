@@ -8,6 +8,7 @@
 
 #include "base/duration_text.h"
 #include "base/text_encoding.h"
+#include "report/period_format.h"
 #include "sessionlog/session_line.h"
 #include "sessionlog/system_filter.h"
 
@@ -255,6 +256,7 @@ void WriteText(const SessionReport& report, ReportWriter& writer) {
 }
 
 void WriteCsv(const SessionReport& report, ReportWriter& writer) {
+    if (report.by) return WritePeriodCsv(report, writer);
     writer.Text("start,end,minutes,cause,system\n");
     const auto endings =
         LineEndings(report, [](std::string_view identity) { return CsvField(identity) + "\n"; });
@@ -278,6 +280,12 @@ void WriteCsv(const SessionReport& report, ReportWriter& writer) {
 void WriteJson(const SessionReport& report, ReportWriter& writer) {
     writer.Text("{\n");
     writer.Text(JsonStatistics(report));
+    if (report.by) {
+        writer.Text(",\n  \"periods\": [");
+        WritePeriodJsonRows(report, writer);
+        writer.Text(report.periods.empty() ? "]\n}\n" : "\n  ]\n}\n");
+        return;
+    }
     writer.Text(",\n  \"sessions\": [");
     const auto endings =
         LineEndings(report, [](std::string_view identity) { return JsonString(identity) + "}"; });

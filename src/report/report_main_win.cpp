@@ -15,6 +15,7 @@
 #include "win32/platform/win32_locale.h"
 #include "win32/platform/win32_registry.h"
 #include "win32/platform/win32_system_info.h"
+#include "win32/platform/win32_time_zone.h"
 
 namespace {
 
@@ -55,7 +56,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) arguments.push_back({AnsiFromWide(argv[i]), argv[i]});
 
     const DateTime now = clock.Now();
-    const ReportEnvironment environment{
+    Win32TimeZone zone;
+    ReportEnvironment environment{
         files,
         locale,
         now,
@@ -67,5 +69,6 @@ int wmain(int argc, wchar_t** argv) {
         [&](const std::filesystem::path& path, std::uint64_t limit, FileBytes& bytes) {
             return files.ReadLimited(path, limit, bytes);
         }};
+    environment.zone = &zone;
     return RunReportToStandardStreams(arguments, environment);
 }

@@ -11,7 +11,20 @@ namespace {
 
 constexpr std::string_view kOptionPrefix = "--";
 
-enum class Option { kLog, kSystem, kAll, kLimit, kBootTime, kNow, kFormat, kHelp, kVersion };
+enum class Option {
+    kLog,
+    kSystem,
+    kAll,
+    kLimit,
+    kBootTime,
+    kNow,
+    kSince,
+    kUntil,
+    kBy,
+    kFormat,
+    kHelp,
+    kVersion
+};
 
 struct OptionName {
     std::string_view name;
@@ -26,6 +39,9 @@ constexpr OptionName kOptions[] = {
     {"--limit", Option::kLimit, true},
     {"--boot-time", Option::kBootTime, true},
     {"--now", Option::kNow, true},
+    {"--since", Option::kSince, true},
+    {"--until", Option::kUntil, true},
+    {"--by", Option::kBy, true},
     {"--format", Option::kFormat, true},
     {"--help", Option::kHelp, false},
     {"-h", Option::kHelp, false},
@@ -58,6 +74,30 @@ std::optional<ReportFormat> FormatNamed(std::string_view name) {
     return std::nullopt;
 }
 
+std::string_view TimeOptionName(Option option) {
+    for (const OptionName& name : kOptions)
+        if (name.option == option) return name.name;
+    return {};
+}
+
+std::optional<DateTime>& TimeOption(Option option, ReportOptions& options) {
+    switch (option) {
+    case Option::kNow: return options.now;
+    case Option::kSince: return options.since;
+    case Option::kUntil: return options.until;
+    default: return options.bootTime;
+    }
+}
+
+// What the options say together that none says alone.
+std::string CheckCombination(const ReportOptions& options) {
+    if (options.since && options.until && *options.until <= *options.since)
+        return "--until must come after --since";
+    if (options.by && options.format == ReportFormat::kText)
+        return "--by wants --format csv or json";
+    return {};
+}
+
 // "--log=FILE" carries the path inside the argument: the part after the first "=".
 std::filesystem::path PathAfterEquals(const std::filesystem::path& argument) {
     const auto& native = argument.native();
@@ -83,15 +123,21 @@ std::string Apply(Option option, const CommandArgument& value, std::string_view 
             return "--limit wants a whole number of sessions, not " + Quoted(valueText);
         return {};
     case Option::kBootTime:
-    case Option::kNow: {
+    case Option::kNow:
+    case Option::kSince:
+    case Option::kUntil: {
         const auto time = TryParseTimestamp(valueText);
-        const std::string_view name = option == Option::kNow ? "--now" : "--boot-time";
         if (!time)
-            return std::string(name) + " wants a time stamp like 2026:12:04:08:03:07, not " +
-                   Quoted(valueText);
-        (option == Option::kNow ? options.now : options.bootTime) = time;
+            return std::string(TimeOptionName(option)) +
+                   " wants a time stamp like 2026:12:04:08:03:07, not " + Quoted(valueText);
+        TimeOption(option, options) = time;
         return {};
     }
+    case Option::kBy:
+        if (valueText == "day") options.by = PeriodKind::kDay;
+        if (valueText == "month") options.by = PeriodKind::kMonth;
+        if (!options.by) return "--by wants day or month, not " + Quoted(valueText);
+        return {};
     case Option::kFormat: {
         const auto format = FormatNamed(valueText);
         if (!format) return "--format wants text, csv or json, not " + Quoted(valueText);
@@ -144,6 +190,7 @@ ParsedReportOptions ParseReportOptions(std::span<const CommandArgument> argument
         parsed.error = Apply(option->option, value, valueText, parsed.options);
         if (!parsed.error.empty()) return parsed;
     }
+    parsed.error = CheckCombination(parsed.options);
     return parsed;
 }
 
@@ -167,9 +214,16 @@ Options:
   --boot-time STAMP     the start of the running system session, for the restart time
                         (default: the running system's boot time)
   --now STAMP           the current time, for unreadable time stamps (default: the clock)
+  --since STAMP         list and count only what lies after this time: sessions that
+                        end before it are left out, one that runs across it counts
+                        from it on
+  --until STAMP         likewise, only what lies before this time
                         STAMP is time stamp text as the log stores it: 2026:12:04:08:03:07
   --format FORMAT       text (default), csv (one row per listed session) or json
                         (statistics and sessions, times in ISO 8601 local time)
+  --by day|month        with csv or json: one row per day or month of the range in
+                        place of the sessions, with the time on and off, the sessions
+                        started and crashed, and the share of time on
   --help                print this help
   --version             print the version
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "sessionlog/session_periods.h"
 
 namespace uptrail {
 
@@ -29,6 +30,9 @@ struct ReportOptions {
     std::optional<std::size_t> limit;              // --limit; every entry without it
     std::optional<DateTime> bootTime;              // --boot-time
     std::optional<DateTime> now;                   // --now
+    std::optional<DateTime> since;                 // --since
+    std::optional<DateTime> until;                 // --until
+    std::optional<PeriodKind> by;                  // --by day|month
     ReportFormat format = ReportFormat::kText;     // --format
     bool help = false;
     bool version = false;

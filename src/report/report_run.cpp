@@ -121,6 +121,10 @@ ReportSettings SettingsFor(const ReportOptions& options, const ReportEnvironment
     settings.limit = options.limit;
     settings.locale = &environment.locale;
     settings.drives = environment.drives;
+    settings.since = options.since;
+    settings.until = options.until;
+    settings.by = options.by;
+    settings.zone = environment.zone;
     ChooseSystems(options, environment, fileText, settings);
     if (!environment.ownSystem.empty()) {
         const std::string restart = OwnValue(fileText, environment, setting::kRestart);

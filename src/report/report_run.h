@@ -10,6 +10,7 @@
 #include "platform/locale.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "platform/time_zone.h"
 #include "report/report_options.h"
 #include "report/report_writer.h"
 #include "sessionlog/system_filter.h"
@@ -45,6 +46,9 @@ struct ReportEnvironment {
     std::function<LimitedRead(const std::filesystem::path&, std::uint64_t, FileBytes&)> readFile;
     // The largest log file read; a log is some megabytes, and no sane one comes near it.
     std::uint64_t largestLog = kLargestLogFile;
+    // The user's time zone, for the length of a day or month in a table by period; without
+    // one, days have 24 hours.
+    const TimeZone* zone = nullptr;
 };
 
 // Runs uptrail-report with the arguments after the program name: the report goes to `out`,

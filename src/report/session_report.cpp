@@ -79,6 +79,39 @@ SystemExits ExitsOf(const SessionReport& report, const std::vector<SystemSeen>& 
     return exits;
 }
 
+// Only what lies inside --since and --until counts, cut to it; the rest is as if the log
+// did not hold it.
+void KeepRange(SessionReport& report, const ReportSettings& settings) {
+    if (!settings.since && !settings.until) return;
+    const TimeRange range{settings.since.value_or(DateTime::min()),
+                          settings.until.value_or(DateTime::max())};
+    report.log.entries = ClipToRange(report.Counted(), range);
+    report.firstCounted = 0;
+}
+
+// The periods from the first listed session's (or --since) to --until or now.
+void TabulateListed(SessionReport& report, const ReportSettings& settings) {
+    report.by = settings.by;
+    std::vector<LogEntry> listed;
+    for (const LogEntry& entry : report.Counted())
+        if (entry.system != kNoSystem && report.listedSystems[entry.system])
+            listed.push_back(entry);
+    if (listed.empty() && !settings.since) return;
+    DateTime from = settings.since.value_or(DateTime::max());
+    if (!settings.since)
+        for (const LogEntry& entry : listed) from = std::min(from, entry.start);
+    const DateTime to = std::min(settings.until.value_or(settings.now), settings.now);
+    TimeRange range{settings.since ? from : DateTime{std::chrono::floor<std::chrono::days>(from)},
+                    to};
+    // A damaged time stamp may lie thousands of years back: the table keeps to the newest
+    // periods that make sense to read.
+    const std::int64_t count = CountPeriods(*settings.by, range);
+    if (count > kMostPeriods) range.from = PeriodsBefore(*settings.by, range.to, kMostPeriods);
+    static const FixedTimeZone noDaylightSaving;
+    report.periods = TabulatePeriods(listed, *settings.by, range,
+                                     settings.zone ? *settings.zone : noDaylightSaving);
+}
+
 SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
     SessionReport report;
     report.log = std::move(log);
@@ -86,6 +119,7 @@ SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
     const std::size_t trimLimit = static_cast<std::size_t>(kStartupLogLimit);
     const std::size_t read = report.log.entries.size();
     report.firstCounted = read > trimLimit ? read - trimLimit : 0;
+    KeepRange(report, settings);
     WriteFigures(report, settings);
 
     const std::vector<SystemSeen> seen = SystemsSeen(report);
@@ -112,6 +146,7 @@ SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
         exits.MenuItems(settings.shown, settings.allSystems, settings.drives, *settings.locale);
     // Without a running installation the first item stands for nobody.
     if (settings.ownSystem.empty()) report.systems.erase(report.systems.begin());
+    if (settings.by) TabulateListed(report, settings);
     return report;
 }
 

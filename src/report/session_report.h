@@ -9,7 +9,9 @@
 
 #include "base/date_time.h"
 #include "platform/locale.h"
+#include "platform/time_zone.h"
 #include "sessionlog/log_entries.h"
+#include "sessionlog/session_periods.h"
 #include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
 #include "sessionlog/system_identity.h"
@@ -31,6 +33,12 @@ struct ReportSettings {
     std::optional<DateTime> programStart;
     const Locale* locale = nullptr;
     DriveTable drives;
+    // Only sessions that overlap these bounds count, and only their part inside them.
+    std::optional<DateTime> since;
+    std::optional<DateTime> until;
+    // A table by day or month in place of the session list.
+    std::optional<PeriodKind> by;
+    const TimeZone* zone = nullptr;  // for the length of a period; none: no daylight saving
 };
 
 // The report: the tray's figures and texts, worked out the way the tray works them out.
@@ -50,6 +58,9 @@ struct SessionReport {
     bool showNames = false;
     DriveTable drives;
     const MonthNames* months = &EnglishMonthNames();
+    // With a table by period: its rows, oldest first, for the listed systems.
+    std::optional<PeriodKind> by;
+    std::vector<PeriodFigures> periods;
 
     // The entries counted, oldest first.
     std::span<const LogEntry> Counted() const {

@@ -85,6 +85,15 @@ std::int64_t CountPeriods(PeriodKind kind, TimeRange range) {
     return PeriodsBetween(kind, DayOf(range.from), DayOf(range.to - std::chrono::seconds{1})) + 1;
 }
 
+DateTime PeriodsBefore(PeriodKind kind, DateTime end, std::int64_t count) {
+    const Date last = PeriodStart(kind, DayOf(end - std::chrono::seconds{1}));
+    if (kind == PeriodKind::kDay) return DateTime{last - std::chrono::days{count - 1}};
+    const DateTimeFields fields = FieldsOf(DateTime{last});
+    const std::int64_t months = fields.year * 12 + (fields.month - 1) - (count - 1);
+    const std::int64_t year = months >= 0 ? months / 12 : (months - 11) / 12;
+    return MakeDateTime(static_cast<int>(year), static_cast<int>(months - year * 12) + 1, 1);
+}
+
 std::vector<PeriodFigures> TabulatePeriods(std::span<const LogEntry> entries, PeriodKind kind,
                                            TimeRange range, const TimeZone& zone) {
     std::vector<PeriodFigures> rows;
@@ -99,8 +108,8 @@ std::vector<PeriodFigures> TabulatePeriods(std::span<const LogEntry> entries, Pe
         row.seconds = RealSeconds(from, to, zone);
         while (next < running.size() && running[next].to <= from) ++next;
         for (std::size_t i = next; i < running.size() && running[i].from < to; ++i)
-            row.onSeconds += RealSeconds(std::max(running[i].from, from),
-                                         std::min(running[i].to, to), zone);
+            row.onSeconds +=
+                RealSeconds(std::max(running[i].from, from), std::min(running[i].to, to), zone);
         rows.push_back(row);
     }
     // Each session once, in the period it started in; one that started before the range
@@ -118,8 +127,9 @@ std::vector<PeriodFigures> TabulatePeriods(std::span<const LogEntry> entries, Pe
 
 std::string PeriodName(PeriodKind kind, Date first) {
     const DateTimeFields fields = FieldsOf(DateTime{first});
-    std::string name = FormatPadded(fields.year, 4) + "-" + FormatPadded(fields.month, 2);
-    if (kind == PeriodKind::kDay) name += "-" + FormatPadded(fields.day, 2);
+    std::string name = FormatPadded(fields.year, 4);
+    name.append("-").append(FormatPadded(fields.month, 2));
+    if (kind == PeriodKind::kDay) name.append("-").append(FormatPadded(fields.day, 2));
     return name;
 }
 

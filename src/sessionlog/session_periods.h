@@ -23,11 +23,11 @@ enum class PeriodKind { kDay, kMonth };
 
 // The figures of one local calendar day or month.
 struct PeriodFigures {
-    Date first{};                 // the period's first day
-    std::int64_t onSeconds = 0;   // the system ran: sessions inside the period, overlaps once
-    std::int64_t seconds = 0;     // the period's length inside the range, as the clock ran
-    std::int64_t sessions = 0;    // sessions that started in the period
-    std::int64_t crashed = 0;     // of those, the crashed ones
+    Date first{};                // the period's first day
+    std::int64_t onSeconds = 0;  // the system ran: sessions inside the period, overlaps once
+    std::int64_t seconds = 0;    // the period's length inside the range, as the clock ran
+    std::int64_t sessions = 0;   // sessions that started in the period
+    std::int64_t crashed = 0;    // of those, the crashed ones
 };
 
 // One row per calendar period from the one holding range.from to the one holding the last
@@ -39,6 +39,13 @@ std::vector<PeriodFigures> TabulatePeriods(std::span<const LogEntry> entries, Pe
 
 // How many periods TabulatePeriods would give, without making them.
 std::int64_t CountPeriods(PeriodKind kind, TimeRange range);
+
+// The most periods a report tabulates: some 270 years of days.
+inline constexpr std::int64_t kMostPeriods = 100000;
+
+// The start of the last `count` periods before `end` (count >= 1): the first of them is
+// the one that lies count - 1 periods before the period holding end's last second.
+DateTime PeriodsBefore(PeriodKind kind, DateTime end, std::int64_t count);
 
 // "2026-12-06" for a day, "2026-12" for a month.
 std::string PeriodName(PeriodKind kind, Date first);

@@ -197,6 +197,12 @@ TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
             "--now wants a time stamp like 2026:12:04:08:03:07, not '2026-12-04'");
     refuses({"--format", "xml"}, "--format wants text, csv or json, not 'xml'");
     refuses({"--log"}, "--log needs a value");
+    refuses({"--since", "2026:12:05:00:00:00", "--until=2026:12:05:00:00:00"},
+            "--until must come after --since");
+    refuses({"--until", "yesterday"},
+            "--until wants a time stamp like 2026:12:04:08:03:07, not 'yesterday'");
+    refuses({"--by", "week", "--format", "csv"}, "--by wants day or month, not 'week'");
+    refuses({"--by", "day"}, "--by wants --format csv or json");
     EXPECT_EQ(Run({}), kReportWrongArguments);
     EXPECT_EQ(err, "uptrail-report: no log file: name one with --log FILE\n");
     EXPECT_EQ(out, "");
@@ -205,6 +211,49 @@ TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
     EXPECT_TRUE(out.starts_with("Usage: uptrail-report [options]\n"));
     EXPECT_EQ(Run({"--version"}), kReportSucceeded);
     EXPECT_EQ(out, "uptrail-report (Uptrail) 5.00.26\n");
+}
+
+// A range keeps what overlaps it and cuts it to the bounds, in the list and the figures.
+TEST_F(ReportTest, SinceAndUntilListAndCountOnlyThePartsInsideTheRange) {
+    WriteLog(kEntries);
+    ASSERT_EQ(RunOnLog({"--format=csv", "--since", "2026:12:04:08:30:00", "--until",
+                        "2026:12:04:11:30:00"}),
+              kReportSucceeded)
+        << err;
+    EXPECT_EQ(out,
+              "start,end,minutes,cause,system\n"
+              "2026-12-04T11:00:00,2026-12-04T11:30:00,30,1," +
+                  kOwn +
+                  "\n"
+                  "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
+                  kOther +
+                  "\n"
+                  "2026-12-04T08:30:00,2026-12-04T09:00:00,30,0," +
+                  kOwn + "\n");
+    ASSERT_EQ(RunOnLog({"--since", "2026:12:04:09:30:00"}), kReportSucceeded);
+    EXPECT_NE(out.find("Longest Session:\t00d 01h 00m\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Average Session:\t00d 00h 45m\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("[Dec 04, 08:00"), std::string::npos) << "an entry before the range";
+}
+
+// By day, from the first listed session's day to now; the sessions of the systems listed.
+TEST_F(ReportTest, ByDayAndByMonthTabulateTheListedSessions) {
+    WriteLog(kEntries);
+    ASSERT_EQ(RunOnLog({"--format=csv", "--by=day", "--system", kOwn}), kReportSucceeded) << err;
+    EXPECT_EQ(out,
+              "period,on_minutes,off_minutes,sessions,crashed,on_percent\n"
+              "2026-12-04,120,1320,2,0,8.3\n"
+              "2026-12-05,0,540,0,0,0.0\n");
+    ASSERT_EQ(RunOnLog({"--format=json", "--by=month", "--until", "2026:12:04:12:00:00"}),
+              kReportSucceeded);
+    EXPECT_NE(out.find("  \"periods\": [\n    {\"period\": \"2026-12\", \"on_minutes\": 170, "
+                       "\"off_minutes\": 550, \"sessions\": 3, \"crashed\": 1, "
+                       "\"on_percent\": 23.6}\n  ]\n}\n"),
+              std::string::npos)
+        << out;
+    // Nothing listed and no range: no rows, still a well-formed table.
+    ASSERT_EQ(RunOnLog({"--format=json", "--by=day", "--system=nobody"}), kReportSucceeded);
+    EXPECT_NE(out.find("\"periods\": []\n}\n"), std::string::npos) << out;
 }
 
 // Whatever a line holds, the entries around it are read, and the file is never written;

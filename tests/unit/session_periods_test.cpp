@@ -23,8 +23,8 @@ LogEntry Session(DateTime start, DateTime end, SessionCause cause = SessionCause
 class CentralEurope final : public TimeZone {
 public:
     seconds UtcOffset(DateTime local) const override {
-        const bool summer = local >= MakeDateTime(2026, 3, 29, 3) &&
-                            local < MakeDateTime(2026, 10, 25, 3);
+        const bool summer =
+            local >= MakeDateTime(2026, 3, 29, 3) && local < MakeDateTime(2026, 10, 25, 3);
         return summer ? hours{2} : hours{1};
     }
 };
@@ -32,12 +32,12 @@ public:
 TEST(SessionPeriods, ClippingKeepsWhatOverlapsTheRangeAndCutsItToTheBounds) {
     const TimeRange range{MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 6)};
     const std::vector<LogEntry> entries{
-        Session(MakeDateTime(2026, 12, 4, 20), MakeDateTime(2026, 12, 5)),      // ends at from
-        Session(MakeDateTime(2026, 12, 4, 22), MakeDateTime(2026, 12, 5, 2)),   // crosses from
-        Session(MakeDateTime(2026, 12, 5, 9), MakeDateTime(2026, 12, 5, 17)),   // inside
-        Session(MakeDateTime(2026, 12, 5, 23), MakeDateTime(2026, 12, 6, 1)),   // crosses to
-        Session(MakeDateTime(2026, 12, 6), MakeDateTime(2026, 12, 6, 3)),       // starts at to
-        Session(MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 5)),          // none, at from
+        Session(MakeDateTime(2026, 12, 4, 20), MakeDateTime(2026, 12, 5)),     // ends at from
+        Session(MakeDateTime(2026, 12, 4, 22), MakeDateTime(2026, 12, 5, 2)),  // crosses from
+        Session(MakeDateTime(2026, 12, 5, 9), MakeDateTime(2026, 12, 5, 17)),  // inside
+        Session(MakeDateTime(2026, 12, 5, 23), MakeDateTime(2026, 12, 6, 1)),  // crosses to
+        Session(MakeDateTime(2026, 12, 6), MakeDateTime(2026, 12, 6, 3)),      // starts at to
+        Session(MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 5)),         // none, at from
     };
     const std::vector<LogEntry> clipped = ClipToRange(entries, range);
     ASSERT_EQ(clipped.size(), 4u);
@@ -56,8 +56,8 @@ TEST(SessionPeriods, DaysSplitAtMidnightAndSessionsCountWhereTheyStarted) {
         // Overlapping the first: the same hours count once.
         Session(MakeDateTime(2026, 12, 5, 23), MakeDateTime(2026, 12, 6, 1)),
     };
-    const auto rows = TabulatePeriods(
-        entries, PeriodKind::kDay, {MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 7)}, zone);
+    const auto rows = TabulatePeriods(entries, PeriodKind::kDay,
+                                      {MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 7)}, zone);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(PeriodName(PeriodKind::kDay, rows[0].first), "2026-12-05");
     EXPECT_EQ(rows[0].onSeconds, 2 * kHour);
@@ -112,8 +112,8 @@ TEST(SessionPeriods, DaysOfADaylightSavingChangeHave23Or25Hours) {
         entries, PeriodKind::kDay, {MakeDateTime(2026, 10, 25), MakeDateTime(2026, 10, 26)}, zone);
     EXPECT_EQ(autumn[0].seconds, 25 * kHour);
     EXPECT_EQ(autumn[0].onSeconds, 4 * kHour);
-    const auto march = TabulatePeriods(
-        entries, PeriodKind::kMonth, {MakeDateTime(2026, 3, 1), MakeDateTime(2026, 4, 1)}, zone);
+    const auto march = TabulatePeriods(entries, PeriodKind::kMonth,
+                                       {MakeDateTime(2026, 3, 1), MakeDateTime(2026, 4, 1)}, zone);
     EXPECT_EQ(march[0].seconds, 31 * kDay - kHour);
 }
 
@@ -128,9 +128,9 @@ TEST(SessionPeriods, AHandComputedTableOfDays) {
                 SessionCause::kCrashed),
         Session(MakeDateTime(2026, 12, 3, 9), MakeDateTime(2026, 12, 3, 12)),
     };
-    const auto rows = TabulatePeriods(
-        entries, PeriodKind::kDay, {MakeDateTime(2026, 12, 1), MakeDateTime(2026, 12, 3, 12)},
-        zone);
+    const auto rows =
+        TabulatePeriods(entries, PeriodKind::kDay,
+                        {MakeDateTime(2026, 12, 1), MakeDateTime(2026, 12, 3, 12)}, zone);
     ASSERT_EQ(rows.size(), 3u);
     const std::int64_t expected[3][4] = {
         // on, length, sessions, crashed
