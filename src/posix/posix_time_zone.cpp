@@ -23,9 +23,9 @@ std::chrono::seconds PosixTimeZone::UtcOffset(DateTime local) const {
     const std::time_t utc = std::mktime(&broken);
     if (utc == static_cast<std::time_t>(-1)) return {};
     // mktime moves a time that a change skips past the gap; the offset is the one after it.
-    const DateTime normalised = MakeDateTime(broken.tm_year + 1900, broken.tm_mon + 1,
-                                             broken.tm_mday, broken.tm_hour, broken.tm_min,
-                                             broken.tm_sec);
+    const DateTime normalised =
+        MakeDateTime(broken.tm_year + 1900, broken.tm_mon + 1, broken.tm_mday, broken.tm_hour,
+                     broken.tm_min, broken.tm_sec);
     return normalised.time_since_epoch() - std::chrono::seconds{utc};
 }
 

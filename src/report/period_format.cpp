@@ -39,8 +39,8 @@ void WritePeriodCsv(const SessionReport& report, ReportWriter& writer) {
     for (const PeriodFigures& figures : report.periods) {
         const PeriodRow row = RowOf(*report.by, figures);
         writer.Text(row.period + "," + std::to_string(row.onMinutes) + "," +
-                    std::to_string(row.offMinutes) + "," + std::to_string(figures.sessions) +
-                    "," + std::to_string(figures.crashed) + "," + row.onPercent + "\n");
+                    std::to_string(row.offMinutes) + "," + std::to_string(figures.sessions) + "," +
+                    std::to_string(figures.crashed) + "," + row.onPercent + "\n");
     }
 }
 
@@ -52,9 +52,8 @@ void WritePeriodJsonRows(const SessionReport& report, ReportWriter& writer) {
         writer.Text("{\"period\": \"" + row.period +
                     "\", \"on_minutes\": " + std::to_string(row.onMinutes) +
                     ", \"off_minutes\": " + std::to_string(row.offMinutes) +
-                    ", \"sessions\": " + std::to_string(figures.sessions) +
-                    ", \"crashed\": " + std::to_string(figures.crashed) +
-                    ", \"on_percent\": " + row.onPercent + "}");
+                    ", \"sessions\": " + std::to_string(figures.sessions) + ", \"crashed\": " +
+                    std::to_string(figures.crashed) + ", \"on_percent\": " + row.onPercent + "}");
         separator = ",\n    ";
     }
 }

@@ -8,6 +8,7 @@
 
 #include "base/duration_text.h"
 #include "base/text_encoding.h"
+#include "chart/chart_page.h"
 #include "report/period_format.h"
 #include "sessionlog/session_line.h"
 #include "sessionlog/system_filter.h"
@@ -311,6 +312,22 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
     writer.Text(report.listedCount == 0 ? "]\n}\n" : "\n  ]\n}\n");
 }
 
+// The session chart of the listed sessions, all of them whatever --limit says.
+void WriteHtml(const SessionReport& report, ReportWriter& writer) {
+    ChartInput chart;
+    chart.statistics = report.statistics;
+    for (const LogEntry& entry : report.Counted())
+        if (entry.system != kNoSystem && report.listedSystems[entry.system])
+            chart.sessions.push_back(entry);
+    chart.runningSince = report.runningSince;
+    chart.now = report.now;
+    chart.since = report.since;
+    chart.until = report.until;
+    chart.zone = report.zone;
+    chart.months = report.months;
+    writer.Text(ChartPage(chart));
+}
+
 }  // namespace
 
 void WriteReport(const SessionReport& report, ReportFormat format, ReportOutput& output) {
@@ -318,6 +335,7 @@ void WriteReport(const SessionReport& report, ReportFormat format, ReportOutput&
     switch (format) {
     case ReportFormat::kCsv: return WriteCsv(report, writer);
     case ReportFormat::kJson: return WriteJson(report, writer);
+    case ReportFormat::kHtml: return WriteHtml(report, writer);
     case ReportFormat::kText: break;
     }
     WriteText(report, writer);

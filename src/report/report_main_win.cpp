@@ -34,7 +34,9 @@ public:
     void For(uptrail::ReportFormat format) {
         DWORD mode = 0;
         if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) return;  // redirected
-        changed_ = SetConsoleOutputCP(format == uptrail::ReportFormat::kJson ? CP_UTF8 : GetACP());
+        const bool utf8 =
+            format == uptrail::ReportFormat::kJson || format == uptrail::ReportFormat::kHtml;
+        changed_ = SetConsoleOutputCP(utf8 ? CP_UTF8 : GetACP());
     }
 
 private:

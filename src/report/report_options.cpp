@@ -71,6 +71,7 @@ std::optional<ReportFormat> FormatNamed(std::string_view name) {
     if (name == "text") return ReportFormat::kText;
     if (name == "csv") return ReportFormat::kCsv;
     if (name == "json") return ReportFormat::kJson;
+    if (name == "html") return ReportFormat::kHtml;
     return std::nullopt;
 }
 
@@ -93,7 +94,7 @@ std::optional<DateTime>& TimeOption(Option option, ReportOptions& options) {
 std::string CheckCombination(const ReportOptions& options) {
     if (options.since && options.until && *options.until <= *options.since)
         return "--until must come after --since";
-    if (options.by && options.format == ReportFormat::kText)
+    if (options.by && options.format != ReportFormat::kCsv && options.format != ReportFormat::kJson)
         return "--by wants --format csv or json";
     return {};
 }
@@ -140,7 +141,7 @@ std::string Apply(Option option, const CommandArgument& value, std::string_view 
         return {};
     case Option::kFormat: {
         const auto format = FormatNamed(valueText);
-        if (!format) return "--format wants text, csv or json, not " + Quoted(valueText);
+        if (!format) return "--format wants text, csv, json or html, not " + Quoted(valueText);
         options.format = *format;
         return {};
     }
@@ -219,8 +220,10 @@ Options:
                         from it on
   --until STAMP         likewise, only what lies before this time
                         STAMP is time stamp text as the log stores it: 2026:12:04:08:03:07
-  --format FORMAT       text (default), csv (one row per listed session) or json
-                        (statistics and sessions, times in ISO 8601 local time)
+  --format FORMAT       text (default), csv (one row per listed session), json
+                        (statistics and sessions, times in ISO 8601 local time) or
+                        html (the session chart: a page any browser opens, with a
+                        timeline, a calendar and a table per month)
   --by day|month        with csv or json: one row per day or month of the range in
                         place of the sessions, with the time on and off, the sessions
                         started and crashed, and the share of time on

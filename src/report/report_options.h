@@ -13,7 +13,7 @@ namespace uptrail {
 
 inline constexpr std::string_view kReportProgramName = "uptrail-report";
 
-enum class ReportFormat { kText, kCsv, kJson };
+enum class ReportFormat { kText, kCsv, kJson, kHtml };
 
 // One command-line argument, as text in the ANSI code page (option names, identities,
 // numbers, all compared with what the log holds) and as a path, which on Windows keeps the

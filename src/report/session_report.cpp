@@ -147,6 +147,15 @@ SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
     // Without a running installation the first item stands for nobody.
     if (settings.ownSystem.empty()) report.systems.erase(report.systems.begin());
     if (settings.by) TabulateListed(report, settings);
+    report.now = settings.now;
+    report.since = settings.since;
+    report.until = settings.until;
+    report.zone = settings.zone;
+    // The session this system is in runs to now; a range that ends earlier leaves it out.
+    const bool ownListed = !settings.ownSystem.empty() &&
+                           (settings.allSystems || IsShown(settings.shown, settings.ownSystem));
+    if (ownListed && !settings.until)
+        report.runningSince = std::max(settings.bootTime, settings.since.value_or(DateTime::min()));
     return report;
 }
 

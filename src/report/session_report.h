@@ -58,6 +58,13 @@ struct SessionReport {
     bool showNames = false;
     DriveTable drives;
     const MonthNames* months = &EnglishMonthNames();
+    // What the session chart needs besides: the running session when this system's is
+    // listed, the time, the range asked for and the user's time zone.
+    std::optional<DateTime> runningSince;
+    DateTime now{};
+    std::optional<DateTime> since;
+    std::optional<DateTime> until;
+    const TimeZone* zone = nullptr;
     // With a table by period: its rows, oldest first, for the listed systems.
     std::optional<PeriodKind> by;
     std::vector<PeriodFigures> periods;

@@ -23,8 +23,8 @@ std::chrono::seconds Win32TimeZone::UtcOffset(DateTime local) const {
     localTime.wSecond = static_cast<WORD>(fields.second);
     SYSTEMTIME utc{};
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &localTime, &utc)) return {};
-    const DateTime utcTime = MakeDateTime(utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute,
-                                          utc.wSecond);
+    const DateTime utcTime =
+        MakeDateTime(utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond);
     return local - utcTime;
 }
 
