@@ -195,7 +195,7 @@ TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
     refuses({"--limit", "5x", "--bogus"}, "--limit wants a whole number of sessions, not '5x'");
     refuses({"--now", "2026-12-04"},
             "--now wants a time stamp like 2026:12:04:08:03:07, not '2026-12-04'");
-    refuses({"--format", "xml"}, "--format wants text, csv or json, not 'xml'");
+    refuses({"--format", "xml"}, "--format wants text, csv, json or html, not 'xml'");
     refuses({"--log"}, "--log needs a value");
     refuses({"--since", "2026:12:05:00:00:00", "--until=2026:12:05:00:00:00"},
             "--until must come after --since");
