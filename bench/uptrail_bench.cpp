@@ -129,8 +129,9 @@ struct Program {
     testing::FakeDesktop desktop;
     PlainLocale locale;
     testing::FakeHttpClient http;
+    FixedTimeZone zone;
     MainContext context{
-        {clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
+        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone}, {}};
 };
 
 // A section "Alarm" of `count` alarms in no particular order, as a file holds it after

@@ -12,6 +12,7 @@ packages=(
     libbenchmark-dev
     clang-format-14
     clang-14 libclang-rt-14-dev
+    chromium
 )
 
 missing=()

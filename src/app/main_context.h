@@ -9,6 +9,7 @@
 #include "platform/program_window.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "platform/time_zone.h"
 #include "platform/tray_icon.h"
 #include "storage/settings_store.h"
 
@@ -26,6 +27,7 @@ struct Platform {
     Desktop& desktop;
     Locale& locale;
     HttpClient& http;
+    const TimeZone& zone;
 };
 
 // The main window's logic: its platform and its state, passed to every handler.

@@ -6,6 +6,7 @@
 #include "app/commands/about_box.h"
 #include "app/commands/log_maintenance.h"
 #include "app/commands/preference_toggles.h"
+#include "app/commands/session_chart.h"
 #include "app/commands/update_check.h"
 #include "app/commands/web_commands.h"
 #include "app/session_menus.h"
@@ -25,6 +26,7 @@ void RunMenuCommand(MainContext& context, const MenuCommand& command) {
     case MenuCommandKind::kFullLog: OnFullLogClick(context); break;
     case MenuCommandKind::kSystemItem: OnSystemItemClick(context, ListIndex(command)); break;
     case MenuCommandKind::kListMode: OnListModeClick(context); break;
+    case MenuCommandKind::kSessionChart: OnSessionChartClick(context); break;
     case MenuCommandKind::kAbout: OnRightAboutClick(context); break;
     case MenuCommandKind::kStartWithWindows: OnRightAutoClick(context); break;
     case MenuCommandKind::kWithoutTrayIcon: OnRightWithoutClick(context); break;

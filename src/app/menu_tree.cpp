@@ -92,6 +92,7 @@ std::vector<MenuNode> BuildRightMenu(const MainState& state) {
     std::vector<MenuNode> menu;
     menu.push_back(SystemsSubmenu(state));
     menu.push_back(StatisticsSubmenu(state));
+    menu.push_back(Command("Session &Chart...", MenuCommandKind::kSessionChart));
     menu.push_back(AlarmSubmenu(state.alarms.menu));
     menu.push_back(Separator());
     menu.push_back(Command("&Log Folder...", MenuCommandKind::kLogFolder));

@@ -14,6 +14,7 @@ enum class MenuCommandKind {
     kFullLog,
     kSystemItem,  // index into MainState::systemItems
     kListMode,
+    kSessionChart,
     kAlarmNew,
     kAlarmItem,  // index into MainState::alarmMenu.items
     kLogFolder,

@@ -26,7 +26,8 @@ int WeekdayOf(Date day) {
 std::string CellTitle(const PeriodFigures& day) {
     std::string title = PeriodName(PeriodKind::kDay, day.first) + ": " +
                         OneDecimal(day.onSeconds, kSecondsPerHour) + " h on, " +
-                        std::to_string(day.sessions) + (day.sessions == 1 ? " session" : " sessions");
+                        std::to_string(day.sessions) +
+                        (day.sessions == 1 ? " session" : " sessions");
     if (day.crashed > 0) title += ", " + std::to_string(day.crashed) + " crashed";
     return title;
 }
@@ -44,8 +45,8 @@ std::string Legend(int y) {
     const int x = kLeft + 5 * 84;
     return svg + "<rect class=\"h0 crash\" x=\"" + std::to_string(x) + "\" y=\"" +
            std::to_string(y) + "\" width=\"" + std::to_string(kCell) + "\" height=\"" +
-           std::to_string(kCell) + "\"/><text x=\"" + std::to_string(x + kCell + 4) +
-           "\" y=\"" + std::to_string(y + 10) + "\">a crash</text></g>";
+           std::to_string(kCell) + "\"/><text x=\"" + std::to_string(x + kCell + 4) + "\" y=\"" +
+           std::to_string(y + 10) + "\">a crash</text></g>";
 }
 
 }  // namespace

@@ -57,12 +57,13 @@ std::string StatisticsTable(const StatisticsCaptions& captions) {
 std::string MonthTable(const std::vector<PeriodFigures>& months) {
     std::string html =
         "<table class=\"months\"><tr><th>Month</th><th class=\"n\">Hours on</th>"
-        "<th class=\"n\">Sessions</th><th class=\"n\">Crashed</th><th class=\"n\">On-time</th></tr>";
+        "<th class=\"n\">Sessions</th><th class=\"n\">Crashed</th><th "
+        "class=\"n\">On-time</th></tr>";
     for (auto month = months.rbegin(); month != months.rend(); ++month)
-        html += "<tr><td>" + PeriodName(PeriodKind::kMonth, month->first) + "</td><td class=\"n\">" +
-                OneDecimal(month->onSeconds, kSecondsPerHour) + "</td><td class=\"n\">" +
-                std::to_string(month->sessions) + "</td><td class=\"n\">" +
-                std::to_string(month->crashed) + "</td><td class=\"n\">" +
+        html += "<tr><td>" + PeriodName(PeriodKind::kMonth, month->first) +
+                "</td><td class=\"n\">" + OneDecimal(month->onSeconds, kSecondsPerHour) +
+                "</td><td class=\"n\">" + std::to_string(month->sessions) +
+                "</td><td class=\"n\">" + std::to_string(month->crashed) + "</td><td class=\"n\">" +
                 OneDecimal(month->onSeconds, month->seconds, 100) + "%</td></tr>";
     return html + "</table>";
 }

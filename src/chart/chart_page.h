@@ -14,8 +14,8 @@ namespace uptrail {
 // What the session chart shows: the tray's figures, the sessions of the systems shown, and
 // the range asked for.
 struct ChartInput {
-    StatisticsCaptions statistics;  // the ten items of "&Statistics", label Tab value
-    std::vector<LogEntry> sessions;  // oldest first; only their times and causes are used
+    StatisticsCaptions statistics;         // the ten items of "&Statistics", label Tab value
+    std::vector<LogEntry> sessions;        // oldest first; only their times and causes are used
     std::optional<DateTime> runningSince;  // the session this system is in, when there is one
     DateTime now{};
     std::optional<DateTime> since;

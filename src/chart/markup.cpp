@@ -46,14 +46,21 @@ std::string MarkupText(std::string_view ansi) {
             ++at;
             continue;
         }
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '"') out += "&quot;";
-        else if (c == '\'') out += "&#39;";
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '"')
+            out += "&quot;";
+        else if (c == '\'')
+            out += "&#39;";
         // Control characters have no place in XML; a Tab reads as a blank.
-        else if (length == 1 && static_cast<unsigned char>(c) < 0x20) out += ' ';
-        else out.append(text, at, length);
+        else if (length == 1 && static_cast<unsigned char>(c) < 0x20)
+            out += ' ';
+        else
+            out.append(text, at, length);
         at += length;
     }
     return out;

@@ -82,8 +82,7 @@ std::string Header(std::size_t rows) {
         svg += "<line class=\"grid\" x1=\"" + x + "\" y1=\"" + std::to_string(kHeaderHeight - 4) +
                "\" x2=\"" + x + "\" y2=\"" + std::to_string(height) + "\"/>";
         svg += "<text class=\"axis\" text-anchor=\"middle\" x=\"" + x + "\" y=\"14\">" +
-               (hour < 10 ? "0" : "") +
-               std::to_string(hour) + ":00</text>";
+               (hour < 10 ? "0" : "") + std::to_string(hour) + ":00</text>";
     }
     return svg;
 }
@@ -108,8 +107,8 @@ std::string TimelineSvg(const ChartInput& input) {
     // Rows newest first: the row of a day counts the days shown after it.
     std::vector<Date> order(days.rbegin(), days.rend());
     const auto rowOf = [&](Date day) {
-        return static_cast<int>(std::lower_bound(order.begin(), order.end(), day, std::greater<>()) -
-                                order.begin());
+        return static_cast<int>(
+            std::lower_bound(order.begin(), order.end(), day, std::greater<>()) - order.begin());
     };
     for (std::size_t row = 0; row < order.size(); ++row)
         svg += "<text class=\"day\" x=\"0\" y=\"" +
@@ -132,17 +131,15 @@ std::string TimelineSvg(const ChartInput& input) {
             const DateTime dayStart{day};
             const std::int64_t from = std::max(session.start, dayStart).time_since_epoch().count() -
                                       dayStart.time_since_epoch().count();
-            const std::int64_t to = std::min(session.end, dayStart + std::chrono::days{1})
-                                        .time_since_epoch()
-                                        .count() -
-                                    dayStart.time_since_epoch().count();
+            const std::int64_t to =
+                std::min(session.end, dayStart + std::chrono::days{1}).time_since_epoch().count() -
+                dayStart.time_since_epoch().count();
             const double width = std::max(1.0, XOf(to) - XOf(from));
             const int y = kHeaderHeight + rowOf(day) * kRowHeight + 2;
             svg += "<rect class=\"" + classes + (day == DayOf(session.start) ? " bar" : " more") +
                    "\" data-s=\"" + std::to_string(index) + "\" x=\"" + Number(XOf(from)) +
-                   "\" y=\"" + std::to_string(y) + "\" width=\"" + Number(width) +
-                   "\" height=\"" + std::to_string(kBarHeight) + "\"><title>" + title +
-                   "</title></rect>";
+                   "\" y=\"" + std::to_string(y) + "\" width=\"" + Number(width) + "\" height=\"" +
+                   std::to_string(kBarHeight) + "\"><title>" + title + "</title></rect>";
         }
     }
     return svg + "</svg>";

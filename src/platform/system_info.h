@@ -41,6 +41,9 @@ public:
     // The per-machine data folder (%ProgramData%).
     virtual std::filesystem::path ProgramDataFolder() const = 0;
 
+    // The user's folder for temporary files (%TEMP%).
+    virtual std::filesystem::path TemporaryFolder() const = 0;
+
     // Windows' recent records of its own starts, newest first; empty when they cannot be
     // read (the log cleared or not readable, the API missing).
     virtual std::vector<BootRecord> RecentBootRecords() const = 0;

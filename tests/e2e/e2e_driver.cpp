@@ -269,6 +269,16 @@ bool TrayKeyboardEvent(const std::wstring& name) {
                         MAKELPARAM(event, 1));
 }
 
+// Stands in for the user's browser: the test makes it the shell's program for .html files,
+// and it notes the file it was asked to open in "opened.txt" beside itself.
+bool RecordOpen(const wchar_t* file) {
+    wchar_t driver[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, driver, MAX_PATH);
+    std::ofstream note(std::filesystem::path(driver).replace_filename(L"opened.txt"));
+    note << AnsiFromWide(file) << '\n';
+    return static_cast<bool>(note);
+}
+
 // e2e_probe.dll, from the driver's own folder.
 HMODULE LoadProbe() {
     wchar_t driver[MAX_PATH]{};
@@ -329,6 +339,7 @@ int wmain(int argc, wchar_t** argv) {
     // Popup menus are windows of their own class.
     if (command == L"menu-open") return !FindWindowW(L"#32768", nullptr);
     if (command == L"tray-event") return !TrayKeyboardEvent(arg(2));
+    if (command == L"record-open") return !RecordOpen(arg(2));
     if (command == L"menu-items")
         return !PrintProbeReport(FindWindowW(L"#32768", nullptr), kMenuItemsMessage);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);

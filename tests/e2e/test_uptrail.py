@@ -6,6 +6,7 @@ import socket
 import sys
 import threading
 import unittest
+import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(__file__))
 from uptrail_machine import PROGRAM_FOLDER, PROGRAM_KEY, RUN_KEY, UptrailMachine  # noqa: E402
@@ -111,6 +112,29 @@ class UptrailTest(unittest.TestCase):
         # The menu has the keyboard: its access key works without a click first.
         m.press_keys("a")
         m.answer_dialog("OK", "About Uptrail\u2122")
+        m.exit_uptrail(copy)
+
+    def test_session_chart_writes_the_page_and_the_shell_opens_it(self):
+        m = self.machine
+        # The e2e driver stands in for the browser: it notes the file it is asked to open.
+        opener = f'"{PROGRAM_FOLDER}\\e2e_driver.exe" record-open "%1"'
+        for key, value in ((r"HKCR\.html", "htmlfile"),
+                           (r"HKCR\htmlfile\shell\open\command", opener)):
+            self.assertEqual(m.run_wine("reg", "add", key, "/ve", "/d", value, "/f")[0], 0)
+        m.write_log("[Log]\n2026:12:01:08:00:00=2026:12:01:17:00:00=2=" + self.system + "\n")
+        copy = m.start_and_wait_ready()
+        m.open_tray_menu(3)
+        m.press_keys("c")
+        opened = os.path.join(m.program_dir, "opened.txt")
+        m.wait_for(lambda: os.path.exists(opened), "the shell to open the chart")
+        chart = read(opened).decode("latin-1").strip()
+        self.assertTrue(chart.endswith("\\Uptrail Chart.html"), chart)
+        page = read(os.path.join(m.prefix, "drive_c", *chart[3:].split("\\")))
+        root = ET.fromstring(page)
+        bars = [r for r in root.iter("{http://www.w3.org/2000/svg}rect")
+                if "bar" in (r.get("class") or "").split()]
+        self.assertEqual([b.get("class") for b in bars], ["s2 bar", "s3 bar"],
+                         "the crashed session and the running one")
         m.exit_uptrail(copy)
 
     def test_task_managers_start_up_switch_shows_and_is_turned_back_on(self):

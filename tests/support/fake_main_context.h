@@ -17,8 +17,9 @@ struct FakeMainContext {
     FakeDesktop desktop;
     FakeLocale locale;
     FakeHttpClient http;
+    FixedTimeZone zone;
     MainContext context{
-        {clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
+        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone}, {}};
 };
 
 }  // namespace uptrail::testing

@@ -45,6 +45,7 @@ public:
     std::vector<std::string> drivePaths{"C:"};
     std::filesystem::path programFolder;
     std::filesystem::path programDataFolder;
+    std::filesystem::path temporaryFolder = "temp";
     std::vector<BootRecord> bootRecords;
 
     void SetSerial(std::string_view drive, std::uint32_t serial) {
@@ -60,6 +61,7 @@ public:
     std::vector<std::string> DrivePaths() const override { return drivePaths; }
     std::filesystem::path ProgramFolder() const override { return programFolder; }
     std::filesystem::path ProgramDataFolder() const override { return programDataFolder; }
+    std::filesystem::path TemporaryFolder() const override { return temporaryFolder; }
     std::vector<BootRecord> RecentBootRecords() const override { return bootRecords; }
 
 private:
@@ -146,7 +148,11 @@ public:
     void ShowAbout(std::string_view text, std::string_view caption) override {
         messages.push_back({std::string(text), std::string(caption), MessageIcon::kNone});
     }
-    bool OpenFile(const std::filesystem::path&) override { return true; }
+    bool OpenFile(const std::filesystem::path& file) override {
+        openedFiles.push_back(file);
+        return true;
+    }
+    std::vector<std::filesystem::path> openedFiles;
     int ScreenHeight() const override { return 768; }
     int MenuHeight() const override { return 19; }
 };

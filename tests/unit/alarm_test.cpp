@@ -208,7 +208,7 @@ TEST_F(AlarmTest, TheMenuListsWaitingAlarmsAndLocksNewWhileAWindowHoldsAnEntry) 
                       {"2026:12:06:10:00:00", "#1", "", 0},
                       {"2026:12:07:10:00:00", "0000:00:00", "", 9}});
     RefreshAlarmMenu(context.Alarms());
-    const MenuNode submenu = BuildRightMenu(state)[2];
+    const MenuNode submenu = BuildRightMenu(state)[3];
     ASSERT_EQ(submenu.children.size(), 4u) << "a stopped alarm has no item";
     EXPECT_FALSE(submenu.children[0].enabled);
     EXPECT_EQ(submenu.children[2].mark, MenuMark::kRepeat);

@@ -71,7 +71,8 @@ TEST(ChartTimeline, ShowsTheNewest60DaysWithSessionsAndContinuesPastMidnight) {
 
     // A range shows every day of it that holds sessions.
     input.since = MakeDateTime(2026, 9, 1);
-    EXPECT_EQ(Count(TimelineSvg(input), "<text class=\"day\""), 71u + 1u) << "the 70 days, the day the last session runs into, and today";
+    EXPECT_EQ(Count(TimelineSvg(input), "<text class=\"day\""), 71u + 1u)
+        << "the 70 days, the day the last session runs into, and today";
 }
 
 TEST(ChartTimeline, ADamagedEntryOfCenturiesCostsNoMoreThanItsDaysShown) {

@@ -125,6 +125,30 @@ TEST_F(SessionMenusTest, OffersTheFullLogOnlyWhenSomeSessionsDoNotFit) {
     EXPECT_EQ(SessionListLimit(768, 2), 50u);
 }
 
+// The chart goes to the temporary folder, replacing the last one, and opens; where it
+// cannot be written a message says so and the log stays as it was.
+TEST_F(SessionMenusTest, SessionChartWritesThePageOfTheListedSystemsAndOpensIt) {
+    StartWith(Daily(3));
+    files.AddFolder("temp");
+    files.AddFile("temp/Uptrail Chart.html", "an older chart");
+    const std::string log = files.Contents(kLog);
+    RunMenuCommand(context, {MenuCommandKind::kSessionChart, 0});
+    const std::string page = files.Contents("temp/Uptrail Chart.html");
+    EXPECT_TRUE(page.starts_with("<!DOCTYPE html>")) << page.substr(0, 40);
+    EXPECT_NE(page.find(" bar\" data-s=\"2\""), std::string::npos) << "the three sessions";
+    EXPECT_NE(page.find("s3 bar\" data-s=\"3\""), std::string::npos) << "and the running one";
+    EXPECT_EQ(desktop.openedFiles, std::vector<std::filesystem::path>{"temp/Uptrail Chart.html"});
+    EXPECT_TRUE(desktop.messages.empty());
+
+    files.DenyWritesIn("temp");
+    RunMenuCommand(context, {MenuCommandKind::kSessionChart, 0});
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "Cannot write the session chart to\r\ntemp/Uptrail Chart.html");
+    EXPECT_EQ(desktop.openedFiles.size(), 1u);
+    EXPECT_EQ(files.Contents(kLog), log);
+}
+
 TEST_F(SessionMenusTest, ChosenSessionsExplainHowTheyEnded) {
     StartWith(Entry(6) + Entry(8, kSystem, 1) + Entry(10, kSystem, 2));
     for (const int index : {0, 1, 2, 3, -1})

@@ -99,9 +99,10 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
     context.state.options.mRightAuto.checked = true;
     const PopupMenu right(BuildRightMenu(context.state));
     menu = right.Handle();
-    EXPECT_TRUE(StateAt(menu, 3) & MF_SEPARATOR);
-    EXPECT_TRUE(StateAt(menu, 5) & MF_GRAYED) << "Erase Oldest Data";
-    EXPECT_TRUE(StateAt(menu, 13) & MF_CHECKED) << "Start with Windows";
+    EXPECT_EQ(CaptionAt(menu, 2), L"Session &Chart...") << "right after the statistics";
+    EXPECT_TRUE(StateAt(menu, 4) & MF_SEPARATOR);
+    EXPECT_TRUE(StateAt(menu, 6) & MF_GRAYED) << "Erase Oldest Data";
+    EXPECT_TRUE(StateAt(menu, 14) & MF_CHECKED) << "Start with Windows";
     EXPECT_FALSE(right.CommandFor(0)) << "a closed menu chooses nothing";
 
     HMENU statistics = GetSubMenu(menu, 1);
@@ -120,7 +121,8 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
     // No owner window, so no icon in the shell: the test reads the picture it was handed.
     Win32TrayIcon shellTray(nullptr, UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))));
     MainContext withTray{
-        {clock, files, registry, system, shellTray, window, window, desktop, locale, http}, {}};
+        {clock, files, registry, system, shellTray, window, window, desktop, locale, http, zone},
+        {}};
     withTray.state.options.mRightWithout.checked = true;  // no shell here to add the icon to
     withTray.state.options.mRightAnimated.checked = true;
     withTray.state.tray.animationLevel = 3;

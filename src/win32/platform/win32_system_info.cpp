@@ -102,6 +102,10 @@ std::filesystem::path Win32SystemInfo::ProgramFolder() const {
     }
 }
 
+std::filesystem::path Win32SystemInfo::TemporaryFolder() const {
+    return GrowingText([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
+}
+
 std::filesystem::path Win32SystemInfo::ProgramDataFolder() const {
     if (std::filesystem::path folder = KnownProgramDataFolder(); !folder.empty()) return folder;
     return GrowingText([](wchar_t* buffer, DWORD size) {

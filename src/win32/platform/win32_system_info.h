@@ -11,6 +11,7 @@ public:
     std::vector<std::string> DrivePaths() const override;
     std::filesystem::path ProgramFolder() const override;
     std::filesystem::path ProgramDataFolder() const override;
+    std::filesystem::path TemporaryFolder() const override;
     std::vector<BootRecord> RecentBootRecords() const override;
 };
 

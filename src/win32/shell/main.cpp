@@ -13,6 +13,7 @@
 #include "win32/platform/win32_locale.h"
 #include "win32/platform/win32_registry.h"
 #include "win32/platform/win32_system_info.h"
+#include "win32/platform/win32_time_zone.h"
 #include "win32/shell/main_window.h"
 #include "win32/shell/win32_desktop.h"
 #include "win32/shell/win32_tray_icon.h"
@@ -41,8 +42,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32Desktop desktop(instance);
     Win32Locale locale;
     Win32HttpClient http(window.Handle());
+    Win32TimeZone zone;
     MainContext context{
-        Platform{clock, files, registry, system, tray, window, window, desktop, locale, http}, {}};
+        Platform{clock, files, registry, system, tray, window, window, desktop, locale, http, zone},
+        {}};
 
     if (RunStartup(context) == StartupOutcome::kHandedOver) return 0;
     window.Start(context);
