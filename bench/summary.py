@@ -20,6 +20,8 @@ TARGETS = [
      "BM_Heartbeat/entries:32000/flush:0/real_time", 2e-3),
     ("  the same, flushed to the disk", "BM_Heartbeat/entries:32000/flush:1/real_time", None),
     ("one clock tick: hands, dial, icon image", "BM_ClockTick", 20e-6),
+    ("the session chart of 32000 entries: read, figures, page", "BM_ReportChart/entries:32000",
+     20e-3),
     ("LoadAlarms of 1000 alarms (log of 32000 entries)", "BM_LoadAlarms/alarms:1000", None),
     ("SaveAlarms of 1000 alarms, without the flush",
      "BM_SaveAlarms/alarms:1000/flush:0/real_time", None),

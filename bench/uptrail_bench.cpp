@@ -224,7 +224,8 @@ void BM_SectionSave(benchmark::State& state) {
 
 // uptrail-report's work in the process, as the program does it: the file read, the report
 // built from it in one pass, its text written out (here: counted and dropped).
-void BM_Report(benchmark::State& state) {
+// The report of a generated log in `format`, from reading the file to the last byte out.
+void ReportInFormat(benchmark::State& state, ReportFormat format) {
     PosixFileSystem files;
     const std::filesystem::path log = OnDisk().LogFile("report.txt");
     PlaceLog(files, log, LogOf(static_cast<int>(state.range(0))).text);
@@ -243,10 +244,15 @@ void BM_Report(benchmark::State& state) {
         FileBytes bytes;
         const LimitedRead read = files.ReadLimited(log, kLargestLogFile, bytes);
         if (read.error != kOk || read.tooLarge) state.SkipWithError("not read");
-        WriteReport(BuildFileReport(bytes.Text(), settings), ReportFormat::kText, output);
+        WriteReport(BuildFileReport(bytes.Text(), settings), format, output);
     }
     benchmark::DoNotOptimize(output.bytes);
 }
+
+void BM_Report(benchmark::State& state) { ReportInFormat(state, ReportFormat::kText); }
+
+// The session chart: the default page of a full log, its timeline, calendar and months.
+void BM_ReportChart(benchmark::State& state) { ReportInFormat(state, ReportFormat::kHtml); }
 
 // A log that names a new system on every line, as a log gathered from a whole fleet might:
 // the report's work must grow with the lines, not with the lines times the systems.
@@ -347,6 +353,7 @@ BENCHMARK(BM_SectionSave)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_Report)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReportChart)->ArgName("entries")->Arg(32000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReportManySystems)->ArgName("systems")->Arg(30000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadAlarms)->ArgName("alarms")->Arg(1000)->Unit(benchmark::kMillisecond);
