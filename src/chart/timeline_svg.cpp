@@ -51,7 +51,10 @@ std::vector<Session> SessionsOf(const ChartInput& input) {
 // centuries costs no more than any other.
 std::set<Date> DaysShown(const std::vector<Session>& sessions, std::size_t most) {
     std::set<Date> days;
-    for (const Session& session : sessions) {
+    // Newest first, as a log mostly is from its end: once the newest days are found, an
+    // older session is passed over at its first look.
+    for (auto it = sessions.rbegin(); it != sessions.rend(); ++it) {
+        const Session& session = *it;
         const Date first = DayOf(session.start);
         for (Date day = LastDayOf(session); day >= first; day -= std::chrono::days{1}) {
             if (days.size() == most && day <= *days.begin()) break;

@@ -47,7 +47,8 @@ void OnSessionChartClick(MainContext& context) {
     const LogFileText file = ReadLogFile(platform.files, context.state.session.logFile);
     // The entries are views of the text: it must outlive them. A log that cannot be read now
     // makes a chart of the running session alone.
-    const std::string_view text = file.error == kOk ? std::string_view(file.text) : std::string_view();
+    const std::string_view text =
+        file.error == kOk ? std::string_view(file.text) : std::string_view();
     const LogEntries log = ReadLogEntries(text, platform.clock.Now());
     const std::filesystem::path chart = ChartFile(platform.system);
     if (ReplaceFileContents(platform.files, chart, ChartPage(ChartOf(context, log))) != kOk) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win32/platform/locale_month_names.h"
+#include "win32/platform/system_time.h"
 #include "win32/platform/wide_text.h"
 
 namespace uptrail {
@@ -14,18 +15,6 @@ std::string UserLocaleText(LCTYPE type, std::string fallback) {
                         static_cast<int>(std::size(buffer))) <= 1)
         return fallback;
     return AnsiFromWide(buffer);
-}
-
-SYSTEMTIME SystemTimeOf(DateTime value) {
-    const DateTimeFields f = FieldsOf(value);
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(f.year);
-    time.wMonth = static_cast<WORD>(f.month);
-    time.wDay = static_cast<WORD>(f.day);
-    time.wHour = static_cast<WORD>(f.hour);
-    time.wMinute = static_cast<WORD>(f.minute);
-    time.wSecond = static_cast<WORD>(f.second);
-    return time;
 }
 
 }  // namespace
