@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "chart/markup.h"
 #include "sessionlog/statistics.h"
 
 namespace uptrail {
@@ -16,19 +17,12 @@ struct PeriodRow {
     std::string onPercent;
 };
 
-// "12.5": tenths of a percent, halves to even, always one decimal.
-std::string OnPercent(const PeriodFigures& figures) {
-    if (figures.seconds <= 0) return "0.0";
-    const std::int64_t tenths = RoundHalfToEven(figures.onSeconds * 1000, figures.seconds);
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
-}
-
 PeriodRow RowOf(PeriodKind kind, const PeriodFigures& figures) {
     PeriodRow row;
     row.period = PeriodName(kind, figures.first);
     row.onMinutes = RoundHalfToEven(figures.onSeconds, kSecondsPerMinute);
     row.offMinutes = RoundHalfToEven(figures.seconds, kSecondsPerMinute) - row.onMinutes;
-    row.onPercent = OnPercent(figures);
+    row.onPercent = OneDecimal(figures.onSeconds, figures.seconds, 100);
     return row;
 }
 

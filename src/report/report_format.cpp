@@ -316,9 +316,7 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
 void WriteHtml(const SessionReport& report, ReportWriter& writer) {
     ChartInput chart;
     chart.statistics = report.statistics;
-    for (const LogEntry& entry : report.Counted())
-        if (entry.system != kNoSystem && report.listedSystems[entry.system])
-            chart.sessions.push_back(entry);
+    chart.sessions = report.ListedEntries();
     chart.runningSince = report.runningSince;
     chart.now = report.now;
     chart.since = report.since;

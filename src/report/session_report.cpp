@@ -92,10 +92,7 @@ void KeepRange(SessionReport& report, const ReportSettings& settings) {
 // The periods from the first listed session's (or --since) to --until or now.
 void TabulateListed(SessionReport& report, const ReportSettings& settings) {
     report.by = settings.by;
-    std::vector<LogEntry> listed;
-    for (const LogEntry& entry : report.Counted())
-        if (entry.system != kNoSystem && report.listedSystems[entry.system])
-            listed.push_back(entry);
+    const std::vector<LogEntry> listed = report.ListedEntries();
     if (listed.empty() && !settings.since) return;
     DateTime from = settings.since.value_or(DateTime::max());
     if (!settings.since)

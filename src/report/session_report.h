@@ -74,6 +74,14 @@ struct SessionReport {
         return std::span<const LogEntry>(log.entries).subspan(firstCounted);
     }
 
+    // The counted entries of the listed systems, oldest first, whatever the limit.
+    std::vector<LogEntry> ListedEntries() const {
+        std::vector<LogEntry> listed;
+        for (const LogEntry& entry : Counted())
+            if (entry.system != kNoSystem && listedSystems[entry.system]) listed.push_back(entry);
+        return listed;
+    }
+
     // Calls `visit` with each listed entry, newest first.
     template <typename Visit>
     void ForEachListed(Visit&& visit) const {
