@@ -222,19 +222,24 @@ void BM_SectionSave(benchmark::State& state) {
     }
 }
 
-// uptrail-report's work in the process, as the program does it: the file read, the report
-// built from it in one pass, its text written out (here: counted and dropped).
-// The report of a generated log in `format`, from reading the file to the last byte out.
-void ReportInFormat(benchmark::State& state, ReportFormat format) {
-    PosixFileSystem files;
-    const std::filesystem::path log = OnDisk().LogFile("report.txt");
-    PlaceLog(files, log, LogOf(static_cast<int>(state.range(0))).text);
-    PlainLocale locale;
+// The report's settings of a run on Linux with --all, at the generated logs' time.
+ReportSettings AllSystemsNow(const Locale& locale) {
     ReportSettings settings;
     settings.now = kNow;
     settings.bootTime = kBoot;
     settings.allSystems = true;
     settings.locale = &locale;
+    return settings;
+}
+
+// uptrail-report's work in the process, as the program does it: the file read, the report
+// built from it in one pass, written out in `format` (here: counted and dropped).
+void ReportInFormat(benchmark::State& state, ReportFormat format) {
+    PosixFileSystem files;
+    const std::filesystem::path log = OnDisk().LogFile("report.txt");
+    PlaceLog(files, log, LogOf(static_cast<int>(state.range(0))).text);
+    PlainLocale locale;
+    const ReportSettings settings = AllSystemsNow(locale);
     class CountingOutput final : public ReportOutput {
     public:
         void Write(std::string_view text) override { bytes += text.size(); }
@@ -265,11 +270,7 @@ void BM_ReportManySystems(benchmark::State& state) {
                 "=0=" + std::to_string(10000000 + i) + "//c:\\windows\r\n";
     }
     PlainLocale locale;
-    ReportSettings settings;
-    settings.now = kNow;
-    settings.bootTime = kBoot;
-    settings.allSystems = true;
-    settings.locale = &locale;
+    const ReportSettings settings = AllSystemsNow(locale);
     std::string out;
     for (auto _ : state) {
         out.clear();

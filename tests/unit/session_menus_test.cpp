@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/commands/session_chart.h"
 #include "app/commands/update_check.h"
 #include "app/commands/web_commands.h"
 #include "app/menu_commands.h"
@@ -144,7 +145,7 @@ TEST_F(SessionMenusTest, SessionChartWritesThePageOfTheListedSystemsAndOpensIt) 
     RunMenuCommand(context, {MenuCommandKind::kSessionChart, 0});
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text,
-              "Cannot write the session chart to\r\ntemp/Uptrail Chart.html");
+              "Cannot write the session chart to\r\n" + AnsiFromPath(ChartFile(system)));
     EXPECT_EQ(desktop.openedFiles.size(), 1u);
     EXPECT_EQ(files.Contents(kLog), log);
 }
