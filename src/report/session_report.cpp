@@ -89,17 +89,31 @@ void KeepRange(SessionReport& report, const ReportSettings& settings) {
     report.firstCounted = 0;
 }
 
-// The periods from the first listed session's (or --since) to --until or now.
+// The session this system is in, which runs to now, when its system is listed; a range
+// that ends earlier leaves it out.
+std::optional<DateTime> RunningSince(const ReportSettings& settings) {
+    const bool ownListed = !settings.ownSystem.empty() &&
+                           (settings.allSystems || IsShown(settings.shown, settings.ownSystem));
+    if (!ownListed || settings.until) return std::nullopt;
+    return std::max(settings.bootTime, settings.since.value_or(DateTime::min()));
+}
+
+// The periods from --since (else the day of the first listed session) to --until or now,
+// the running session counted with the logged ones: today's time on is no time off.
 void TabulateListed(SessionReport& report, const ReportSettings& settings) {
     report.by = settings.by;
-    const std::vector<LogEntry> listed = report.ListedEntries();
+    std::vector<LogEntry> listed = report.ListedEntries();
+    if (report.runningSince) listed.push_back({*report.runningSince, settings.now});
     if (listed.empty() && !settings.since) return;
-    DateTime from = settings.since.value_or(DateTime::max());
-    if (!settings.since)
+    DateTime from{};
+    if (settings.since) {
+        from = *settings.since;
+    } else {
+        from = DateTime::max();
         for (const LogEntry& entry : listed) from = std::min(from, entry.start);
-    const DateTime to = std::min(settings.until.value_or(settings.now), settings.now);
-    TimeRange range{settings.since ? from : DateTime{std::chrono::floor<std::chrono::days>(from)},
-                    to};
+        from = std::chrono::floor<std::chrono::days>(from);
+    }
+    TimeRange range{from, std::min(settings.until.value_or(settings.now), settings.now)};
     // A damaged time stamp may lie thousands of years back: the table keeps to the newest
     // periods that make sense to read.
     const std::int64_t count = CountPeriods(*settings.by, range);
@@ -143,16 +157,12 @@ SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
         exits.MenuItems(settings.shown, settings.allSystems, settings.drives, *settings.locale);
     // Without a running installation the first item stands for nobody.
     if (settings.ownSystem.empty()) report.systems.erase(report.systems.begin());
-    if (settings.by) TabulateListed(report, settings);
     report.now = settings.now;
     report.since = settings.since;
     report.until = settings.until;
     report.zone = settings.zone;
-    // The session this system is in runs to now; a range that ends earlier leaves it out.
-    const bool ownListed = !settings.ownSystem.empty() &&
-                           (settings.allSystems || IsShown(settings.shown, settings.ownSystem));
-    if (ownListed && !settings.until)
-        report.runningSince = std::max(settings.bootTime, settings.since.value_or(DateTime::min()));
+    report.runningSince = RunningSince(settings);
+    if (settings.by) TabulateListed(report, settings);
     return report;
 }
 

@@ -312,6 +312,17 @@ TEST_F(ReportTest, OnWindowsTakesTheFilterAndTheDelayOfTheRunningInstallation) {
     WriteLog(kEntries, "Restart=2026:12:04:08:01:05\r\n");
     ASSERT_EQ(Run({"--format", "json"}), kReportSucceeded);
     EXPECT_NE(out.find("\"lastDelaySeconds\": null"), std::string::npos);
+
+    // The running session, since the boot at 08:00, is time on in today's row; the own
+    // system alone is listed.
+    ASSERT_EQ(Run({"--format", "csv", "--by", "day"}), kReportSucceeded) << err;
+    EXPECT_EQ(out,
+              "period,on_minutes,off_minutes,sessions,crashed,on_percent\n"
+              "2026-12-04,120,1320,2,0,8.3\n"
+              "2026-12-05,60,480,1,0,11.1\n");
+    ASSERT_EQ(Run({"--format", "csv", "--by", "day", "--until", "2026:12:05:00:00:00"}),
+              kReportSucceeded);
+    EXPECT_EQ(out.find("2026-12-05"), std::string::npos) << "a range that ends before the boot";
 }
 
 // On Windows an argument's text is in the ANSI code page, which may lack characters of a
