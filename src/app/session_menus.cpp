@@ -48,10 +48,8 @@ void ListSessions(MainContext& context, const LogEntries& log, const ListFilter&
                   SystemExits& exits) {
     MainState& state = context.state;
     const MonthNames& months = context.platform.locale.Months();
-    // Whether a system is listed is asked once per identity, not once per entry.
-    std::vector<bool> listed(log.identities.size());
-    for (std::size_t system = 0; system < listed.size(); ++system)
-        listed[system] = filter.Lists(log.identities[system]);
+    const std::vector<bool> listed =
+        ListedIdentities(log.identities, filter.shown, filter.allSystems);
     for (auto entry = log.entries.rbegin(); entry != log.entries.rend(); ++entry) {
         if (entry->system == kNoSystem) continue;
         const std::string_view system = log.identities[entry->system];

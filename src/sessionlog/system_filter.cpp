@@ -75,6 +75,14 @@ bool IsShown(const std::vector<std::string>& shown, std::string_view identity) {
                        [&](const std::string& system) { return SameIdentity(system, identity); });
 }
 
+std::vector<bool> ListedIdentities(std::span<const std::string_view> identities,
+                                   const std::vector<std::string>& shown, bool allSystems) {
+    std::vector<bool> listed(identities.size());
+    for (std::size_t system = 0; system < listed.size(); ++system)
+        listed[system] = allSystems || IsShown(shown, identities[system]);
+    return listed;
+}
+
 std::string CheckedSystemList(const std::vector<SystemChoice>& items) {
     std::string list;
     for (const SystemChoice& item : items) {

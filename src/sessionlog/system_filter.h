@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,6 +32,11 @@ bool SameIdentity(std::string_view a, std::string_view b);
 // it names none.
 std::vector<std::string> ShownSystems(std::string_view sysList, const std::string& systemId);
 bool IsShown(const std::vector<std::string>& shown, std::string_view identity);
+
+// By identity (a log's, in its order): whether its sessions are listed. Each identity is
+// compared once, not once per entry.
+std::vector<bool> ListedIdentities(std::span<const std::string_view> identities,
+                                   const std::vector<std::string>& shown, bool allSystems);
 
 // The identities of the checked systems, joined with "|": what "SysList" stores.
 std::string CheckedSystemList(const std::vector<SystemChoice>& items);

@@ -101,11 +101,18 @@ bool AnswerDialog(const std::wstring& button) {
 // shown. Without a tray manager Wine shows the notification area in a window of its own,
 // whose first child is the icon. An icon handle means nothing in another process under
 // Wine, so the screen is the one place where another process can see the picture.
-std::optional<std::uint64_t> TrayIconDigest() {
+std::optional<RECT> TrayIconRect() {
     HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
     HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
     RECT rect{};
     if (!icon || !GetWindowRect(icon, &rect)) return std::nullopt;
+    return rect;
+}
+
+std::optional<std::uint64_t> TrayIconDigest() {
+    const std::optional<RECT> shown = TrayIconRect();
+    if (!shown) return std::nullopt;
+    const RECT& rect = *shown;
     HDC screen = GetDC(nullptr);
     std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
     for (int y = rect.top; y < rect.bottom; ++y) {
@@ -122,10 +129,9 @@ std::optional<std::uint64_t> TrayIconDigest() {
 // one letter per pixel for the dial's colours (K black, W white, g grey, s silver, r red,
 // b blue) and "." for anything else.
 bool PrintTrayIconPixels() {
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
-    RECT rect{};
-    if (!icon || !GetWindowRect(icon, &rect)) return false;
+    const std::optional<RECT> shown = TrayIconRect();
+    if (!shown) return false;
+    const RECT& rect = *shown;
     std::printf("%ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
     HDC screen = GetDC(nullptr);
     for (int y = rect.top; y < rect.bottom; ++y) {

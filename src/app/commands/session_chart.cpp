@@ -21,9 +21,7 @@ ChartInput ChartOf(MainContext& context, const LogEntries& log) {
     const std::vector<std::string> shown =
         ShownSystems(Get(context.Settings(), setting::kSysList), state.session.systemId);
     const bool all = state.menus.mListMode.checked;
-    std::vector<bool> listed(log.identities.size());
-    for (std::size_t system = 0; system < listed.size(); ++system)
-        listed[system] = all || IsShown(shown, log.identities[system]);
+    const std::vector<bool> listed = ListedIdentities(log.identities, shown, all);
 
     ChartInput input;
     input.statistics = state.menus.statistics;
