@@ -6,12 +6,39 @@
 #include "base/duration_text.h"
 #include "base/timestamp.h"
 #include "sessionlog/session_tracker.h"
+#include "sessionlog/statistics.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
+namespace {
+
+constexpr std::int64_t kMinutesPerDay = 1440;
+
+// "03h 02m" within a day, "01d 03h 02m" beyond.
+std::string AwakeText(std::int64_t minutes) {
+    const std::string text = FormatLongDayDuration(std::max<std::int64_t>(minutes, 0));
+    if (minutes >= kMinutesPerDay) return text;
+    return text.substr(text.find(' ') + 1);
+}
+
+}  // namespace
 
 void OnHeartbeatTimer(MainContext& context) {
-    StoreHeartbeat(context.Settings(), context.platform.clock);
+    StoreHeartbeat(context.Settings(), context.platform.clock.Now());
+}
+
+void OnSuspend(MainContext& context) {
+    BeginSleep(context.Settings(), context.platform.clock.Now());
+}
+
+void OnResume(MainContext& context) {
+    const DateTime now = context.platform.clock.Now();
+    SessionState& session = context.state.session;
+    const auto slept = EndSleep(context.Settings(), session.bootTime, now);
+    if (!slept) return;
+    session.asleepMinutes += MinuteBoundaries(slept->start, slept->end);
+    // The heartbeat of the suspend would date a crash soon after the wake too early.
+    StoreHeartbeat(context.Settings(), now);
 }
 
 void OnClockTimer(MainContext& context) {
@@ -42,14 +69,12 @@ void OnHandOverKey(MainContext& context) {
     context.state.tray.iconShown = tray.Add();
 }
 
-std::string DurationTip(DateTime sessionStart, DateTime now) {
-    using std::chrono::floor;
-    using std::chrono::minutes;
+std::string DurationTip(DateTime sessionStart, DateTime now, std::int64_t asleepMinutes) {
     // Minutes are counted as minute boundaries passed, as the session list counts them.
-    const auto elapsed = floor<minutes>(now) - floor<minutes>(sessionStart);
-    const auto clamped = std::clamp<std::int64_t>(elapsed.count(), INT32_MIN, INT32_MAX);
+    const std::int64_t elapsed = MinuteBoundaries(sessionStart, now);
     constexpr std::size_t kTipCharacters = 63;  // the shell's field holds 64 with the zero
-    std::string tip = "Duration: " + FormatDayDuration(static_cast<std::int32_t>(clamped));
+    std::string tip = "Duration: " + FormatLongDayDuration(elapsed);
+    if (asleepMinutes > 0) tip += ", awake " + AwakeText(elapsed - asleepMinutes);
     tip.resize(std::min(tip.size(), kTipCharacters));
     return tip;
 }
@@ -58,7 +83,7 @@ void OnTrayMouseMove(MainContext& context) {
     const DateTime now = context.platform.clock.Now();
     const DateTime start = ParseTimestamp(Get(context.Settings(), setting::kLastStart),
                                           TimestampPart::kDateAndTime, now);
-    context.platform.tray.SetTip(DurationTip(start, now));
+    context.platform.tray.SetTip(DurationTip(start, now, context.state.session.asleepMinutes));
     if (context.state.tray.iconShown) context.platform.tray.Modify();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "app/main_context.h"
@@ -22,10 +23,15 @@ void OnTaskbarCreated(MainContext& context);
 // A second copy of the program asks this one to show its icon.
 void OnHandOverKey(MainContext& context);
 
+// The PC goes to sleep or hibernates, and wakes again. Either wake-up notification ends
+// the sleep; the second finds none pending.
+void OnSuspend(MainContext& context);
+void OnResume(MainContext& context);
+
 // The pointer rests on the icon: the tooltip shows how long the running session lasts,
-// "Duration: 02d 05h 17m".
+// "Duration: 02d 05h 17m", and when it slept, how long it was awake: ", awake 23h 02m".
 void OnTrayMouseMove(MainContext& context);
-std::string DurationTip(DateTime sessionStart, DateTime now);
+std::string DurationTip(DateTime sessionStart, DateTime now, std::int64_t asleepMinutes = 0);
 
 // The window closes: records when and why, then removes the icon. `cause` is
 // kWindowsEnded when Windows ends the session, kProgramClosed for every other close.

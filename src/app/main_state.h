@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ struct MenuItemState {
 struct SessionListItem {
     std::string caption;
     SessionCause cause = SessionCause::kWindowsEnded;
+    std::string reason;  // why it ended, as Windows recorded it; may be empty
 };
 
 // Animation levels of the tray clock: how many hands it draws.
@@ -32,11 +34,12 @@ inline constexpr int kMaxAnimationLevel = 3;
 
 // The running system session and the log it is recorded in.
 struct SessionState {
-    std::filesystem::path logFile;  // the session log, program-wide
-    std::string systemId;           // identity of the running installation
-    DateTime bootTime{};            // start of the running system session
-    DateTime statsFrom{};           // where statistics would start after Erase Oldest Data
-    int logCount = 0;               // entries kept by the last trim
+    std::filesystem::path logFile;   // the session log, program-wide
+    std::string systemId;            // identity of the running installation
+    DateTime bootTime{};             // start of the running system session
+    DateTime statsFrom{};            // where statistics would start after Erase Oldest Data
+    int logCount = 0;                // entries kept by the last trim
+    std::int64_t asleepMinutes = 0;  // how long the running session slept
     DriveTable driveTable;
 };
 

@@ -6,8 +6,10 @@
 #include "alarm/alarm_commands.h"
 #include "base/duration_text.h"
 #include "base/version_info.h"
+#include "sessionlog/end_reason.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
+#include "sessionlog/sleep_log.h"
 #include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
 #include "storage/settings_store.h"
@@ -44,8 +46,8 @@ StatisticsTexts StatisticsTextsOf(const MainContext& context) {
 
 // Newest first, as far as the limit and the filter allow; every entry with a system
 // counts toward its last exit, listed or not.
-void ListSessions(MainContext& context, const LogEntries& log, const ListFilter& filter,
-                  SystemExits& exits) {
+void ListSessions(MainContext& context, const LogEntries& log, const EndReasons& reasons,
+                  const ListFilter& filter, SystemExits& exits) {
     MainState& state = context.state;
     const MonthNames& months = context.platform.locale.Months();
     const std::vector<bool> listed =
@@ -58,7 +60,7 @@ void ListSessions(MainContext& context, const LogEntries& log, const ListFilter&
         const std::string_view named = filter.showNames ? system : "";
         state.menus.sessionItems.push_back(
             {FormatSessionLine(entry->start, entry->end, named, months, state.session.driveTable),
-             entry->cause});
+             entry->cause, std::string(reasons.Of(entry->start))});
     }
 }
 
@@ -104,11 +106,15 @@ void RefreshSessionMenus(MainContext& context) {
         EnsureOwnSystemItem(context, filter);
         return;
     }
-    const LogEntries log = ReadLogEntries(file.text, platform.clock.Now());
+    const DateTime now = platform.clock.Now();
+    const LogEntries log = ReadLogEntries(file.text, now);
+    const std::vector<SleepPeriod> sleeps = ReadSleepPeriods(file.text, now);
+    state.session.asleepMinutes =
+        SleepMinutesIn(sleeps, state.session.systemId, state.session.bootTime, now);
     filter.showNames = HoldsSeveralSystems(log) && (filter.allSystems || filter.shown.size() >= 2);
     state.menus.currentSessionTag = filter.showNames ? state.session.systemId : "";
-    WriteStatistics(CountSessions(log.entries, state.session.bootTime), StatisticsTextsOf(context),
-                    state.menus.statistics);
+    WriteStatistics(CountSessions(log.entries, state.session.bootTime, SleepMinutesOf(log, sleeps)),
+                    StatisticsTextsOf(context), state.menus.statistics);
 
     // Shown both ways: a log folder chosen since the last rebuild may hold a longer log.
     state.menus.mLeftSeparator.visible = state.menus.mLeftFull.visible =
@@ -119,7 +125,7 @@ void RefreshSessionMenus(MainContext& context) {
         return;
     }
     SystemExits exits(state.session.systemId);
-    ListSessions(context, log, filter, exits);
+    ListSessions(context, log, EndReasons::Read(file.text), filter, exits);
     state.menus.systemItems =
         exits.MenuItems(filter.shown, filter.allSystems, state.session.driveTable, platform.locale);
     state.menus.systemSeparatorVisible = exits.Size() > 1;
@@ -139,16 +145,19 @@ void OnLeftMenuOpening(MainContext& context) {
 void OnSessionItemClick(MainContext& context, std::size_t index) {
     const auto& items = context.state.menus.sessionItems;
     if (index >= items.size()) return;
-    const std::string title = std::string(kVersion.title) + " Info";
-    switch (items[index].cause) {
-    case SessionCause::kCrashed:
-        context.platform.desktop.ShowMessage(kCrashedMessage, title, MessageIcon::kStop);
-        break;
-    case SessionCause::kProgramClosed:
-        context.platform.desktop.ShowMessage(kClosedMessage, title, MessageIcon::kExclamation);
-        break;
-    default: break;
+    const SessionListItem& item = items[index];
+    std::string text;
+    MessageIcon icon = MessageIcon::kInformation;
+    if (item.cause == SessionCause::kCrashed) {
+        text = kCrashedMessage;
+        icon = MessageIcon::kStop;
+    } else if (item.cause == SessionCause::kProgramClosed) {
+        text = kClosedMessage;
+        icon = MessageIcon::kExclamation;
     }
+    if (!item.reason.empty()) text.append(text.empty() ? "" : "\r\n\r\n").append(item.reason);
+    if (text.empty()) return;
+    context.platform.desktop.ShowMessage(text, std::string(kVersion.title) + " Info", icon);
 }
 
 void OnFullLogClick(MainContext& context) {

@@ -79,7 +79,9 @@ StartupOutcome RunStartup(MainContext& context) {
 
     BeginSession(context);
     state.menus.mListMode.checked = SettingIsOn(context.Settings(), setting::kListMode);
-    RecordPreviousSession(context.Settings(), state.session.bootTime, platform.clock.Now());
+    if (const auto logged =
+            RecordPreviousSession(context.Settings(), state.session.bootTime, platform.clock.Now()))
+        RecordEndReason(context.Settings(), *logged, state.session.bootTime, platform.system);
     state.session.driveTable = BuildDriveTable(platform.system);
     RefreshSessionMenus(context);
     StartCurrentSession(context.Settings(), state.session.bootTime);

@@ -34,10 +34,12 @@ svg text { fill: var(--fg); font-size: 11px; } svg .axis, svg .day { fill: var(-
 .h0 { fill: var(--h0); } .h1 { fill: var(--h1); } .h2 { fill: var(--h2); }
 .h3 { fill: var(--h3); } .h4 { fill: var(--h4); }
 .crash { stroke: var(--s2); stroke-width: 2; }
+.sleep { fill: var(--bg); fill-opacity: 0.55; }
 .key span { display: inline-block; width: 12px; height: 12px; margin: 0 4px 0 12px;
   vertical-align: -1px; }
 .key .s0 { background: var(--s0); } .key .s1 { background: var(--s1); }
 .key .s2 { background: var(--s2); } .key .s3 { background: var(--s3); }
+.key .asleep { opacity: 0.45; }
 @media print { :root { --bg: #ffffff; --fg: #000000; --dim: #444444; }
   body { margin: 0; } section { break-inside: avoid; } }
 )";
@@ -86,10 +88,19 @@ std::vector<LogEntry> CountedSessions(const ChartInput& input) {
 std::string Key() {
     return "<p class=\"key\"><span class=\"s0\"></span>ended by Windows"
            "<span class=\"s1\"></span>Uptrail closed by hand"
-           "<span class=\"s2\"></span>crashed<span class=\"s3\"></span>running</p>";
+           "<span class=\"s2\"></span>crashed<span class=\"s3\"></span>running"
+           "<span class=\"s0 asleep\"></span>asleep</p>";
 }
 
 }  // namespace
+
+std::vector<std::string> ReasonsOf(std::span<const LogEntry> sessions, const EndReasons& reasons) {
+    std::vector<std::string> found;
+    if (reasons.Empty()) return found;
+    found.reserve(sessions.size());
+    for (const LogEntry& entry : sessions) found.emplace_back(reasons.Of(entry.start));
+    return found;
+}
 
 std::string ChartPage(const ChartInput& input) {
     static const FixedTimeZone noDaylightSaving;

@@ -24,25 +24,30 @@ struct Session {
     DateTime start{};
     DateTime end{};
     int colour = 0;  // the class number: the cause, or running
+    std::string_view reason;
 };
 
 Date DayOf(DateTime time) { return std::chrono::floor<std::chrono::days>(time); }
 
 // The last day a session shows on: the day of its last second, or its start's for one of
 // no length.
-Date LastDayOf(const Session& session) {
-    return session.end > session.start ? DayOf(session.end - std::chrono::seconds{1})
-                                       : DayOf(session.start);
+Date LastDayOf(DateTime start, DateTime end) {
+    return end > start ? DayOf(end - std::chrono::seconds{1}) : DayOf(start);
 }
+
+Date LastDayOf(const Session& session) { return LastDayOf(session.start, session.end); }
 
 std::vector<Session> SessionsOf(const ChartInput& input) {
     std::vector<Session> sessions;
     sessions.reserve(input.sessions.size() + 1);
-    for (const LogEntry& entry : input.sessions) {
+    for (std::size_t index = 0; index < input.sessions.size(); ++index) {
+        const LogEntry& entry = input.sessions[index];
         const int cause = static_cast<int>(entry.cause);
-        sessions.push_back({entry.start, entry.end, cause >= 0 && cause <= 2 ? cause : 0});
+        const std::string_view reason =
+            index < input.reasons.size() ? std::string_view(input.reasons[index]) : "";
+        sessions.push_back({entry.start, entry.end, cause >= 0 && cause <= 2 ? cause : 0, reason});
     }
-    if (input.runningSince) sessions.push_back({*input.runningSince, input.now, kRunningClass});
+    if (input.runningSince) sessions.push_back({*input.runningSince, input.now, kRunningClass, ""});
     return sessions;
 }
 
@@ -118,32 +123,45 @@ std::string TimelineSvg(const ChartInput& input) {
                std::to_string(kHeaderHeight + static_cast<int>(row) * kRowHeight + kBarHeight) +
                "\">" + PeriodName(PeriodKind::kDay, order[row]) + "</text>";
 
+    // Each part of a period on a day shown, as a rect of the row of that day.
     const Date oldest = *days.begin();
     const Date newest = *days.rbegin();
-    for (std::size_t index = 0; index < sessions.size(); ++index) {
-        const Session& session = sessions[index];
-        if (LastDayOf(session) < oldest || DayOf(session.start) > newest) continue;
-        const std::string title =
-            MarkupText(FormatSessionLine(session.start, session.end, "", *input.months, {})) +
-            " (" + CauseText(session.colour) + ")";
-        const std::string classes = "s" + std::to_string(session.colour);
-        const Date first = std::max(DayOf(session.start), oldest);
-        for (Date day = first; day <= std::min(LastDayOf(session), newest);
+    const auto putParts = [&](DateTime start, DateTime end, const std::string& classes,
+                              const std::string& attributes, const std::string& title,
+                              bool marksFirstDay) {
+        const Date first = std::max(DayOf(start), oldest);
+        for (Date day = first; day <= std::min(LastDayOf(start, end), newest);
              day += std::chrono::days{1}) {
             if (!days.contains(day)) continue;
             const DateTime dayStart{day};
-            const std::int64_t from = std::max(session.start, dayStart).time_since_epoch().count() -
-                                      dayStart.time_since_epoch().count();
+            const std::int64_t from = (std::max(start, dayStart) - dayStart).count();
             const std::int64_t to =
-                std::min(session.end, dayStart + std::chrono::days{1}).time_since_epoch().count() -
-                dayStart.time_since_epoch().count();
+                (std::min(end, dayStart + std::chrono::days{1}) - dayStart).count();
             const double width = std::max(1.0, XOf(to) - XOf(from));
             const int y = kHeaderHeight + rowOf(day) * kRowHeight + 2;
-            svg += "<rect class=\"" + classes + (day == DayOf(session.start) ? " bar" : " more") +
-                   "\" data-s=\"" + std::to_string(index) + "\" x=\"" + Number(XOf(from)) +
-                   "\" y=\"" + std::to_string(y) + "\" width=\"" + Number(width) + "\" height=\"" +
-                   std::to_string(kBarHeight) + "\"><title>" + title + "</title></rect>";
+            const char* const part = !marksFirstDay ? "" : day == DayOf(start) ? " bar" : " more";
+            svg += "<rect class=\"" + classes + part + "\"" + attributes + " x=\"" +
+                   Number(XOf(from)) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
+                   Number(width) + "\" height=\"" + std::to_string(kBarHeight) + "\"><title>" +
+                   title + "</title></rect>";
         }
+    };
+    for (std::size_t index = 0; index < sessions.size(); ++index) {
+        const Session& session = sessions[index];
+        if (LastDayOf(session) < oldest || DayOf(session.start) > newest) continue;
+        std::string title =
+            MarkupText(FormatSessionLine(session.start, session.end, "", *input.months, {})) +
+            " (" + CauseText(session.colour) + ")";
+        if (!session.reason.empty()) title += "&#10;" + MarkupText(session.reason);
+        putParts(session.start, session.end, "s" + std::to_string(session.colour),
+                 " data-s=\"" + std::to_string(index) + "\"", title, true);
+    }
+    // Over the bars, so that a session's sleep shows as a lighter part of it.
+    for (const TimeRange& sleep : input.sleeps) {
+        if (sleep.to <= sleep.from) continue;
+        const std::string title =
+            "Asleep" + MarkupText(FormatSessionLine(sleep.from, sleep.to, "", *input.months, {}));
+        putParts(sleep.from, sleep.to, "sleep", "", title, false);
     }
     return svg + "</svg>";
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "platform/shutdown_records.h"
 
 namespace uptrail {
 
@@ -47,6 +48,10 @@ public:
     // Windows' recent records of its own starts, newest first; empty when they cannot be
     // read (the log cleared or not readable, the API missing).
     virtual std::vector<BootRecord> RecentBootRecords() const = 0;
+
+    // Windows' recent records of how sessions ended, newest first; empty when they cannot
+    // be read.
+    virtual std::vector<ShutdownRecord> RecentShutdownRecords() const = 0;
 };
 
 }  // namespace uptrail

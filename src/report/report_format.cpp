@@ -20,6 +20,9 @@ namespace {
 // names.
 constexpr std::size_t kLineRoom = 96 + 4 * kMostNumberLength;
 
+// Why a session ended goes on a line of its own under the session's.
+constexpr std::string_view kReasonIndent = "   ";
+
 char MarkOf(SessionCause cause) {
     if (cause == SessionCause::kCrashed) return 'X';
     if (cause == SessionCause::kProgramClosed) return '!';
@@ -141,6 +144,11 @@ std::string OffTimePercent(const SessionStatistics& figures) {
     return JsonPercent(span - total, span);
 }
 
+std::string AsleepPercent(const SessionStatistics& figures) {
+    const auto share = AsleepShare(figures);
+    return share ? JsonPercent(share->first, share->second) : "null";
+}
+
 std::string CrashedPercent(const SessionStatistics& figures) {
     if (figures.count <= 0) return "null";
     return JsonPercent(figures.crashed, figures.count);
@@ -158,6 +166,7 @@ std::string JsonStatistics(const SessionReport& report) {
     add("averageSessionMinutes", JsonNumber(AverageMinutes(figures)));
     add("longestSessionMinutes", JsonNumber(LongestMinutes(figures)));
     add("systemOffPercent", OffTimePercent(figures));
+    add("asleepPercent", AsleepPercent(figures));
     add("crashedPercent", CrashedPercent(figures));
     add("minRestartSeconds", JsonNumber(figures.shortestGapSeconds));
     add("lastOffSeconds", JsonNumber(figures.lastGapSeconds));
@@ -233,6 +242,11 @@ void WriteSessionLines(const SessionReport& report, ReportWriter& writer) {
         *at++ = MarkOf(entry.cause);
         at = lines.Put(at, entry.start, entry.end);
         PutOrWrite(writer, at, endings[entry.system]);
+        if (const std::string_view reason = report.reasons.Of(entry.start); !reason.empty()) {
+            writer.Text(kReasonIndent);
+            writer.Text(reason);
+            writer.Text("\n");
+        }
     });
 }
 
@@ -256,11 +270,22 @@ void WriteText(const SessionReport& report, ReportWriter& writer) {
     if (report.systems.empty()) writer.Text("(none)\n");
 }
 
+// The columns after the system: added last, so that readers of the first five keep working.
+void WriteCsvTail(const SessionReport& report, const LogEntry& entry, ReportWriter& writer) {
+    char* at = writer.Room(kLineRoom);
+    at = PutNumber(at, report.SleepOf(entry));
+    *at++ = ',';
+    writer.Commit(at);
+    if (const std::string_view reason = report.reasons.Of(entry.start); !reason.empty())
+        writer.Text(CsvField(reason));
+    writer.Text("\n");
+}
+
 void WriteCsv(const SessionReport& report, ReportWriter& writer) {
     if (report.by) return WritePeriodCsv(report, writer);
-    writer.Text("start,end,minutes,cause,system\n");
+    writer.Text("start,end,minutes,cause,system,sleep_minutes,reason\n");
     const auto endings =
-        LineEndings(report, [](std::string_view identity) { return CsvField(identity) + "\n"; });
+        LineEndings(report, [](std::string_view identity) { return CsvField(identity) + ","; });
     IsoTimes times;
     report.ForEachListed([&](const LogEntry& entry) {
         const DayAndSecond start = SplitTime(entry.start);
@@ -275,6 +300,7 @@ void WriteCsv(const SessionReport& report, ReportWriter& writer) {
         at = PutNumber(at, static_cast<int>(entry.cause));
         *at++ = ',';
         PutOrWrite(writer, at, endings[entry.system]);
+        WriteCsvTail(report, entry, writer);
     });
 }
 
@@ -289,7 +315,7 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
     }
     writer.Text(",\n  \"sessions\": [");
     const auto endings =
-        LineEndings(report, [](std::string_view identity) { return JsonString(identity) + "}"; });
+        LineEndings(report, [](std::string_view identity) { return JsonString(identity); });
     IsoTimes times;
     std::string_view separator = "\n    ";
     report.ForEachListed([&](const LogEntry& entry) {
@@ -307,6 +333,12 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
         at = PutNumber(at, static_cast<int>(entry.cause));
         at = Put(at, ", \"system\": ");
         PutOrWrite(writer, at, endings[entry.system]);
+        at = Put(writer.Room(kLineRoom), ", \"sleepMinutes\": ");
+        at = PutNumber(at, report.SleepOf(entry));
+        at = Put(at, ", \"reason\": ");
+        writer.Commit(at);
+        const std::string_view reason = report.reasons.Of(entry.start);
+        writer.Text(reason.empty() ? "null}" : JsonString(reason) + "}");
         separator = ",\n    ";
     });
     writer.Text(report.listedCount == 0 ? "]\n}\n" : "\n  ]\n}\n");
@@ -317,6 +349,8 @@ void WriteHtml(const SessionReport& report, ReportWriter& writer) {
     ChartInput chart;
     chart.statistics = report.statistics;
     chart.sessions = report.ListedEntries();
+    chart.sleeps = report.listedSleeps;
+    chart.reasons = ReasonsOf(chart.sessions, report.reasons);
     chart.runningSince = report.runningSince;
     chart.now = report.now;
     chart.since = report.since;

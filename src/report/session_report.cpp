@@ -30,7 +30,9 @@ std::optional<std::int64_t> LastDelayOf(const ReportSettings& settings) {
 void WriteFigures(SessionReport& report, const ReportSettings& settings) {
     const std::span<const LogEntry> entries = report.Counted();
     const Locale& locale = *settings.locale;
-    report.figures = CountSessions(entries, settings.bootTime);
+    const auto sleepMinutes = std::span<const std::int64_t>(report.sleepMinutes);
+    report.figures =
+        CountSessions(entries, settings.bootTime, sleepMinutes.subspan(report.firstCounted));
     report.statsFrom = StatsFromOf(entries, settings.bootTime);
     report.lastDelaySeconds = LastDelayOf(settings);
     const std::string lastDelay =
@@ -85,6 +87,11 @@ void KeepRange(SessionReport& report, const ReportSettings& settings) {
     if (!settings.since && !settings.until) return;
     const TimeRange range{settings.since.value_or(DateTime::min()),
                           settings.until.value_or(DateTime::max())};
+    // Reasons are found by their session's start, which the cut moves for a session that
+    // began before the range.
+    for (const LogEntry& entry : report.Counted())
+        if (entry.start < range.from && entry.end > range.from)
+            report.reasons.MoveStart(entry.start, range.from);
     report.log.entries = ClipToRange(report.Counted(), range);
     report.firstCounted = 0;
 }
@@ -123,14 +130,33 @@ void TabulateListed(SessionReport& report, const ReportSettings& settings) {
                                      settings.zone ? *settings.zone : noDaylightSaving);
 }
 
-SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
+// The periods asleep of the listed systems, cut to the range.
+std::vector<TimeRange> ListedSleeps(std::span<const SleepPeriod> sleeps,
+                                    const ReportSettings& settings) {
+    const TimeRange range{settings.since.value_or(DateTime::min()),
+                          settings.until.value_or(DateTime::max())};
+    std::vector<TimeRange> listed;
+    for (const SleepPeriod& period : sleeps) {
+        if (!settings.allSystems && !IsShown(settings.shown, period.system)) continue;
+        const TimeRange part{std::max(period.start, range.from), std::min(period.end, range.to)};
+        if (part.from < part.to) listed.push_back(part);
+    }
+    return listed;
+}
+
+SessionReport ReportOn(LogEntries log, std::span<const SleepPeriod> sleeps, EndReasons reasons,
+                       const ReportSettings& settings) {
     SessionReport report;
     report.log = std::move(log);
+    report.reasons = std::move(reasons);
     // What the tray's start-up trim leaves of the log: the newest entries up to its limit.
     const std::size_t trimLimit = static_cast<std::size_t>(kStartupLogLimit);
     const std::size_t read = report.log.entries.size();
     report.firstCounted = read > trimLimit ? read - trimLimit : 0;
     KeepRange(report, settings);
+    // After the range, so that only the sleep inside it counts.
+    if (!sleeps.empty()) report.sleepMinutes = SleepMinutesOf(report.log, sleeps);
+    report.listedSleeps = ListedSleeps(sleeps, settings);
     WriteFigures(report, settings);
 
     const std::vector<SystemSeen> seen = SystemsSeen(report);
@@ -169,7 +195,8 @@ SessionReport ReportOn(LogEntries log, const ReportSettings& settings) {
 }  // namespace
 
 SessionReport BuildFileReport(std::string_view fileText, const ReportSettings& settings) {
-    return ReportOn(ReadLogEntries(fileText, settings.now), settings);
+    return ReportOn(ReadLogEntries(fileText, settings.now),
+                    ReadSleepPeriods(fileText, settings.now), EndReasons::Read(fileText), settings);
 }
 
 }  // namespace uptrail

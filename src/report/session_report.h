@@ -10,8 +10,10 @@
 #include "base/date_time.h"
 #include "platform/locale.h"
 #include "platform/time_zone.h"
+#include "sessionlog/end_reason.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_periods.h"
+#include "sessionlog/sleep_log.h"
 #include "sessionlog/statistics.h"
 #include "sessionlog/system_filter.h"
 #include "sessionlog/system_identity.h"
@@ -47,8 +49,11 @@ struct SessionReport {
     SessionStatistics figures;
     DateTime statsFrom{};
     std::optional<std::int64_t> lastDelaySeconds;
-    StatisticsCaptions statistics;      // the ten items of "&Statistics"
-    LogEntries log;                     // every entry read, oldest first
+    StatisticsCaptions statistics;           // the items of "&Statistics"
+    LogEntries log;                          // every entry read, oldest first
+    std::vector<std::int64_t> sleepMinutes;  // by entry of `log`: its minutes asleep
+    std::vector<TimeRange> listedSleeps;     // the listed systems' periods asleep, in range
+    EndReasons reasons;                      // why sessions ended, by their start
     std::size_t firstCounted = 0;       // those before it are beyond what the start-up trim keeps
     std::vector<bool> listedSystems;    // by identity: whether its sessions are listed
     std::size_t listedCount = 0;        // the newest sessions with a listed system, up to the limit
@@ -82,6 +87,12 @@ struct SessionReport {
         return listed;
     }
 
+    // The minutes an entry of `log` slept.
+    std::int64_t SleepOf(const LogEntry& entry) const {
+        const auto index = static_cast<std::size_t>(&entry - log.entries.data());
+        return index < sleepMinutes.size() ? sleepMinutes[index] : 0;
+    }
+
     // Calls `visit` with each listed entry, newest first.
     template <typename Visit>
     void ForEachListed(Visit&& visit) const {
@@ -97,8 +108,8 @@ struct SessionReport {
 };
 
 // Builds the report from the whole text of the log file, whose section "Log" is read where
-// it stands. Like the tray after its start-up trim, it counts the newest 32000 entries;
-// lines that are not entries are skipped.
+// it stands, with the periods asleep of "Sleep" and the reasons of "Reason". Like the tray after
+// its start-up trim, it counts the newest 32000 entries; lines that are not entries are skipped.
 SessionReport BuildFileReport(std::string_view fileText, const ReportSettings& settings);
 
 }  // namespace uptrail

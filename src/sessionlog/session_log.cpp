@@ -1,14 +1,15 @@
 #include "sessionlog/session_log.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "base/timestamp.h"
 #include "storage/atomic_file.h"
 #include "storage/file_checks.h"
-#include "storage/section_file.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
 
@@ -67,38 +68,95 @@ std::string JoinLines(std::span<const std::string_view> lines) {
     return text;
 }
 
-// The bytes match emptying the section and then saving the kept lines as two section
-// saves (the emptied block leaves a blank line before the new one), but they reach the
-// disk in a single replace: with two, a failure after the first would lose every entry.
-OsError RewriteLogSection(FileSystem& files, const std::filesystem::path& logFile,
-                          std::string_view keptLines) {
-    // Like a section save, the rewrite never creates the file.
+// The lines of a section that goes with the sessions, as they stay after a trim.
+struct KeptSection {
+    std::string_view name;
+    std::string lines;
+    bool changed = false;
+};
+
+// Keeps the section's lines of at least `minFields` fields whose key (a time stamp) lies
+// at or after `keepFrom`, and of those the newest `limit`, in their stored order.
+KeptSection KeepLines(std::string_view fileText, std::string_view name,
+                      std::optional<DateTime> keepFrom, std::size_t limit, std::size_t minFields,
+                      DateTime now) {
+    const std::string text = LoadSectionText(fileText, name);
+    const auto lines = SplitLines(text);
+    std::vector<std::string_view> kept;
+    kept.reserve(lines.size());
+    for (const std::string_view line : lines) {
+        const auto separators = std::count(line.begin(), line.end(), kFieldSeparator);
+        if (static_cast<std::size_t>(separators) + 1 < minFields) continue;
+        if (keepFrom &&
+            ParseTimestamp(StartField(line), TimestampPart::kDateAndTime, now) < *keepFrom)
+            continue;
+        kept.push_back(line);
+    }
+    const auto newest = std::span<const std::string_view>(kept).last(std::min(kept.size(), limit));
+    return {name, JoinLines(newest), newest.size() != lines.size()};
+}
+
+// The sections that go with the sessions, trimmed to what is kept of "Log".
+std::array<KeptSection, 2> KeepRelated(std::string_view fileText, std::optional<DateTime> keepFrom,
+                                       DateTime now) {
+    constexpr std::size_t kSleepFields = 3;
+    constexpr std::size_t kReasonFields = 2;
+    const auto limit = static_cast<std::size_t>(kStartupLogLimit);
+    return {KeepLines(fileText, kSleepSection, keepFrom, limit, kSleepFields, now),
+            KeepLines(fileText, kReasonSection, keepFrom, limit, kReasonFields, now)};
+}
+
+// Rewrites the changed sections in a single replace: with one replace per section, a
+// failure after the first would leave the sections at odds, and for "Log" the bytes match
+// emptying the section and then saving the kept lines as two section saves (the emptied
+// block leaves a blank line before the new one), which with two replaces could lose every
+// entry. `logLines` is left out when "Log" stays as it is. Like a section save, the
+// rewrite never creates the file.
+OsError RewriteSections(FileSystem& files, const std::filesystem::path& logFile,
+                        std::string_view contents, std::optional<std::string_view> logLines,
+                        std::span<const KeptSection> related) {
     if (!FileExists(files, logFile)) return kOk;
-    std::string contents;
-    if (const OsError error = files.ReadWholeFile(logFile, contents); error != kOk)
-        return IsNotFound(error) ? kOk : error;
-    std::string rewritten = SaveSectionText(contents, kLogSection, "");
-    if (!keptLines.empty()) rewritten = SaveSectionText(rewritten, kLogSection, keptLines);
+    std::string rewritten(contents);
+    if (logLines) {
+        rewritten = SaveSectionText(rewritten, kLogSection, "");
+        if (!logLines->empty()) rewritten = SaveSectionText(rewritten, kLogSection, *logLines);
+    }
+    for (const KeptSection& section : related)
+        if (section.changed) rewritten = SaveSectionText(rewritten, section.name, section.lines);
     return ReplaceFileContents(files, logFile, rewritten);
+}
+
+bool AnyChanged(std::span<const KeptSection> sections) {
+    return std::any_of(sections.begin(), sections.end(),
+                       [](const KeptSection& section) { return section.changed; });
 }
 
 }  // namespace
 
 TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool eraseOldest,
                    DateTime bootTime, DateTime now) {
-    const LoadedSection loaded = LoadSection(files, logFile, kLogSection);
-    if (loaded.error != kOk) return {bootTime, 0, loaded.error};
-    const auto lines = SplitLines(loaded.text);
-    if (lines.empty()) return {bootTime, 0, kOk};
+    const LogFileText file = ReadLogFile(files, logFile);
+    if (file.error != kOk) return {bootTime, 0, file.error};
+    const std::string logText = LoadSectionText(file.text, kLogSection);
+    const auto lines = SplitLines(logText);
 
     const EntryLines entries = EntriesAmong(lines);
     const std::size_t limit =
         static_cast<std::size_t>(eraseOldest ? kEraseOldestLimit : kStartupLogLimit);
     const auto kept = NewestOf(entries, limit);
     TrimResult result = Summarize(kept, bootTime, now);
-    if (kept.size() == lines.size()) return result;
+    // Sleep and reasons from before the oldest entry kept belong to the sessions dropped.
+    std::optional<DateTime> keepFrom;
+    if (!kept.empty() && kept.size() < entries.size())
+        keepFrom = ParseTimestamp(StartField(kept.front()), TimestampPart::kDateAndTime, now);
+    const auto related = KeepRelated(file.text, keepFrom, now);
+    const bool logChanged = kept.size() != lines.size();
+    if (!logChanged && !AnyChanged(related)) return result;
 
-    if (const OsError error = RewriteLogSection(files, logFile, JoinLines(kept)); error != kOk) {
+    const std::string keptLines = JoinLines(kept);
+    const auto logLines = logChanged ? std::optional<std::string_view>(keptLines) : std::nullopt;
+    if (const OsError error = RewriteSections(files, logFile, file.text, logLines, related);
+        error != kOk) {
         // Nothing was dropped from the file, so count what it still holds: Erase Oldest
         // Data then stays on offer for another try.
         TrimResult unchanged = Summarize(entries, bootTime, now);
@@ -111,27 +169,39 @@ TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool
     return result;
 }
 
-OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
-                           const SessionEntry& entry) {
+OsError ClearLogBefore(FileSystem& files, const std::filesystem::path& logFile, DateTime keepFrom,
+                       DateTime now) {
+    const LogFileText file = ReadLogFile(files, logFile);
+    if (file.error != kOk) return file.error;
+    const auto related = KeepRelated(file.text, keepFrom, now);
+    return RewriteSections(files, logFile, file.text, std::string_view(), related);
+}
+
+OsError SetLogValue(FileSystem& files, const std::filesystem::path& logFile,
+                    std::string_view section, std::string_view key, std::string_view value) {
     if (logFile.empty()) return kOk;
     std::string text;
     const OsError readError = files.ReadWholeFile(logFile, text);
     // Rewriting a file we could not read would throw its contents away.
     if (readError != kOk && !IsNotFound(readError)) return readError;
     if (readError != kOk) text.clear();
+    // The line goes where the readers of the section find it, at the end of its body;
+    // the profile functions, which end a section at other lines, could put it elsewhere.
+    const OsError written = SetSectionValue(text, section, key, value)
+                                ? ReplaceFileContents(files, logFile, text)
+                                : kOk;
+    const OsError protection = ProtectLogFile(files, logFile);
+    return written != kOk ? written : protection;
+}
 
+OsError AppendSessionEntry(FileSystem& files, const std::filesystem::path& logFile,
+                           const SessionEntry& entry) {
     std::string value = entry.end;
     value.append(1, kFieldSeparator)
         .append(std::to_string(static_cast<int>(entry.cause)))
         .append(1, kFieldSeparator)
         .append(entry.system);
-    // The entry goes where the readers of the section find it, at the end of its body;
-    // the profile functions, which end a section at other lines, could put it elsewhere.
-    const OsError written = SetSectionValue(text, kLogSection, entry.start, value)
-                                ? ReplaceFileContents(files, logFile, text)
-                                : kOk;
-    const OsError protection = ProtectLogFile(files, logFile);
-    return written != kOk ? written : protection;
+    return SetLogValue(files, logFile, kLogSection, entry.start, value);
 }
 
 OsError ProtectLogFile(FileSystem& files, const std::filesystem::path& logFile) {

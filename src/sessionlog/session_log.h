@@ -12,7 +12,13 @@
 namespace uptrail {
 
 inline constexpr std::string_view kLogSection = "Log";
-// Entries the start-up trim keeps, and Erase Oldest Data keeps.
+// The sections whose lines belong to the sessions of "Log" and go with them: the periods
+// asleep ("start=end=system") and how sessions ended ("start=text", keyed by the session's
+// start). Installations that do not know them leave them alone.
+inline constexpr std::string_view kSleepSection = "Sleep";
+inline constexpr std::string_view kReasonSection = "Reason";
+// Entries the start-up trim keeps, and Erase Oldest Data keeps. The trim keeps as many
+// sleep entries.
 inline constexpr int kStartupLogLimit = 32000;
 inline constexpr int kEraseOldestLimit = 50;
 // Read-only plus system: what the log file carries after every write of an entry or
@@ -34,14 +40,27 @@ struct TrimResult {
 };
 
 // Drops the lines of section "Log" that are not entries and, beyond the limit (32000, or
-// 50 with `eraseOldest`), the oldest entries, rewriting the section only when something
-// was dropped (then the file is made read-only plus system again). Gives the start of the
+// 50 with `eraseOldest`), the oldest entries. When entries go, the sleep entries and
+// reasons from before the oldest entry kept go with them; beyond 32000 sleep entries the
+// oldest go in any case. The file is rewritten only when something was dropped (then it
+// is made read-only plus system again). Gives the start of the
 // 50th newest entry (or of the oldest when there are fewer) and the number kept; an
 // empty log gives `bootTime` and 0. `now` stands in for unreadable time stamps.
 // The rewrite replaces the file in one step. When the section cannot be loaded or
 // rewritten, the file stays as it was and the result counts the entries it still holds.
 TrimResult TrimLog(FileSystem& files, const std::filesystem::path& logFile, bool eraseOldest,
                    DateTime bootTime, DateTime now);
+
+// Empties section "Log" and drops the sleep entries and reasons from before `keepFrom`, in
+// one replace of the file; a missing file stays missing. On an error the file is unchanged.
+[[nodiscard]] OsError ClearLogBefore(FileSystem& files, const std::filesystem::path& logFile,
+                                     DateTime keepFrom, DateTime now);
+
+// Sets key "=" value in a section of the log file the way AppendSessionEntry adds its
+// entry (see there).
+[[nodiscard]] OsError SetLogValue(FileSystem& files, const std::filesystem::path& logFile,
+                                  std::string_view section, std::string_view key,
+                                  std::string_view value);
 
 // Adds one session entry at the end of section "Log" as its readers find it (an entry with
 // the same start replaces that line's value), creating the file and the section when they

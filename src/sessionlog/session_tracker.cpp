@@ -7,6 +7,7 @@
 
 #include "base/duration_text.h"
 #include "base/timestamp.h"
+#include "sessionlog/end_reason.h"
 
 namespace uptrail {
 namespace {
@@ -80,6 +81,18 @@ std::optional<SessionEntry> FinishedSession(const SettingsStore& settings,
     return entry;
 }
 
+// The PC went to sleep in the logged session and never woke: the battery ran out, or it
+// crashed asleep. It slept from "SleepStart" to the session's end. The value belongs to
+// another installation's section when that one ran last; it is left there, and cleared at
+// that installation's next start.
+void RecordUnfinishedSleep(const SettingsStore& settings, const SessionEntry& entry, DateTime now) {
+    const std::string stored = GetOf(settings, setting::kSleepStart, entry.system);
+    if (stored.empty()) return;
+    const SleepPeriod period{ReadTime(stored, now), ReadTime(entry.end, now), entry.system};
+    if (period.start < ReadTime(entry.start, now) || period.start >= period.end) return;
+    static_cast<void>(AppendSleepPeriod(settings.files, settings.logFile, period));
+}
+
 }  // namespace
 
 DateTime BootTimeFrom(DateTime now, std::uint64_t tickCountMs) {
@@ -109,19 +122,31 @@ std::string NoteProgramStart(const SettingsStore& settings, DateTime bootTime, D
     return FormatClockDuration(AsMilliseconds(restart - bootTime));
 }
 
-bool RecordPreviousSession(const SettingsStore& settings, DateTime bootTime, DateTime now) {
+std::optional<SessionEntry> RecordPreviousSession(const SettingsStore& settings, DateTime bootTime,
+                                                  DateTime now) {
     std::string lastWin = Get(settings, setting::kLastWin);
     if (lastWin.empty()) lastWin = settings.systemId;
 
     std::string lastStart = GetOf(settings, setting::kLastStart, lastWin);
-    if (lastStart.empty() || IsSameSession(ReadTime(lastStart, now), bootTime)) return false;
+    if (lastStart.empty() || IsSameSession(ReadTime(lastStart, now), bootTime)) return std::nullopt;
 
     const auto entry = FinishedSession(settings, lastWin, std::move(lastStart), now);
-    if (!entry) return false;
-    return AppendSessionEntry(settings.files, settings.logFile, *entry) == kOk;
+    if (!entry || AppendSessionEntry(settings.files, settings.logFile, *entry) != kOk)
+        return std::nullopt;
+    RecordUnfinishedSleep(settings, *entry, now);
+    return entry;
+}
+
+void RecordEndReason(const SettingsStore& settings, const SessionEntry& entry, DateTime nextBoot,
+                     const SystemInfo& system) {
+    if (entry.system != settings.systemId) return;
+    const DateTime start = ReadTime(entry.start, nextBoot);
+    if (const auto reason = DescribeSessionEnd(system.RecentShutdownRecords(), start, nextBoot))
+        static_cast<void>(StoreEndReason(settings.files, settings.logFile, entry.start, *reason));
 }
 
 void StartCurrentSession(const SettingsStore& settings, DateTime bootTime) {
+    if (!Get(settings, setting::kSleepStart).empty()) Put(settings, setting::kSleepStart, "");
     Put(settings, setting::kLastStart, FormatTimestamp(bootTime));
     Put(settings, setting::kLastClose, "");
     // Stands until the close records the real cause; while LastClose is empty the next
@@ -129,10 +154,28 @@ void StartCurrentSession(const SettingsStore& settings, DateTime bootTime) {
     Put(settings, setting::kLastCause, "0");
 }
 
-void StoreHeartbeat(const SettingsStore& settings, const Clock& clock) {
-    const std::string now = FormatTimestamp(clock.Now());
-    Put(settings, setting::kCommonHeartbeat, now);
-    Put(settings, setting::kKeyHeartbeat, now);
+void BeginSleep(const SettingsStore& settings, DateTime now) {
+    Put(settings, setting::kSleepStart, FormatTimestamp(now));
+    StoreHeartbeat(settings, now);
+}
+
+std::optional<SleepPeriod> EndSleep(const SettingsStore& settings, DateTime bootTime,
+                                    DateTime now) {
+    const std::string stored = Get(settings, setting::kSleepStart);
+    if (stored.empty()) return std::nullopt;
+    Put(settings, setting::kSleepStart, "");
+    const SleepPeriod period{ReadTime(stored, now), now, settings.systemId};
+    // A start before the boot was left by an earlier session; one at or after the wake
+    // (a damaged value reads as now) is no sleep.
+    if (period.start < bootTime || period.start >= now) return std::nullopt;
+    if (AppendSleepPeriod(settings.files, settings.logFile, period) != kOk) return std::nullopt;
+    return period;
+}
+
+void StoreHeartbeat(const SettingsStore& settings, DateTime now) {
+    const std::string stamp = FormatTimestamp(now);
+    Put(settings, setting::kCommonHeartbeat, stamp);
+    Put(settings, setting::kKeyHeartbeat, stamp);
     if (Get(settings, setting::kLastWin) != settings.systemId)
         Put(settings, setting::kLastWin, settings.systemId);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/system_info.h"
 #include "sessionlog/session_log.h"
+#include "sessionlog/sleep_log.h"
 #include "storage/settings_store.h"
 
 namespace uptrail {
@@ -33,15 +35,32 @@ std::string NoteProgramStart(const SettingsStore& settings, DateTime bootTime, D
 // the running one, writes its entry to the session log with its close time and cause, or
 // the later heartbeat and kCrashed when it was not closed. A heartbeat older than that
 // session's start was left by an earlier one and does not count; with no close and no
-// heartbeat of its own the session's end is unknown and nothing is written. True when an
-// entry was written.
-bool RecordPreviousSession(const SettingsStore& settings, DateTime bootTime, DateTime now);
+// heartbeat of its own the session's end is unknown and nothing is written. A sleep that
+// never woke ("SleepStart" still set inside that session) is logged up to the session's
+// end. Gives the entry written.
+std::optional<SessionEntry> RecordPreviousSession(const SettingsStore& settings, DateTime bootTime,
+                                                  DateTime now);
+
+// Stores why the logged session `entry` ended, read from Windows' records, when it is the
+// running installation's own: another installation's records are not in this one's log.
+void RecordEndReason(const SettingsStore& settings, const SessionEntry& entry, DateTime nextBoot,
+                     const SystemInfo& system);
 
 // Marks the running session as started: "LastStart", an empty "LastClose", "LastCause" 0.
+// A "SleepStart" left from before is cleared: the start is proof the PC is awake, and a
+// sleep of the previous session was logged with it.
 void StartCurrentSession(const SettingsStore& settings, DateTime bootTime);
 
+// The PC goes to sleep or hibernates: "SleepStart" and a heartbeat, at the same moment.
+void BeginSleep(const SettingsStore& settings, DateTime now);
+
+// The PC woke: the sleep since "SleepStart" goes to section "Sleep" and "SleepStart" is
+// cleared. Gives the period logged; nothing when no sleep of this session was pending
+// (the second of two wake-up notifications, or a value left from an earlier session).
+std::optional<SleepPeriod> EndSleep(const SettingsStore& settings, DateTime bootTime, DateTime now);
+
 // The heartbeat: "CurStroke" in the log file and in the registry, and "LastWin".
-void StoreHeartbeat(const SettingsStore& settings, const Clock& clock);
+void StoreHeartbeat(const SettingsStore& settings, DateTime now);
 
 // Records the program's close: "LastClose" now and "LastCause".
 void RecordClose(const SettingsStore& settings, SessionCause cause, DateTime now);

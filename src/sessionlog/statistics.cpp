@@ -57,6 +57,11 @@ std::string OffTimeText(const SessionStatistics& figures, std::string_view separ
     return FormatPercent(span - total, span, separator);
 }
 
+std::string AsleepText(const SessionStatistics& figures, std::string_view separator) {
+    const auto share = AsleepShare(figures);
+    return share ? FormatPercent(share->first, share->second, separator) : "-";
+}
+
 // A long absence reads better in days; up to a day the clock form shows the seconds.
 std::string LastOffText(std::int64_t gapSeconds) {
     const std::int64_t minutes = gapSeconds / kSecondsPerMinute;
@@ -72,7 +77,8 @@ std::string FormatLongDayDuration(std::int64_t minutes) {
         std::clamp<std::int64_t>(minutes, Int32Limits::min(), Int32Limits::max())));
 }
 
-SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime bootTime) {
+SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime bootTime,
+                                std::span<const std::int64_t> sleepMinutes) {
     SessionStatistics figures;
     if (entries.empty()) return figures;
     figures.count = static_cast<std::int64_t>(entries.size());
@@ -85,6 +91,8 @@ SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime boot
         figures.totalMinutes = SaturatingAdd(figures.totalMinutes, minutes);
         figures.longestMinutes = std::max(figures.longestMinutes, minutes);
         if (entry.cause == SessionCause::kCrashed) ++figures.crashed;
+        if (i < sleepMinutes.size())
+            figures.asleepMinutes = SaturatingAdd(figures.asleepMinutes, sleepMinutes[i]);
     }
     if (entries.size() > 1) {
         const LogEntry& beforeLast = entries[entries.size() - 2];
@@ -95,6 +103,14 @@ SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime boot
     // The restart into the running session counts too.
     NoteGap(figures, SecondsBetween(entries.back().end, bootTime));
     return figures;
+}
+
+std::optional<std::pair<std::int64_t, std::int64_t>> AsleepShare(const SessionStatistics& figures) {
+    const std::int64_t total = figures.totalMinutes;
+    const std::int64_t asleep = figures.asleepMinutes;
+    // Sleep is counted inside sessions, so only overlapping entries give more of it.
+    if (total <= 0 || asleep < 0 || asleep > total) return std::nullopt;
+    return std::pair{asleep, total};
 }
 
 std::int64_t RoundHalfToEven(std::int64_t numerator, std::int64_t denominator) {
@@ -127,6 +143,7 @@ void WriteStatistics(const SessionStatistics& figures, const StatisticsTexts& te
     SetMenuValue(captions[kAverageSession], AverageText(figures));
     SetMenuValue(captions[kCrashedSessions], CrashedText(figures, separator));
     SetMenuValue(captions[kSystemOffTime], OffTimeText(figures, separator));
+    SetMenuValue(captions[kTimeAsleep], AsleepText(figures, separator));
     if (figures.lastGapSeconds)
         SetMenuValue(captions[kLastOffTime], LastOffText(*figures.lastGapSeconds));
     SetMenuValue(captions[kLastDelay], texts.lastDelay);

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/date_time.h"
 #include "base/timestamp.h"
@@ -14,27 +15,34 @@
 
 namespace uptrail {
 
-// Positions of the items of "&Statistics"; 1 and 7 are separators.
+// Positions of the items of "&Statistics"; 1 and 8 are separators.
 enum StatisticsPosition : std::size_t {
     kStatisticsFrom = 0,
     kAverageSession = 2,
     kLongestSession = 3,
     kSystemOffTime = 4,
-    kCrashedSessions = 5,
-    kMinRestartTime = 6,
-    kLastOffTime = 8,
-    kLastDelay = 9,
+    kTimeAsleep = 5,
+    kCrashedSessions = 6,
+    kMinRestartTime = 7,
+    kLastOffTime = 9,
+    kLastDelay = 10,
 };
-using StatisticsCaptions = std::array<std::string, 10>;
+inline constexpr std::size_t kStatisticsItems = 11;
+using StatisticsCaptions = std::array<std::string, kStatisticsItems>;
 
 // The labels of "&Statistics" as designed; "-" is a separator. The figures are written
 // after a Tab.
-inline constexpr std::array<const char*, 10> kStatisticsCaptions{
-    "Statistics From:",   "-",
-    "Average Session:",   "Longest Session:",
-    "System Off Time:",   "Crashed Sessions:",
-    "Min. Restart Time:", "-",
-    "Last Off Time:",     "Last Delay:"};
+inline constexpr std::array<const char*, kStatisticsItems> kStatisticsCaptions{"Statistics From:",
+                                                                               "-",
+                                                                               "Average Session:",
+                                                                               "Longest Session:",
+                                                                               "System Off Time:",
+                                                                               "Time Asleep:",
+                                                                               "Crashed Sessions:",
+                                                                               "Min. Restart Time:",
+                                                                               "-",
+                                                                               "Last Off Time:",
+                                                                               "Last Delay:"};
 
 inline StatisticsCaptions DesignedStatisticsCaptions() {
     StatisticsCaptions captions;
@@ -50,6 +58,7 @@ struct SessionStatistics {
     std::int64_t count = 0;
     std::int64_t totalMinutes = 0;
     std::int64_t longestMinutes = 0;  // stays 0 unless some session lasted a minute or more
+    std::int64_t asleepMinutes = 0;   // of the total, the minutes the sessions slept
     std::int64_t crashed = 0;
     std::optional<DateTime> firstStart;
     std::optional<DateTime> lastEnd;
@@ -71,8 +80,14 @@ inline std::int64_t MinuteBoundaries(DateTime from, DateTime to) {
 std::string FormatLongDayDuration(std::int64_t minutes);
 
 // Counts the entries; the gap from the newest entry's end to `bootTime` competes for the
-// shortest restart but is not the "last" gap.
-SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime bootTime);
+// shortest restart but is not the "last" gap. `sleepMinutes`, when given, holds each
+// entry's minutes asleep (see SleepMinutesOf).
+SessionStatistics CountSessions(std::span<const LogEntry> entries, DateTime bootTime,
+                                std::span<const std::int64_t> sleepMinutes = {});
+
+// The share of the logged session time spent asleep, as "Time Asleep:" and the report
+// give it: nothing without session time, or with more sleep than session time.
+std::optional<std::pair<std::int64_t, std::int64_t>> AsleepShare(const SessionStatistics& figures);
 
 // numerator / denominator (denominator > 0) to the nearest integer, halves to the even one.
 std::int64_t RoundHalfToEven(std::int64_t numerator, std::int64_t denominator);

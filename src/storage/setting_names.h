@@ -24,6 +24,8 @@ inline constexpr SettingName kLastStart{"LastStart", SettingPlace::kOwnSection};
 inline constexpr SettingName kLastClose{"LastClose", SettingPlace::kOwnSection};
 inline constexpr SettingName kLastCause{"LastCause", SettingPlace::kOwnSection};
 inline constexpr SettingName kRestart{"Restart", SettingPlace::kOwnSection};
+// When the PC went to sleep; empty while it is awake.
+inline constexpr SettingName kSleepStart{"SleepStart", SettingPlace::kOwnSection};
 inline constexpr SettingName kSysList{"SysList", SettingPlace::kOwnSection};
 inline constexpr SettingName kListMode{"ListMode", SettingPlace::kOwnSection};
 inline constexpr SettingName kHiddenIcon{"HiddenIcon", SettingPlace::kOwnSection};

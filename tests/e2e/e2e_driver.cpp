@@ -275,6 +275,16 @@ bool TrayKeyboardEvent(const std::wstring& name) {
                         MAKELPARAM(event, 1));
 }
 
+// What Windows tells the program when the PC goes to sleep or wakes, sent so that the
+// driver returns only once the program has handled it.
+bool PowerEvent(const std::wstring& name) {
+    const WPARAM event = name == L"suspend"          ? PBT_APMSUSPEND
+                         : name == L"resume"         ? PBT_APMRESUMEAUTOMATIC
+                         : name == L"resume-by-user" ? PBT_APMRESUMESUSPEND
+                                                     : 0;
+    return event && Send(ProgramWindow(), WM_POWERBROADCAST, event, 0, 5000);
+}
+
 // Stands in for the user's browser: the test makes it the shell's program for .html files,
 // and it notes the file it was asked to open in "opened.txt" beside itself.
 bool RecordOpen(const wchar_t* file) {
@@ -346,6 +356,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"menu-open") return !FindWindowW(L"#32768", nullptr);
     if (command == L"tray-event") return !TrayKeyboardEvent(arg(2));
     if (command == L"record-open") return !RecordOpen(arg(2));
+    if (command == L"power") return !PowerEvent(arg(2));
     if (command == L"menu-items")
         return !PrintProbeReport(FindWindowW(L"#32768", nullptr), kMenuItemsMessage);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);

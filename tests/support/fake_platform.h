@@ -47,6 +47,8 @@ public:
     std::filesystem::path programDataFolder;
     std::filesystem::path temporaryFolder = "temp";
     std::vector<BootRecord> bootRecords;
+    std::vector<ShutdownRecord> shutdownRecords;
+    mutable int shutdownQueries = 0;
 
     void SetSerial(std::string_view drive, std::uint32_t serial) {
         serials_[KeyOf(drive)] = serial;
@@ -63,6 +65,10 @@ public:
     std::filesystem::path ProgramDataFolder() const override { return programDataFolder; }
     std::filesystem::path TemporaryFolder() const override { return temporaryFolder; }
     std::vector<BootRecord> RecentBootRecords() const override { return bootRecords; }
+    std::vector<ShutdownRecord> RecentShutdownRecords() const override {
+        ++shutdownQueries;
+        return shutdownRecords;
+    }
 
 private:
     static std::string KeyOf(std::string_view drive) {

@@ -75,6 +75,30 @@ TEST(ChartTimeline, ShowsTheNewest60DaysWithSessionsAndContinuesPastMidnight) {
         << "the 70 days, the day the last session runs into, and today";
 }
 
+// A night asleep inside a session that runs past midnight: a lighter rect over its bar on
+// each day, after the bars so that it is drawn over them; the reason goes in the title.
+TEST(ChartTimeline, SleepIsALighterPartOfItsBarAndTheReasonIsInTheTitle) {
+    ChartInput input;
+    input.now = MakeDateTime(2026, 12, 6, 12);
+    input.sessions = {Session(MakeDateTime(2026, 12, 4, 20), MakeDateTime(2026, 12, 5, 10),
+                              SessionCause::kCrashed)};
+    input.reasons = {"Blue screen, stop code 0x0000009F <&>"};
+    input.sleeps = {{MakeDateTime(2026, 12, 4, 23), MakeDateTime(2026, 12, 5, 7)}};
+    const std::string svg = TimelineSvg(input);
+    EXPECT_EQ(Count(svg, "<rect class=\"sleep\""), 2u) << svg;
+    EXPECT_GT(svg.find("<rect class=\"sleep\""), svg.rfind("data-s=\"0\""));
+    // 23:00 is 828 pixels into the axis; the part before midnight is an hour wide.
+    EXPECT_NE(svg.find("<rect class=\"sleep\" x=\"924.0\" y=\"42\" width=\"36.0\""),
+              std::string::npos)
+        << svg;
+    EXPECT_NE(svg.find("(crashed)&#10;Blue screen, stop code 0x0000009F &lt;&amp;&gt;</title>"),
+              std::string::npos);
+
+    const std::string page = ChartPage(input);
+    EXPECT_NE(page.find(".sleep { fill: var(--bg); fill-opacity: 0.55; }"), std::string::npos);
+    EXPECT_NE(page.find("</span>asleep</p>"), std::string::npos) << "the key names it";
+}
+
 TEST(ChartTimeline, ADamagedEntryOfCenturiesCostsNoMoreThanItsDaysShown) {
     ChartInput input;
     input.now = MakeDateTime(2026, 12, 6);

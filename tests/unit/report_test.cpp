@@ -68,6 +68,7 @@ TEST_F(ReportTest, PrintsTheStatisticsTheSessionsNewestFirstAndTheSystems) {
               "Average Session:\t00d 00h 57m\n"
               "Longest Session:\t00d 01h 00m\n"
               "System Off Time:\t29.2%\n"
+              "Time Asleep:\t0%\n"
               "Crashed Sessions:\t33.3%\n"
               "Min. Restart Time:\t00:10:00\n"
               "-\n"
@@ -116,6 +117,7 @@ TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing
               "    \"averageSessionMinutes\": 57,\n"
               "    \"longestSessionMinutes\": 60,\n"
               "    \"systemOffPercent\": 29.2,\n"
+              "    \"asleepPercent\": 0,\n"
               "    \"crashedPercent\": 33.3,\n"
               "    \"minRestartSeconds\": 600,\n"
               "    \"lastOffSeconds\": 3600,\n"
@@ -123,14 +125,16 @@ TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing
               "  },\n"
               "  \"sessions\": [\n"
               "    {\"start\": \"2026-12-04T11:00:00\", \"end\": \"2026-12-04T12:00:00\", "
-              "\"minutes\": 60, \"cause\": 1, \"system\": \"1A2B3C4D//c:\\\\windows\"}\n"
+              "\"minutes\": 60, \"cause\": 1, \"system\": \"1A2B3C4D//c:\\\\windows\", "
+              "\"sleepMinutes\": 0, \"reason\": null}\n"
               "  ]\n"
               "}\n");
 
     WriteLog("");
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     EXPECT_NE(out.find("\"averageSessionMinutes\": null,\n    \"longestSessionMinutes\": null,\n"
-                       "    \"systemOffPercent\": null,\n    \"crashedPercent\": null,"),
+                       "    \"systemOffPercent\": null,\n    \"asleepPercent\": null,\n"
+                       "    \"crashedPercent\": null,"),
               std::string::npos)
         << out;
     EXPECT_TRUE(out.ends_with("\"sessions\": []\n}\n"));
@@ -221,19 +225,52 @@ TEST_F(ReportTest, SinceAndUntilListAndCountOnlyThePartsInsideTheRange) {
               kReportSucceeded)
         << err;
     EXPECT_EQ(out,
-              "start,end,minutes,cause,system\n"
+              "start,end,minutes,cause,system,sleep_minutes,reason\n"
               "2026-12-04T11:00:00,2026-12-04T11:30:00,30,1," +
                   kOwn +
-                  "\n"
+                  ",0,\n"
                   "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
                   kOther +
-                  "\n"
+                  ",0,\n"
                   "2026-12-04T08:30:00,2026-12-04T09:00:00,30,0," +
-                  kOwn + "\n");
+                  kOwn + ",0,\n");
     ASSERT_EQ(RunOnLog({"--since", "2026:12:04:09:30:00"}), kReportSucceeded);
     EXPECT_NE(out.find("Longest Session:\t00d 01h 00m\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Average Session:\t00d 00h 45m\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("[Dec 04, 08:00"), std::string::npos) << "an entry before the range";
+}
+
+// Sleep and reasons go last in csv, beside the system in JSON, under the session in the
+// text; a session cut by the range keeps its reason and the sleep inside the range.
+TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
+    WriteLog(kEntries + "[Sleep]\r\n2026:12:04:08:10:00=2026:12:04:08:40:00=" + kOwn +
+             "\r\n2026:12:04:09:20:00=2026:12:04:09:30:00=" + kOther + "\r\n[Reason]\r\n" +
+             "2026:12:04:08:00:00=Restarted by Windows Update (TrustedInstaller.exe), \"x\"\r\n");
+    ASSERT_EQ(RunOnLog({"--format=csv"}), kReportSucceeded) << err;
+    EXPECT_EQ(out,
+              "start,end,minutes,cause,system,sleep_minutes,reason\n"
+              "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," +
+                  kOwn +
+                  ",0,\n"
+                  "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
+                  kOther +
+                  ",10,\n"
+                  "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," +
+                  kOwn + ",30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\"\n");
+
+    ASSERT_EQ(RunOnLog({"--format=json", "--since=2026:12:04:08:30:00"}), kReportSucceeded);
+    EXPECT_NE(out.find("\"asleepPercent\": 14.3,"), std::string::npos) << out;  // 20 of 140
+    EXPECT_NE(out.find("\"sleepMinutes\": 10, \"reason\": \"Restarted by Windows Update "
+                       "(TrustedInstaller.exe), \\\"x\\\"\"}\n  ]"),
+              std::string::npos)
+        << out;
+
+    ASSERT_EQ(RunOnLog({}), kReportSucceeded);
+    EXPECT_NE(out.find("Time Asleep:\t23.5%\n"), std::string::npos) << out;  // 40 of 170
+    EXPECT_NE(out.find("09:00]\t=  00d 01h 00m  ....  - C:\\WINDOWS\n"
+                       "   Restarted by Windows Update"),
+              std::string::npos)
+        << out;
 }
 
 // By day, from the first listed session's day to now; the sessions of the systems listed.
@@ -272,28 +309,28 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
              "2026:99:99:99:99:99=x=99999=odd, \"quoted\"\\\t\x01\x7F\r\n");
     ASSERT_EQ(RunOnLog({"--format", "csv"}), kReportSucceeded);
     EXPECT_TRUE(
-        out.starts_with("start,end,minutes,cause,system\n"
+        out.starts_with("start,end,minutes,cause,system,sleep_minutes,reason\n"
                         // Fields roll over, a broken end is now, a cause beyond 16 bits saturates.
                         "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,"
-                        "\"odd, \"\"quoted\"\"\\\t\x01\x7F\"\n"
+                        "\"odd, \"\"quoted\"\"\\\t\x01\x7F\",0,\n"
                         "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," +
                         kOwn +
-                        "\n"
+                        ",0,\n"
                         "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
                         kOther +
-                        "\n"
+                        ",0,\n"
                         "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," +
-                        kOwn + "\n"))
+                        kOwn + ",0,\n"))
         << out.substr(0, 400);
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     // Every line of three fields or more, the binary one included; not the line of two.
     EXPECT_NE(out.find("\"sessionCount\": 9,\n    \"crashedCount\": 2,"), std::string::npos);
-    EXPECT_NE(out.find("\"system\": \"odd, \\\"quoted\\\"\\\\\\t\\u0001\x7F\"}"),
+    EXPECT_NE(out.find("\"system\": \"odd, \\\"quoted\\\"\\\\\\t\\u0001\x7F\", \"sleepMinutes\""),
               std::string::npos);
 #ifndef _WIN32
     // Off Windows a system field is taken as UTF-8 where it is, and a stray byte as Latin-1,
     // so the JSON stays valid (on Windows the ANSI code page gives every byte its character).
-    EXPECT_NE(out.find("\"system\": \"\\u00e9t\xC3\xA9\\u00e2\\u0082\"}"), std::string::npos);
+    EXPECT_NE(out.find("\"system\": \"\\u00e9t\xC3\xA9\\u00e2\\u0082\","), std::string::npos);
 #endif
     EXPECT_EQ(files.StepsTaken(), 0) << "nothing written, no attribute changed";
 }

@@ -106,9 +106,10 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
     EXPECT_FALSE(right.CommandFor(0)) << "a closed menu chooses nothing";
 
     HMENU statistics = GetSubMenu(menu, 1);
-    EXPECT_EQ(CaptionAt(statistics, 5), L"Crashed Sessions:\t33.3%");
-    EXPECT_TRUE(StateAt(statistics, 5) & MF_DISABLED);
-    EXPECT_FALSE(StateAt(statistics, 5) & MF_GRAYED) << "figures read as plain text";
+    EXPECT_EQ(CaptionAt(statistics, 5), L"Time Asleep:\t0%");
+    EXPECT_EQ(CaptionAt(statistics, 6), L"Crashed Sessions:\t33.3%");
+    EXPECT_TRUE(StateAt(statistics, 6) & MF_DISABLED);
+    EXPECT_FALSE(StateAt(statistics, 6) & MF_GRAYED) << "figures read as plain text";
 
     // Their captions come from the session menus, whose unit tests read them.
     HMENU systems = GetSubMenu(menu, 0);

@@ -12,7 +12,6 @@
 #include "sessionlog/session_log.h"
 #include "storage/file_checks.h"
 #include "storage/registry_store.h"
-#include "storage/section_file.h"
 #include "storage/text_lines.h"
 
 namespace uptrail {
@@ -53,7 +52,9 @@ void ReportFailedCopy(MainContext& context, std::string_view folder) {
 void OnRightNowClick(MainContext& context) {
     if (!ConfirmLoss(context, "All current statistics will be lost.")) return;
     MainState& state = context.state;
-    if (SaveSection(context.platform.files, state.session.logFile, kLogSection, "") != kOk) {
+    // Sleep and reasons of the running session stay: it is logged later, and they with it.
+    if (ClearLogBefore(context.platform.files, state.session.logFile, state.session.bootTime,
+                       context.platform.clock.Now()) != kOk) {
         ReportUnchangedLog(context);
         return;
     }

@@ -7,6 +7,7 @@
 #include "chart/chart_page.h"
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
+#include "sessionlog/sleep_log.h"
 #include "sessionlog/system_filter.h"
 #include "storage/atomic_file.h"
 #include "storage/settings_store.h"
@@ -16,7 +17,7 @@ namespace {
 
 // The sessions of the systems the menus list, and the running one when its system is
 // among them.
-ChartInput ChartOf(MainContext& context, const LogEntries& log) {
+ChartInput ChartOf(MainContext& context, const LogEntries& log, std::string_view text) {
     const MainState& state = context.state;
     const std::vector<std::string> shown =
         ShownSystems(Get(context.Settings(), setting::kSysList), state.session.systemId);
@@ -27,8 +28,12 @@ ChartInput ChartOf(MainContext& context, const LogEntries& log) {
     input.statistics = state.menus.statistics;
     for (const LogEntry& entry : log.entries)
         if (entry.system != kNoSystem && listed[entry.system]) input.sessions.push_back(entry);
+    input.reasons = ReasonsOf(input.sessions, EndReasons::Read(text));
     if (all || IsShown(shown, state.session.systemId)) input.runningSince = state.session.bootTime;
     input.now = context.platform.clock.Now();
+    for (const SleepPeriod& period : ReadSleepPeriods(text, input.now))
+        if (all || IsShown(shown, period.system))
+            input.sleeps.push_back({period.start, period.end});
     input.zone = &context.platform.zone;
     input.months = &context.platform.locale.Months();
     return input;
@@ -49,7 +54,7 @@ void OnSessionChartClick(MainContext& context) {
         file.error == kOk ? std::string_view(file.text) : std::string_view();
     const LogEntries log = ReadLogEntries(text, platform.clock.Now());
     const std::filesystem::path chart = ChartFile(platform.system);
-    if (ReplaceFileContents(platform.files, chart, ChartPage(ChartOf(context, log))) != kOk) {
+    if (ReplaceFileContents(platform.files, chart, ChartPage(ChartOf(context, log, text))) != kOk) {
         platform.desktop.ShowMessage("Cannot write the session chart to\r\n" + AnsiFromPath(chart),
                                      kVersion.title, MessageIcon::kStop);
         return;

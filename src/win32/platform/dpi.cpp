@@ -1,16 +1,9 @@
 #include "win32/platform/dpi.h"
 
+#include "win32/platform/user32_function.h"
+
 namespace uptrail {
 namespace {
-
-// Through the generic function pointer type, which converts to any other without a warning.
-template <typename Function>
-Function User32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(
-                        reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
-                  : nullptr;
-}
 
 // Something for nothing: a value of the system's resolution carried over to another one.
 int Scaled(int value, int dpi) { return MulDiv(value, dpi, SystemDpi()); }

@@ -13,6 +13,7 @@ public:
     std::filesystem::path ProgramDataFolder() const override;
     std::filesystem::path TemporaryFolder() const override;
     std::vector<BootRecord> RecentBootRecords() const override;
+    std::vector<ShutdownRecord> RecentShutdownRecords() const override;
 };
 
 }  // namespace uptrail

@@ -107,6 +107,7 @@ void MainWindow::Start(MainContext& context) {
     followsColourMode_ = FollowAppColourMode(colourMode_);
     SetTimer(window_, kHeartbeatTimer, HeartbeatIntervalMs(), nullptr);
     SetTimer(window_, kClockTimer, kClockIntervalMs, nullptr);
+    suspendResume_.Register(window_);
 }
 
 int MainWindow::RunMessageLoop() {
@@ -269,6 +270,11 @@ LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wPara
         if (IsColourModeChange(ChangedSetting(lParam)))
             OnColourModeChange(colourMode_, followsColourMode_);
         return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND) OnSuspend(*context_);
+        // The wake-up that needs no user comes first; the one that does may follow.
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) OnResume(*context_);
+        return TRUE;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         // Windows may end the process as soon as this returns: the close must be on disk.
@@ -279,6 +285,7 @@ LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wPara
         DestroyWindow(window);
         return 0;
     case WM_DESTROY:
+        suspendResume_.Unregister();
         KillTimer(window, kHeartbeatTimer);
         KillTimer(window, kClockTimer);
         KillTimer(window, kAlertTimer);

@@ -13,6 +13,7 @@
 #include "platform/program_window.h"
 #include "sessionlog/session_log.h"
 #include "win32/platform/win32_colour_mode.h"
+#include "win32/shell/suspend_resume.h"
 #include "win32/shell/window_procedure.h"
 
 namespace uptrail {
@@ -79,6 +80,7 @@ private:
     TrayClicks trayClicks_;
     Win32ColourMode colourMode_;
     bool followsColourMode_ = false;  // the menus follow the user's app colour mode
+    SuspendResumeNotification suspendResume_;
     // Where the icon is, for a session menu asked for from the keyboard.
     std::optional<POINT> sessionMenuAnchor_;
     // The response of an update check whose outcome waits for a menu or box to close.

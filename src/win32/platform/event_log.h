@@ -1,0 +1,38 @@
+#pragma once
+// Reading records of the Windows event log through the event-log API. Only the files that
+// read the log include this header, and with it winevt.h.
+#include <windows.h>
+#include <winevt.h>
+
+#include <optional>
+#include <vector>
+
+#include "base/date_time.h"
+#include "win32/platform/unique_handle.h"
+
+namespace uptrail {
+
+using UniqueEventLogHandle = UniqueHandle<EVT_HANDLE, EvtClose>;
+
+// The newest `most` records of the System log that `query` (an XPath filter) selects,
+// newest first; none when the log cannot be read.
+std::vector<UniqueEventLogHandle> NewestSystemEvents(const wchar_t* query, DWORD most);
+
+// The values a render context gives for one record, in a buffer that also holds the texts
+// they point to.
+class RenderedValues {
+public:
+    RenderedValues(EVT_HANDLE context, EVT_HANDLE event);
+
+    std::size_t Count() const { return count_; }
+    const EVT_VARIANT& operator[](std::size_t index) const { return values_[index]; }
+
+private:
+    std::vector<EVT_VARIANT> values_;
+    std::size_t count_ = 0;
+};
+
+// An event time (UTC, in 100-ns units) as local time to the second.
+[[nodiscard]] std::optional<DateTime> LocalTimeOf(ULONGLONG fileTime);
+
+}  // namespace uptrail

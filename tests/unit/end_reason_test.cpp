@@ -1,0 +1,181 @@
+// Why sessions ended: Windows' records told in a person's words, stored in section
+// "Reason" when the start-up logs a session, and shown when the session is chosen.
+#include "sessionlog/end_reason.h"
+
+#include <gtest/gtest.h>
+
+#include "app/menu_commands.h"
+#include "app/session_menus.h"
+#include "app/startup.h"
+#include "storage/section_file.h"
+#include "support/test_machine.h"
+
+namespace uptrail {
+namespace {
+
+using std::chrono::hours;
+using std::chrono::minutes;
+using testing::kBoot;
+using testing::kSystem;
+using testing::Machine;
+
+const DateTime kStart = MakeDateTime(2026, 12, 5, 20, 0, 0);  // the session that ended
+const DateTime kEnd = MakeDateTime(2026, 12, 5, 23, 0, 0);
+
+ShutdownRecord Record(ShutdownEvent event, DateTime time, std::vector<std::string> values = {}) {
+    return {event, time, std::move(values)};
+}
+
+// User32 1074 as Windows writes it: process, computer, reason, code, kind, comment, user.
+ShutdownRecord Requested(const std::string& process, const std::string& kind,
+                         const std::string& user, const std::string& reason, DateTime time = kEnd) {
+    return Record(ShutdownEvent::kShutdownStarted, time,
+                  {process + " (DESKTOP)", "DESKTOP", reason, "0x80020003", kind, "", user});
+}
+
+std::optional<std::string> Describe(std::vector<ShutdownRecord> records) {
+    return DescribeSessionEnd(records, kStart, kBoot);
+}
+
+TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
+    EXPECT_EQ(Describe({Requested("C:\\Windows\\servicing\\TrustedInstaller.exe", "restart",
+                                  "NT AUTHORITY\\SYSTEM", "Operating System: Upgrade (Planned)")}),
+              "Restarted by Windows Update (TrustedInstaller.exe) for Operating System: Upgrade "
+              "(Planned)");
+    EXPECT_EQ(Describe({Requested("C:\\Windows\\explorer.exe", "power off", "DESKTOP\\ana",
+                                  "Other (Unplanned)")}),
+              "Shut down by DESKTOP\\ana from the Start menu");
+    EXPECT_EQ(Describe({Requested("C:\\Windows\\system32\\shutdown.exe", "restart", "DESKTOP\\ana",
+                                  "Application: Maintenance (Planned)")}),
+              "Restarted by DESKTOP\\ana (shutdown.exe) for Application: Maintenance (Planned)");
+    // A system in another language names the kind in its own words, which are kept.
+    EXPECT_EQ(Describe({Requested("C:\\Tools\\updater.exe", "Neustart", "", "")}),
+              "Ended (Neustart) by updater.exe");
+
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kBugCheck, kBoot + minutes{2},
+                               {"0x0000009f (0x0000000000000003, 0xffffe001)", "MEMORY.DMP"})}),
+              "Blue screen, stop code 0x0000009F");
+    // Kernel-Power 41 holds the stop code as a number; 0 means the power went.
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kUncleanReboot, kBoot, {"159", "3"})}),
+              "Blue screen, stop code 0x0000009F");
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kUncleanReboot, kBoot, {"0", "0"})}),
+              "Power lost or the PC was turned off without shutting down");
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kBoot)}),
+              "The previous shut-down was unexpected");
+}
+
+TEST(DescribeSessionEnd, AStopCodeTellsMostThenTheRequestThenTheCrash) {
+    const auto update = Requested("C:\\Windows\\System32\\MoUsoCoreWorker.exe", "restart",
+                                  "NT AUTHORITY\\SYSTEM", "Operating System: Upgrade (Planned)");
+    const auto powerLost = Record(ShutdownEvent::kUncleanReboot, kBoot, {"0"});
+    const auto unexpected = Record(ShutdownEvent::kUnexpected, kBoot);
+    // A restart for an update that hung on the way down: the update says why.
+    EXPECT_EQ(Describe({unexpected, powerLost, update}).value().substr(0, 28),
+              "Restarted by Windows Update ");
+    EXPECT_EQ(Describe({unexpected, powerLost}),
+              "Power lost or the PC was turned off without shutting down");
+    EXPECT_EQ(Describe({update, Record(ShutdownEvent::kUncleanReboot, kBoot, {"80"})}),
+              "Blue screen, stop code 0x00000050");
+    // Of two requests the newest counts.
+    EXPECT_EQ(Describe({Requested("a.exe", "restart", "", "", kEnd - hours{1}),
+                        Requested("b.exe", "power off", "", "", kEnd)}),
+              "Shut down by b.exe");
+}
+
+// Records of earlier sessions, or written long after the next boot, tell nothing about it.
+TEST(DescribeSessionEnd, OnlyRecordsBetweenTheSessionsStartAndJustAfterTheNextBootCount) {
+    EXPECT_EQ(Describe({}), std::nullopt);
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kStart - minutes{1}),
+                        Record(ShutdownEvent::kUncleanReboot, kBoot + minutes{6}, {"0"})}),
+              std::nullopt);
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kBoot + minutes{5})}),
+              "The previous shut-down was unexpected");
+}
+
+TEST(DescribeSessionEnd, DamagedRecordsStillGiveOneShortLine) {
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kShutdownStarted, kEnd)}), "Ended");
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kBugCheck, kBoot, {"not a code"})}),
+              "Blue screen, stop code not");
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kBugCheck, kBoot)}), "Blue screen");
+    const auto text = Describe(
+        {Requested("x.exe", "restart", "ana", "line one\r\nline two\t" + std::string(500, 'z'))});
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->starts_with("Restarted by ana (x.exe) for line one line two zzz")) << *text;
+    EXPECT_EQ(text->size(), 240u);
+}
+
+TEST(EndReasons, AreFoundByTheirSessionsStartAndKeepATilde) {
+    const EndReasons reasons = EndReasons::Read(
+        "[Reason]\r\n2026:12:05:08:00:00=Shut down by ana\r\nnot a stamp=x\r\n"
+        "2026:12:04:08:00:00=Restarted by SETUP~1.EXE\r\n2026:12:05:08:00:00=The later line\r\n"
+        "[Log]\r\n2026:12:06:08:00:00=2026:12:06:09:00:00=0\r\n");
+    EXPECT_EQ(reasons.Of(MakeDateTime(2026, 12, 5, 8, 0, 0)), "The later line");
+    EXPECT_EQ(reasons.Of(MakeDateTime(2026, 12, 4, 8, 0, 0)), "Restarted by SETUP~1.EXE");
+    EXPECT_EQ(reasons.Of(MakeDateTime(2026, 12, 6, 8, 0, 0)), "");
+    EXPECT_TRUE(EndReasons::Read("[Log]\r\n").Empty());
+}
+
+class EndReasonTest : public ::testing::Test, protected Machine {
+protected:
+    // The previous session, crashed; its heartbeat at kEnd.
+    void SeedCrashedSession() {
+        SeedEarlierStart("[Common]\r\nLastWin=" + kSystem +
+                         "\r\nCurStroke=" + FormatTimestamp(kEnd) + "\r\n[" + kSystem +
+                         "]\r\nLastStart=" + FormatTimestamp(kStart) + "\r\nLastClose=\r\n");
+    }
+    std::string Reasons() { return LoadSection(files, state.session.logFile, "Reason").text; }
+};
+
+TEST_F(EndReasonTest, TheStartUpStoresTheReasonAndTheSessionListShowsIt) {
+    system.shutdownRecords = {Record(ShutdownEvent::kUncleanReboot, kBoot + minutes{1}, {"0"}),
+                              Record(ShutdownEvent::kBugCheck, kStart - hours{30}, {"0x50"})};
+    SeedCrashedSession();
+    ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
+    EXPECT_EQ(Reasons(), FormatTimestamp(kStart) +
+                             "=Power lost or the PC was turned off without shutting down");
+
+    RunMenuCommand(context, {MenuCommandKind::kSessionItem, 0});
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "This session was crashed.\r\n\r\n"
+              "Power lost or the PC was turned off without shutting down");
+    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::kStop);
+}
+
+TEST_F(EndReasonTest, ASessionEndedByWindowsShowsItsReasonAloneAndWithoutOneNothing) {
+    const std::string start1 = FormatTimestamp(kStart - hours{24});
+    const std::string start2 = FormatTimestamp(kStart);
+    SeedEarlierStart("[Log]\r\n" + start1 + "=" + FormatTimestamp(kEnd - hours{24}) +
+                     "=0=" + kSystem + "\r\n" + start2 + "=" + FormatTimestamp(kEnd) +
+                     "=0=" + kSystem + "\r\n[Reason]\r\n" + start2 +
+                     "=Shut down by DESKTOP\\ana from the Start menu\r\n");
+    ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
+    RunMenuCommand(context, {MenuCommandKind::kSessionItem, 0});
+    RunMenuCommand(context, {MenuCommandKind::kSessionItem, 1});
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "Shut down by DESKTOP\\ana from the Start menu");
+    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::kInformation);
+}
+
+// Where nothing can be read, or the session was another installation's (whose records are
+// in its own event log), nothing is stored and the log is what it would have been.
+TEST_F(EndReasonTest, NoRecordsOrAnotherInstallationsSessionStoreNothing) {
+    SeedCrashedSession();
+    ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
+    EXPECT_EQ(system.shutdownQueries, 1);
+    EXPECT_EQ(files.Contents(state.session.logFile).find("[Reason]"), std::string::npos);
+
+    Machine other;
+    other.system.shutdownRecords = {Record(ShutdownEvent::kUnexpected, kBoot)};
+    other.SeedEarlierStart(
+        "[Common]\r\nLastWin=5E6F7A8B//d:\\windows\r\nCurStroke=" + FormatTimestamp(kEnd) +
+        "\r\n[5E6F7A8B//d:\\windows]\r\nLastStart=" + FormatTimestamp(kStart) +
+        "\r\nLastClose=\r\n");
+    ASSERT_EQ(RunStartup(other.context), StartupOutcome::kStarted);
+    EXPECT_NE(other.Entries(), "") << "the session is logged";
+    EXPECT_EQ(other.system.shutdownQueries, 0);
+    EXPECT_EQ(LoadSection(other.files, other.state.session.logFile, "Reason").text, "");
+}
+
+}  // namespace
+}  // namespace uptrail

@@ -1,0 +1,240 @@
+// Periods asleep: told by the power notifications, logged in section "Sleep", trimmed and
+// erased with their sessions, and shown in the statistics and the tooltip.
+#include <gtest/gtest.h>
+
+#include "app/commands/log_maintenance.h"
+#include "app/main_events.h"
+#include "app/session_menus.h"
+#include "app/startup.h"
+#include "sessionlog/session_log.h"
+#include "sessionlog/session_tracker.h"
+#include "sessionlog/sleep_log.h"
+#include "storage/section_file.h"
+#include "storage/text_lines.h"
+#include "support/test_machine.h"
+
+namespace uptrail {
+namespace {
+
+using std::chrono::hours;
+using std::chrono::minutes;
+using std::chrono::seconds;
+using testing::kBoot;
+using testing::kSystem;
+using testing::Machine;
+
+const std::string kOther = "5E6F7A8B//d:\\windows";
+
+std::string Stamp(DateTime time) { return FormatTimestamp(time); }
+
+// A log line "start=end=rest" for the Log and Sleep sections.
+std::string Line(DateTime start, DateTime end, const std::string& rest) {
+    return Stamp(start) + "=" + Stamp(end) + "=" + rest + "\r\n";
+}
+
+class SleepTest : public ::testing::Test, protected Machine {
+protected:
+    std::string Sleeps() { return LoadSection(files, state.session.logFile, "Sleep").text; }
+    // The running program, started in the booted session.
+    void Start() { ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted); }
+};
+
+TEST_F(SleepTest, ASuspendAndItsResumeLogOnePeriodAndTheTooltipCountsTheTimeAwake) {
+    Start();
+    const DateTime asleep = clock.now;  // 09:30
+    OnSuspend(context);
+    // The heartbeat goes with it, so that a session that never wakes ends where it slept.
+    EXPECT_EQ(Get("SleepStart"), Stamp(asleep));
+    EXPECT_EQ(Get("CurStroke", "Common"), Stamp(asleep));
+
+    clock.Advance(hours{2} + minutes{5});
+    OnResume(context);
+    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(clock.now) + "=" + kSystem);
+    EXPECT_EQ(Get("SleepStart"), "");
+    EXPECT_EQ(Get("CurStroke", "Common"), Stamp(clock.now)) << "a crash now ends after the wake";
+    EXPECT_EQ(state.session.asleepMinutes, 125);
+
+    // The second wake-up notification (the user touched a key) finds no sleep pending.
+    clock.Advance(seconds{3});
+    OnResume(context);
+    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(clock.now - seconds{3}) + "=" + kSystem);
+
+    // From 08:00 to 11:35 with 2h05m asleep; a rebuild of the menus reads the same.
+    EXPECT_EQ(DurationTip(kBoot, clock.now, state.session.asleepMinutes),
+              "Duration: 00d 03h 35m, awake 01h 30m");
+    RefreshSessionMenus(context);
+    EXPECT_EQ(state.session.asleepMinutes, 125);
+}
+
+TEST(DurationTip, ShowsTheTimeAwakeOnlyAfterASleepAndInDaysBeyondOne) {
+    const DateTime start = MakeDateTime(2026, 12, 1, 8, 0, 0);
+    EXPECT_EQ(DurationTip(start, start + hours{5} + minutes{10}), "Duration: 00d 05h 10m");
+    EXPECT_EQ(DurationTip(start, start + hours{5} + minutes{10}, 128),
+              "Duration: 00d 05h 10m, awake 03h 02m");
+    EXPECT_EQ(DurationTip(start, start + hours{50}, 60),
+              "Duration: 02d 02h 00m, awake 02d 01h 00m");
+    // A clock set back below the sleep already logged shows no negative time awake.
+    EXPECT_EQ(DurationTip(start, start + minutes{10}, 600), "Duration: 00d 00h 10m, awake 00h 00m");
+    // The longest figures still fit the shell's field.
+    EXPECT_LE(DurationTip(MakeDateTime(-30000, 1, 1), MakeDateTime(30000, 1, 1), 1).size(), 63u);
+}
+
+// Hibernation ends nothing: after the resume the boot records still name the same boot, so
+// a start of the program finds its own session running.
+TEST_F(SleepTest, HibernationIsSleepWithinTheSameSession) {
+    system.bootRecords = {{kBoot, static_cast<int>(BootType::kCold)}};
+    Start();
+    const DateTime asleep = clock.now;
+    OnSuspend(context);
+    clock.Advance(hours{10});
+    system.bootRecords.insert(system.bootRecords.begin(),
+                              {clock.now, static_cast<int>(BootType::kResume)});
+    OnResume(context);
+    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(clock.now) + "=" + kSystem);
+
+    const DateTime sessionStart =
+        SessionStart(clock.now, clock.TickCount(), system.RecentBootRecords());
+    EXPECT_EQ(sessionStart, kBoot);
+    EXPECT_FALSE(RecordPreviousSession(context.Settings(), sessionStart, clock.now));
+    EXPECT_EQ(Entries(), "");
+}
+
+// The battery ran out while the PC slept: the next boot logs the session from its
+// heartbeat, as ever, and the sleep up to that end. A value left from before the session
+// began is no sleep of it.
+TEST_F(SleepTest, ASleepThatNeverWokeIsLoggedUpToTheSessionsEnd) {
+    const DateTime start = MakeDateTime(2026, 12, 5, 20, 0, 0);
+    const DateTime asleep = MakeDateTime(2026, 12, 5, 23, 0, 0);
+    // The heartbeat timer fired once more on the way down.
+    const DateTime lastBeat = asleep + seconds{20};
+    SeedEarlierStart("[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=" + Stamp(lastBeat) +
+                     "\r\n[" + kSystem + "]\r\nLastStart=" + Stamp(start) +
+                     "\r\nLastClose=\r\nLastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n");
+    Start();
+    EXPECT_EQ(Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
+    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(lastBeat) + "=" + kSystem);
+    EXPECT_EQ(Get("SleepStart"), "") << "the running session is awake";
+
+    Machine stale;
+    stale.SeedEarlierStart("[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=" + Stamp(lastBeat) +
+                           "\r\n[" + kSystem + "]\r\nLastStart=" + Stamp(start) +
+                           "\r\nLastClose=\r\nSleepStart=" + Stamp(start - hours{30}) + "\r\n");
+    ASSERT_EQ(RunStartup(stale.context), StartupOutcome::kStarted);
+    EXPECT_EQ(stale.Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
+    EXPECT_EQ(LoadSection(stale.files, stale.state.session.logFile, "Sleep").text, "");
+}
+
+// Another installation ran last and slept: its sleep is logged with its session, but its
+// own value is its own to clear. A stale value of this installation is no sleep either.
+TEST_F(SleepTest, AnotherInstallationsUnfinishedSleepIsLoggedUnderItsName) {
+    const DateTime start = MakeDateTime(2026, 12, 5, 20, 0, 0);
+    const DateTime asleep = MakeDateTime(2026, 12, 5, 22, 0, 0);
+    const DateTime closed = MakeDateTime(2026, 12, 5, 23, 0, 0);
+    SeedEarlierStart("[Common]\r\nLastWin=" + kOther + "\r\n[" + kOther +
+                     "]\r\nLastStart=" + Stamp(start) + "\r\nLastClose=" + Stamp(closed) +
+                     "\r\nLastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n[" + kSystem +
+                     "]\r\nSleepStart=" + Stamp(start) + "\r\n");
+    Start();
+    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(closed) + "=" + kOther);
+    EXPECT_EQ(Get("SleepStart", kOther), Stamp(asleep));
+    EXPECT_EQ(Get("SleepStart"), "");
+    OnResume(context);
+    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(closed) + "=" + kOther);
+}
+
+TEST(SleepMinutes, CountEachSessionsOwnSleepInsideItAndTheTimeAsleepShare) {
+    const DateTime day = MakeDateTime(2026, 12, 4);
+    const std::string text =
+        "[Log]\r\n" + Line(day + hours{8}, day + hours{12}, "0=" + kSystem) +
+        Line(day + hours{13}, day + hours{17}, "2=" + kOther) + "[Sleep]\r\n" +
+        // The other system's sleep, within its session; then one of this system's that
+        // runs past its session's end (a clock set back), and one with a damaged end.
+        Line(day + hours{14}, day + hours{15}, kOther) +
+        Line(day + hours{9}, day + hours{9} + minutes{30}, kSystem) +
+        Line(day + hours{11}, day + hours{13}, kSystem) + Stamp(day) + "=garbage=" + kSystem +
+        "\r\n" + "only=two\r\n";
+    const DateTime now = day + hours{20};
+    const LogEntries log = ReadLogEntries(text, now);
+    const std::vector<SleepPeriod> sleeps = ReadSleepPeriods(text, now);
+    ASSERT_EQ(sleeps.size(), 4u) << "sorted by start, the damaged end read as now";
+    EXPECT_EQ(sleeps.front().start, day);
+    EXPECT_EQ(SleepMinutesOf(log, sleeps), (std::vector<std::int64_t>{240 + 30 + 60, 60}))
+        << "the damaged period is cut to the session it reaches into";
+
+    // Without the damaged line: 2h30m of 8h asleep.
+    const std::vector<SleepPeriod> sound(sleeps.begin() + 1, sleeps.end());
+    const SessionStatistics figures = CountSessions(log.entries, now, SleepMinutesOf(log, sound));
+    EXPECT_EQ(figures.asleepMinutes, 150);
+    StatisticsCaptions captions = DesignedStatisticsCaptions();
+    WriteStatistics(figures, {day, "", ",", &EnglishMonthNames()}, captions);
+    EXPECT_EQ(captions[kTimeAsleep], "Time Asleep:\t31,2%");
+    EXPECT_EQ(captions[kTimeAsleep - 1].substr(0, 16), "System Off Time:");
+
+    // A session cut by a range still counts the sleep that began before the cut.
+    EXPECT_EQ(SleepMinutesIn(sound, kSystem, day + hours{9} + minutes{10}, day + hours{12}), 80);
+    WriteStatistics(CountSessions({}, now), {day, "", ".", &EnglishMonthNames()}, captions);
+    EXPECT_EQ(captions[kTimeAsleep], "Time Asleep:\t-");
+}
+
+// `count` half-hour sessions, one a day up to 5 December, each with ten minutes asleep.
+std::string SessionsAndSleeps(int count, std::string& sleeps) {
+    std::string entries;
+    for (int day = count; day > 0; --day) {
+        const DateTime start = MakeDateTime(2026, 12, 6, 8, 0, 0) - hours{24 * day};
+        entries += Line(start, start + minutes{30}, "0=" + kSystem);
+        sleeps += Line(start + minutes{5}, start + minutes{15}, kSystem);
+    }
+    return entries;
+}
+
+TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOff) {
+    std::string sleeps;
+    const std::string entries = SessionsAndSleeps(60, sleeps);
+    // This session's own sleep, logged before it ends.
+    sleeps += Line(kBoot + minutes{10}, kBoot + minutes{20}, kSystem);
+    SeedEarlierStart("[Log]\r\n" + entries + "[Sleep]\r\n" + sleeps + "[Reason]\r\n" +
+                     Stamp(MakeDateTime(2026, 10, 7, 8, 0, 0)) + "=Blue screen\r\n" +
+                     Stamp(MakeDateTime(2026, 12, 5, 8, 0, 0)) + "=Shut down by ana\r\n");
+    Start();
+    EXPECT_EQ(SplitLines(Sleeps()).size(), 61u) << "the start-up trim keeps them all";
+
+    OnRightOldestClick(context);
+    const std::string afterErase = Sleeps();
+    const auto kept = SplitLines(afterErase);
+    ASSERT_EQ(kept.size(), 51u);
+    EXPECT_EQ(kept.front().substr(0, 19), Stamp(state.session.statsFrom + minutes{5}));
+    EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text,
+              Stamp(MakeDateTime(2026, 12, 5, 8, 0, 0)) + "=Shut down by ana");
+
+    OnRightNowClick(context);
+    EXPECT_EQ(Entries(), "");
+    EXPECT_EQ(Sleeps(),
+              Stamp(kBoot + minutes{10}) + "=" + Stamp(kBoot + minutes{20}) + "=" + kSystem);
+    EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text, "");
+    EXPECT_EQ(files.Attributes(state.session.logFile) & kLogFileAttributes, kLogFileAttributes);
+}
+
+TEST(TrimLog, KeepsTheNewestSleepEntriesInTheSameReplaceAsTheLog) {
+    testing::MemoryFileSystem files;
+    files.AddFolder("logs");
+    const DateTime first = MakeDateTime(2020, 1, 1);
+    std::string sleeps;
+    for (int i = 0; i <= kStartupLogLimit; ++i)
+        sleeps += Line(first + minutes{2 * i}, first + minutes{2 * i + 1}, kSystem);
+    const std::string other = "[" + kSystem + "]\r\nLastStart=x\r\n";
+    files.AddFile("logs/Uptrail.txt", other + "[Log]\r\n" + Line(first, first + hours{1}, "0") +
+                                          "[Sleep]\r\n" + sleeps);
+    const TrimResult trimmed = TrimLog(files, "logs/Uptrail.txt", false, first, first);
+    EXPECT_EQ(trimmed.error, kOk);
+    EXPECT_EQ(trimmed.logCount, 1);
+    const std::string& text = files.Contents("logs/Uptrail.txt");
+    const auto kept = ReadSleepPeriods(text, first);
+    ASSERT_EQ(kept.size(), static_cast<std::size_t>(kStartupLogLimit));
+    EXPECT_EQ(kept.front().start, first + minutes{2});
+    EXPECT_TRUE(text.starts_with(other + "[Log]\r\n" + Line(first, first + hours{1}, "0")))
+        << "Log untouched";
+    EXPECT_EQ(files.FileCount(), 1u) << "no temporary file left";
+}
+
+}  // namespace
+}  // namespace uptrail
