@@ -132,25 +132,31 @@ void WriteTextFit(HWND window, const std::filesystem::path& report) {
     }
 }
 
-// One line per item of the menu shown in `menuWindow`: "checked" or "unchecked", a tab,
-// and the item's text with its access-key marks; separators are left out.
-void WriteMenuItems(HWND menuWindow, const std::filesystem::path& report) {
-    std::ofstream out(report, std::ios::trunc);
-    const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+// One line per item of `menu`: "checked" or "unchecked" after `mark`, a tab, and the
+// item's text with its access-key marks; separators are left out. The items of a submenu
+// follow their item, marked with one ">" more.
+void WriteItems(HMENU menu, std::ofstream& out, const std::string& mark) {
     const int count = menu ? GetMenuItemCount(menu) : 0;
     for (int i = 0; i < count; ++i) {
         wchar_t text[256]{};
         MENUITEMINFOW item{};
         item.cbSize = sizeof item;
-        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
         item.dwTypeData = text;
         item.cch = 256;
         if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item) ||
             (item.fType & MFT_SEPARATOR))
             continue;
-        out << ((item.fState & MFS_CHECKED) ? "checked" : "unchecked") << '\t'
+        out << mark << ((item.fState & MFS_CHECKED) ? "checked" : "unchecked") << '\t'
             << uptrail::AnsiFromWide(text) << '\n';
+        if (item.hSubMenu) WriteItems(item.hSubMenu, out, mark + ">");
     }
+}
+
+// The items of the menu shown in `menuWindow`, with those of its submenus.
+void WriteMenuItems(HWND menuWindow, const std::filesystem::path& report) {
+    std::ofstream out(report, std::ios::trunc);
+    WriteItems(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)), out, "");
 }
 
 // What Windows sends a window that has moved to a monitor at `dpi`: the resolution, and
