@@ -164,6 +164,9 @@ bool IsSectionHeader(std::string_view line) {
 
 std::string LoadSectionText(std::string_view fileText, std::string_view section,
                             std::string_view delimiter) {
+    // A section's header holds its bracketed name: without that text there is no section,
+    // and a log of tens of thousands of lines need not be cut into lines to learn it.
+    if (!section.empty() && fileText.find(HeaderFor(section)) == std::string_view::npos) return {};
     const auto lines = SplitLines(fileText);
     std::size_t first = 0;
     if (!section.empty()) {
