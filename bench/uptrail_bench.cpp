@@ -130,8 +130,10 @@ struct Program {
     PlainLocale locale;
     testing::FakeHttpClient http;
     FixedTimeZone zone;
+    testing::FakeEventSink events;
     MainContext context{
-        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone}, {}};
+        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone, events},
+        {}};
 };
 
 // A section "Alarm" of `count` alarms in no particular order, as a file holds it after

@@ -3,6 +3,7 @@
 #include "base/settings_key.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/event_sink.h"
 #include "platform/file_system.h"
 #include "platform/http_client.h"
 #include "platform/locale.h"
@@ -28,6 +29,7 @@ struct Platform {
     Locale& locale;
     HttpClient& http;
     const TimeZone& zone;
+    EventSink& events;
 };
 
 // The main window's logic: its platform and its state, passed to every handler.

@@ -40,6 +40,7 @@ struct SessionState {
     DateTime statsFrom{};            // where statistics would start after Erase Oldest Data
     int logCount = 0;                // entries kept by the last trim
     std::int64_t asleepMinutes = 0;  // how long the running session slept
+    bool writesEvents = true;        // logged sessions go to the Windows event log too
     DriveTable driveTable;
 };
 

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "alarm/alarm_commands.h"
+#include "app/event_log.h"
 #include "app/session_menus.h"
 #include "app/startup_options.h"
 #include "base/text_encoding.h"
@@ -77,11 +78,14 @@ StartupOutcome RunStartup(MainContext& context) {
     ApplyStoredOptions(context, programFolder);
     Put(context.Settings(), setting::kCurrentVersion, VersionText(false));
 
+    ReadEventLogSwitch(context);
     BeginSession(context);
     state.menus.mListMode.checked = SettingIsOn(context.Settings(), setting::kListMode);
-    if (const auto logged =
-            RecordPreviousSession(context.Settings(), state.session.bootTime, platform.clock.Now()))
+    if (const auto logged = RecordPreviousSession(context.Settings(), state.session.bootTime,
+                                                  platform.clock.Now())) {
         RecordEndReason(context.Settings(), *logged, state.session.bootTime, platform.system);
+        ReportLoggedSession(context, *logged);
+    }
     state.session.driveTable = BuildDriveTable(platform.system);
     RefreshSessionMenus(context);
     StartCurrentSession(context.Settings(), state.session.bootTime);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "base/duration_text.h"
+#include "base/put_text.h"
 
 namespace uptrail {
 namespace {
@@ -193,6 +194,12 @@ std::string FormatMonthDayYear(DateTime value, const MonthNames& names) {
 
 std::string FormatYearMonthDayTime(DateTime value, const MonthNames& names) {
     return FormatPadded(FieldsOf(value).year, 4) + ", " + FormatMonthDayTime(value, names);
+}
+
+std::string FormatIsoLocalTime(DateTime value) {
+    char text[2 * kMostNumberLength];
+    const char* end = PutClock(PutIsoDate(text, FieldsOf(value)), SplitTime(value).second, true);
+    return std::string(text, static_cast<std::size_t>(end - text));
 }
 
 }  // namespace uptrail

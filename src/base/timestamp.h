@@ -42,6 +42,10 @@ std::int16_t TimestampFieldValue(std::string_view field);
 // (except for years 0..99, which read back as two-digit years).
 std::string FormatTimestamp(DateTime value);
 
+// "2026-12-04T08:03:07": ISO 8601 local time; a year beyond four digits takes a sign, as
+// ISO 8601 writes it.
+std::string FormatIsoLocalTime(DateTime value);
+
 // Abbreviated month names, January first, as bytes in the ANSI code page like all menu
 // and log text. The user's locale supplies them on Windows (LocaleMonthNames).
 using MonthNames = std::array<std::string, 12>;

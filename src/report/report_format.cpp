@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/csv_field.h"
 #include "base/duration_text.h"
 #include "base/text_encoding.h"
 #include "chart/chart_page.h"
@@ -27,23 +28,6 @@ char MarkOf(SessionCause cause) {
     if (cause == SessionCause::kCrashed) return 'X';
     if (cause == SessionCause::kProgramClosed) return '!';
     return ' ';
-}
-
-std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
-// The platform converts ANSI text to Unicode for file names; the same conversion serves
-// here. Off Windows the text stays the bytes it is.
-std::string Utf8FromAnsi(std::string_view text) {
-    const std::u8string utf8 = PathFromAnsi(text).u8string();
-    return std::string(utf8.begin(), utf8.end());
 }
 
 bool IsContinuation(std::string_view text, std::size_t at, unsigned char low = 0x80,
@@ -371,12 +355,6 @@ void WriteReport(const SessionReport& report, ReportFormat format, ReportOutput&
     case ReportFormat::kText: break;
     }
     WriteText(report, writer);
-}
-
-std::string FormatIsoLocalTime(DateTime value) {
-    char text[2 * kMostNumberLength];
-    const char* end = PutClock(PutIsoDate(text, FieldsOf(value)), SplitTime(value).second, true);
-    return std::string(text, static_cast<std::size_t>(end - text));
 }
 
 }  // namespace uptrail

@@ -19,7 +19,4 @@ namespace uptrail {
 //   shows "-" or nothing), times in ISO 8601 local time, texts in UTF-8.
 void WriteReport(const SessionReport& report, ReportFormat format, ReportOutput& output);
 
-// "2026-12-04T08:03:07"; a year beyond four digits takes a sign, as ISO 8601 writes it.
-std::string FormatIsoLocalTime(DateTime value);
-
 }  // namespace uptrail

@@ -43,6 +43,8 @@ inline constexpr SettingName kCurrentVersion{"CurrentVersion", SettingPlace::kPr
 inline constexpr SettingName kUpdateAddress{"UpdateAddress", SettingPlace::kProgramKey};
 // The key's default value: the folder the program last started from.
 inline constexpr SettingName kProgramFolder{"", SettingPlace::kProgramKey};
+// Whether each logged session is copied to the Windows event log: 0 off, 1 (or unset) on.
+inline constexpr SettingName kEventLog{"EventLog", SettingPlace::kProgramKey};
 // A folder path, read and written as wide text (see RegReadPath).
 inline constexpr SettingName kLogFolder{"LogFolder", SettingPlace::kProgramKey};
 

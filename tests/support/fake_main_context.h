@@ -18,8 +18,10 @@ struct FakeMainContext {
     FakeLocale locale;
     FakeHttpClient http;
     FixedTimeZone zone;
+    FakeEventSink events;
     MainContext context{
-        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone}, {}};
+        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone, events},
+        {}};
 };
 
 }  // namespace uptrail::testing

@@ -12,6 +12,7 @@
 #include "alarm/alarm_context.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/event_sink.h"
 #include "platform/http_client.h"
 #include "platform/locale.h"
 #include "platform/program_window.h"
@@ -166,6 +167,20 @@ public:
 // Starts no request but records its address; a test hands in the response through the
 // main window's event, as the shell does when the worker is done. Refuses to start any
 // while `starts` is false.
+// The event log as the events handed to it; every write answers `succeeds`.
+class FakeEventSink final : public EventSink {
+public:
+    bool succeeds = true;
+    int writes = 0;
+    std::vector<LogEvent> written;
+
+    bool Write(const LogEvent& event) override {
+        ++writes;
+        if (succeeds) written.push_back(event);
+        return succeeds;
+    }
+};
+
 class FakeHttpClient final : public HttpClient {
 public:
     bool starts = true;

@@ -121,9 +121,9 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
 TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTurnedOff) {
     // No owner window, so no icon in the shell: the test reads the picture it was handed.
     Win32TrayIcon shellTray(nullptr, UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))));
-    MainContext withTray{
-        {clock, files, registry, system, shellTray, window, window, desktop, locale, http, zone},
-        {}};
+    MainContext withTray{{clock, files, registry, system, shellTray, window, window, desktop,
+                          locale, http, zone, events},
+                         {}};
     withTray.state.options.mRightWithout.checked = true;  // no shell here to add the icon to
     withTray.state.options.mRightAnimated.checked = true;
     withTray.state.tray.animationLevel = 3;

@@ -3,11 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/event_log.h"
 #include "app/session_menus.h"
 #include "base/settings_key.h"
 #include "base/text_encoding.h"
 #include "base/timestamp.h"
 #include "base/version_info.h"
+#include "sessionlog/log_entries.h"
 #include "sessionlog/log_location.h"
 #include "sessionlog/session_log.h"
 #include "storage/file_checks.h"
@@ -47,17 +49,26 @@ void ReportFailedCopy(MainContext& context, std::string_view folder) {
     ShowStop(context, text);
 }
 
+// The sessions the log holds now; the count of the last trim misses the one logged since.
+std::int64_t LoggedSessions(MainContext& context) {
+    const LogFileText file = ReadLogFile(context.platform.files, context.state.session.logFile);
+    return static_cast<std::int64_t>(
+        ReadLogEntries(file.text, context.platform.clock.Now()).entries.size());
+}
+
 }  // namespace
 
 void OnRightNowClick(MainContext& context) {
     if (!ConfirmLoss(context, "All current statistics will be lost.")) return;
     MainState& state = context.state;
+    const std::int64_t logged = LoggedSessions(context);
     // Sleep and reasons of the running session stay: it is logged later, and they with it.
     if (ClearLogBefore(context.platform.files, state.session.logFile, state.session.bootTime,
                        context.platform.clock.Now()) != kOk) {
         ReportUnchangedLog(context);
         return;
     }
+    ReportHistoryCleared(context, "Monitor from Now", state.session.bootTime, logged);
     state.session.statsFrom = state.session.bootTime;
     state.session.logCount = 0;
     RefreshSessionMenus(context);
@@ -73,12 +84,15 @@ void OnRightOldestClick(MainContext& context) {
                          FormatMonthDayYear(state.session.statsFrom, platform.locale.Months()) +
                          " will be lost."))
         return;
+    const std::int64_t logged = LoggedSessions(context);
     const TrimResult trimmed = TrimLog(platform.files, state.session.logFile, true,
                                        state.session.bootTime, platform.clock.Now());
     if (trimmed.error != kOk) {
         ReportUnchangedLog(context);
         return;
     }
+    ReportHistoryCleared(context, "Erase Oldest Data", trimmed.statsFrom,
+                         logged - trimmed.logCount);
     state.session.statsFrom = trimmed.statsFrom;
     state.session.logCount = trimmed.logCount;
     RefreshSessionMenus(context);

@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "win32/platform/unique_handle.h"
 #include "win32/platform/win32_clock.h"
+#include "win32/platform/win32_event_sink.h"
 #include "win32/platform/win32_file_system.h"
 #include "win32/platform/win32_http_client.h"
 #include "win32/platform/win32_locale.h"
@@ -43,9 +44,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32Locale locale;
     Win32HttpClient http(window.Handle());
     Win32TimeZone zone;
-    MainContext context{
-        Platform{clock, files, registry, system, tray, window, window, desktop, locale, http, zone},
-        {}};
+    Win32EventSink events;
+    MainContext context{Platform{clock, files, registry, system, tray, window, window, desktop,
+                                 locale, http, zone, events},
+                        {}};
 
     if (RunStartup(context) == StartupOutcome::kHandedOver) return 0;
     window.Start(context);
