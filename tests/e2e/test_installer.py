@@ -1,0 +1,240 @@
+import os
+import shutil
+import subprocess
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from uptrail_machine import (PROGRAM_FOLDER, PROGRAM_KEY, RUN_KEY, WINE,  # noqa: E402
+                             UptrailMachine, read_bytes)
+
+SETUP = r"C:\Uptrail_Setup.exe"
+UNINSTALLER = PROGRAM_FOLDER + r"\Uninstall.exe"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Uptrail"
+APP_PATHS_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Uptrail.exe"
+USER_PROGRAM_KEY = r"HKCU\Software\Tamsk\Uptrail"
+USER_RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+DATA_FOLDER = r"C:\ProgramData\Tamsk\Uptrail"
+SHORTCUT = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Uptrail.lnk"
+# Not a note of the program's: every copy writes its own section and the common one.
+ALARM = "2030:01:02:08:30:00=0000:00:00=Renew the licence"
+
+
+class InstallerTest(unittest.TestCase):
+    def setUp(self):
+        m = self.machine = UptrailMachine(self, preinstalled=False)
+        # Wine reads command lines in the Unix locale: non-ASCII folders need a UTF-8 one.
+        # Its menu builder would copy the Start-menu shortcut into the host's own menus.
+        m.env.update(LC_ALL="C.UTF-8",
+                     WINEDLLOVERRIDES=m.env["WINEDLLOVERRIDES"] + ";winemenubuilder.exe=d")
+        shutil.copy(os.environ["UPTRAIL_E2E_SETUP"], m.host_path(SETUP))
+        m.log_path = os.path.join(m.host_path(DATA_FOLDER), "Uptrail.txt")
+        self.system = m.driver("system-id")
+
+    def setup(self, *switches):
+        # As typed in a console: /D= takes the rest of the line unquoted, spaces and all,
+        # and a program started directly would get it quoted.
+        return self.machine.run_wine("cmd", "/c", " ".join((SETUP, *switches)))[0]
+
+    def uninstall(self, *switches, folder=PROGRAM_FOLDER):
+        m = self.machine
+        # The uninstaller hands over to a copy of itself in the temporary folder and ends.
+        self.assertEqual(m.run_wine(folder + r"\Uninstall.exe", "/S", *switches)[0], 0)
+        m.wait_for(lambda: not self.processes_running(r"\Un.exe"), "the uninstaller to finish")
+
+    def processes_running(self, name):
+        found = []
+        for pid in self.machine.session_processes():
+            try:
+                command = read_bytes(f"/proc/{pid}/cmdline").decode("utf-8", "replace")
+            except OSError:
+                continue
+            if name.lower() in command.lower():
+                found.append(pid)
+        return found
+
+    def registry_values(self, key):
+        # Through an export, which keeps every character: reg query prints in the console's
+        # code page, which a folder name in three scripts does not fit.
+        m = self.machine
+        exported = m.host_path(r"C:\e2e\key.reg")
+        code, _, err = m.run_wine("reg", "export", key, r"C:\e2e\key.reg", "/y", "/reg:64")
+        self.assertEqual(code, 0, f"reg export {key}: {err}")
+        values = {}
+        for line in read_bytes(exported).decode("utf-16").splitlines():
+            name, separator, value = line.partition("=")
+            if not separator or not (name == "@" or name.startswith('"')):
+                continue
+            name = "" if name == "@" else name[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+            if value.startswith("dword:"):
+                value = hex(int(value[6:], 16))
+            else:
+                value = value[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+            values[name] = value
+        return values
+
+    def key_exists(self, key):
+        return self.machine.run_wine("reg", "query", key, "/reg:64")[0] == 0
+
+    def exists(self, windows_path):
+        return os.path.exists(self.machine.host_path(windows_path))
+
+    def program_running(self):
+        return self.machine.driver_succeeds("is-ready")
+
+    def start_installed(self, folder=PROGRAM_FOLDER):
+        m = self.machine
+        copy = subprocess.Popen([WINE, folder + r"\Uptrail.exe"], env=m.env,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        m.wait_for(self.program_running, "Uptrail to finish its start-up")
+        return copy
+
+    def assert_installed(self, folder):
+        m = self.machine
+        self.assertEqual(read_bytes(m.host_path(folder + r"\Uptrail.exe")),
+                         read_bytes(os.environ["UPTRAIL_E2E_PROGRAM"]), "the program")
+        self.assertTrue(self.exists(folder + r"\Uninstall.exe"), "the uninstaller")
+        self.assertFalse(self.exists(folder + r"\Uptrail.exe.new"), "nothing half-replaced")
+        self.assertTrue(self.exists(SHORTCUT), "the Start-menu shortcut for all users")
+        expected = {
+            "DisplayName": "Uptrail",
+            "DisplayVersion": "5.0.26",
+            "Publisher": "Tamsk",
+            "DisplayIcon": folder + r"\Uptrail.exe,0",
+            "InstallLocation": folder,
+            "UninstallString": f'"{folder}\\Uninstall.exe"',
+            "QuietUninstallString": f'"{folder}\\Uninstall.exe" /S',
+            "URLInfoAbout": "https://www.tamsk.example",
+            "NoModify": "0x1",
+            "NoRepair": "0x1",
+        }
+        entry = self.registry_values(UNINSTALL_KEY)
+        # Kilobytes, as Apps & features shows them: the program is well over 100 KB.
+        self.assertGreater(int(entry.pop("EstimatedSize"), 16), 100)
+        self.assertEqual(entry, expected)
+        self.assertEqual(self.registry_values(APP_PATHS_KEY),
+                         {"": folder + r"\Uptrail.exe", "Path": folder})
+
+    def assert_nothing_installed_is_left(self, folder=PROGRAM_FOLDER):
+        m = self.machine
+        self.assertFalse(self.exists(folder), "the program folder")
+        self.assertFalse(self.exists(SHORTCUT), "the shortcut")
+        for key in (UNINSTALL_KEY, APP_PATHS_KEY, PROGRAM_KEY, USER_PROGRAM_KEY):
+            self.assertFalse(self.key_exists(key), key)
+        self.assertIsNone(m.reg_get(RUN_KEY, "Sessiometer"), "the machine's Run entry")
+        self.assertIsNone(m.reg_get(USER_RUN_KEY, "Sessiometer"), "the user's Run entry")
+        self.assertFalse(self.processes_running(r"\Uptrail.exe"), "a running copy")
+
+    def test_a_silent_install_puts_everything_in_place_and_the_program_records_there(self):
+        m = self.machine
+        self.assertEqual(self.setup("/S"), 0)
+        self.assert_installed(PROGRAM_FOLDER)
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
+        # Wine takes no access control lists, so the Users group's rights cannot be read
+        # back here; the folder the setup made for them is there.
+        self.assertTrue(os.path.isdir(m.host_path(DATA_FOLDER)), "the log folder")
+        self.assertEqual(m.reg_get(RUN_KEY, "Sessiometer"), "Uptrail.exe", "Start with Windows")
+        self.assertFalse(self.program_running(), "a silent install starts nothing")
+
+        # As a user starts it: the Start-menu shortcut, through the shell.
+        self.assertEqual(m.run_wine("start", SHORTCUT)[0], 0)
+        m.wait_for(self.program_running, "Uptrail to start from its shortcut")
+        m.wait_for(lambda: os.path.exists(m.log_path), "the session log in the data folder")
+        m.wait_for(lambda: m.log_value(self.system, "LastStart"), "the session's start")
+        self.assertEqual(m.reg_get(PROGRAM_KEY, ""), PROGRAM_FOLDER)
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
+        self.assertFalse(os.path.exists(os.path.join(m.program_dir, "Uptrail.txt")),
+                         "no log in the program folder")
+
+    def test_an_upgrade_closes_the_running_copy_starts_the_new_one_and_keeps_log_and_settings(self):
+        m = self.machine
+        self.assertEqual(self.setup("/S"), 0)
+        m.write_log(f"[Alarm]\n{ALARM}\n")
+        copy = self.start_installed()
+        # Then the user turned "Start with Windows" off (its first start had turned it on),
+        # and pointed the update check elsewhere.
+        self.assertEqual(m.run_wine("reg", "delete", RUN_KEY, "/v", "Sessiometer", "/f",
+                                    "/reg:64")[0], 0)
+        m.reg_set(PROGRAM_KEY, "UpdateAddress", "http://127.0.0.1:9/Uptrail.js")
+        started = m.log_value(self.system, "LastStart")
+        entries = m.log_entries()
+
+        # Without /START: the running copy is closed as its Exit closes it, and nothing starts.
+        self.assertEqual(self.setup("/S"), 0)
+        self.assertEqual(copy.wait(60), 0, "the running copy ended")
+        self.assertEqual(m.log_value(self.system, "LastCause"), "1", "closed as by Exit")
+        self.assertFalse(self.program_running())
+
+        copy = self.start_installed()
+        self.assertEqual(self.setup("/S", "/START"), 0)
+        self.assertEqual(copy.wait(60), 0, "the running copy ended")
+        m.wait_for(self.program_running, "the new copy to start")
+        m.wait_for(lambda: m.log_value(self.system, "LastCause") == "0", "the new copy's start")
+        self.assertEqual(m.log_value(self.system, "LastStart"), started, "the same session")
+        self.assertEqual(m.log_entries(), entries, "a restart in the same boot logs nothing")
+        self.assertEqual(m.log_sections().get("Alarm"), [ALARM], "the alarm")
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "UpdateAddress"), "http://127.0.0.1:9/Uptrail.js")
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
+        self.assertIsNone(m.reg_get(RUN_KEY, "Sessiometer"), "the user's choice stays off")
+        self.assert_installed(PROGRAM_FOLDER)
+
+    def test_an_upgrade_keeps_a_log_folder_the_user_chose(self):
+        m = self.machine
+        self.assertEqual(self.setup("/S"), 0)
+        own = r"C:\users\Public\Sessions"
+        os.makedirs(m.host_path(own))
+        m.reg_set(PROGRAM_KEY, "LogFolder", own)
+        self.assertEqual(self.setup("/S"), 0)
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), own)
+        # A folder that is gone is no choice to keep: the data folder takes its place.
+        os.rmdir(m.host_path(own))
+        self.assertEqual(self.setup("/S"), 0)
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
+
+    def test_uninstall_closes_the_program_removes_it_and_keeps_the_log_unless_told(self):
+        m = self.machine
+        self.assertEqual(self.setup("/S", "/START"), 0)
+        m.wait_for(self.program_running, "Uptrail to start after the setup")
+        m.wait_for(lambda: m.log_value(self.system, "LastStart"), "the session's start")
+        # The copy a standard user's rights would leave: the fallback under HKCU.
+        m.reg_set(USER_PROGRAM_KEY, "LogFolder", DATA_FOLDER)
+        m.reg_set(USER_RUN_KEY, "Sessiometer", "Uptrail.exe")
+        started = m.log_value(self.system, "LastStart")
+
+        self.uninstall()
+        self.assert_nothing_installed_is_left()
+        self.assertFalse(self.key_exists(r"HKLM\Software\Tamsk"), "the company key, now empty")
+        self.assertTrue(os.path.isdir(m.host_path(DATA_FOLDER)), "the log folder is kept")
+        self.assertEqual(m.log_value(self.system, "LastStart"), started, "the log is kept")
+        self.assertEqual(m.log_value(self.system, "LastCause"), "1", "closed as by Exit")
+
+        self.assertEqual(self.setup("/S"), 0)
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
+        self.uninstall("/REMOVELOG")
+        self.assert_nothing_installed_is_left()
+        self.assertFalse(self.exists(DATA_FOLDER), "the log folder")
+        self.assertFalse(self.exists(r"C:\ProgramData\Tamsk"), "the company's folder, now empty")
+
+    def test_a_folder_with_a_non_ascii_name_given_with_d(self):
+        m = self.machine
+        folder = r"C:\Programme\Ŭptrail Ωμέγα Жур"
+        self.assertEqual(self.setup("/S", "/D=" + folder), 0)
+        self.assert_installed(folder)
+        self.assertFalse(self.exists(PROGRAM_FOLDER), "nothing in the default folder")
+        self.start_installed(folder)
+        m.wait_for(lambda: m.log_value(self.system, "LastStart"), "the session's start")
+        # The program registers itself again at every start, and must name the same folder.
+        self.assertEqual(self.registry_values(APP_PATHS_KEY),
+                         {"": folder + r"\Uptrail.exe", "Path": folder})
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
+        # An upgrade without /D goes where the installed copy is.
+        self.assertEqual(self.setup("/S"), 0)
+        self.assertFalse(self.exists(PROGRAM_FOLDER), "the upgrade found the installed copy")
+        self.assert_installed(folder)
+        self.uninstall(folder=folder)
+        self.assert_nothing_installed_is_left(folder)
+
+
+if __name__ == "__main__":
+    unittest.main()
