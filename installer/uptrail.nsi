@@ -69,6 +69,9 @@ Var LogFolder
 !define MUI_ICON "${UPTRAIL_ICON}"
 !define MUI_UNICON "${UPTRAIL_ICON}"
 !define MUI_ABORTWARNING
+; The list of what was done stays up until the user moves on.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !define MUI_WELCOMEPAGE_TEXT "Setup will install ${TITLE} ${VERSION} for every account of this computer.$\r$\n$\r$\n${TITLE} lives in the notification area and records when Windows starts and ends in a session log that all accounts share.$\r$\n$\r$\nIf ${TITLE} is running, Setup closes it first. The session log, the settings and the alarms are kept.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${UPTRAIL_LICENSE}"
@@ -280,7 +283,7 @@ Function un.OptionsPage
     ${NSD_CreateText} 0 26u 100% 13u $INSTDIR
     Pop $0
     SendMessage $0 ${EM_SETREADONLY} 1 0
-    ${NSD_CreateLabel} 0 50u 100% 24u "The session log and its alarms stay in this folder, for a later installation or another system of this computer:"
+    ${NSD_CreateLabel} 0 50u 100% 24u "The session log and its alarms stay where they are, for a later installation or another system of this computer:"
     Pop $0
     ${NSD_CreateText} 0 76u 100% 13u "$LogFolder\${LOG_FILE}"
     Pop $0

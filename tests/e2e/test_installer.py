@@ -216,6 +216,29 @@ class InstallerTest(unittest.TestCase):
         self.assertFalse(self.exists(DATA_FOLDER), "the log folder")
         self.assertFalse(self.exists(r"C:\ProgramData\Tamsk"), "the company's folder, now empty")
 
+    def test_a_copy_that_will_not_close_leaves_the_installed_one_as_it_was(self):
+        m = self.machine
+        self.assertEqual(self.setup("/S"), 0)
+        program = m.host_path(PROGRAM_FOLDER + r"\Uptrail.exe")
+        installed = read_bytes(program) + b"as installed"
+        with open(program, "wb") as file:
+            file.write(installed)
+        holder = subprocess.Popen([WINE, m.driver_exe, "hold-window", "300"], env=m.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        m.wait_for(self.program_running, "the copy that will not close")
+        # A silent run answers the question of Retry or Cancel with Cancel.
+        self.assertEqual(self.setup("/S", "/START"), 2, "the setup was cancelled")
+        self.assertEqual(read_bytes(program), installed, "the program was not replaced")
+        self.assertFalse(self.exists(PROGRAM_FOLDER + r"\Uptrail.exe.new"), "no half-replaced file")
+        self.uninstall()
+        self.assertEqual(read_bytes(program), installed, "the program was not removed")
+        self.assertTrue(self.exists(UNINSTALLER))
+        self.assertTrue(self.exists(SHORTCUT))
+        self.assertTrue(self.key_exists(UNINSTALL_KEY))
+        self.assertTrue(self.key_exists(APP_PATHS_KEY))
+        holder.kill()
+
     def test_a_folder_with_a_non_ascii_name_given_with_d(self):
         m = self.machine
         folder = r"C:\Programme\Ŭptrail Ωμέγα Жур"
@@ -234,6 +257,76 @@ class InstallerTest(unittest.TestCase):
         self.assert_installed(folder)
         self.uninstall(folder=folder)
         self.assert_nothing_installed_is_left(folder)
+
+    def page_texts(self):
+        # Nothing while no dialog is open. Setup's caption changes from page to page.
+        code, out, _ = self.machine.run_wine(self.machine.driver_exe, "dialog-texts")
+        return out.replace("\r", "").split("\n") if code == 0 else []
+
+    def take_page(self, marker, name):
+        # The page is up once its own text is; the picture once two takes agree (a caret
+        # may blink in a focused box: then the last take does).
+        m = self.machine
+        seen = [[]]
+
+        def page_is_up():
+            seen[0] = self.page_texts()
+            return any(marker in text for text in seen[0])
+
+        try:
+            m.wait_for(page_is_up, f"the page with {marker!r}")
+        except AssertionError as timeout:
+            raise AssertionError(f"{timeout}; the page up says {seen[0]}") from None
+        shot = os.path.join(os.environ["UPTRAIL_E2E_SHOTS"], f"setup-{name}.png")
+        previous = None
+        for _ in range(10):
+            m.host("import", "-window", "root", "-depth", "8", "rgb:" + shot + ".rgb")
+            current = read_bytes(shot + ".rgb")
+            if current == previous:
+                break
+            previous = current
+        m.host("convert", "-size", "1024x768", "-depth", "8", "rgb:" + shot + ".rgb", shot)
+        os.remove(shot + ".rgb")
+        # A blank or half-drawn page has few colours; text, icons and the side picture
+        # of the welcome and finish pages bring many.
+        colours = len(set(previous[i:i + 3] for i in range(0, len(previous), 3)))
+        self.assertGreater(colours, 16, f"{shot} looks blank")
+        self.assertNotEqual(previous, getattr(self, "last_shot", None), f"{shot} did not change")
+        self.last_shot = previous
+        return self.page_texts()
+
+    def test_the_pages_of_setup_and_uninstall_on_screen(self):
+        m = self.machine
+        setup = subprocess.Popen([WINE, SETUP], env=m.env, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.take_page("Welcome to Uptrail Setup", "1-welcome")
+        m.driver("answer-dialog", "&Next >")
+        self.take_page("Uptrail - licence", "2-licence")
+        m.driver("answer-dialog", "I &Agree")
+        texts = self.take_page("Destination Folder", "3-folder")
+        self.assertIn(PROGRAM_FOLDER, texts)
+        m.driver("answer-dialog", "&Install")
+        self.take_page("Installation Complete", "4-installed")
+        m.driver("answer-dialog", "&Next >")
+        texts = self.take_page("Start Uptrail now", "5-finish")
+        self.assertIn("Start Uptrail now\t[x]", texts, "checked")
+        m.driver("answer-dialog", "&Finish")
+        self.assertEqual(setup.wait(60), 0)
+        m.wait_for(self.program_running, "Uptrail to start from the finish page")
+        self.assert_installed(PROGRAM_FOLDER)
+
+        uninstall = subprocess.Popen([WINE, UNINSTALLER], env=m.env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        texts = self.take_page("Also delete the session log and alarms", "6-uninstall")
+        self.assertIn("Also delete the session log and alarms", texts, "unchecked")
+        self.assertIn(DATA_FOLDER + r"\Uptrail.txt", texts)
+        m.driver("answer-dialog", "&Uninstall")
+        self.take_page("Uninstallation Complete", "7-uninstalled")
+        m.driver("answer-dialog", "&Close")
+        self.assertEqual(uninstall.wait(60), 0)
+        m.wait_for(lambda: not self.processes_running(r"\Un.exe"), "the uninstaller to end")
+        self.assert_nothing_installed_is_left()
+        self.assertTrue(os.path.exists(m.log_path), "the log is kept")
 
 
 if __name__ == "__main__":
