@@ -51,6 +51,9 @@ SetCompressor /SOLID lzma
 Name "${TITLE}"
 OutFile "${UPTRAIL_SETUP_FILE}"
 InstallDir "$PROGRAMFILES64\${TITLE}"
+; An upgrade goes where the installed copy is, unless /D names another folder. (The
+; setup is a 64-bit program, so this reads the 64-bit view, where the entry is written.)
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ManifestDPIAware true
 ShowInstDetails show
@@ -62,6 +65,7 @@ VIFileVersion "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_REVISION}.0"
 
 Var StartRequested
 Var FirstInstall
+Var PreviousFolder
 Var RemoveLog
 Var RemoveLogBox
 Var LogFolder
@@ -100,6 +104,10 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) ${COMPANY}
 ; before anything was changed. Silent runs cancel.
 !macro CLOSE_RUNNING_COPY prefix
 Function ${prefix}CloseRunningCopy
+    FindWindow $0 "${MAIN_WINDOW_CLASS}"
+    ${If} $0 != 0
+        DetailPrint "Closing the running ${TITLE}"
+    ${EndIf}
     retry:
     StrCpy $1 0
     wait:
@@ -139,17 +147,11 @@ Function .onInit
     ${IfNot} ${Errors}
         StrCpy $StartRequested 1
     ${EndIf}
-    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $1 == ""
+    ReadRegStr $PreviousFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $PreviousFolder == ""
         StrCpy $FirstInstall 1
     ${Else}
         StrCpy $FirstInstall 0
-        ; An upgrade goes where the installed copy is, unless /D names another folder.
-        ClearErrors
-        ${GetOptions} $0 "/D=" $2
-        ${If} ${Errors}
-            StrCpy $INSTDIR $1
-        ${EndIf}
     ${EndIf}
 FunctionEnd
 
@@ -232,11 +234,25 @@ Function RegisterProgram
     ${EndIf}
 FunctionEnd
 
+; An installation moved elsewhere with /D leaves no second program behind, whose Run entry
+; and App Paths would no longer be its own. Only the files of the setup go: the old folder
+; may hold the log of an earlier version.
+Function RemovePreviousFolder
+    ${If} $PreviousFolder == ""
+    ${OrIf} $PreviousFolder == $INSTDIR
+        Return
+    ${EndIf}
+    Delete "$PreviousFolder\${PROGRAM_EXE}"
+    Delete "$PreviousFolder\${UNINSTALLER}"
+    RMDir $PreviousFolder
+FunctionEnd
+
 Section "Install"
     Call CloseRunningCopy
     SetOutPath $INSTDIR
     File "/oname=${PROGRAM_EXE}.new" "${UPTRAIL_PROGRAM_FILE}"
     Call ReplaceProgram
+    Call RemovePreviousFolder
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
     CreateShortCut "$SMPROGRAMS\${TITLE}.lnk" "$INSTDIR\${PROGRAM_EXE}"
     Call PrepareLogFolder

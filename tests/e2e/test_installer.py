@@ -90,6 +90,14 @@ class InstallerTest(unittest.TestCase):
         m.wait_for(self.program_running, "Uptrail to finish its start-up")
         return copy
 
+    def hold_unclosable_copy(self):
+        m = self.machine
+        holder = subprocess.Popen([WINE, m.driver_exe, "hold-window", "300"], env=m.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        m.wait_for(self.program_running, "the copy that will not close")
+        return holder
+
     def assert_installed(self, folder):
         m = self.machine
         self.assertEqual(read_bytes(m.host_path(folder + r"\Uptrail.exe")),
@@ -223,10 +231,7 @@ class InstallerTest(unittest.TestCase):
         installed = read_bytes(program) + b"as installed"
         with open(program, "wb") as file:
             file.write(installed)
-        holder = subprocess.Popen([WINE, m.driver_exe, "hold-window", "300"], env=m.env,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
-        m.wait_for(self.program_running, "the copy that will not close")
+        holder = self.hold_unclosable_copy()
         # A silent run answers the question of Retry or Cancel with Cancel.
         self.assertEqual(self.setup("/S", "/START"), 2, "the setup was cancelled")
         self.assertEqual(read_bytes(program), installed, "the program was not replaced")
@@ -239,12 +244,14 @@ class InstallerTest(unittest.TestCase):
         self.assertTrue(self.key_exists(APP_PATHS_KEY))
         holder.kill()
 
-    def test_a_folder_with_a_non_ascii_name_given_with_d(self):
+    def test_a_folder_with_a_non_ascii_name_given_with_d_and_kept_by_the_next_upgrade(self):
         m = self.machine
         folder = r"C:\Programme\Ŭptrail Ωμέγα Жур"
+        self.assertEqual(self.setup("/S"), 0)
+        # Moved: the copy in the default folder goes, and the new one has everything.
         self.assertEqual(self.setup("/S", "/D=" + folder), 0)
         self.assert_installed(folder)
-        self.assertFalse(self.exists(PROGRAM_FOLDER), "nothing in the default folder")
+        self.assertFalse(self.exists(PROGRAM_FOLDER), "the earlier copy is gone")
         self.start_installed(folder)
         m.wait_for(lambda: m.log_value(self.system, "LastStart"), "the session's start")
         # The program registers itself again at every start, and must name the same folder.
@@ -297,6 +304,12 @@ class InstallerTest(unittest.TestCase):
 
     def test_the_pages_of_setup_and_uninstall_on_screen(self):
         m = self.machine
+        # An upgrade, over a copy that does not close at first: the question is shown too.
+        self.assertEqual(self.setup("/S"), 0)
+        program = m.host_path(PROGRAM_FOLDER + r"\Uptrail.exe")
+        with open(program, "ab") as file:
+            file.write(b"as installed")
+        holder = self.hold_unclosable_copy()
         setup = subprocess.Popen([WINE, SETUP], env=m.env, stdin=subprocess.DEVNULL,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.take_page("Welcome to Uptrail Setup", "1-welcome")
@@ -306,9 +319,13 @@ class InstallerTest(unittest.TestCase):
         texts = self.take_page("Destination Folder", "3-folder")
         self.assertIn(PROGRAM_FOLDER, texts)
         m.driver("answer-dialog", "&Install")
-        self.take_page("Installation Complete", "4-installed")
+        self.take_page("Uptrail is still running.", "4-still-running")
+        holder.kill()
+        holder.wait()
+        m.driver("answer-dialog", "&Retry")
+        self.take_page("Installation Complete", "5-installed")
         m.driver("answer-dialog", "&Next >")
-        texts = self.take_page("Start Uptrail now", "5-finish")
+        texts = self.take_page("Start Uptrail now", "6-finish")
         self.assertIn("Start Uptrail now\t[x]", texts, "checked")
         m.driver("answer-dialog", "&Finish")
         self.assertEqual(setup.wait(60), 0)
@@ -317,11 +334,11 @@ class InstallerTest(unittest.TestCase):
 
         uninstall = subprocess.Popen([WINE, UNINSTALLER], env=m.env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        texts = self.take_page("Also delete the session log and alarms", "6-uninstall")
+        texts = self.take_page("Also delete the session log and alarms", "7-uninstall")
         self.assertIn("Also delete the session log and alarms", texts, "unchecked")
         self.assertIn(DATA_FOLDER + r"\Uptrail.txt", texts)
         m.driver("answer-dialog", "&Uninstall")
-        self.take_page("Uninstallation Complete", "7-uninstalled")
+        self.take_page("Uninstallation Complete", "8-uninstalled")
         m.driver("answer-dialog", "&Close")
         self.assertEqual(uninstall.wait(60), 0)
         m.wait_for(lambda: not self.processes_running(r"\Un.exe"), "the uninstaller to end")
