@@ -51,9 +51,6 @@ SetCompressor /SOLID lzma
 Name "${TITLE}"
 OutFile "${UPTRAIL_SETUP_FILE}"
 InstallDir "$PROGRAMFILES64\${TITLE}"
-; An upgrade goes where the installed copy is, unless /D names another folder. (The
-; setup is a 64-bit program, so this reads the 64-bit view, where the entry is written.)
-InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ManifestDPIAware true
 ShowInstDetails show
@@ -130,6 +127,19 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_COPY ""
 !insertmacro CLOSE_RUNNING_COPY "un."
 
+; Where the system let a standard account start the setup without asking for rights (user
+; account control turned off), the per-machine writes would fail one by one: say so first.
+!macro REQUIRE_ADMINISTRATOR
+    UserInfo::GetAccountType
+    Pop $1
+    ${If} $1 != "Admin"
+        MessageBox MB_OK|MB_ICONSTOP "${TITLE} is installed for every account of this computer: this needs administrator rights." /SD IDOK
+        ; ERROR_ELEVATION_REQUIRED
+        SetErrorLevel 740
+        Quit
+    ${EndIf}
+!macroend
+
 ; Starts the program as the signed-in user, without the administrator rights of this setup:
 ; the running shell starts what explorer.exe is handed. An elevated copy would keep its
 ; settings in another HKEY_CURRENT_USER and could not be reached by the user's own copies.
@@ -138,6 +148,7 @@ Function StartProgramAsUser
 FunctionEnd
 
 Function .onInit
+    !insertmacro REQUIRE_ADMINISTRATOR
     SetRegView 64
     ; The shortcut and $APPDATA (then %ProgramData%) are the machine's, not the account's.
     SetShellVarContext all
@@ -152,6 +163,12 @@ Function .onInit
         StrCpy $FirstInstall 1
     ${Else}
         StrCpy $FirstInstall 0
+        ; An upgrade goes where the installed copy is. /D has set $INSTDIR before this
+        ; runs, so any folder but the default is its choice (the default named with /D
+        ; reads as no choice, and the copy stays where it is).
+        ${If} $INSTDIR == "$PROGRAMFILES64\${TITLE}"
+            StrCpy $INSTDIR $PreviousFolder
+        ${EndIf}
     ${EndIf}
 FunctionEnd
 
@@ -237,17 +254,31 @@ FunctionEnd
 ; An installation moved elsewhere with /D leaves no second program behind, whose Run entry
 ; and App Paths would no longer be its own. Only the files of the setup go: the old folder
 ; may hold the log of an earlier version.
+; Whether the two are one folder is asked of the file system, not of the spelling: a
+; trailing separator, a short name or another case must never remove the new program.
 Function RemovePreviousFolder
     ${If} $PreviousFolder == ""
-    ${OrIf} $PreviousFolder == $INSTDIR
         Return
     ${EndIf}
-    Delete "$PreviousFolder\${PROGRAM_EXE}"
-    Delete "$PreviousFolder\${UNINSTALLER}"
-    RMDir $PreviousFolder
+    StrCpy $1 "$INSTDIR\${PROGRAM_EXE}.setup-mark"
+    FileOpen $0 $1 w
+    FileClose $0
+    ${GetFileName} $1 $2
+    ${IfNot} ${FileExists} "$PreviousFolder\$2"
+    ${AndIf} ${FileExists} $1
+        Delete "$PreviousFolder\${PROGRAM_EXE}"
+        Delete "$PreviousFolder\${UNINSTALLER}"
+        RMDir $PreviousFolder
+    ${EndIf}
+    Delete $1
 FunctionEnd
 
 Section "Install"
+    ; A folder typed with "..", "." or a trailing separator is recorded as Windows names it.
+    GetFullPathName $0 $INSTDIR
+    ${If} $0 != ""
+        StrCpy $INSTDIR $0
+    ${EndIf}
     Call CloseRunningCopy
     SetOutPath $INSTDIR
     File "/oname=${PROGRAM_EXE}.new" "${UPTRAIL_PROGRAM_FILE}"
@@ -274,6 +305,7 @@ Function un.FindLogFolder
 FunctionEnd
 
 Function un.onInit
+    !insertmacro REQUIRE_ADMINISTRATOR
     SetRegView 64
     SetShellVarContext all
     ${GetParameters} $0
