@@ -261,16 +261,20 @@ Function RemovePreviousFolder
         Return
     ${EndIf}
     StrCpy $1 "$INSTDIR\${PROGRAM_EXE}.setup-mark"
+    ${GetFileName} $1 $2
+    SetDetailsPrint none
     FileOpen $0 $1 w
     FileClose $0
-    ${GetFileName} $1 $2
     ${IfNot} ${FileExists} "$PreviousFolder\$2"
     ${AndIf} ${FileExists} $1
+        SetDetailsPrint both
         Delete "$PreviousFolder\${PROGRAM_EXE}"
         Delete "$PreviousFolder\${UNINSTALLER}"
         RMDir $PreviousFolder
+        SetDetailsPrint none
     ${EndIf}
     Delete $1
+    SetDetailsPrint both
 FunctionEnd
 
 Section "Install"
@@ -281,8 +285,12 @@ Section "Install"
     ${EndIf}
     Call CloseRunningCopy
     SetOutPath $INSTDIR
+    ; The list names the program, not the file it is unpacked to first.
+    SetDetailsPrint none
     File "/oname=${PROGRAM_EXE}.new" "${UPTRAIL_PROGRAM_FILE}"
+    SetDetailsPrint both
     Call ReplaceProgram
+    DetailPrint "Installed: $INSTDIR\${PROGRAM_EXE}"
     Call RemovePreviousFolder
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
     CreateShortCut "$SMPROGRAMS\${TITLE}.lnk" "$INSTDIR\${PROGRAM_EXE}"
