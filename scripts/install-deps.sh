@@ -7,6 +7,7 @@ packages=(
     cmake make g++ git python3
     g++-mingw-w64-x86-64-posix
     wine64
+    nsis
     xvfb xauth x11-utils xdotool imagemagick
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev

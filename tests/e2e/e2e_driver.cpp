@@ -97,6 +97,47 @@ bool AnswerDialog(const std::wstring& button) {
     return Notify(dialog, chosen, BN_CLICKED);
 }
 
+// Prints the texts of the visible controls of the dialog of that caption (or of any), one
+// a line, so a test can tell which page of a setup is up; a ticked check box ends its line with a
+// tab and "[x]". Fails while no such dialog is open.
+bool PrintDialogTexts(const wchar_t* caption) {
+    HWND dialog = Dialog(caption);
+    if (!dialog) return false;
+    for (HWND child : Descendants(dialog)) {
+        if (!IsWindowVisible(child)) continue;
+        wchar_t className[16]{};
+        GetClassNameW(child, className, 16);
+        DWORD_PTR state = 0;
+        const bool ticked =
+            std::wstring(className) == L"Button" &&
+            SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 1000, &state) &&
+            state == BST_CHECKED;
+        std::printf("%s%s\n", AnsiFromWide(ChildText(child)).c_str(), ticked ? "\t[x]" : "");
+    }
+    return true;
+}
+
+// Stands in for a copy of the program that will not close: a window of the main window's
+// class and caption that ignores every command, for the given seconds.
+bool HoldUnclosableWindow(DWORD seconds) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"UptrailMainWindow";
+    if (!RegisterClassW(&windowClass)) return false;
+    HWND window =
+        CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"Uptrail Tamsk", WS_POPUP, 0,
+                        0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window) return false;
+    const ULONGLONG end = GetTickCount64() + seconds * 1000ull;
+    while (GetTickCount64() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    return DestroyWindow(window);
+}
+
 // A digest of the tray icon's pixels as the screen shows them; nothing while no icon is
 // shown. Without a tray manager Wine shows the notification area in a window of its own,
 // whose first child is the icon. An icon handle means nothing in another process under
@@ -377,6 +418,8 @@ int wmain(int argc, wchar_t** argv) {
         return !SetFileAttributesW(arg(2), std::wcstoul(arg(3), nullptr, 10));
     if (command == L"choose-folder") return !ChooseFolder(arg(2));
     if (command == L"answer-dialog") return !AnswerDialog(arg(2));
+    if (command == L"hold-window") return !HoldUnclosableWindow(std::wcstoul(arg(2), nullptr, 10));
+    if (command == L"dialog-texts") return !PrintDialogTexts(argc > 2 ? argv[2] : nullptr);
     if (command == L"tray-icon-changes") return !TrayIconChanges();
     if (command == L"tray-icon-pixels") return !PrintTrayIconPixels();
     if (command == L"alarm-windows") return PrintAlarmWindows();

@@ -10,6 +10,7 @@ import time
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 PROGRAM_FOLDER = r"C:\Program Files\Uptrail"
+DRIVER_FOLDER = r"C:\e2e"
 PROGRAM_KEY = r"HKLM\Software\Tamsk\Uptrail"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 DEADLINE_SECONDS = 60
@@ -21,7 +22,9 @@ def read_bytes(path):
 
 
 class UptrailMachine:
-    def __init__(self, test):
+    # preinstalled: the program is copied into PROGRAM_FOLDER with the driver beside it;
+    # otherwise the folder is left to a setup, and the driver waits in a folder of its own.
+    def __init__(self, test, preinstalled=True):
         self.root = tempfile.mkdtemp(prefix="uptrail-e2e-")
         self.prefix = os.path.join(self.root, "prefix")
         subprocess.run(["cp", "-a", os.environ["UPTRAIL_E2E_TEMPLATE"], self.prefix], check=True)
@@ -34,14 +37,24 @@ class UptrailMachine:
         self.env = dict(host, WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=":" + display)
         self.program_dir = os.path.join(self.prefix, "drive_c", "Program Files", "Uptrail")
-        os.makedirs(self.program_dir)
-        shutil.copy(os.environ["UPTRAIL_E2E_PROGRAM"], self.program_dir)
-        shutil.copy(os.environ["UPTRAIL_E2E_DRIVER"], self.program_dir)
+        driver_folder = PROGRAM_FOLDER if preinstalled else DRIVER_FOLDER
+        driver_dir = self.program_dir if preinstalled else self.host_path(DRIVER_FOLDER)
+        os.makedirs(driver_dir)
+        if preinstalled:
+            shutil.copy(os.environ["UPTRAIL_E2E_PROGRAM"], self.program_dir)
+        shutil.copy(os.environ["UPTRAIL_E2E_DRIVER"], driver_dir)
         # The driver's probe, which it hooks into the program, is built beside it.
         shutil.copy(os.path.join(os.path.dirname(os.environ["UPTRAIL_E2E_DRIVER"]),
-                                 "e2e_probe.dll"), self.program_dir)
+                                 "e2e_probe.dll"), driver_dir)
+        self.driver_exe = driver_folder + r"\e2e_driver.exe"
         self.log_path = os.path.join(self.program_dir, "Uptrail.txt")
         test.addCleanup(self.close)
+
+    def host_path(self, windows_path):
+        # A path on drive C: of the prefix, as the host sees it.
+        drive, _, rest = windows_path.partition(":")
+        assert drive.upper() == "C", windows_path
+        return os.path.join(self.prefix, "drive_c", *[p for p in rest.split("\\") if p])
 
     def close(self):
         # Ends every Windows program of the prefix, the started copies of Uptrail.exe too.
@@ -94,13 +107,12 @@ class UptrailMachine:
         copy.wait(DEADLINE_SECONDS)
 
     def driver(self, *args, timeout=DEADLINE_SECONDS * 2):
-        code, out, err = self.run_wine(PROGRAM_FOLDER + r"\e2e_driver.exe", *args,
-                                       timeout=timeout)
+        code, out, err = self.run_wine(self.driver_exe, *args, timeout=timeout)
         assert code == 0, f"e2e_driver {' '.join(args)} failed: {err}"
         return out.strip()
 
     def driver_succeeds(self, *args):
-        return self.run_wine(PROGRAM_FOLDER + r"\e2e_driver.exe", *args)[0] == 0
+        return self.run_wine(self.driver_exe, *args)[0] == 0
 
     def click_tray_icon(self, button, times=1):
         # Wine shows the notification area in a window of its own without a tray manager.
