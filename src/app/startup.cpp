@@ -34,12 +34,17 @@ void RepairTrayPolicy(Registry& registry) {
 
 // Lets the Run entry name the program by its bare file name. Where even the fallback under
 // the current user is refused, the program runs on; only a start with Windows then fails.
+// Written as wide text: a folder named in a script the ANSI code page lacks (Greek on a
+// Western system) would otherwise be stored with "?" and name no folder at all.
 void RegisterAppPath(Registry& registry, const std::filesystem::path& programFolder) {
     const std::string key = std::string(kAppPaths) + ProgramFileName();
-    const std::string folder = AnsiFromPath(programFolder);
-    static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, key, "",
-                               folder + "\\" + ProgramFileName()));
-    static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, key, "Path", folder));
+    // Joined with a backslash whatever the platform's separator, as Windows reads the value.
+    std::filesystem::path programFile = programFolder;
+    programFile += "\\";
+    programFile += ProgramFileName();
+    static_cast<void>(RegWritePath(registry, RegistryRoot::kLocalMachine, key, "", programFile));
+    static_cast<void>(
+        RegWritePath(registry, RegistryRoot::kLocalMachine, key, "Path", programFolder));
 }
 
 void BeginSession(MainContext& context) {

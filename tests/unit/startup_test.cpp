@@ -135,6 +135,18 @@ TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, ""),
               kFolderText + "\\Uptrail.exe");
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, "Path"), kFolderText);
+
+    // A folder named in a script the ANSI code page may lack is kept whole.
+    Machine greek;
+    greek.system.programFolder =
+        std::filesystem::path(u8"C:\\Programme\\\u03a7\u03c1\u03cc\u03bd\u03bf\u03c2");
+    greek.files.AddFolder(greek.system.programFolder);
+    RunStartup(greek.context);
+    EXPECT_EQ(RegReadPath(greek.registry, RegistryRoot::kLocalMachine, appPath, "Path"),
+              greek.system.programFolder);
+    std::filesystem::path program = greek.system.programFolder;
+    program += "\\Uptrail.exe";
+    EXPECT_EQ(RegReadPath(greek.registry, RegistryRoot::kLocalMachine, appPath, ""), program);
 }
 
 // A kill in the middle of a rewrite leaves the temporary file beside the log. The next
