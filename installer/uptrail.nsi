@@ -39,6 +39,7 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\${TITLE}"
 !define APP_PATHS_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\${PROGRAM_EXE}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${TITLE}"
 !define STARTUP_APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
 !define LOG_FILE "${TITLE}.txt"
 ; Every rewrite of the log goes through this file first (see the README's storage notes).
@@ -245,6 +246,12 @@ Function RegisterProgram
     ${GetSize} $INSTDIR "/S=0K" $0 $1 $2
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
+    ; The source of the program's events: Event Viewer finds their sentences in the
+    ; program's message table. Errors, warnings and information (the program writes the
+    ; last two).
+    WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\${PROGRAM_EXE}"
+    WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
+
     ; As the program's own first start does; an upgrade keeps the user's choice.
     ${If} $FirstInstall == 1
         WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" "${PROGRAM_EXE}"
@@ -402,6 +409,7 @@ Section "Uninstall"
 
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     DeleteRegKey HKLM "${APP_PATHS_KEY}"
+    DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
     DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
     DeleteRegValue HKLM "${STARTUP_APPROVED_KEY}" "${RUN_VALUE}"

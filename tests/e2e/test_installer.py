@@ -1,5 +1,6 @@
 import datetime
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -13,6 +14,7 @@ SETUP = r"C:\Uptrail_Setup.exe"
 UNINSTALLER = PROGRAM_FOLDER + r"\Uninstall.exe"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Uptrail"
 APP_PATHS_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Uptrail.exe"
+EVENT_SOURCE_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Uptrail"
 USER_PROGRAM_KEY = r"HKCU\Software\Tamsk\Uptrail"
 USER_RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 DATA_FOLDER = r"C:\ProgramData\Tamsk\Uptrail"
@@ -66,13 +68,17 @@ class InstallerTest(unittest.TestCase):
         code, _, err = m.run_wine("reg", "export", key, r"C:\e2e\key.reg", "/y", "/reg:64")
         self.assertEqual(code, 0, f"reg export {key}: {err}")
         values = {}
-        for line in read_bytes(exported).decode("utf-16").splitlines():
+        # A long hex value goes on over lines that end with a backslash.
+        text = re.sub(r"\\\r?\n\s*", "", read_bytes(exported).decode("utf-16"))
+        for line in text.splitlines():
             name, separator, value = line.partition("=")
             if not separator or not (name == "@" or name.startswith('"')):
                 continue
             name = "" if name == "@" else name[1:-1].replace('\\"', '"').replace("\\\\", "\\")
             if value.startswith("dword:"):
                 value = hex(int(value[6:], 16))
+            elif value.startswith("hex(2):"):  # REG_EXPAND_SZ, UTF-16 with its final zero
+                value = bytes.fromhex(value[7:].replace(",", "")).decode("utf-16-le").rstrip("\0")
             else:
                 value = value[1:-1].replace('\\"', '"').replace("\\\\", "\\")
             values[name] = value
@@ -128,12 +134,15 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(entry, expected)
         self.assertEqual(self.registry_values(APP_PATHS_KEY),
                          {"": folder + r"\Uptrail.exe", "Path": folder})
+        self.assertEqual(self.registry_values(EVENT_SOURCE_KEY),
+                         {"EventMessageFile": folder + r"\Uptrail.exe", "TypesSupported": "0x7"},
+                         "the event source, its messages in the program")
 
     def assert_nothing_installed_is_left(self, folder=PROGRAM_FOLDER):
         m = self.machine
         self.assertFalse(self.exists(folder), "the program folder")
         self.assertFalse(self.exists(SHORTCUT), "the shortcut")
-        for key in (UNINSTALL_KEY, APP_PATHS_KEY, PROGRAM_KEY, USER_PROGRAM_KEY):
+        for key in (UNINSTALL_KEY, APP_PATHS_KEY, EVENT_SOURCE_KEY, PROGRAM_KEY, USER_PROGRAM_KEY):
             self.assertFalse(self.key_exists(key), key)
         self.assertIsNone(m.reg_get(RUN_KEY, "Sessiometer"), "the machine's Run entry")
         self.assertIsNone(m.reg_get(USER_RUN_KEY, "Sessiometer"), "the user's Run entry")

@@ -1,0 +1,142 @@
+// Copies of the history for the Windows event log: one event per logged session and per
+// clear, in a fixed form; off by a switch; never in the way of the log file.
+#include "sessionlog/session_events.h"
+
+#include <gtest/gtest.h>
+
+#include "app/commands/log_maintenance.h"
+#include "app/startup.h"
+#include "support/test_machine.h"
+
+namespace uptrail {
+namespace {
+
+using testing::kProgramKey;
+using testing::kSystem;
+using testing::Machine;
+
+const std::string kStart = "2026:12:05:20:00:00";
+const std::string kEnd = "2026:12:05:23:30:40";
+const std::string kOther = "5E6F7A8B//d:\\windows";
+
+// A log whose previous session (this system's, from 20:00) ended with `close` and
+// `cause`, or crashed at its 23:30:40 heartbeat when `close` is empty; it slept 40 minutes
+// and Windows said why it ended. Before it, another system ran until 17:45.
+std::string PreviousSession(const std::string& close, int cause) {
+    return "[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=" + kEnd + "\r\n[" + kSystem +
+           "]\r\nLastStart=" + kStart + "\r\nLastClose=" + close +
+           "\r\nLastCause=" + std::to_string(cause) +
+           "\r\n[Log]\r\n2026:12:05:12:00:00=2026:12:05:17:45:00=0=" + kOther +
+           "\r\n[Sleep]\r\n2026:12:05:21:00:00=2026:12:05:21:40:00=" + kSystem +
+           "\r\n[Reason]\r\n" + kStart + "=Shut down by DESKTOP\\ana, from the Start menu\r\n";
+}
+
+struct Started : Machine {
+    explicit Started(const std::string& log) {
+        SeedEarlierStart(log);
+        EXPECT_EQ(RunStartup(context), StartupOutcome::kStarted);
+    }
+};
+
+TEST(SessionEvents, EachEndGivesItsIdLevelAndTheStringsInTheirOrder) {
+    Started windowsEnded(PreviousSession(kEnd, 0));
+    ASSERT_EQ(windowsEnded.events.written.size(), 1u);
+    const LogEvent& event = windowsEnded.events.written[0];
+    EXPECT_EQ(event.id, 1000u);
+    EXPECT_EQ(event.level, EventLevel::kInformation);
+    const std::vector<std::string> strings{"2026-12-05T20:00:00",
+                                           "2026-12-05T23:30:40",
+                                           "210",
+                                           kSystem,
+                                           "135",
+                                           "40",
+                                           "Shut down by DESKTOP\\ana, from the Start menu"};
+    EXPECT_EQ(event.strings, strings);
+    EXPECT_EQ(event.data, "2026-12-05T20:00:00,2026-12-05T23:30:40,210," + kSystem +
+                              ",135,40,\"Shut down by DESKTOP\\ana, from the Start menu\"");
+
+    Started closedByHand(PreviousSession(kEnd, 1));
+    ASSERT_EQ(closedByHand.events.written.size(), 1u);
+    EXPECT_EQ(closedByHand.events.written[0].id, 1001u);
+    EXPECT_EQ(closedByHand.events.written[0].level, EventLevel::kInformation);
+
+    Started crashed(PreviousSession("", 0));
+    ASSERT_EQ(crashed.events.written.size(), 1u);
+    EXPECT_EQ(crashed.events.written[0].id, 1002u);
+    EXPECT_EQ(crashed.events.written[0].level, EventLevel::kWarning);
+    EXPECT_EQ(crashed.events.written[0].strings, strings) << "ended at the heartbeat";
+
+    // The first session of a log was preceded by nothing it knows of, and one without
+    // sleep or reason has them empty; a start within the running session logs nothing.
+    Started first("[" + kSystem + "]\r\nLastStart=" + kStart + "\r\nLastClose=" + kEnd +
+                  "\r\nLastCause=0\r\n");
+    ASSERT_EQ(first.events.written.size(), 1u);
+    EXPECT_EQ(first.events.written[0].strings,
+              (std::vector<std::string>{"2026-12-05T20:00:00", "2026-12-05T23:30:40", "210",
+                                        kSystem, "", "0", ""}));
+    first.events.written.clear();
+    EXPECT_EQ(RunStartup(first.context), StartupOutcome::kStarted);
+    EXPECT_TRUE(first.events.written.empty());
+}
+
+TEST(SessionEvents, ClearingTheHistorySaysWhatWentAndWhoClearedIt) {
+    std::string entries;
+    for (int day = 1; day <= 28; ++day) {
+        const std::string date =
+            "2026:11:" + std::string(day < 10 ? "0" : "") + std::to_string(day);
+        entries += date + ":08:00:00=" + date + ":09:00:00=0=" + kSystem + "\r\n" + date +
+                   ":10:00:00=" + date + ":11:00:00=0=" + kSystem + "\r\n";
+    }
+    Machine machine;
+    machine.SeedEarlierStart("[Log]\r\n" + entries);
+    ASSERT_EQ(RunStartup(machine.context), StartupOutcome::kStarted);
+    ASSERT_TRUE(machine.events.written.empty());
+
+    OnRightOldestClick(machine.context);
+    ASSERT_EQ(machine.events.written.size(), 1u);
+    EXPECT_EQ(machine.events.written[0].id, 1010u);
+    EXPECT_EQ(machine.events.written[0].strings,
+              (std::vector<std::string>{"Erase Oldest Data", "2026-11-04T08:00:00", "6", kSystem}));
+
+    OnRightNowClick(machine.context);
+    ASSERT_EQ(machine.events.written.size(), 2u);
+    EXPECT_EQ(machine.events.written[1].strings,
+              (std::vector<std::string>{"Monitor from Now", "2026-12-06T08:00:00", "50", kSystem}));
+    EXPECT_EQ(machine.events.written[1].data, "Monitor from Now,2026-12-06T08:00:00,50," + kSystem);
+
+    // Cancelled, nothing is cleared and nothing is said.
+    machine.desktop.answerOk = false;
+    OnRightNowClick(machine.context);
+    EXPECT_EQ(machine.events.written.size(), 2u);
+}
+
+TEST(SessionEvents, TheSwitchTurnsThemOffAndAFailingSinkChangesNothingElse) {
+    for (const std::string off : {"0", "00"}) {
+        Machine machine;
+        EXPECT_EQ(
+            RegWrite(machine.registry, RegistryRoot::kLocalMachine, kProgramKey, "EventLog", off),
+            kOk);
+        machine.SeedEarlierStart(PreviousSession(kEnd, 0));
+        ASSERT_EQ(RunStartup(machine.context), StartupOutcome::kStarted);
+        EXPECT_EQ(machine.events.writes, 0) << off;
+    }
+    Machine on;
+    EXPECT_EQ(RegWrite(on.registry, RegistryRoot::kLocalMachine, kProgramKey, "EventLog", "1"),
+              kOk);
+    on.SeedEarlierStart(PreviousSession(kEnd, 0));
+    ASSERT_EQ(RunStartup(on.context), StartupOutcome::kStarted);
+    EXPECT_EQ(on.events.writes, 1);
+
+    Started working(PreviousSession("", 0));
+    Machine failing;
+    failing.events.succeeds = false;
+    failing.SeedEarlierStart(PreviousSession("", 0));
+    ASSERT_EQ(RunStartup(failing.context), StartupOutcome::kStarted);
+    EXPECT_EQ(failing.events.writes, 1) << "tried once, not again";
+    EXPECT_EQ(failing.files.Contents(failing.state.session.logFile),
+              working.files.Contents(working.state.session.logFile));
+    EXPECT_TRUE(failing.desktop.messages.empty());
+}
+
+}  // namespace
+}  // namespace uptrail

@@ -1,0 +1,93 @@
+// The program's events against the real API: its message table as Event Viewer reads it,
+// and an event handed to the event log.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "sessionlog/session_events.h"
+#include "win32/platform/win32_event_sink.h"
+
+namespace uptrail {
+namespace {
+
+// Uptrail.exe as the build leaves it beside the tests: <build>/src beside <build>/tests.
+std::filesystem::path ProgramFile() {
+    wchar_t self[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return std::filesystem::path(self).parent_path().parent_path() / L"src" / L"Uptrail.exe";
+}
+
+// The message `id` of `module` with the insertion strings, as Event Viewer formats it.
+std::wstring Message(HMODULE module, DWORD id, const std::vector<std::wstring>& strings) {
+    std::vector<DWORD_PTR> arguments;
+    for (const std::wstring& text : strings)
+        arguments.push_back(reinterpret_cast<DWORD_PTR>(text.c_str()));
+    wchar_t text[2048]{};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                        module, id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                        text, static_cast<DWORD>(std::size(text)),
+                                        reinterpret_cast<va_list*>(arguments.data()));
+    return std::wstring(text, length);
+}
+
+class ProgramMessages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(std::filesystem::exists(ProgramFile())) << ProgramFile().string();
+        ASSERT_NE(module, nullptr) << GetLastError();
+    }
+    void TearDown() override {
+        if (module) FreeLibrary(module);
+    }
+    HMODULE module = LoadLibraryExW(ProgramFile().c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+};
+
+TEST_F(ProgramMessages, TheMessageTableGivesEachEventItsSentence) {
+    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(11)), nullptr)
+        << "RT_MESSAGETABLE";
+    const std::vector<std::wstring> session{L"2026-12-05T20:00:00",
+                                            L"2026-12-05T23:30:40",
+                                            L"210",
+                                            L"1A2B3C4D//c:\\windows",
+                                            L"135",
+                                            L"40",
+                                            L"Blue screen, stop code 0x0000009F"};
+    const std::wstring details =
+        L"\r\n\r\nStart: 2026-12-05T20:00:00\r\nEnd: 2026-12-05T23:30:40\r\n"
+        L"Length (minutes): 210\r\nSystem: 1A2B3C4D//c:\\windows\r\nOff before it (minutes): "
+        L"135\r\nAsleep (minutes): 40\r\nWhy it ended: Blue screen, stop code 0x0000009F";
+    EXPECT_EQ(Message(module, kEndedByWindowsEvent, session),
+              L"Uptrail logged a session of this PC that Windows ended." + details);
+    EXPECT_EQ(Message(module, kClosedByHandEvent, session),
+              L"Uptrail logged a session of this PC after Uptrail had been closed by hand before "
+              L"Windows went down; its end is when Uptrail closed." +
+                  details);
+    EXPECT_EQ(Message(module, kCrashedEvent, session),
+              L"Uptrail logged a session of this PC that crashed: it ended without shutting down, "
+              L"at the last heartbeat Uptrail recorded." +
+                  details);
+    EXPECT_EQ(
+        Message(module, kHistoryClearedEvent,
+                {L"Monitor from Now", L"2026-12-06T08:00:00", L"50", L"1A2B3C4D//c:\\windows"}),
+        L"Uptrail's session history was cleared by \"Monitor from Now\": the sessions that "
+        L"began before 2026-12-06T08:00:00 were removed (50 sessions).\r\n\r\n"
+        L"System: 1A2B3C4D//c:\\windows");
+}
+
+// Under Wine the event log takes the event and keeps nothing; on Windows it lands in the
+// Application log, under a source that need not be registered.
+TEST(Win32EventSink, WritesAnEventThroughTheRealApi) {
+    Win32EventSink sink;
+    const LogEvent event = HistoryClearedEvent(
+        "Erase Oldest Data", MakeDateTime(2026, 11, 4, 8, 0, 0), 6, "1A2B3C4D//c:\\windows");
+    EXPECT_TRUE(sink.Write(event)) << GetLastError();
+    EXPECT_TRUE(sink.Write(LogEvent{kCrashedEvent, EventLevel::kWarning, {}, {}}))
+        << "no strings and no data";
+}
+
+}  // namespace
+}  // namespace uptrail
