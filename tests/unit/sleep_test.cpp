@@ -124,6 +124,24 @@ TEST_F(SleepTest, ASleepThatNeverWokeIsLoggedUpToTheSessionsEnd) {
     EXPECT_EQ(LoadSection(stale.files, stale.state.session.logFile, "Sleep").text, "");
 }
 
+// A crash while asleep (a driver failed on the way back): Windows' record of the unclean
+// restart gives the reason, and the sleep runs to the session's last heartbeat.
+TEST_F(SleepTest, ACrashWhileAsleepLogsTheCrashTheSleepAndWhy) {
+    const DateTime start = MakeDateTime(2026, 12, 5, 20, 0, 0);
+    const DateTime asleep = MakeDateTime(2026, 12, 5, 22, 0, 0);
+    system.shutdownRecords = {
+        {ShutdownEvent::kUncleanReboot, kBoot + minutes{1}, {"0", "0", "0", "0", "0", "1"}}};
+    SeedEarlierStart("[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=" + Stamp(asleep) + "\r\n[" +
+                     kSystem + "]\r\nLastStart=" + Stamp(start) +
+                     "\r\nLastClose=\r\nSleepStart=" + Stamp(asleep) + "\r\n");
+    Start();
+    EXPECT_EQ(Entries(), Stamp(start) + "=" + Stamp(asleep) + "=2=" + kSystem);
+    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(asleep) + "=" + kSystem)
+        << "it went to sleep and never came back";
+    EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text,
+              Stamp(start) + "=Power lost or the PC was turned off without shutting down");
+}
+
 // Another installation ran last and slept: its sleep is logged with its session, but its
 // own value is its own to clear. A stale value of this installation is no sleep either.
 TEST_F(SleepTest, AnotherInstallationsUnfinishedSleepIsLoggedUnderItsName) {
