@@ -82,10 +82,10 @@ std::optional<SessionEntry> FinishedSession(const SettingsStore& settings,
 }
 
 // The PC went to sleep in the logged session and never woke: the battery ran out, or it
-// crashed asleep. It slept from "SleepStart" to the session's end, which the heartbeat of
-// the suspend usually makes the same moment: the entry then still tells how it ended. The value
-// belongs to another installation's section when that one ran last; it is left there, and cleared
-// at that installation's next start.
+// crashed asleep. It slept from "SleepStart" to the session's end; the suspend's heartbeat
+// often makes both one moment, and the entry still tells how the session ended. The value
+// is another installation's when that one ran last: it stays in that one's section, to be
+// cleared at its next start.
 void RecordUnfinishedSleep(const SettingsStore& settings, const SessionEntry& entry, DateTime now) {
     const std::string stored = GetOf(settings, setting::kSleepStart, entry.system);
     if (stored.empty()) return;
