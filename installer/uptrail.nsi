@@ -69,6 +69,7 @@ Var RemoveLogBox
 Var LogFolder
 
 !define MUI_ICON "${UPTRAIL_ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${UPTRAIL_WIZARD_PICTURE}"
 !define MUI_UNICON "${UPTRAIL_ICON}"
 !define MUI_ABORTWARNING
 ; The list of what was done stays up until the user moves on.
