@@ -108,12 +108,12 @@ void RefreshSessionMenus(MainContext& context) {
     }
     const DateTime now = platform.clock.Now();
     const LogEntries log = ReadLogEntries(file.text, now);
-    const std::vector<SleepPeriod> sleeps = ReadSleepPeriods(file.text, now);
+    const SleepIndex sleeps(ReadSleepPeriods(file.text, now));
     state.session.asleepMinutes =
-        SleepMinutesIn(sleeps, state.session.systemId, state.session.bootTime, now);
+        sleeps.MinutesIn(state.session.systemId, state.session.bootTime, now);
     filter.showNames = HoldsSeveralSystems(log) && (filter.allSystems || filter.shown.size() >= 2);
     state.menus.currentSessionTag = filter.showNames ? state.session.systemId : "";
-    WriteStatistics(CountSessions(log.entries, state.session.bootTime, SleepMinutesOf(log, sleeps)),
+    WriteStatistics(CountSessions(log.entries, state.session.bootTime, sleeps.MinutesOf(log)),
                     StatisticsTextsOf(context), state.menus.statistics);
 
     // Shown both ways: a log folder chosen since the last rebuild may hold a longer log.

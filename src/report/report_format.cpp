@@ -226,7 +226,7 @@ void WriteSessionLines(const SessionReport& report, ReportWriter& writer) {
         *at++ = MarkOf(entry.cause);
         at = lines.Put(at, entry.start, entry.end);
         PutOrWrite(writer, at, endings[entry.system]);
-        if (const std::string_view reason = report.reasons.Of(entry.start); !reason.empty()) {
+        if (const std::string_view reason = report.ReasonOf(entry); !reason.empty()) {
             writer.Text(kReasonIndent);
             writer.Text(reason);
             writer.Text("\n");
@@ -260,7 +260,7 @@ void WriteCsvTail(const SessionReport& report, const LogEntry& entry, ReportWrit
     at = PutNumber(at, report.SleepOf(entry));
     *at++ = ',';
     writer.Commit(at);
-    if (const std::string_view reason = report.reasons.Of(entry.start); !reason.empty())
+    if (const std::string_view reason = report.ReasonOf(entry); !reason.empty())
         writer.Text(CsvField(reason));
     writer.Text("\n");
 }
@@ -321,7 +321,7 @@ void WriteJson(const SessionReport& report, ReportWriter& writer) {
         at = PutNumber(at, report.SleepOf(entry));
         at = Put(at, ", \"reason\": ");
         writer.Commit(at);
-        const std::string_view reason = report.reasons.Of(entry.start);
+        const std::string_view reason = report.ReasonOf(entry);
         writer.Text(reason.empty() ? "null}" : JsonString(reason) + "}");
         separator = ",\n    ";
     });
@@ -334,7 +334,7 @@ void WriteHtml(const SessionReport& report, ReportWriter& writer) {
     chart.statistics = report.statistics;
     chart.sessions = report.ListedEntries();
     chart.sleeps = report.listedSleeps;
-    chart.reasons = ReasonsOf(chart.sessions, report.reasons);
+    chart.reasons = report.ListedReasons();
     chart.runningSince = report.runningSince;
     chart.now = report.now;
     chart.since = report.since;

@@ -30,9 +30,7 @@ std::optional<std::int64_t> LastDelayOf(const ReportSettings& settings) {
 void WriteFigures(SessionReport& report, const ReportSettings& settings) {
     const std::span<const LogEntry> entries = report.Counted();
     const Locale& locale = *settings.locale;
-    const auto sleepMinutes = std::span<const std::int64_t>(report.sleepMinutes);
-    report.figures =
-        CountSessions(entries, settings.bootTime, sleepMinutes.subspan(report.firstCounted));
+    report.figures = CountSessions(entries, settings.bootTime, report.sleepMinutes);
     report.statsFrom = StatsFromOf(entries, settings.bootTime);
     report.lastDelaySeconds = LastDelayOf(settings);
     const std::string lastDelay =
@@ -81,19 +79,31 @@ SystemExits ExitsOf(const SessionReport& report, const std::vector<SystemSeen>& 
     return exits;
 }
 
+// The newest entries up to the start-up trim's limit: what the tray would count.
+void KeepTrimmed(SessionReport& report) {
+    auto& entries = report.log.entries;
+    const std::size_t trimLimit = static_cast<std::size_t>(kStartupLogLimit);
+    if (entries.size() > trimLimit)
+        entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(trimLimit));
+}
+
 // Only what lies inside --since and --until counts, cut to it; the rest is as if the log
-// did not hold it.
+// did not hold it. A session cut at --since keeps the start its reason is filed under.
 void KeepRange(SessionReport& report, const ReportSettings& settings) {
     if (!settings.since && !settings.until) return;
     const TimeRange range{settings.since.value_or(DateTime::min()),
                           settings.until.value_or(DateTime::max())};
-    // Reasons are found by their session's start, which the cut moves for a session that
-    // began before the range.
-    for (const LogEntry& entry : report.Counted())
-        if (entry.start < range.from && entry.end > range.from)
-            report.reasons.MoveStart(entry.start, range.from);
-    report.log.entries = ClipToRange(report.Counted(), range);
-    report.firstCounted = 0;
+    std::vector<LogEntry> kept;
+    std::vector<DateTime> loggedStarts;
+    const bool keepStarts = !report.reasons.Empty();
+    for (const LogEntry& entry : report.log.entries) {
+        const auto part = ClipToRange(entry, range);
+        if (!part) continue;
+        kept.push_back(*part);
+        if (keepStarts) loggedStarts.push_back(entry.start);
+    }
+    report.log.entries = std::move(kept);
+    report.loggedStarts = std::move(loggedStarts);
 }
 
 // The session this system is in, which runs to now, when its system is listed; a range
@@ -149,13 +159,10 @@ SessionReport ReportOn(LogEntries log, std::span<const SleepPeriod> sleeps, EndR
     SessionReport report;
     report.log = std::move(log);
     report.reasons = std::move(reasons);
-    // What the tray's start-up trim leaves of the log: the newest entries up to its limit.
-    const std::size_t trimLimit = static_cast<std::size_t>(kStartupLogLimit);
-    const std::size_t read = report.log.entries.size();
-    report.firstCounted = read > trimLimit ? read - trimLimit : 0;
+    KeepTrimmed(report);
     KeepRange(report, settings);
     // After the range, so that only the sleep inside it counts.
-    if (!sleeps.empty()) report.sleepMinutes = SleepMinutesOf(report.log, sleeps);
+    if (!sleeps.empty()) report.sleepMinutes = SleepIndex(sleeps).MinutesOf(report.log);
     report.listedSleeps = ListedSleeps(sleeps, settings);
     WriteFigures(report, settings);
 

@@ -49,12 +49,14 @@ struct SessionReport {
     SessionStatistics figures;
     DateTime statsFrom{};
     std::optional<std::int64_t> lastDelaySeconds;
-    StatisticsCaptions statistics;           // the items of "&Statistics"
-    LogEntries log;                          // every entry read, oldest first
+    StatisticsCaptions statistics;  // the items of "&Statistics"
+    // The entries counted, oldest first: what the start-up trim would keep, in range.
+    LogEntries log;
     std::vector<std::int64_t> sleepMinutes;  // by entry of `log`: its minutes asleep
     std::vector<TimeRange> listedSleeps;     // the listed systems' periods asleep, in range
-    EndReasons reasons;                      // why sessions ended, by their start
-    std::size_t firstCounted = 0;       // those before it are beyond what the start-up trim keeps
+    EndReasons reasons;                      // why sessions ended, by their start as logged
+    // By entry of `log`, where a range cut its start: the start its reason is filed under.
+    std::vector<DateTime> loggedStarts;
     std::vector<bool> listedSystems;    // by identity: whether its sessions are listed
     std::size_t listedCount = 0;        // the newest sessions with a listed system, up to the limit
     std::vector<SystemChoice> systems;  // as "Syste&ms to show" offers them
@@ -74,23 +76,39 @@ struct SessionReport {
     std::optional<PeriodKind> by;
     std::vector<PeriodFigures> periods;
 
-    // The entries counted, oldest first.
-    std::span<const LogEntry> Counted() const {
-        return std::span<const LogEntry>(log.entries).subspan(firstCounted);
+    std::span<const LogEntry> Counted() const { return log.entries; }
+
+    bool IsListed(const LogEntry& entry) const {
+        return entry.system != kNoSystem && listedSystems[entry.system];
     }
 
     // The counted entries of the listed systems, oldest first, whatever the limit.
     std::vector<LogEntry> ListedEntries() const {
         std::vector<LogEntry> listed;
-        for (const LogEntry& entry : Counted())
-            if (entry.system != kNoSystem && listedSystems[entry.system]) listed.push_back(entry);
+        for (const LogEntry& entry : log.entries)
+            if (IsListed(entry)) listed.push_back(entry);
+        return listed;
+    }
+
+    // Why each of ListedEntries() ended ("" where unknown); none at all without reasons.
+    std::vector<std::string> ListedReasons() const {
+        std::vector<std::string> listed;
+        if (reasons.Empty()) return listed;
+        for (const LogEntry& entry : log.entries)
+            if (IsListed(entry)) listed.emplace_back(ReasonOf(entry));
         return listed;
     }
 
     // The minutes an entry of `log` slept.
     std::int64_t SleepOf(const LogEntry& entry) const {
-        const auto index = static_cast<std::size_t>(&entry - log.entries.data());
+        const std::size_t index = IndexOf(entry);
         return index < sleepMinutes.size() ? sleepMinutes[index] : 0;
+    }
+
+    // Why an entry of `log` ended, or "".
+    std::string_view ReasonOf(const LogEntry& entry) const {
+        const std::size_t index = IndexOf(entry);
+        return reasons.Of(index < loggedStarts.size() ? loggedStarts[index] : entry.start);
     }
 
     // Calls `visit` with each listed entry, newest first.
@@ -100,10 +118,15 @@ struct SessionReport {
         std::size_t left = listedCount;
         for (std::size_t index = entries.size(); left > 0 && index-- > 0;) {
             const LogEntry& entry = entries[index];
-            if (entry.system == kNoSystem || !listedSystems[entry.system]) continue;
+            if (!IsListed(entry)) continue;
             visit(entry);
             --left;
         }
+    }
+
+private:
+    std::size_t IndexOf(const LogEntry& entry) const {
+        return static_cast<std::size_t>(&entry - log.entries.data());
     }
 };
 

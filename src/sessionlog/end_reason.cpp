@@ -188,6 +188,9 @@ EndReasons EndReasons::Read(std::string_view fileText) {
         // Loading a section reads each "~" as a Tab; a reason holds no Tab of its own.
         std::string reason(TrimBlanks(line.substr(separator + 1)));
         std::replace(reason.begin(), reason.end(), '\t', '~');
+        // Every session that shares the start shows it: a hand-made reason of any length
+        // would multiply the report by the number of such sessions.
+        if (reason.size() > kLongestReason) reason.resize(kLongestReason);
         read.reasons_.emplace_back(*start, std::move(reason));
     }
     std::stable_sort(read.reasons_.begin(), read.reasons_.end(),

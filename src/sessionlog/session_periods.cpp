@@ -66,17 +66,20 @@ std::vector<Interval> RunningIntervals(std::span<const LogEntry> entries) {
 
 }  // namespace
 
+std::optional<LogEntry> ClipToRange(LogEntry entry, TimeRange range) {
+    // A session that only touches `from` ends where the range begins; one of no length at
+    // `from` still lies in it.
+    if (entry.start >= range.to || (entry.start < range.from && entry.end <= range.from))
+        return std::nullopt;
+    entry.start = std::max(entry.start, range.from);
+    entry.end = std::min(entry.end, range.to);
+    return entry;
+}
+
 std::vector<LogEntry> ClipToRange(std::span<const LogEntry> entries, TimeRange range) {
     std::vector<LogEntry> clipped;
-    for (LogEntry entry : entries) {
-        // A session that only touches `from` ends where the range begins; one of no length
-        // at `from` still lies in it.
-        if (entry.start >= range.to || (entry.start < range.from && entry.end <= range.from))
-            continue;
-        entry.start = std::max(entry.start, range.from);
-        entry.end = std::min(entry.end, range.to);
-        clipped.push_back(entry);
-    }
+    for (const LogEntry& entry : entries)
+        if (const auto part = ClipToRange(entry, range)) clipped.push_back(*part);
     return clipped;
 }
 

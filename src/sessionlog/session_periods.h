@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -14,6 +15,9 @@ struct TimeRange {
     DateTime from{};
     DateTime to{};
 };
+
+// The part of `entry` inside `range`, or nothing when it lies outside.
+std::optional<LogEntry> ClipToRange(LogEntry entry, TimeRange range);
 
 // The entries that overlap `range`, oldest first as given, each cut to its part inside it:
 // the parts outside a range do not count.

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/date_time.h"
@@ -29,12 +30,37 @@ std::vector<SleepPeriod> ReadSleepPeriods(std::string_view fileText, DateTime no
 [[nodiscard]] OsError AppendSleepPeriod(FileSystem& files, const std::filesystem::path& logFile,
                                         const SleepPeriod& period);
 
-// The minutes each entry of `log` slept, in its order: the periods of the entry's system
-// that overlap it, cut to it, counted in minute boundaries as sessions are.
-std::vector<std::int64_t> SleepMinutesOf(const LogEntries& log,
-                                         std::span<const SleepPeriod> sleeps);
+// The time each system slept, ready to tell how many minutes any session of it slept. A
+// system's periods are merged where they overlap or repeat (a line written twice, two
+// installations' lines of one sleep), so no session sleeps longer than it ran; systems are
+// told apart as identities are everywhere, without regard to case.
+class SleepIndex {
+public:
+    explicit SleepIndex(std::span<const SleepPeriod> sleeps);
 
-// The minutes `system` slept in the session from `start` to `end`, counted the same way.
+    bool Empty() const { return bySystem_.empty(); }
+
+    // The minutes `system` slept from `start` to `end`, counted in minute boundaries of each
+    // merged period's part inside it, as sessions are counted. Takes the time of a look-up
+    // however many periods the session spans.
+    std::int64_t MinutesIn(std::string_view system, DateTime start, DateTime end) const;
+
+    // The minutes each entry of `log` slept, in its order.
+    std::vector<std::int64_t> MinutesOf(const LogEntries& log) const;
+
+private:
+    struct Periods {
+        std::vector<DateTime> starts;  // disjoint, in time order
+        std::vector<DateTime> ends;
+        std::vector<std::int64_t> minutesBefore;  // whole minutes of the periods before each
+    };
+    const Periods* Find(std::string_view system) const;
+    static std::int64_t MinutesIn(const Periods& periods, DateTime start, DateTime end);
+
+    std::unordered_map<std::string, Periods> bySystem_;  // by identity in lower case
+};
+
+// The minutes `system` slept in the session from `start` to `end`.
 std::int64_t SleepMinutesIn(std::span<const SleepPeriod> sleeps, std::string_view system,
                             DateTime start, DateTime end);
 

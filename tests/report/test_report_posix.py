@@ -82,5 +82,31 @@ class HostileFilesTest(unittest.TestCase):
         self.assertEqual(codes, {0})
 
 
+class LongLogTest(unittest.TestCase):
+    """A log gathered from many PCs: far more entries than the start-up trim keeps, over
+    thousands of systems, each with sleep and reasons. Read under the sanitizers."""
+
+    def test_hundreds_of_thousands_of_entries_over_thousands_of_systems_read_in_every_form(self):
+        entries, sleeps, reasons = [], [], []
+        for i in range(200000):
+            day, system = divmod(i, 5000)
+            start = f"20{10 + day // 365 % 90:02}:{1 + day // 28 % 12:02}:{1 + day % 28:02}:08:00:00"
+            identity = f"{system:08X}//c:\\windows"
+            entries.append(f"{start}={start[:11]}09:30:00=2={identity}")
+            sleeps.append(f"{start[:11]}08:30:00={start[:11]}09:00:00={identity}")
+            reasons.append(f"{start}=Blue screen, stop code 0x{i:08X}")
+        with tempfile.TemporaryDirectory() as folder:
+            log = os.path.join(folder, "Uptrail.txt")
+            with open(log, "w", newline="") as f:
+                for section, lines in (("Log", entries), ("Sleep", sleeps), ("Reason", reasons)):
+                    f.write(f"[{section}]\r\n" + "\r\n".join(lines) + "\r\n")
+            for args in (["--all", "--format=csv", "--since=2010:01:20:08:30:00"],
+                         ["--all", "--format=json", "--by=day"], ["--all", "--format=html"]):
+                result = subprocess.run([REPORT, "--log", log, "--now=2011:01:01:00:00:00", *args],
+                                        capture_output=True, timeout=120)
+                self.assertEqual(result.returncode, 0, (args, result.stderr[-2000:]))
+                self.assertGreater(len(result.stdout), 1000, args)
+
+
 if __name__ == "__main__":
     unittest.main()

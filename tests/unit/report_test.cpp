@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -271,6 +273,65 @@ TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
                        "   Restarted by Windows Update"),
               std::string::npos)
         << out;
+}
+
+// A session cut by the range keeps its own reason; another session cut there, of another
+// system, has none of its own and shows none.
+TEST_F(ReportTest, ASessionCutBySinceKeepsItsOwnReasonAndNoOther) {
+    WriteLog("2026:12:04:08:00:00=2026:12:04:09:00:00=2=" + kOwn + "\r\n" +
+             "2026:12:04:08:10:00=2026:12:04:09:10:00=0=" + kOther + "\r\n[Reason]\r\n" +
+             "2026:12:04:08:00:00=Blue screen\r\n");
+    ASSERT_EQ(RunOnLog({"--format=csv", "--all", "--since", "2026:12:04:08:30:00"}),
+              kReportSucceeded)
+        << err;
+    EXPECT_EQ(out,
+              "start,end,minutes,cause,system,sleep_minutes,reason\n"
+              "2026-12-04T08:30:00,2026-12-04T09:10:00,40,0," +
+                  kOther +
+                  ",0,\n"
+                  "2026-12-04T08:30:00,2026-12-04T09:00:00,30,2," +
+                  kOwn + ",0,Blue screen\n");
+}
+
+// `count` sessions of `systems` systems, an hour each, one a day back from 4 December; with
+// `extras`, each with its day's number of minutes asleep (mod 50) and a reason naming it.
+std::string ManySessions(int count, int systems, bool extras) {
+    std::string entries, sleeps, reasons;
+    for (int day = count; day > 0; --day) {
+        const DateTime start = MakeDateTime(2026, 12, 4, 8, 0, 0) - std::chrono::days{day};
+        const std::string stamp = FormatTimestamp(start);
+        const std::string system = day % systems == 0 ? kOwn : kOwn + std::to_string(day % systems);
+        entries +=
+            stamp + "=" + FormatTimestamp(start + std::chrono::hours{1}) + "=2=" + system + "\r\n";
+        if (!extras) continue;
+        sleeps += stamp + "=" + FormatTimestamp(start + std::chrono::minutes{day % 50}) + "=" +
+                  system + "\r\n";
+        reasons += stamp + "=day " + std::to_string(day) + "\r\n";
+    }
+    return entries + (extras ? "[Sleep]\r\n" + sleeps + "[Reason]\r\n" + reasons : "");
+}
+
+// Past the start-up trim's 32000 entries only the newest count, as in the tray, and each
+// keeps its own sleep and reason, whatever the format.
+TEST_F(ReportTest, ALogLongerThanTheTrimCountsItsNewestEntriesWithTheirOwnSleepAndReason) {
+    const int count = kStartupLogLimit + 1;
+    for (const bool extras : {false, true}) {
+        WriteLog(ManySessions(count, 1, extras));
+        ASSERT_EQ(RunOnLog({"--format=csv"}), kReportSucceeded) << err;
+        const int oldest = count - 1;  // the entry of `count` days ago is trimmed
+        const DateTime start = MakeDateTime(2026, 12, 4, 8, 0, 0) - std::chrono::days{oldest};
+        const std::string lastLine =
+            FormatIsoLocalTime(start) + "," + FormatIsoLocalTime(start + std::chrono::hours{1}) +
+            ",60,2," + kOwn + "," +
+            (extras ? std::to_string(oldest % 50) + ",day " + std::to_string(oldest) : "0,") + "\n";
+        EXPECT_TRUE(out.ends_with("\n" + lastLine)) << out.substr(out.size() - 200);
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), kStartupLogLimit + 1);
+    }
+    for (const char* format : {"text", "json", "html"}) {
+        ASSERT_EQ(RunOnLog({"--format", format}), kReportSucceeded) << format << err;
+        EXPECT_NE(out.find("day 1"), std::string::npos) << format;
+    }
+    ASSERT_EQ(RunOnLog({"--format=json", "--by=month"}), kReportSucceeded) << err;
 }
 
 // By day, from the first listed session's day to now; the sessions of the systems listed.

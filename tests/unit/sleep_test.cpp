@@ -176,12 +176,14 @@ TEST(SleepMinutes, CountEachSessionsOwnSleepInsideItAndTheTimeAsleepShare) {
     const std::vector<SleepPeriod> sleeps = ReadSleepPeriods(text, now);
     ASSERT_EQ(sleeps.size(), 4u) << "sorted by start, the damaged end read as now";
     EXPECT_EQ(sleeps.front().start, day);
-    EXPECT_EQ(SleepMinutesOf(log, sleeps), (std::vector<std::int64_t>{240 + 30 + 60, 60}))
-        << "the damaged period is cut to the session it reaches into";
+    EXPECT_EQ(SleepIndex(sleeps).MinutesOf(log), (std::vector<std::int64_t>{240, 60}))
+        << "the damaged period is cut to the session it reaches into, and the periods it "
+           "overlaps count once";
 
     // Without the damaged line: 2h30m of 8h asleep.
     const std::vector<SleepPeriod> sound(sleeps.begin() + 1, sleeps.end());
-    const SessionStatistics figures = CountSessions(log.entries, now, SleepMinutesOf(log, sound));
+    const SessionStatistics figures =
+        CountSessions(log.entries, now, SleepIndex(sound).MinutesOf(log));
     EXPECT_EQ(figures.asleepMinutes, 150);
     StatisticsCaptions captions = DesignedStatisticsCaptions();
     WriteStatistics(figures, {day, "", ",", &EnglishMonthNames()}, captions);
@@ -194,6 +196,54 @@ TEST(SleepMinutes, CountEachSessionsOwnSleepInsideItAndTheTimeAsleepShare) {
     EXPECT_EQ(captions[kTimeAsleep], "Time Asleep:\t-");
 }
 
+TEST(SleepMinutes, CountEachSystemsSleepOnceWhateverTheLinesOverlap) {
+    const DateTime day = MakeDateTime(2026, 12, 4);
+    const auto at = [&](int hour, int minute = 0) { return day + hours{hour} + minutes{minute}; };
+    struct Case {
+        const char* what;
+        std::vector<SleepPeriod> sleeps;
+        DateTime start, end;
+        std::int64_t minutes;
+    };
+    const std::string upper = "1A2B3C4D//C:\\WINDOWS";
+    const Case cases[] = {
+        {"a line written twice",
+         {{at(9), at(10), kSystem}, {at(9), at(10), kSystem}},
+         at(8),
+         at(12),
+         60},
+        {"periods that overlap or meet",
+         {{at(9), at(10), kSystem},
+          {at(9, 30), at(10, 30), kSystem},
+          {at(10, 30), at(11), kSystem}},
+         at(8),
+         at(12),
+         120},
+        {"the identity spelt in another case", {{at(9), at(10), upper}}, at(8), at(12), 60},
+        {"a session cut inside a long sleep while another system slept in between",
+         {{at(9), at(11), kSystem}, {at(9, 30), at(9, 40), kOther}},
+         at(10),
+         at(12),
+         60},
+        {"a session that begins and ends asleep, with a whole period between",
+         {{at(9), at(9, 10), kSystem}, {at(9, 20), at(9, 30), kSystem}, {at(11), at(13), kSystem}},
+         at(9, 5),
+         at(12),
+         5 + 10 + 60},
+        {"only the other system slept", {{at(9), at(10), kOther}}, at(8), at(12), 0},
+    };
+    for (const Case& c : cases) {
+        const SleepIndex index(c.sleeps);
+        EXPECT_EQ(index.MinutesIn(kSystem, c.start, c.end), c.minutes) << c.what;
+    }
+
+    // Every entry of a log whose sessions all overlap one another, each seeing every period.
+    std::string text = "[Log]\r\n";
+    for (int i = 0; i < 3; ++i) text += Line(at(0), at(23), "0=" + kSystem);
+    const LogEntries log = ReadLogEntries(text, day);
+    EXPECT_EQ(SleepIndex(cases[1].sleeps).MinutesOf(log), (std::vector<std::int64_t>(3, 120)));
+}
+
 // `count` half-hour sessions, one a day up to 5 December, each with ten minutes asleep.
 std::string SessionsAndSleeps(int count, std::string& sleeps) {
     std::string entries;
@@ -203,6 +253,17 @@ std::string SessionsAndSleeps(int count, std::string& sleeps) {
         sleeps += Line(start + minutes{5}, start + minutes{15}, kSystem);
     }
     return entries;
+}
+
+// A log past the trim's limit: the start-up keeps the newest sessions and counts each
+// one's own sleep, a third of its half hour.
+TEST_F(SleepTest, AStartOnALogPastTheTrimsLimitCountsTheSleepOfTheSessionsItKeeps) {
+    std::string sleeps;
+    const std::string entries = SessionsAndSleeps(kStartupLogLimit + 1, sleeps);
+    SeedEarlierStart("[Log]\r\n" + entries + "[Sleep]\r\n" + sleeps);
+    Start();
+    EXPECT_EQ(state.session.logCount, kStartupLogLimit);
+    EXPECT_EQ(state.menus.statistics[kTimeAsleep], "Time Asleep:\t33.3%");
 }
 
 TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOff) {
