@@ -6,12 +6,21 @@
 
 namespace uptrail {
 
-// The events of the System log that tell how a session ended.
+// The events of the System log that tell how a session ended, and how it began and slept.
 enum class ShutdownEvent {
     kShutdownStarted,  // User32 1074: a process started a restart or a power off
     kUncleanReboot,    // Kernel-Power 41: the system restarted without shutting down cleanly
     kBugCheck,         // BugCheck 1001: the system recovered from a stop error
     kUnexpected,       // EventLog 6008: the previous shut-down was unexpected
+    // What a PC's past is read back from besides: a boot, the system's start and stop,
+    // sleep and waking.
+    kBoot,           // Kernel-Boot 27: values[0] is the BootType (0 cold, 1 Fast Startup)
+    kSystemStarted,  // Kernel-General 12: the operating system started
+    kSystemStopped,  // Kernel-General 13: the operating system stopped
+    kLogStarted,     // EventLog 6005: the event log service started
+    kLogStopped,     // EventLog 6006: the event log service stopped
+    kSleepEntered,   // Kernel-Power 42: the system is entering sleep
+    kWoke,           // Power-Troubleshooter 1: the system returned from a low-power state
 };
 
 // One such event: its local time to the second and its data properties in the order the

@@ -17,6 +17,8 @@ namespace {
 // Windows writes the records of a crash or a stop error while the next boot comes up,
 // the report of a stop error once its dump is saved.
 constexpr std::chrono::minutes kAfterNextBoot{5};
+// How far before the boot time the program works out a record of that boot may lie.
+constexpr std::chrono::minutes kBootTimeSlack{1};
 constexpr std::size_t kLongestReason = 240;
 
 constexpr std::string_view kPowerLost = "Power lost or the PC was turned off without shutting down";
@@ -155,11 +157,17 @@ std::string OneLine(std::string_view text) {
 
 std::optional<std::string> DescribeSessionEnd(std::span<const ShutdownRecord> records,
                                               DateTime sessionStart, DateTime nextBoot) {
-    const NewestRecords newest = NewestInside(records, sessionStart, nextBoot + kAfterNextBoot);
-    const auto* const bugCheck = newest[static_cast<std::size_t>(ShutdownEvent::kBugCheck)];
-    const auto* const unclean = newest[static_cast<std::size_t>(ShutdownEvent::kUncleanReboot)];
-    const auto* const started = newest[static_cast<std::size_t>(ShutdownEvent::kShutdownStarted)];
-    const auto* const unexpected = newest[static_cast<std::size_t>(ShutdownEvent::kUnexpected)];
+    // A request to shut down comes before the next boot; a crash is reported by the next
+    // boot itself. Its own boot's reports about the session before it lie inside the
+    // session too, and tell nothing of how it ended.
+    const NewestRecords requested = NewestInside(records, sessionStart, nextBoot);
+    const NewestRecords reported = NewestInside(
+        records, std::max(sessionStart, nextBoot - kBootTimeSlack), nextBoot + kAfterNextBoot);
+    const auto* const bugCheck = reported[static_cast<std::size_t>(ShutdownEvent::kBugCheck)];
+    const auto* const unclean = reported[static_cast<std::size_t>(ShutdownEvent::kUncleanReboot)];
+    const auto* const started =
+        requested[static_cast<std::size_t>(ShutdownEvent::kShutdownStarted)];
+    const auto* const unexpected = reported[static_cast<std::size_t>(ShutdownEvent::kUnexpected)];
     if (bugCheck) return BugCheckText(ValueAt(*bugCheck, 0));
     if (unclean)
         if (const auto code = UncleanStopCode(*unclean))

@@ -88,6 +88,15 @@ TEST(DescribeSessionEnd, OnlyRecordsBetweenTheSessionsStartAndJustAfterTheNextBo
     EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kStart - minutes{1}),
                         Record(ShutdownEvent::kUncleanReboot, kBoot + minutes{6}, {"0"})}),
               std::nullopt);
+    // What the session's own boot reported about the session before it.
+    EXPECT_EQ(Describe({Record(ShutdownEvent::kUncleanReboot, kStart + minutes{1}, {"159"}),
+                        Record(ShutdownEvent::kUnexpected, kStart + minutes{1}),
+                        Requested("C:\\Windows\\explorer.exe", "power off", "DESKTOP\\ana", "")}),
+              "Shut down by DESKTOP\\ana from the Start menu");
+    EXPECT_EQ(Describe({Requested("C:\\Windows\\explorer.exe", "restart", "DESKTOP\\ana", "",
+                                  kBoot + minutes{1})}),
+              std::nullopt)
+        << "a request of the next session";
     EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kBoot + minutes{5})}),
               "The previous shut-down was unexpected");
 }

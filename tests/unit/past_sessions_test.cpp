@@ -1,0 +1,153 @@
+// A PC's past read back from the System log's records, as the event schemas define them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "base/timestamp.h"
+#include "sessionlog/past_sessions.h"
+
+namespace uptrail {
+namespace {
+
+using E = ShutdownEvent;
+using std::chrono::hours;
+using std::chrono::minutes;
+using std::chrono::seconds;
+
+const std::string kSystem = "1A2B3C4D//c:\\windows";
+const DateTime kDay = MakeDateTime(2026, 12, 1);
+
+DateTime At(int day, int hour, int minute = 0, int second = 0) {
+    return kDay + hours{24 * day + hour} + minutes{minute} + seconds{second};
+}
+
+ShutdownRecord Record(E event, DateTime time, std::vector<std::string> values = {}) {
+    return {event, time, std::move(values)};
+}
+
+const std::vector<std::string> kStartMenuPowerOff{
+    "C:\\Windows\\explorer.exe (DESKTOP)", "DESKTOP", "Other (Unplanned)", "0x0", "power off",
+    "",                                    "DESKTOP\\ana"};
+
+// A cold boot shut down from the Start menu after a sleep; a Fast Startup session that
+// lost its power; a session with only an unexpected shut-down behind it; a blue screen
+// after a hibernation; the running session.
+std::vector<ShutdownRecord> AWeek() {
+    return {
+        Record(E::kSystemStarted, At(0, 8)),
+        Record(E::kBoot, At(0, 8, 0, 1), {"0"}),
+        Record(E::kLogStarted, At(0, 8, 0, 5)),
+        Record(E::kSleepEntered, At(0, 12)),
+        Record(E::kWoke, At(0, 13)),
+        Record(E::kShutdownStarted, At(0, 17), kStartMenuPowerOff),
+        Record(E::kLogStopped, At(0, 17, 0, 10)),
+        Record(E::kSystemStopped, At(0, 17, 0, 12)),
+
+        Record(E::kBoot, At(1, 8), {"0x1"}),
+        Record(E::kSystemStarted, At(1, 8, 0, 1)),
+        Record(E::kSleepEntered, At(1, 11)),
+        Record(E::kWoke, At(1, 11, 30)),
+
+        Record(E::kSystemStarted, At(1, 14)),
+        Record(E::kBoot, At(1, 14, 0, 2), {"0"}),
+        Record(E::kLogStarted, At(1, 14, 0, 5)),
+        Record(E::kUncleanReboot, At(1, 14, 0, 20), {"0"}),
+        Record(E::kUnexpected, At(1, 14, 0, 25), {"11:30:02", "01.12.2026"}),
+        Record(E::kSleepEntered, At(1, 20)),
+
+        Record(E::kSystemStarted, At(2, 7)),
+        Record(E::kLogStarted, At(2, 7, 0, 5)),
+        Record(E::kUnexpected, At(2, 7, 0, 25)),
+        Record(E::kSleepEntered, At(2, 10)),
+        Record(E::kBoot, At(2, 12), {"2"}),
+        Record(E::kWoke, At(2, 12, 0, 5)),
+
+        Record(E::kSystemStarted, At(2, 18)),
+        Record(E::kBoot, At(2, 18, 0, 1), {"0"}),
+        Record(E::kUncleanReboot, At(2, 18, 0, 30), {"159"}),
+        Record(E::kBugCheck, At(2, 18, 1), {"0x0000009f (0x0000000000000003, 0xffff)"}),
+    };
+}
+
+struct Expected {
+    DateTime start, end;
+    SessionCause cause;
+    std::string reason;
+};
+
+void ExpectTheWeek(const PastSessions& past, bool fromTheStart, const std::string& what) {
+    std::vector<Expected> expected{
+        {At(0, 8), At(0, 17, 0, 12), SessionCause::kWindowsEnded,
+         "Shut down by DESKTOP\\ana from the Start menu"},
+        {At(1, 8), At(1, 11, 30), SessionCause::kCrashed,
+         "Power lost or the PC was turned off without shutting down"},
+        {At(1, 14), At(1, 20), SessionCause::kCrashed, "The previous shut-down was unexpected"},
+        {At(2, 7), At(2, 12, 0, 5), SessionCause::kCrashed, "Blue screen, stop code 0x0000009F"},
+    };
+    std::vector<SleepPeriod> sleeps{{At(0, 12), At(0, 13), kSystem},
+                                    {At(1, 11), At(1, 11, 30), kSystem},
+                                    {At(1, 20), At(1, 20), kSystem},
+                                    {At(2, 10), At(2, 12, 0, 5), kSystem}};
+    if (!fromTheStart) {
+        expected.erase(expected.begin());
+        sleeps.erase(sleeps.begin());
+    }
+    ASSERT_EQ(past.sessions.size(), expected.size()) << what;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const PastSession& session = past.sessions[i];
+        EXPECT_EQ(FormatTimestamp(session.start), FormatTimestamp(expected[i].start)) << what << i;
+        EXPECT_EQ(FormatTimestamp(session.end), FormatTimestamp(expected[i].end)) << what << i;
+        EXPECT_EQ(session.cause, expected[i].cause) << what << i;
+        EXPECT_EQ(session.reason, expected[i].reason) << what << i;
+    }
+    ASSERT_EQ(past.sleeps.size(), sleeps.size()) << what;
+    for (std::size_t i = 0; i < sleeps.size(); ++i) {
+        EXPECT_EQ(past.sleeps[i].start, sleeps[i].start) << what << i;
+        EXPECT_EQ(past.sleeps[i].end, sleeps[i].end) << what << i;
+        EXPECT_EQ(past.sleeps[i].system, kSystem) << what << i;
+    }
+}
+
+TEST(PastSessions, AWeekOfBootsShutDownsCrashesAndSleepsReadsBackAsItsSessions) {
+    ExpectTheWeek(SessionsFromRecords(AWeek(), kSystem), true, "in order");
+
+    std::vector<ShutdownRecord> shuffled = AWeek();
+    const std::vector<ShutdownRecord> again = AWeek();
+    shuffled.insert(shuffled.end(), again.begin(), again.end());
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    ExpectTheWeek(SessionsFromRecords(shuffled, kSystem), true, "shuffled and repeated");
+
+    // A log that was cleared in the middle of the first session.
+    std::vector<ShutdownRecord> cut = AWeek();
+    cut.erase(cut.begin(), cut.begin() + 4);
+    ExpectTheWeek(SessionsFromRecords(cut, kSystem), false, "starting mid-session");
+}
+
+TEST(PastSessions, ARestartWithinASecondAndAShutDownAtTheEndAreSessionsOfTheirOwn) {
+    const std::vector<ShutdownRecord> records{
+        Record(E::kSystemStarted, At(0, 8)),
+        Record(E::kSystemStopped, At(0, 9)),
+        Record(E::kSystemStarted, At(0, 9)),
+        Record(E::kShutdownStarted, At(0, 10), kStartMenuPowerOff),
+        Record(E::kSystemStopped, At(0, 10, 0, 3)),
+    };
+    const PastSessions past = SessionsFromRecords(records, kSystem);
+    ASSERT_EQ(past.sessions.size(), 2u);
+    EXPECT_EQ(past.sessions[0].end, At(0, 9));
+    EXPECT_EQ(past.sessions[1].start, At(0, 9));
+    EXPECT_EQ(past.sessions[1].end, At(0, 10, 0, 3));
+    EXPECT_EQ(past.sessions[1].cause, SessionCause::kWindowsEnded);
+}
+
+TEST(PastSessions, KnowsTheRecordsByProviderAndIdWhateverTheCase) {
+    EXPECT_EQ(SystemEventOf("Microsoft-Windows-Kernel-Boot", 27), E::kBoot);
+    EXPECT_EQ(SystemEventOf("eventlog", 6008), E::kUnexpected);
+    EXPECT_EQ(SystemEventOf("BugCheck", 1001), E::kBugCheck);
+    EXPECT_EQ(SystemEventOf("Microsoft-Windows-Power-Troubleshooter", 1), E::kWoke);
+    EXPECT_EQ(SystemEventOf("EventLog", 6009), std::nullopt);
+    EXPECT_EQ(SystemEventOf("Microsoft-Windows-Kernel-General", 27), std::nullopt);
+}
+
+}  // namespace
+}  // namespace uptrail
