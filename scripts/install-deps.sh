@@ -11,6 +11,7 @@ packages=(
     xvfb xauth x11-utils xdotool imagemagick
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev
+    libexpat1-dev
     clang-format-14
     clang-14 libclang-rt-14-dev
     chromium

@@ -1,11 +1,12 @@
 // A PC's past read back from the System log's records, as the event schemas define them.
+#include "sessionlog/past_sessions.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 
 #include "base/timestamp.h"
-#include "sessionlog/past_sessions.h"
 
 namespace uptrail {
 namespace {
@@ -26,9 +27,13 @@ ShutdownRecord Record(E event, DateTime time, std::vector<std::string> values = 
     return {event, time, std::move(values)};
 }
 
-const std::vector<std::string> kStartMenuPowerOff{
-    "C:\\Windows\\explorer.exe (DESKTOP)", "DESKTOP", "Other (Unplanned)", "0x0", "power off",
-    "",                                    "DESKTOP\\ana"};
+const std::vector<std::string> kStartMenuPowerOff{"C:\\Windows\\explorer.exe (DESKTOP)",
+                                                  "DESKTOP",
+                                                  "Other (Unplanned)",
+                                                  "0x0",
+                                                  "power off",
+                                                  "",
+                                                  "DESKTOP\\ana"};
 
 // A cold boot shut down from the Start menu after a sleep; a Fast Startup session that
 // lost its power; a session with only an unexpected shut-down behind it; a blue screen

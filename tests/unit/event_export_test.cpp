@@ -1,0 +1,99 @@
+// Exports of the System log read back as sessions, through the platform's XML reader.
+#include "report/event_export.h"
+
+#include <gtest/gtest.h>
+
+#include "base/timestamp.h"
+#include "sessionlog/past_sessions.h"
+
+namespace uptrail {
+namespace {
+
+// One record as a command-line export writes it: UTC time, data by name.
+std::string Event(std::string_view provider, int id, std::string_view utc,
+                  std::string_view data = "") {
+    return "<Event xmlns='http://schemas.microsoft.com/win/2004/08/events/event'><System>"
+           "<Provider Name='" +
+           std::string(provider) + "'/><EventID Qualifiers='0'>" + std::to_string(id) +
+           "</EventID><TimeCreated SystemTime='" + std::string(utc) +
+           "'/><Computer>DESKTOP-7</Computer></System><EventData>" + std::string(data) +
+           "</EventData></Event>\r\n";
+}
+
+// A cold boot and a shut-down from the Start menu, then a boot that lost its power, as
+// the records of the next boot tell; an Application record in between.
+std::string TwoSessions() {
+    return Event("Microsoft-Windows-Kernel-General", 12, "2026-12-04T07:00:00.5000000Z") +
+           Event("Microsoft-Windows-Kernel-Boot", 27, "2026-12-04T07:00:01.1Z",
+                 "<Data Name='BootType'>0</Data>") +
+           Event("Application Error", 1000, "2026-12-04T09:00:00Z") +
+           Event("User32", 1074, "2026-12-04T16:00:00.7Z",
+                 "<Data Name='param1'>C:\\Windows\\explorer.exe (DESKTOP-7)</Data>"
+                 "<Data Name='param2'>DESKTOP-7</Data><Data Name='param3'>Other</Data>"
+                 "<Data Name='param4'>0x0</Data><Data Name='param5'>power off</Data>"
+                 "<Data Name='param6'></Data><Data Name='param7'>DESKTOP-7\\ana</Data>") +
+           Event("Microsoft-Windows-Kernel-General", 13, "2026-12-04T16:00:09Z") +
+           Event("Microsoft-Windows-Kernel-Boot", 27, "2026-12-05T07:30:00Z",
+                 "<Data Name='BootType'>1</Data>") +
+           Event("Microsoft-Windows-Kernel-Power", 42, "2026-12-05T10:00:00Z") +
+           Event("Microsoft-Windows-Kernel-Boot", 27, "2026-12-05T12:00:00Z",
+                 "<Data Name='BootType'>0</Data>") +
+           Event("Microsoft-Windows-Kernel-Power", 41, "2026-12-05T12:00:20Z",
+                 "<Data Name='BugcheckCode'>0</Data>");
+}
+
+std::string Utf16WithMark(std::string_view ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+TEST(EventExport, BothLayoutsInAnyEncodingGiveTheSameSessionsInLocalTime) {
+    const FixedTimeZone centralEurope(std::chrono::hours{1});
+    const std::string plain = TwoSessions();
+    const std::string saved =
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Events>" + plain + "</Events>";
+    for (const std::string& document : {plain, Utf16WithMark(saved), "\xEF\xBB\xBF" + saved}) {
+        const EventExport found = ReadEventExport(document, SystemXmlReader(), centralEurope);
+        ASSERT_TRUE(found.xml.wellFormed) << found.xml.error;
+        EXPECT_EQ(found.events, 9u);
+        EXPECT_EQ(found.computer, "DESKTOP-7");
+        const PastSessions past = SessionsFromRecords(found.records, "x");
+        ASSERT_EQ(past.sessions.size(), 2u);
+        EXPECT_EQ(FormatTimestamp(past.sessions[0].start), "2026:12:04:08:00:00");
+        EXPECT_EQ(FormatTimestamp(past.sessions[0].end), "2026:12:04:17:00:09");
+        EXPECT_EQ(past.sessions[0].reason, "Shut down by DESKTOP-7\\ana from the Start menu");
+        EXPECT_EQ(FormatTimestamp(past.sessions[1].end), "2026:12:05:11:00:00");
+        EXPECT_EQ(past.sessions[1].cause, SessionCause::kCrashed);
+        EXPECT_EQ(past.sessions[1].reason,
+                  "Power lost or the PC was turned off without shutting down");
+    }
+}
+
+TEST(EventExport, ACutOrForeignDocumentGivesWhatCouldBeReadAndSaysWhy) {
+    const FixedTimeZone utc;
+    const std::string whole = TwoSessions();
+    const EventExport cut =
+        ReadEventExport(whole.substr(0, whole.find("Kernel-Power")), SystemXmlReader(), utc);
+    EXPECT_FALSE(cut.xml.wellFormed);
+    EXPECT_EQ(cut.records.size(), 5u) << "the records before the cut";
+
+    for (const std::string& bad :
+         {std::string("[Log]\r\n2026:12:04:08:00:00=2026:12:04:09:00:00=0=x\r\n"),
+          std::string("<?xml version='1.0'?><!DOCTYPE e [<!ENTITY a 'aaaaaaaaaa'>"
+                      "<!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
+                      "<!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;'>"
+                      "<!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;'>"
+                      "<!ENTITY e '&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;'>"
+                      "<!ENTITY f '&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;'>"
+                      "<!ENTITY g '&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;'>]>"
+                      "<Events><Event><System><Computer>&g;&g;&g;&g;</Computer></System>"
+                      "</Event></Events>")}) {
+        const EventExport found = ReadEventExport(bad, SystemXmlReader(), utc);
+        EXPECT_FALSE(found.xml.wellFormed) << bad.substr(0, 20);
+        EXPECT_TRUE(found.records.empty());
+    }
+}
+
+}  // namespace
+}  // namespace uptrail
