@@ -60,7 +60,7 @@ char* MapAligned(std::size_t size) {
 
 PageMemory::PageMemory(std::size_t size, [[maybe_unused]] Present present) {
     const std::size_t mapped = MappedSize(size == 0 ? 1 : size);
-    if (mapped < size) return;  // no address space is that large
+    if (mapped < size || mapped > SIZE_MAX - kHugePage) return;  // no address space is that large
     const bool huge = mapped >= kHugePage;
     data_ = huge ? MapAligned(mapped) : static_cast<char*>(Map(mapped));
     if (data_ == nullptr) return;

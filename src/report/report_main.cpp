@@ -1,4 +1,5 @@
 // uptrail-report off Windows: reads a session log named with --log.
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +38,12 @@ public:
         while (written_ && !text.empty()) {
             const ssize_t done = ::write(descriptor_, text.data(), text.size());
             if (done < 0 && errno == EINTR) continue;
+            // A descriptor left without blocking by the program that started us.
+            if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                pollfd ready{descriptor_, POLLOUT, 0};
+                written_ = ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
+                continue;
+            }
             written_ = done > 0;
             if (written_) text.remove_prefix(static_cast<std::size_t>(done));
         }
