@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the bench preset (native, optimised, no sanitizers), runs every benchmark in a
 # process of its own (so that no benchmark inherits the heap another one left behind),
-# prints the medians and the figures that have targets, then compares uptrail-report with
-# tuptime (bench/vs-tuptime, which installs Debian's tuptime package when it is missing).
+# prints the medians and the figures that have targets (all in-process), then the
+# whole-process figures: uptrail-report started afresh every run beside `true` and tuptime
+# (bench/vs-tuptime, which installs Debian's tuptime package when it is missing).
 #   scripts/bench.sh [regular expression choosing benchmarks, e.g. Heartbeat]
 #
 # Each benchmark runs twice: as it comes, and with glibc told to keep freed memory in the

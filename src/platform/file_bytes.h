@@ -8,8 +8,8 @@
 
 namespace uptrail {
 
-// A file's bytes as the report reads them: a copy in memory, or a view the platform made
-// without copying them (a mapping of the file), given back when this object goes.
+// A file's bytes as the report reads them: in a string, or in memory the platform took in
+// its own way (pages of its own, or a mapping), given back when this object goes.
 class FileBytes {
 public:
     FileBytes() = default;

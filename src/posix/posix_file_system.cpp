@@ -8,10 +8,13 @@
 #include <cerrno>
 #include <thread>
 
+#include "posix/read_to_end.h"
+
 namespace uptrail {
 namespace {
 
 // Win32 codes without a name in platform/os_error.h.
+constexpr OsError kErrorNotEnoughMemory = 8;
 constexpr OsError kErrorReadFault = 30;
 constexpr OsError kErrorDiskFull = 112;
 constexpr OsError kErrorAlreadyExists = 183;
@@ -42,6 +45,7 @@ OsError ErrorOf(int error, const std::filesystem::path& path, OsError otherwise)
     case ETXTBSY: return kErrorSharingViolation;
     case ENOSPC:
     case EDQUOT: return kErrorDiskFull;
+    case ENOMEM: return kErrorNotEnoughMemory;
     default: return otherwise;
     }
 }
@@ -180,23 +184,10 @@ LimitedRead PosixFileSystem::ReadLimited(const std::filesystem::path& path, std:
     if (static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)) > limit)
         return {kOk, FileKind::kRegular, true};
 
-    // The size is a hint: a file that grows or shrinks meanwhile is read to its end, or to
-    // one byte past the limit, which tells that it grew too large.
-    const std::uint64_t most = limit + 1;
-    std::string contents(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) + 1, '\0');
-    std::size_t done = 0;
-    for (;;) {
-        if (done == contents.size())
-            contents.resize(static_cast<std::size_t>(std::min<std::uint64_t>(2 * done, most)));
-        if (done == most) return {kOk, FileKind::kRegular, true};
-        const ssize_t read = ::read(file.Get(), contents.data() + done, contents.size() - done);
-        if (read < 0 && errno == EINTR) continue;
-        if (read < 0) return {ErrorOf(errno, path, kErrorReadFault)};
-        if (read == 0) break;
-        done += static_cast<std::size_t>(read);
-    }
-    contents.resize(done);
-    bytes = FileBytes(std::move(contents));
+    const auto size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+    const DescriptorRead read = ReadToEnd(file.Get(), size, limit, bytes);
+    if (read.tooLarge) return {kOk, FileKind::kRegular, true};
+    if (read.error != 0) return {ErrorOf(read.error, path, kErrorReadFault)};
     return {};
 }
 

@@ -197,7 +197,7 @@ std::filesystem::path FindUptrailLogFile(const Registry& registry, const FileSys
 namespace {
 
 // A C stream, which keeps whether every piece reached it.
-class StreamOutput final : public ReportOutput {
+class StreamOutput final : public FinishedOutput {
 public:
     explicit StreamOutput(std::FILE* stream) : stream_(stream) {}
 
@@ -205,7 +205,7 @@ public:
         written_ = written_ && std::fwrite(text.data(), 1, text.size(), stream_) == text.size();
     }
 
-    bool Finish() { return std::fflush(stream_) == 0 && written_; }
+    bool Finish() override { return std::fflush(stream_) == 0 && written_; }
 
 private:
     std::FILE* stream_;
@@ -214,16 +214,21 @@ private:
 
 }  // namespace
 
+int RunReportTo(const std::vector<CommandArgument>& arguments, const ReportEnvironment& environment,
+                FinishedOutput& out, FinishedOutput& err) {
+    std::string complaints;
+    const int status = RunReport(arguments, environment, out, complaints);
+    if (!complaints.empty()) err.Write(complaints);
+    err.Finish();
+    if (!out.Finish() && status == kReportSucceeded) return kReportNotWritten;
+    return status;
+}
+
 int RunReportToStandardStreams(const std::vector<CommandArgument>& arguments,
                                const ReportEnvironment& environment) {
     StreamOutput out(stdout);
-    std::string err;
-    const int status = RunReport(arguments, environment, out, err);
-    StreamOutput complaints(stderr);
-    complaints.Write(err);
-    complaints.Finish();
-    if (!out.Finish() && status == kReportSucceeded) return kReportNotWritten;
-    return status;
+    StreamOutput err(stderr);
+    return RunReportTo(arguments, environment, out, err);
 }
 
 }  // namespace uptrail

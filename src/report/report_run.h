@@ -66,9 +66,12 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
 std::filesystem::path FindUptrailLogFile(const Registry& registry, const FileSystem& files,
                                          const SystemInfo& system);
 
-// Runs the report and writes it to the standard streams as it is made; complaints go to
-// standard error. A report that cannot be written out (a full disk, a closed pipe) is no
-// success.
+// Runs the report and writes it to `out` as it is made; complaints go to `err`. A report
+// that cannot be written out (a full disk, a closed pipe) is no success.
+int RunReportTo(const std::vector<CommandArgument>& arguments, const ReportEnvironment& environment,
+                FinishedOutput& out, FinishedOutput& err);
+
+// The same through the C library's standard output and error streams.
 int RunReportToStandardStreams(const std::vector<CommandArgument>& arguments,
                                const ReportEnvironment& environment);
 

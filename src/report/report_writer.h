@@ -17,6 +17,13 @@ public:
     virtual void Write(std::string_view text) = 0;
 };
 
+// An output that may fail on the way (a full disk, a reader that went away): it tells at
+// the end whether every piece arrived.
+class FinishedOutput : public ReportOutput {
+public:
+    virtual bool Finish() = 0;
+};
+
 // Keeps the whole text, for callers that want it as one string.
 class StringOutput final : public ReportOutput {
 public:
@@ -32,7 +39,7 @@ private:
 // making the text. The destructor hands on what is left.
 class ReportWriter {
 public:
-    static constexpr std::size_t kBufferSize = 64 * 1024;
+    static constexpr std::size_t kBufferSize = 256 * 1024;
 
     explicit ReportWriter(ReportOutput& output);
     ~ReportWriter();

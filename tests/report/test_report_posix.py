@@ -5,6 +5,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 import unittest
 
 REPORT = os.environ["UPTRAIL_REPORT_HOST"]
@@ -55,6 +56,30 @@ class HostileFilesTest(unittest.TestCase):
                                 timeout=LIMIT)
         os.close(writer)
         self.assertEqual(result.returncode, 3, result.stderr)
+
+    def test_a_pipe_left_without_blocking_still_gets_the_whole_report(self):
+        log = self.path("Uptrail.txt")
+        with open(log, "wb") as f:
+            f.write(log_text(2000))  # more than a pipe holds
+        expected = report("--log", log).stdout
+        reader, writer = os.pipe()
+        os.set_blocking(writer, False)  # as some programs leave the descriptors they hand on
+        received = []
+
+        def drain():
+            time.sleep(0.2)  # the pipe fills, and the report's next write would block
+            while data := os.read(reader, 4096):
+                received.append(data)
+
+        drainer = threading.Thread(target=drain)
+        drainer.start()
+        result = subprocess.run([REPORT, "--log", log], stdout=writer, stderr=subprocess.PIPE,
+                                timeout=LIMIT)
+        os.close(writer)
+        drainer.join()
+        os.close(reader)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(b"".join(received), expected)
 
     def test_a_log_cut_short_and_rewritten_while_it_is_read_never_kills_the_report(self):
         log = self.path("Uptrail.txt")

@@ -1,9 +1,12 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
+#include "base/timestamp.h"
 #include "sessionlog/session_periods.h"
 
 #ifndef _WIN32
@@ -51,6 +54,46 @@ TEST(PosixTimeZone, FollowsTheRulesOfTheProcesssZone) {
     EXPECT_EQ(days[0].seconds, 23 * 3600);
     // A year the C library cannot hold takes no offset instead of a wrong one.
     EXPECT_EQ(zone.UtcOffset(MakeDateTime(-2000000000, 1, 1)), hours{0});
+}
+
+// Around a change, on either side of UTC: a local time that the change skips takes the
+// offset after it, one that it repeats either offset, and the hours next to it their own.
+TEST(PosixTimeZone, TimesAroundAChangeTakeTheOffsetsAroundIt) {
+    struct Case {
+        const char* rules;
+        DateTime local;
+        std::vector<hours> offsets;  // any of these
+    };
+    const char* const central = "CET-1CEST,M3.5.0,M10.5.0/3";
+    const char* const eastern = "EST5EDT,M3.2.0,M11.1.0";
+    const Case cases[] = {
+        {central, MakeDateTime(2026, 3, 29, 2, 30), {hours{2}}},
+        {central, MakeDateTime(2026, 10, 25, 1, 59), {hours{2}}},
+        {central, MakeDateTime(2026, 10, 25, 2, 30), {hours{1}, hours{2}}},
+        {central, MakeDateTime(2026, 10, 25, 3), {hours{1}}},
+        {eastern, MakeDateTime(2026, 3, 8, 1, 59), {hours{-5}}},
+        {eastern, MakeDateTime(2026, 3, 8, 2, 30), {hours{-4}}},
+        {eastern, MakeDateTime(2026, 11, 1, 1, 30), {hours{-4}, hours{-5}}},
+        {eastern, MakeDateTime(2026, 11, 1, 2), {hours{-5}}},
+        {eastern, MakeDateTime(2026, 12, 31, 23, 59, 59), {hours{-5}}},
+    };
+    for (const Case& c : cases) {
+        const ZoneRules rules(c.rules);
+        const PosixTimeZone zone;
+        const auto offset = zone.UtcOffset(c.local);
+        EXPECT_THAT(c.offsets, testing::Contains(offset))
+            << c.rules << " " << FormatTimestamp(c.local) << ": " << offset.count();
+    }
+}
+
+// A table by day asks for an offset at every day's bounds: the zone is read when it is
+// made, not again at every question (without TZ, the C library would look at the zone
+// file each time, which made a table of many days ten times slower).
+TEST(PosixTimeZone, ReadsTheZoneOnceWhenMade) {
+    const ZoneRules central("CET-1CEST,M3.5.0,M10.5.0/3");
+    const PosixTimeZone zone;
+    setenv("TZ", "UTC0", 1);  // put back by `central`
+    EXPECT_EQ(zone.UtcOffset(MakeDateTime(2026, 7, 1, 12)), hours{2});
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#ifndef _WIN32
+#include "posix/read_to_end.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace uptrail {
+namespace {
+
+// A file of its own with the given bytes, open for reading, removed at the end.
+class FileWith {
+public:
+    explicit FileWith(const std::string& bytes) {
+        char name[] = "/tmp/uptrail-read-XXXXXX";
+        descriptor_ = ::mkstemp(name);
+        path_ = name;
+        EXPECT_GE(descriptor_, 0);
+        EXPECT_EQ(::write(descriptor_, bytes.data(), bytes.size()),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+    ~FileWith() {
+        if (reader_ >= 0) ::close(reader_);
+        ::close(descriptor_);
+        ::unlink(path_.c_str());
+    }
+    FileWith(const FileWith&) = delete;
+    FileWith& operator=(const FileWith&) = delete;
+
+    // Open afresh, so that every read starts at the beginning.
+    int Open() {
+        if (reader_ >= 0) ::close(reader_);
+        reader_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+        return reader_;
+    }
+
+private:
+    std::string path_;
+    int descriptor_ = -1;
+    int reader_ = -1;
+};
+
+std::string BytesOf(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+    return bytes;
+}
+
+// The size the file had when it was opened may be wrong by the time it is read: a file
+// that grew since (a hint too small, down to none) or shrank (a hint too large). Sizes
+// around a page, and one past a huge page and a half.
+TEST(ReadToEnd, TakesEveryByteWhateverSizeTheFileWasSaidToHave) {
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 30;
+    for (const std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, (3u << 20) + 5}) {
+        const std::string expected = BytesOf(size);
+        FileWith file(expected);
+        for (const std::uint64_t hint : {std::uint64_t{size}, std::uint64_t{0},
+                                         std::uint64_t{size / 3}, std::uint64_t{2 * size + 9}}) {
+            FileBytes bytes;
+            const DescriptorRead read = ReadToEnd(file.Open(), hint, kLimit, bytes);
+            EXPECT_EQ(read.error, 0);
+            EXPECT_FALSE(read.tooLarge);
+            EXPECT_TRUE(bytes.Text() == expected) << size << " bytes, hint " << hint;
+        }
+    }
+}
+
+// More bytes than the limit are refused, found one byte past it, whatever the hint.
+TEST(ReadToEnd, RefusesAFileThatHoldsMoreThanTheLimit) {
+    const std::string expected = BytesOf(100000);
+    FileWith file(expected);
+    for (const std::uint64_t hint : {std::uint64_t{0}, std::uint64_t{99999}}) {
+        FileBytes bytes;
+        EXPECT_TRUE(ReadToEnd(file.Open(), hint, 99999, bytes).tooLarge) << hint;
+        EXPECT_TRUE(bytes.Text().empty());
+        EXPECT_FALSE(ReadToEnd(file.Open(), hint, 100000, bytes).tooLarge) << hint;
+        EXPECT_TRUE(bytes.Text() == expected);
+    }
+}
+
+}  // namespace
+}  // namespace uptrail
+#endif
