@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
 
 #include "chart/markup.h"
+#include "chart/timeline_bars.h"
 #include "sessionlog/session_line.h"
 #include "sessionlog/session_periods.h"
 
@@ -19,55 +19,30 @@ constexpr int kBarHeight = 12;
 constexpr int kHoursPerTick = 3;
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr int kRunningClass = 3;
+// A bar of sessions that overlap names the first few; the title is repeated on each day
+// the bar covers, so it stays short whatever the log holds.
+constexpr std::size_t kMostSessionsTitled = 3;
+// A reason the log was edited to hold at any length is cut to what one stored holds.
+constexpr std::size_t kLongestReasonShown = 240;
 
-struct Session {
-    DateTime start{};
-    DateTime end{};
-    int colour = 0;  // the class number: the cause, or running
-    std::string_view reason;
-};
-
-Date DayOf(DateTime time) { return std::chrono::floor<std::chrono::days>(time); }
-
-// The last day a session shows on: the day of its last second, or its start's for one of
-// no length.
-Date LastDayOf(DateTime start, DateTime end) {
-    return end > start ? DayOf(end - std::chrono::seconds{1}) : DayOf(start);
-}
-
-Date LastDayOf(const Session& session) { return LastDayOf(session.start, session.end); }
-
-std::vector<Session> SessionsOf(const ChartInput& input) {
-    std::vector<Session> sessions;
+std::vector<TimelineSession> SessionsByStart(const ChartInput& input) {
+    std::vector<TimelineSession> sessions;
     sessions.reserve(input.sessions.size() + 1);
     for (std::size_t index = 0; index < input.sessions.size(); ++index) {
         const LogEntry& entry = input.sessions[index];
         const int cause = static_cast<int>(entry.cause);
         const std::string_view reason =
             index < input.reasons.size() ? std::string_view(input.reasons[index]) : "";
-        sessions.push_back({entry.start, entry.end, cause >= 0 && cause <= 2 ? cause : 0, reason});
+        sessions.push_back(
+            {entry.start, entry.end, cause >= 0 && cause <= 2 ? cause : 0, reason, index});
     }
-    if (input.runningSince) sessions.push_back({*input.runningSince, input.now, kRunningClass, ""});
+    if (input.runningSince)
+        sessions.push_back(
+            {*input.runningSince, input.now, kRunningClass, "", input.sessions.size()});
+    std::stable_sort(
+        sessions.begin(), sessions.end(),
+        [](const TimelineSession& a, const TimelineSession& b) { return a.start < b.start; });
     return sessions;
-}
-
-// The newest `most` days that some session shows on. Each session is walked from its last
-// day back only while its days could still be among them, so a damaged entry that spans
-// centuries costs no more than any other.
-std::set<Date> DaysShown(const std::vector<Session>& sessions, std::size_t most) {
-    std::set<Date> days;
-    // Newest first, as a log mostly is from its end: once the newest days are found, an
-    // older session is passed over at its first look.
-    for (auto it = sessions.rbegin(); it != sessions.rend(); ++it) {
-        const Session& session = *it;
-        const Date first = DayOf(session.start);
-        for (Date day = LastDayOf(session); day >= first; day -= std::chrono::days{1}) {
-            if (days.size() == most && day <= *days.begin()) break;
-            days.insert(day);
-            if (days.size() > most) days.erase(days.begin());
-        }
-    }
-    return days;
 }
 
 std::string Number(double value) {
@@ -104,64 +79,116 @@ const char* CauseText(int colour) {
     }
 }
 
-}  // namespace
+std::string ReasonText(std::string_view reason) {
+    if (reason.size() <= kLongestReasonShown) return MarkupText(reason);
+    std::size_t cut = kLongestReasonShown;
+    // Not inside a UTF-8 character, where the log holds UTF-8.
+    for (int back = 0; back < 3 && (static_cast<unsigned char>(reason[cut]) & 0xC0) == 0x80; ++back)
+        --cut;
+    return MarkupText(reason.substr(0, cut)) + "\xE2\x80\xA6";  // an ellipsis
+}
 
-std::string TimelineSvg(const ChartInput& input) {
-    const std::vector<Session> sessions = SessionsOf(input);
-    const bool ranged = input.since || input.until;
-    const std::set<Date> days = DaysShown(sessions, ranged ? kTimelineDaysOfARange : kTimelineDays);
-    std::string svg = Header(days.size());
-    if (days.empty()) return svg + "</svg>";
-    // Rows newest first: the row of a day counts the days shown after it.
-    std::vector<Date> order(days.rbegin(), days.rend());
-    const auto rowOf = [&](Date day) {
-        return static_cast<int>(
-            std::lower_bound(order.begin(), order.end(), day, std::greater<>()) - order.begin());
-    };
-    for (std::size_t row = 0; row < order.size(); ++row)
-        svg += "<text class=\"day\" x=\"0\" y=\"" +
-               std::to_string(kHeaderHeight + static_cast<int>(row) * kRowHeight + kBarHeight) +
-               "\">" + PeriodName(PeriodKind::kDay, order[row]) + "</text>";
+std::string SessionTitle(const TimelineSession& session, const MonthNames& months) {
+    std::string title = MarkupText(FormatSessionLine(session.start, session.end, "", months, {})) +
+                        " (" + CauseText(session.colour) + ")";
+    if (!session.reason.empty()) title += "&#10;" + ReasonText(session.reason);
+    return title;
+}
 
-    // Each part of a period on a day shown, as a rect of the row of that day.
-    const Date oldest = *days.begin();
-    const Date newest = *days.rbegin();
-    const auto putParts = [&](DateTime start, DateTime end, const std::string& classes,
-                              const std::string& attributes, const std::string& title,
-                              bool marksFirstDay) {
-        const Date first = std::max(DayOf(start), oldest);
-        for (Date day = first; day <= std::min(LastDayOf(start, end), newest);
-             day += std::chrono::days{1}) {
-            if (!days.contains(day)) continue;
-            const DateTime dayStart{day};
+std::string BarTitle(const TimelineBar& bar, const MonthNames& months) {
+    std::string title;
+    const std::size_t titled = std::min(bar.members.size(), kMostSessionsTitled);
+    for (std::size_t i = 0; i < titled; ++i)
+        title += (i == 0 ? "" : "&#10;") + SessionTitle(*bar.members[i], months);
+    const std::size_t more = bar.members.size() - titled;
+    if (more > 0)
+        title +=
+            "&#10;and " + std::to_string(more) + (more == 1 ? " more session" : " more sessions");
+    return title;
+}
+
+// " bar" on a day a member of the bar starts on, " more" on the days it runs into.
+const char* PartOf(const TimelineBar& bar, Date day) {
+    const auto starter = std::lower_bound(
+        bar.members.begin(), bar.members.end(), DateTime{day},
+        [](const TimelineSession* member, DateTime time) { return member->start < time; });
+    return starter != bar.members.end() && DayOf((*starter)->start) == day ? " bar" : " more";
+}
+
+// Draws the parts of periods on the days shown, a rect in the row of each day.
+class Rows {
+public:
+    Rows(std::string& svg, std::vector<Date> days) : svg_(svg), days_(std::move(days)) {}
+
+    // Whether the period shows on any day shown.
+    bool Shows(DateTime start, DateTime end) const {
+        const auto first = std::lower_bound(days_.begin(), days_.end(), DayOf(start));
+        return first != days_.end() && *first <= LastDayOf(start, end);
+    }
+
+    // Only the days shown are visited, so a period of centuries costs no more than they.
+    // `part` gives the class that tells a day's part apart, if any.
+    template <typename Part>
+    void Put(DateTime start, DateTime end, const std::string& classes,
+             const std::string& attributes, const std::string& title, const Part& part) {
+        const Date last = LastDayOf(start, end);
+        for (auto day = std::lower_bound(days_.begin(), days_.end(), DayOf(start));
+             day != days_.end() && *day <= last; ++day) {
+            const DateTime dayStart{*day};
             const std::int64_t from = (std::max(start, dayStart) - dayStart).count();
             const std::int64_t to =
                 (std::min(end, dayStart + std::chrono::days{1}) - dayStart).count();
             const double width = std::max(1.0, XOf(to) - XOf(from));
-            const int y = kHeaderHeight + rowOf(day) * kRowHeight + 2;
-            const char* const part = !marksFirstDay ? "" : day == DayOf(start) ? " bar" : " more";
-            svg += "<rect class=\"" + classes + part + "\"" + attributes + " x=\"" +
-                   Number(XOf(from)) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
-                   Number(width) + "\" height=\"" + std::to_string(kBarHeight) + "\"><title>" +
-                   title + "</title></rect>";
+            const int y = kHeaderHeight + RowOf(day) * kRowHeight + 2;
+            svg_ += "<rect class=\"" + classes + part(*day) + "\"" + attributes + " x=\"" +
+                    Number(XOf(from)) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
+                    Number(width) + "\" height=\"" + std::to_string(kBarHeight) + "\"><title>" +
+                    title + "</title></rect>";
         }
-    };
-    for (std::size_t index = 0; index < sessions.size(); ++index) {
-        const Session& session = sessions[index];
-        if (LastDayOf(session) < oldest || DayOf(session.start) > newest) continue;
-        std::string title =
-            MarkupText(FormatSessionLine(session.start, session.end, "", *input.months, {})) +
-            " (" + CauseText(session.colour) + ")";
-        if (!session.reason.empty()) title += "&#10;" + MarkupText(session.reason);
-        putParts(session.start, session.end, "s" + std::to_string(session.colour),
-                 " data-s=\"" + std::to_string(index) + "\"", title, true);
+    }
+
+    // A label per row, newest on top.
+    void PutLabels() {
+        for (auto day = days_.rbegin(); day != days_.rend(); ++day)
+            svg_ +=
+                "<text class=\"day\" x=\"0\" y=\"" +
+                std::to_string(kHeaderHeight + RowOf(day.base() - 1) * kRowHeight + kBarHeight) +
+                "\">" + PeriodName(PeriodKind::kDay, *day) + "</text>";
+    }
+
+private:
+    // Rows newest first: the row of a day counts the days shown after it.
+    int RowOf(std::vector<Date>::const_iterator day) const {
+        return static_cast<int>(days_.end() - day) - 1;
+    }
+
+    std::string& svg_;
+    const std::vector<Date> days_;
+};
+
+}  // namespace
+
+std::string TimelineSvg(const ChartInput& input) {
+    const std::vector<TimelineSession> sessions = SessionsByStart(input);
+    const std::vector<TimelineBar> bars = MergedBars(sessions);
+    const bool ranged = input.since || input.until;
+    std::vector<Date> days = NewestDays(bars, ranged ? kTimelineDaysOfARange : kTimelineDays);
+    std::string svg = Header(days.size());
+    if (days.empty()) return svg + "</svg>";
+    Rows rows(svg, std::move(days));
+    rows.PutLabels();
+    for (const TimelineBar& bar : bars) {
+        if (!rows.Shows(bar.start, bar.end)) continue;
+        rows.Put(bar.start, bar.end, "s" + std::to_string(bar.colour),
+                 " data-s=\"" + std::to_string(bar.last->place) + "\"",
+                 BarTitle(bar, *input.months), [&bar](Date day) { return PartOf(bar, day); });
     }
     // Over the bars, so that a session's sleep shows as a lighter part of it.
-    for (const TimeRange& sleep : input.sleeps) {
-        if (sleep.to <= sleep.from) continue;
+    for (const TimeRange& sleep : MergedSleeps(input.sleeps)) {
+        if (!rows.Shows(sleep.from, sleep.to)) continue;
         const std::string title =
             "Asleep" + MarkupText(FormatSessionLine(sleep.from, sleep.to, "", *input.months, {}));
-        putParts(sleep.from, sleep.to, "sleep", "", title, false);
+        rows.Put(sleep.from, sleep.to, "sleep", "", title, [](Date) { return ""; });
     }
     return svg + "</svg>";
 }
