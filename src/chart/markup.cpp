@@ -52,9 +52,9 @@ void AppendCharacter(std::string& out, std::string_view sequence) {
 
 }  // namespace
 
-std::string MarkupText(std::string_view ansi) {
-    const std::string converted = Utf8FromAnsi(ansi);
-    const std::string_view text = converted;
+std::string MarkupText(std::string_view ansi) { return MarkupUtf8(Utf8FromAnsi(ansi)); }
+
+std::string MarkupUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     bool damaged = false;  // the bytes before were replaced: a continuation byte is more damage

@@ -251,25 +251,23 @@ TEST(ChartPage, StaysBoundedWhateverTheRangeAndTheTimeStamps) {
     }
 }
 
-// On Linux the log's bytes reach the page as they are: damaged UTF-8 must not make the page
-// unreadable to an XML parser or a strict decoder, and a Latin-1 log still reads.
+// Off Windows the log's bytes reach the page as they are: damaged UTF-8 must not make the
+// page unreadable to an XML parser or a strict decoder, and a Latin-1 log still reads.
 TEST(ChartPage, ItsTextIsWellFormedUtf8WhateverTheLogHolds) {
     const std::string r = kReplacement;
     const std::pair<const char*, std::string> cases[] = {
         {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},  // well-formed
-        {"\xE9t\xE9 \xB0"
-         "C",
-         "\xC3\xA9t\xC3\xA9 \xC2\xB0"
-         "C"},                                                // Latin-1
-        {"a\xED\xA0\x80z", "a" + r + r + r + "z"},            // a surrogate
-        {"\xC0\xAF\xE0\x80\xAF", r + r + r + r + r},          // overlong forms
-        {"\xF4\x90\x80\x80\xF5\x80", r + r + r + r + r + r},  // past U+10FFFF
-        {"\xF0\x9F\x98 \xE2\x82", r + " " + r},               // cut short
-        {"\x80\x9F", r + r},                                  // no characters
-        {"\xEF\xBF\xBE\xEF\xBF\xBF", r + r},                  // no characters in XML
+        {"\xE9t\xE9 5\xB0", "\xC3\xA9t\xC3\xA9 5\xC2\xB0"},                // Latin-1
+        {"a\xED\xA0\x80z", "a" + r + r + r + "z"},                         // a surrogate
+        {"\xC0\xAF\xE0\x80\xAF", r + r + r + r + r},                       // overlong forms
+        {"\xF4\x90\x80\x80\xF5\x80", r + r + r + r + r + r},               // past U+10FFFF
+        {"\xF0\x9F\x98 \xE2\x82", r + " " + r},                            // cut short
+        {"\x80\x9F", r + r},                                               // no characters
+        {"\xEF\xBF\xBE\xEF\xBF\xBF", r + r},                               // no characters in XML
     };
-    for (const auto& [text, markup] : cases) EXPECT_EQ(MarkupText(text), markup) << text;
+    for (const auto& [text, markup] : cases) EXPECT_EQ(MarkupUtf8(text), markup) << text;
 
+    // The same bytes in a reason and a figure, through the platform's conversion.
     ChartInput input;
     input.now = MakeDateTime(2026, 12, 6, 12);
     input.statistics = DesignedStatisticsCaptions();
@@ -285,7 +283,6 @@ TEST(ChartPage, ItsTextIsWellFormedUtf8WhateverTheLogHolds) {
         at += length;
     }
     EXPECT_EQ(page.find("\xEF\xBF\xBF"), std::string::npos);
-    EXPECT_NE(page.find("<td>" + r + r + r + "</td>"), std::string::npos);
     EXPECT_NE(page.find("\xC3\xA9\xE2\x80\xA6</title>"), std::string::npos)
         << "a reason of any length is cut";
 }
