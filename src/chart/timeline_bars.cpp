@@ -1,18 +1,12 @@
 #include "chart/timeline_bars.h"
 
 #include <algorithm>
-#include <array>
-#include <optional>
+#include <set>
 
 namespace uptrail {
 namespace {
 
-constexpr std::size_t kColours = 4;
-
-struct DaySpan {
-    Date first{};
-    Date last{};
-};
+bool StartsEarlier(const TimelineSession& a, const TimelineSession& b) { return a.start < b.start; }
 
 }  // namespace
 
@@ -22,24 +16,42 @@ Date LastDayOf(DateTime start, DateTime end) {
     return end > start ? DayOf(end - std::chrono::seconds{1}) : DayOf(start);
 }
 
-std::vector<TimelineBar> MergedBars(const std::vector<TimelineSession>& sessionsByStart) {
-    std::vector<TimelineBar> bars;
-    std::array<std::optional<std::size_t>, kColours> open{};  // the newest bar of each colour
-    for (const TimelineSession& session : sessionsByStart) {
-        std::optional<std::size_t>& index = open[static_cast<std::size_t>(session.colour)];
-        if (index) {
-            TimelineBar& bar = bars[*index];
-            if (session.start < bar.end || session.start == bar.start) {
-                bar.members.push_back(&session);
-                if (session.end >= bar.end) bar.last = &session;
-                bar.end = std::max(bar.end, session.end);
+void SortGroupsByStart(std::span<TimelineSession> sessionsByColour) {
+    for (auto group = sessionsByColour.begin(); group != sessionsByColour.end();) {
+        const auto end = std::find_if(
+            group, sessionsByColour.end(),
+            [&](const TimelineSession& session) { return session.colour != group->colour; });
+        if (!std::is_sorted(group, end, StartsEarlier)) std::stable_sort(group, end, StartsEarlier);
+        group = end;
+    }
+}
+
+TimelineBars::TimelineBars(std::span<const TimelineSession> sorted) : sessions_(sorted) {
+    DateTime end{};  // of the newest bar
+    for (std::size_t index = 0; index < sorted.size(); ++index) {
+        const TimelineSession& session = sorted[index];
+        const auto at = static_cast<std::uint32_t>(index);
+        if (!bars_.empty()) {
+            Members& bar = bars_.back();
+            const TimelineSession& first = sorted[bar.first];
+            if (session.colour == first.colour &&
+                (session.start < end || session.start == first.start)) {
+                ++bar.count;
+                if (session.end >= end) bar.last = at;
+                end = std::max(end, session.end);
                 continue;
             }
         }
-        index = bars.size();
-        bars.push_back({session.start, session.end, session.colour, {&session}, &session});
+        bars_.push_back({at, 1, at});
+        end = session.end;
     }
-    return bars;
+}
+
+TimelineBar TimelineBars::operator[](std::size_t index) const {
+    const Members& bar = bars_[index];
+    const TimelineSession& first = sessions_[bar.first];
+    const TimelineSession& last = sessions_[bar.last];
+    return {first.start, last.end, first.colour, sessions_.subspan(bar.first, bar.count), &last};
 }
 
 std::vector<TimeRange> MergedSleeps(std::vector<TimeRange> sleeps) {
@@ -56,23 +68,25 @@ std::vector<TimeRange> MergedSleeps(std::vector<TimeRange> sleeps) {
     return merged;
 }
 
-std::vector<Date> NewestDays(const std::vector<TimelineBar>& bars, std::size_t most) {
-    // The days the bars show on, as disjoint spans in order: the bars come by start.
-    std::vector<DaySpan> spans;
-    for (const TimelineBar& bar : bars) {
-        const DaySpan span{DayOf(bar.start), LastDayOf(bar.start, bar.end)};
-        if (!spans.empty() && span.first <= spans.back().last + std::chrono::days{1})
-            spans.back().last = std::max(spans.back().last, span.last);
-        else
-            spans.push_back(span);
+std::vector<Date> NewestDays(const TimelineBars& bars, std::size_t most) {
+    std::set<Date> days;
+    const auto full = [&] { return days.size() == most; };
+    // Newest first within each colour: the bars of a colour are disjoint, so once one ends
+    // before the oldest day kept, so do all before it.
+    for (std::size_t index = bars.Size(); index > 0;) {
+        const TimelineBar bar = bars[--index];
+        const Date last = LastDayOf(bar.start, bar.end);
+        if (most == 0 || (full() && last <= *days.begin())) {
+            while (index > 0 && bars[index - 1].colour == bar.colour) --index;
+            continue;
+        }
+        for (Date day = last; day >= DayOf(bar.start); day -= std::chrono::days{1}) {
+            if (full() && day <= *days.begin()) break;
+            days.insert(day);
+            if (days.size() > most) days.erase(days.begin());
+        }
     }
-    std::vector<Date> days;  // newest first while gathered
-    for (auto span = spans.rbegin(); span != spans.rend() && days.size() < most; ++span)
-        for (Date day = span->last; day >= span->first && days.size() < most;
-             day -= std::chrono::days{1})
-            days.push_back(day);
-    std::reverse(days.begin(), days.end());
-    return days;
+    return {days.begin(), days.end()};
 }
 
 }  // namespace uptrail

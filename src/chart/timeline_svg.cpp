@@ -1,7 +1,9 @@
 #include "chart/timeline_svg.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <utility>
 
 #include "chart/markup.h"
 #include "chart/timeline_bars.h"
@@ -25,23 +27,31 @@ constexpr std::size_t kMostSessionsTitled = 3;
 // A reason the log was edited to hold at any length is cut to what one stored holds.
 constexpr std::size_t kLongestReasonShown = 240;
 
-std::vector<TimelineSession> SessionsByStart(const ChartInput& input) {
-    std::vector<TimelineSession> sessions;
-    sessions.reserve(input.sessions.size() + 1);
+int ColourOf(SessionCause cause) {
+    const int colour = static_cast<int>(cause);
+    return colour >= 0 && colour <= 2 ? colour : 0;
+}
+
+// The sessions grouped by colour, each group by start, as TimelineBars takes them: counted
+// into place, so that a log in order costs one pass and no sort.
+std::vector<TimelineSession> SortedSessions(const ChartInput& input) {
+    std::array<std::size_t, kTimelineColours> next{};
+    for (const LogEntry& entry : input.sessions)
+        ++next[static_cast<std::size_t>(ColourOf(entry.cause))];
+    if (input.runningSince) ++next[kRunningClass];
+    std::size_t total = 0;
+    for (std::size_t& place : next) total += std::exchange(place, total);
+    std::vector<TimelineSession> sessions(total);
     for (std::size_t index = 0; index < input.sessions.size(); ++index) {
         const LogEntry& entry = input.sessions[index];
-        const int cause = static_cast<int>(entry.cause);
-        const std::string_view reason =
-            index < input.reasons.size() ? std::string_view(input.reasons[index]) : "";
-        sessions.push_back(
-            {entry.start, entry.end, cause >= 0 && cause <= 2 ? cause : 0, reason, index});
+        const int colour = ColourOf(entry.cause);
+        sessions[next[static_cast<std::size_t>(colour)]++] = {entry.start, entry.end, index,
+                                                              colour};
     }
     if (input.runningSince)
-        sessions.push_back(
-            {*input.runningSince, input.now, kRunningClass, "", input.sessions.size()});
-    std::stable_sort(
-        sessions.begin(), sessions.end(),
-        [](const TimelineSession& a, const TimelineSession& b) { return a.start < b.start; });
+        sessions[next[kRunningClass]] = {*input.runningSince, input.now, input.sessions.size(),
+                                         kRunningClass};
+    SortGroupsByStart(sessions);
     return sessions;
 }
 
@@ -88,18 +98,22 @@ std::string ReasonText(std::string_view reason) {
     return MarkupText(reason.substr(0, cut)) + "\xE2\x80\xA6";  // an ellipsis
 }
 
-std::string SessionTitle(const TimelineSession& session, const MonthNames& months) {
-    std::string title = MarkupText(FormatSessionLine(session.start, session.end, "", months, {})) +
-                        " (" + CauseText(session.colour) + ")";
-    if (!session.reason.empty()) title += "&#10;" + ReasonText(session.reason);
+std::string SessionTitle(const TimelineSession& session, const ChartInput& input) {
+    std::string title =
+        MarkupText(FormatSessionLine(session.start, session.end, "", *input.months, {})) + " (" +
+        CauseText(session.colour) + ")";
+    const std::string_view reason = session.place < input.reasons.size()
+                                        ? std::string_view(input.reasons[session.place])
+                                        : std::string_view();
+    if (!reason.empty()) title += "&#10;" + ReasonText(reason);
     return title;
 }
 
-std::string BarTitle(const TimelineBar& bar, const MonthNames& months) {
+std::string BarTitle(const TimelineBar& bar, const ChartInput& input) {
     std::string title;
     const std::size_t titled = std::min(bar.members.size(), kMostSessionsTitled);
     for (std::size_t i = 0; i < titled; ++i)
-        title += (i == 0 ? "" : "&#10;") + SessionTitle(*bar.members[i], months);
+        title += (i == 0 ? "" : "&#10;") + SessionTitle(bar.members[i], input);
     const std::size_t more = bar.members.size() - titled;
     if (more > 0)
         title +=
@@ -111,8 +125,8 @@ std::string BarTitle(const TimelineBar& bar, const MonthNames& months) {
 const char* PartOf(const TimelineBar& bar, Date day) {
     const auto starter = std::lower_bound(
         bar.members.begin(), bar.members.end(), DateTime{day},
-        [](const TimelineSession* member, DateTime time) { return member->start < time; });
-    return starter != bar.members.end() && DayOf((*starter)->start) == day ? " bar" : " more";
+        [](const TimelineSession& member, DateTime time) { return member.start < time; });
+    return starter != bar.members.end() && DayOf(starter->start) == day ? " bar" : " more";
 }
 
 // Draws the parts of periods on the days shown, a rect in the row of each day.
@@ -169,20 +183,25 @@ private:
 }  // namespace
 
 std::string TimelineSvg(const ChartInput& input) {
-    const std::vector<TimelineSession> sessions = SessionsByStart(input);
-    const std::vector<TimelineBar> bars = MergedBars(sessions);
+    const std::vector<TimelineSession> sessions = SortedSessions(input);
+    const TimelineBars bars(sessions);
     const bool ranged = input.since || input.until;
     std::vector<Date> days = NewestDays(bars, ranged ? kTimelineDaysOfARange : kTimelineDays);
     std::string svg = Header(days.size());
     if (days.empty()) return svg + "</svg>";
     Rows rows(svg, std::move(days));
     rows.PutLabels();
-    for (const TimelineBar& bar : bars) {
-        if (!rows.Shows(bar.start, bar.end)) continue;
+    // In order of time, as the log is: a later session over an earlier one.
+    std::vector<TimelineBar> shown;
+    for (std::size_t index = 0; index < bars.Size(); ++index)
+        if (const TimelineBar bar = bars[index]; rows.Shows(bar.start, bar.end))
+            shown.push_back(bar);
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const TimelineBar& a, const TimelineBar& b) { return a.start < b.start; });
+    for (const TimelineBar& bar : shown)
         rows.Put(bar.start, bar.end, "s" + std::to_string(bar.colour),
-                 " data-s=\"" + std::to_string(bar.last->place) + "\"",
-                 BarTitle(bar, *input.months), [&bar](Date day) { return PartOf(bar, day); });
-    }
+                 " data-s=\"" + std::to_string(bar.last->place) + "\"", BarTitle(bar, input),
+                 [&bar](Date day) { return PartOf(bar, day); });
     // Over the bars, so that a session's sleep shows as a lighter part of it.
     for (const TimeRange& sleep : MergedSleeps(input.sleeps)) {
         if (!rows.Shows(sleep.from, sleep.to)) continue;
