@@ -21,8 +21,8 @@ constexpr int kBarHeight = 12;
 constexpr int kHoursPerTick = 3;
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr int kRunningClass = 3;
-// A bar of sessions that overlap names the first few; the title is repeated on each day
-// the bar covers, so it stays short whatever the log holds.
+// A bar's title on a day names the first few sessions that start on it, so that it stays
+// short however many overlap.
 constexpr std::size_t kMostSessionsTitled = 3;
 // A reason the log was edited to hold at any length is cut to what one stored holds.
 constexpr std::size_t kLongestReasonShown = 240;
@@ -98,35 +98,48 @@ std::string ReasonText(std::string_view reason) {
     return MarkupText(reason.substr(0, cut)) + "\xE2\x80\xA6";  // an ellipsis
 }
 
-std::string SessionTitle(const TimelineSession& session, const ChartInput& input) {
+std::string SessionTitle(const TimelineSession& session, const ChartInput& input, bool withReason) {
     std::string title =
         MarkupText(FormatSessionLine(session.start, session.end, "", *input.months, {})) + " (" +
         CauseText(session.colour) + ")";
     const std::string_view reason = session.place < input.reasons.size()
                                         ? std::string_view(input.reasons[session.place])
                                         : std::string_view();
-    if (!reason.empty()) title += "&#10;" + ReasonText(reason);
+    if (withReason && !reason.empty()) title += "&#10;" + ReasonText(reason);
     return title;
 }
 
-std::string BarTitle(const TimelineBar& bar, const ChartInput& input) {
+// A rect of a period on one day: the class that tells its part apart, and its title.
+struct Piece {
+    const char* part = "";
     std::string title;
-    const std::size_t titled = std::min(bar.members.size(), kMostSessionsTitled);
-    for (std::size_t i = 0; i < titled; ++i)
-        title += (i == 0 ? "" : "&#10;") + SessionTitle(bar.members[i], input);
+};
+
+// A bar's part on a day: " bar" where members start, naming the first few of them; " more"
+// where it runs on, naming the member that ends last. A reason is told on the day its
+// session starts and the day after, so that a bar over years repeats no long text on each.
+Piece BarPiece(const TimelineBar& bar, Date day, const ChartInput& input) {
+    const auto startsBefore = [](const TimelineSession& member, DateTime time) {
+        return member.start < time;
+    };
+    const auto first =
+        std::lower_bound(bar.members.begin(), bar.members.end(), DateTime{day}, startsBefore);
+    const auto end = std::lower_bound(first, bar.members.end(),
+                                      DateTime{day + std::chrono::days{1}}, startsBefore);
+    Piece piece{first == end ? " more" : " bar", ""};
+    std::size_t titled = 0;
+    for (auto member = first; member != end && titled < kMostSessionsTitled; ++member, ++titled)
+        piece.title += (titled == 0 ? "" : "&#10;") + SessionTitle(*member, input, true);
+    if (titled == 0) {
+        piece.title =
+            SessionTitle(*bar.last, input, day <= DayOf(bar.start) + std::chrono::days{1});
+        titled = 1;
+    }
     const std::size_t more = bar.members.size() - titled;
     if (more > 0)
-        title +=
+        piece.title +=
             "&#10;and " + std::to_string(more) + (more == 1 ? " more session" : " more sessions");
-    return title;
-}
-
-// " bar" on a day a member of the bar starts on, " more" on the days it runs into.
-const char* PartOf(const TimelineBar& bar, Date day) {
-    const auto starter = std::lower_bound(
-        bar.members.begin(), bar.members.end(), DateTime{day},
-        [](const TimelineSession& member, DateTime time) { return member.start < time; });
-    return starter != bar.members.end() && DayOf(starter->start) == day ? " bar" : " more";
+    return piece;
 }
 
 // Draws the parts of periods on the days shown, a rect in the row of each day.
@@ -141,10 +154,10 @@ public:
     }
 
     // Only the days shown are visited, so a period of centuries costs no more than they.
-    // `part` gives the class that tells a day's part apart, if any.
-    template <typename Part>
+    // `pieceOf` gives the part and title of each day's rect.
+    template <typename PieceOf>
     void Put(DateTime start, DateTime end, const std::string& classes,
-             const std::string& attributes, const std::string& title, const Part& part) {
+             const std::string& attributes, const PieceOf& pieceOf) {
         const Date last = LastDayOf(start, end);
         for (auto day = std::lower_bound(days_.begin(), days_.end(), DayOf(start));
              day != days_.end() && *day <= last; ++day) {
@@ -154,10 +167,11 @@ public:
                 (std::min(end, dayStart + std::chrono::days{1}) - dayStart).count();
             const double width = std::max(1.0, XOf(to) - XOf(from));
             const int y = kHeaderHeight + RowOf(day) * kRowHeight + 2;
-            svg_ += "<rect class=\"" + classes + part(*day) + "\"" + attributes + " x=\"" +
+            const Piece piece = pieceOf(*day);
+            svg_ += "<rect class=\"" + classes + piece.part + "\"" + attributes + " x=\"" +
                     Number(XOf(from)) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
                     Number(width) + "\" height=\"" + std::to_string(kBarHeight) + "\"><title>" +
-                    title + "</title></rect>";
+                    piece.title + "</title></rect>";
         }
     }
 
@@ -200,14 +214,14 @@ std::string TimelineSvg(const ChartInput& input) {
                      [](const TimelineBar& a, const TimelineBar& b) { return a.start < b.start; });
     for (const TimelineBar& bar : shown)
         rows.Put(bar.start, bar.end, "s" + std::to_string(bar.colour),
-                 " data-s=\"" + std::to_string(bar.last->place) + "\"", BarTitle(bar, input),
-                 [&bar](Date day) { return PartOf(bar, day); });
+                 " data-s=\"" + std::to_string(bar.last->place) + "\"",
+                 [&](Date day) { return BarPiece(bar, day, input); });
     // Over the bars, so that a session's sleep shows as a lighter part of it.
     for (const TimeRange& sleep : MergedSleeps(input.sleeps)) {
         if (!rows.Shows(sleep.from, sleep.to)) continue;
         const std::string title =
             "Asleep" + MarkupText(FormatSessionLine(sleep.from, sleep.to, "", *input.months, {}));
-        rows.Put(sleep.from, sleep.to, "sleep", "", title, [](Date) { return ""; });
+        rows.Put(sleep.from, sleep.to, "sleep", "", [&title](Date) { return Piece{"", title}; });
     }
     return svg + "</svg>";
 }

@@ -190,6 +190,7 @@ TEST(ChartPage, StaysBoundedWhateverTheRangeAndTheTimeStamps) {
         std::optional<DateTime> since;
         DateTime now;
         std::size_t rows;
+        std::string reason = "";  // of every session
     };
     std::vector<LogEntry> overlapping;  // a megabyte or two of log, every line overlapping
     std::vector<TimeRange> sleeps;
@@ -231,6 +232,15 @@ TEST(ChartPage, StaysBoundedWhateverTheRangeAndTheTimeStamps) {
          7},
         {"overlapping sessions and sleeps over decades", overlapping, sleeps,
          MakeDateTime(1990, 1, 1), now, kTimelineDaysOfARange},
+        {"sessions of every cause over ten years, with long reasons",
+         {Session(MakeDateTime(2010, 1, 1), recent),
+          Session(MakeDateTime(2010, 1, 1), recent, SessionCause::kProgramClosed),
+          Session(MakeDateTime(2010, 1, 1), recent, SessionCause::kCrashed)},
+         {},
+         MakeDateTime(2010, 1, 1),
+         now,
+         kTimelineDaysOfARange,
+         std::string(1000, '"')},
     };
     for (const Case& c : cases) {
         ChartInput input;
@@ -238,6 +248,7 @@ TEST(ChartPage, StaysBoundedWhateverTheRangeAndTheTimeStamps) {
         input.since = c.since;
         input.sessions = c.sessions;
         input.sleeps = c.sleeps;
+        input.reasons.assign(c.sessions.size(), c.reason);
         input.statistics = DesignedStatisticsCaptions();
         const std::string page = ChartPage(input);
         EXPECT_LT(page.size(), 3u << 20) << c.what;
