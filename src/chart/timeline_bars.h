@@ -50,8 +50,8 @@ public:
 
 private:
     // Kept small: a log of many sessions makes as many bars, each looked at a few times,
-    // and memory touched for the first time is what costs. A log of at most 1 GiB holds
-    // far fewer than 2^32 sessions.
+    // and memory touched for the first time is what costs. 2^32 sessions would take a
+    // log of tens of gigabytes, and far more memory to read it.
     struct Members {
         std::uint32_t first = 0;
         std::uint32_t count = 0;
