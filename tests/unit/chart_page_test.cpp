@@ -21,7 +21,6 @@ LogEntry Session(DateTime start, DateTime end, SessionCause cause = SessionCause
 }
 
 constexpr std::chrono::hours kHour{1};
-constexpr std::chrono::days kDay{1};
 constexpr const char* kReplacement = "\xEF\xBF\xBD";
 
 std::size_t Count(const std::string& text, const std::string& part) {
