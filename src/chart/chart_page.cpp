@@ -9,6 +9,10 @@ namespace uptrail {
 namespace {
 
 constexpr int kCalendarMonths = 12;
+// The most months the calendar and the table show of a range: the newest ten years, as the
+// timeline shows, so that a time stamp damaged into another century makes no page of
+// megabytes of empty days.
+constexpr std::int64_t kMostCalendarMonths = 120;
 constexpr std::int64_t kSecondsPerHour = 3600;
 
 // Light by default, dark where the reader asks for it, plain on paper. The session colours
@@ -70,12 +74,15 @@ std::string MonthTable(const std::vector<PeriodFigures>& months) {
     return html + "</table>";
 }
 
-// The calendar's and the table's range: as asked, else the last twelve months to now.
+// The calendar's and the table's range: as asked, up to its newest months shown, else the
+// last twelve months to now.
 TimeRange CalendarRange(const ChartInput& input) {
     const DateTime to = std::min(input.until.value_or(input.now), input.now);
-    if (input.since) return {*input.since, to};
-    const DateTimeFields last = FieldsOf(to - std::chrono::seconds{1});
-    return {MakeDateTime(static_cast<int>(last.year), last.month - (kCalendarMonths - 1), 1), to};
+    if (!input.since) return {PeriodsBefore(PeriodKind::kMonth, to, kCalendarMonths), to};
+    TimeRange range{*input.since, to};
+    if (CountPeriods(PeriodKind::kMonth, range) > kMostCalendarMonths)
+        range.from = PeriodsBefore(PeriodKind::kMonth, range.to, kMostCalendarMonths);
+    return range;
 }
 
 // The sessions counted, the running one with them.

@@ -40,7 +40,7 @@ std::vector<std::string> ReasonsOf(std::span<const LogEntry> sessions, const End
 // its times as the session list writes them and why it ended, its sleep drawn lighter; a calendar
 // of the days shaded by hours on, days with a crash marked; and a table per month. By default the
 // timeline shows the newest 60 days that hold sessions, the calendar and the table the last 12
-// months; a range shows its own days and months.
+// months; a range shows its own days and months, the newest ten years of them at most.
 std::string ChartPage(const ChartInput& input);
 
 }  // namespace uptrail

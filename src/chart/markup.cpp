@@ -3,27 +3,23 @@
 #include <cstdint>
 
 #include "base/text_encoding.h"
+#include "base/utf8_sequence.h"
 #include "sessionlog/statistics.h"
 
 namespace uptrail {
 namespace {
 
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
 bool IsContinuation(std::string_view text, std::size_t at) {
     return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
 }
 
-// The length of the UTF-8 sequence at `at`, or 0 for a byte that starts none. Overlong
-// forms and surrogates need not be refused here: the converter never makes them.
-std::size_t SequenceLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-    if (lead >= 0xF0 && lead <= 0xF4) length = 4;
-    for (std::size_t i = 1; i < length; ++i)
-        if (!IsContinuation(text, at + i)) return 0;
-    return length;
+// A letter or sign of Latin-1 standing alone: no continuation byte follows it, so it is
+// no damaged UTF-8 but text of a single-byte code page. Bytes below 0xA0 would be control
+// characters as Latin-1.
+bool IsLatin1Character(std::string_view text, std::size_t at) {
+    return static_cast<unsigned char>(text[at]) >= 0xA0 && !IsContinuation(text, at + 1);
 }
 
 void AppendLatin1(std::string& out, unsigned char byte) {
@@ -31,37 +27,52 @@ void AppendLatin1(std::string& out, unsigned char byte) {
     out += static_cast<char>(0x80 | (byte & 0x3F));
 }
 
+// U+FFFE and U+FFFF are well-formed UTF-8 but no characters XML admits.
+bool IsNonCharacter(std::string_view sequence) {
+    return sequence == "\xEF\xBF\xBE" || sequence == "\xEF\xBF\xBF";
+}
+
+void AppendCharacter(std::string& out, std::string_view sequence) {
+    switch (sequence.front()) {
+    case '&': out += "&amp;"; return;
+    case '<': out += "&lt;"; return;
+    case '>': out += "&gt;"; return;
+    case '"': out += "&quot;"; return;
+    case '\'': out += "&#39;"; return;
+    default: break;
+    }
+    // Control characters have no place in XML; a Tab reads as a blank.
+    if (sequence.size() == 1 && static_cast<unsigned char>(sequence.front()) < 0x20)
+        out += ' ';
+    else if (IsNonCharacter(sequence))
+        out += kReplacement;
+    else
+        out += sequence;
+}
+
 }  // namespace
 
-std::string MarkupText(std::string_view ansi) {
-    const std::u8string converted = PathFromAnsi(ansi).u8string();
-    const std::string_view text(reinterpret_cast<const char*>(converted.data()), converted.size());
+std::string MarkupText(std::string_view ansi) { return MarkupUtf8(Utf8FromAnsi(ansi)); }
+
+std::string MarkupUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    bool damaged = false;  // the bytes before were replaced: a continuation byte is more damage
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = SequenceLength(text, at);
-        const char c = text[at];
-        if (length == 0) {
-            AppendLatin1(out, static_cast<unsigned char>(c));
+        const std::size_t length = Utf8SequenceLength(text, at);
+        if (length > 0) {
+            AppendCharacter(out, text.substr(at, length));
+            at += length;
+            damaged = false;
+        } else if (!(damaged && IsContinuation(text, at)) && IsLatin1Character(text, at)) {
+            AppendLatin1(out, static_cast<unsigned char>(text[at]));
             ++at;
-            continue;
+            damaged = false;
+        } else {
+            out += kReplacement;
+            at += Utf8IllFormedLength(text, at);
+            damaged = true;
         }
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '"')
-            out += "&quot;";
-        else if (c == '\'')
-            out += "&#39;";
-        // Control characters have no place in XML; a Tab reads as a blank.
-        else if (length == 1 && static_cast<unsigned char>(c) < 0x20)
-            out += ' ';
-        else
-            out.append(text, at, length);
-        at += length;
     }
     return out;
 }

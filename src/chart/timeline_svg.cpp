@@ -1,10 +1,12 @@
 #include "chart/timeline_svg.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <set>
+#include <utility>
 
 #include "chart/markup.h"
+#include "chart/timeline_bars.h"
 #include "sessionlog/session_line.h"
 #include "sessionlog/session_periods.h"
 
@@ -19,55 +21,38 @@ constexpr int kBarHeight = 12;
 constexpr int kHoursPerTick = 3;
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr int kRunningClass = 3;
+// A bar's title on a day names the first few sessions that start on it, so that it stays
+// short however many overlap.
+constexpr std::size_t kMostSessionsTitled = 3;
+// A reason the log was edited to hold at any length is cut to what one stored holds.
+constexpr std::size_t kLongestReasonShown = 240;
 
-struct Session {
-    DateTime start{};
-    DateTime end{};
-    int colour = 0;  // the class number: the cause, or running
-    std::string_view reason;
-};
-
-Date DayOf(DateTime time) { return std::chrono::floor<std::chrono::days>(time); }
-
-// The last day a session shows on: the day of its last second, or its start's for one of
-// no length.
-Date LastDayOf(DateTime start, DateTime end) {
-    return end > start ? DayOf(end - std::chrono::seconds{1}) : DayOf(start);
+int ColourOf(SessionCause cause) {
+    const int colour = static_cast<int>(cause);
+    return colour >= 0 && colour <= 2 ? colour : 0;
 }
 
-Date LastDayOf(const Session& session) { return LastDayOf(session.start, session.end); }
-
-std::vector<Session> SessionsOf(const ChartInput& input) {
-    std::vector<Session> sessions;
-    sessions.reserve(input.sessions.size() + 1);
+// The sessions grouped by colour, each group by start, as TimelineBars takes them: counted
+// into place, so that a log in order costs one pass and no sort.
+std::vector<TimelineSession> SortedSessions(const ChartInput& input) {
+    std::array<std::size_t, kTimelineColours> next{};
+    for (const LogEntry& entry : input.sessions)
+        ++next[static_cast<std::size_t>(ColourOf(entry.cause))];
+    if (input.runningSince) ++next[kRunningClass];
+    std::size_t total = 0;
+    for (std::size_t& place : next) total += std::exchange(place, total);
+    std::vector<TimelineSession> sessions(total);
     for (std::size_t index = 0; index < input.sessions.size(); ++index) {
         const LogEntry& entry = input.sessions[index];
-        const int cause = static_cast<int>(entry.cause);
-        const std::string_view reason =
-            index < input.reasons.size() ? std::string_view(input.reasons[index]) : "";
-        sessions.push_back({entry.start, entry.end, cause >= 0 && cause <= 2 ? cause : 0, reason});
+        const int colour = ColourOf(entry.cause);
+        sessions[next[static_cast<std::size_t>(colour)]++] = {entry.start, entry.end, index,
+                                                              colour};
     }
-    if (input.runningSince) sessions.push_back({*input.runningSince, input.now, kRunningClass, ""});
+    if (input.runningSince)
+        sessions[next[kRunningClass]] = {*input.runningSince, input.now, input.sessions.size(),
+                                         kRunningClass};
+    SortGroupsByStart(sessions);
     return sessions;
-}
-
-// The newest `most` days that some session shows on. Each session is walked from its last
-// day back only while its days could still be among them, so a damaged entry that spans
-// centuries costs no more than any other.
-std::set<Date> DaysShown(const std::vector<Session>& sessions, std::size_t most) {
-    std::set<Date> days;
-    // Newest first, as a log mostly is from its end: once the newest days are found, an
-    // older session is passed over at its first look.
-    for (auto it = sessions.rbegin(); it != sessions.rend(); ++it) {
-        const Session& session = *it;
-        const Date first = DayOf(session.start);
-        for (Date day = LastDayOf(session); day >= first; day -= std::chrono::days{1}) {
-            if (days.size() == most && day <= *days.begin()) break;
-            days.insert(day);
-            if (days.size() > most) days.erase(days.begin());
-        }
-    }
-    return days;
 }
 
 std::string Number(double value) {
@@ -104,64 +89,139 @@ const char* CauseText(int colour) {
     }
 }
 
-}  // namespace
+std::string ReasonText(std::string_view reason) {
+    if (reason.size() <= kLongestReasonShown) return MarkupText(reason);
+    std::size_t cut = kLongestReasonShown;
+    // Not inside a UTF-8 character, where the log holds UTF-8.
+    for (int back = 0; back < 3 && (static_cast<unsigned char>(reason[cut]) & 0xC0) == 0x80; ++back)
+        --cut;
+    return MarkupText(reason.substr(0, cut)) + "\xE2\x80\xA6";  // an ellipsis
+}
 
-std::string TimelineSvg(const ChartInput& input) {
-    const std::vector<Session> sessions = SessionsOf(input);
-    const bool ranged = input.since || input.until;
-    const std::set<Date> days = DaysShown(sessions, ranged ? kTimelineDaysOfARange : kTimelineDays);
-    std::string svg = Header(days.size());
-    if (days.empty()) return svg + "</svg>";
-    // Rows newest first: the row of a day counts the days shown after it.
-    std::vector<Date> order(days.rbegin(), days.rend());
-    const auto rowOf = [&](Date day) {
-        return static_cast<int>(
-            std::lower_bound(order.begin(), order.end(), day, std::greater<>()) - order.begin());
+std::string SessionTitle(const TimelineSession& session, const ChartInput& input, bool withReason) {
+    std::string title =
+        MarkupText(FormatSessionLine(session.start, session.end, "", *input.months, {})) + " (" +
+        CauseText(session.colour) + ")";
+    const std::string_view reason = session.place < input.reasons.size()
+                                        ? std::string_view(input.reasons[session.place])
+                                        : std::string_view();
+    if (withReason && !reason.empty()) title += "&#10;" + ReasonText(reason);
+    return title;
+}
+
+// A rect of a period on one day: the class that tells its part apart, and its title.
+struct Piece {
+    const char* part = "";
+    std::string title;
+};
+
+// A bar's part on a day: " bar" where members start, naming the first few of them; " more"
+// where it runs on, naming the member that ends last. A reason is told on the day its
+// session starts and the day after, so that a bar over years repeats no long text on each.
+Piece BarPiece(const TimelineBar& bar, Date day, const ChartInput& input) {
+    const auto startsBefore = [](const TimelineSession& member, DateTime time) {
+        return member.start < time;
     };
-    for (std::size_t row = 0; row < order.size(); ++row)
-        svg += "<text class=\"day\" x=\"0\" y=\"" +
-               std::to_string(kHeaderHeight + static_cast<int>(row) * kRowHeight + kBarHeight) +
-               "\">" + PeriodName(PeriodKind::kDay, order[row]) + "</text>";
+    const auto first =
+        std::lower_bound(bar.members.begin(), bar.members.end(), DateTime{day}, startsBefore);
+    const auto end = std::lower_bound(first, bar.members.end(),
+                                      DateTime{day + std::chrono::days{1}}, startsBefore);
+    Piece piece{first == end ? " more" : " bar", ""};
+    std::size_t titled = 0;
+    for (auto member = first; member != end && titled < kMostSessionsTitled; ++member, ++titled)
+        piece.title += (titled == 0 ? "" : "&#10;") + SessionTitle(*member, input, true);
+    if (titled == 0) {
+        piece.title =
+            SessionTitle(*bar.last, input, day <= DayOf(bar.start) + std::chrono::days{1});
+        titled = 1;
+    }
+    const std::size_t more = bar.members.size() - titled;
+    if (more > 0)
+        piece.title +=
+            "&#10;and " + std::to_string(more) + (more == 1 ? " more session" : " more sessions");
+    return piece;
+}
 
-    // Each part of a period on a day shown, as a rect of the row of that day.
-    const Date oldest = *days.begin();
-    const Date newest = *days.rbegin();
-    const auto putParts = [&](DateTime start, DateTime end, const std::string& classes,
-                              const std::string& attributes, const std::string& title,
-                              bool marksFirstDay) {
-        const Date first = std::max(DayOf(start), oldest);
-        for (Date day = first; day <= std::min(LastDayOf(start, end), newest);
-             day += std::chrono::days{1}) {
-            if (!days.contains(day)) continue;
-            const DateTime dayStart{day};
+// Draws the parts of periods on the days shown, a rect in the row of each day.
+class Rows {
+public:
+    Rows(std::string& svg, std::vector<Date> days) : svg_(svg), days_(std::move(days)) {}
+
+    // Whether the period shows on any day shown.
+    bool Shows(DateTime start, DateTime end) const {
+        const auto first = std::lower_bound(days_.begin(), days_.end(), DayOf(start));
+        return first != days_.end() && *first <= LastDayOf(start, end);
+    }
+
+    // Only the days shown are visited, so a period of centuries costs no more than they.
+    // `pieceOf` gives the part and title of each day's rect.
+    template <typename PieceOf>
+    void Put(DateTime start, DateTime end, const std::string& classes,
+             const std::string& attributes, const PieceOf& pieceOf) {
+        const Date last = LastDayOf(start, end);
+        for (auto day = std::lower_bound(days_.begin(), days_.end(), DayOf(start));
+             day != days_.end() && *day <= last; ++day) {
+            const DateTime dayStart{*day};
             const std::int64_t from = (std::max(start, dayStart) - dayStart).count();
             const std::int64_t to =
                 (std::min(end, dayStart + std::chrono::days{1}) - dayStart).count();
             const double width = std::max(1.0, XOf(to) - XOf(from));
-            const int y = kHeaderHeight + rowOf(day) * kRowHeight + 2;
-            const char* const part = !marksFirstDay ? "" : day == DayOf(start) ? " bar" : " more";
-            svg += "<rect class=\"" + classes + part + "\"" + attributes + " x=\"" +
-                   Number(XOf(from)) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
-                   Number(width) + "\" height=\"" + std::to_string(kBarHeight) + "\"><title>" +
-                   title + "</title></rect>";
+            const int y = kHeaderHeight + RowOf(day) * kRowHeight + 2;
+            const Piece piece = pieceOf(*day);
+            svg_ += "<rect class=\"" + classes + piece.part + "\"" + attributes + " x=\"" +
+                    Number(XOf(from)) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
+                    Number(width) + "\" height=\"" + std::to_string(kBarHeight) + "\"><title>" +
+                    piece.title + "</title></rect>";
         }
-    };
-    for (std::size_t index = 0; index < sessions.size(); ++index) {
-        const Session& session = sessions[index];
-        if (LastDayOf(session) < oldest || DayOf(session.start) > newest) continue;
-        std::string title =
-            MarkupText(FormatSessionLine(session.start, session.end, "", *input.months, {})) +
-            " (" + CauseText(session.colour) + ")";
-        if (!session.reason.empty()) title += "&#10;" + MarkupText(session.reason);
-        putParts(session.start, session.end, "s" + std::to_string(session.colour),
-                 " data-s=\"" + std::to_string(index) + "\"", title, true);
     }
+
+    // A label per row, newest on top.
+    void PutLabels() {
+        for (auto day = days_.rbegin(); day != days_.rend(); ++day)
+            svg_ +=
+                "<text class=\"day\" x=\"0\" y=\"" +
+                std::to_string(kHeaderHeight + RowOf(day.base() - 1) * kRowHeight + kBarHeight) +
+                "\">" + PeriodName(PeriodKind::kDay, *day) + "</text>";
+    }
+
+private:
+    // Rows newest first: the row of a day counts the days shown after it.
+    int RowOf(std::vector<Date>::const_iterator day) const {
+        return static_cast<int>(days_.end() - day) - 1;
+    }
+
+    std::string& svg_;
+    const std::vector<Date> days_;
+};
+
+}  // namespace
+
+std::string TimelineSvg(const ChartInput& input) {
+    const std::vector<TimelineSession> sessions = SortedSessions(input);
+    const TimelineBars bars(sessions);
+    const bool ranged = input.since || input.until;
+    std::vector<Date> days = NewestDays(bars, ranged ? kTimelineDaysOfARange : kTimelineDays);
+    std::string svg = Header(days.size());
+    if (days.empty()) return svg + "</svg>";
+    Rows rows(svg, std::move(days));
+    rows.PutLabels();
+    // In order of time, as the log is: a later session over an earlier one.
+    std::vector<TimelineBar> shown;
+    for (std::size_t index = 0; index < bars.Size(); ++index)
+        if (const TimelineBar bar = bars[index]; rows.Shows(bar.start, bar.end))
+            shown.push_back(bar);
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const TimelineBar& a, const TimelineBar& b) { return a.start < b.start; });
+    for (const TimelineBar& bar : shown)
+        rows.Put(bar.start, bar.end, "s" + std::to_string(bar.colour),
+                 " data-s=\"" + std::to_string(bar.last->place) + "\"",
+                 [&](Date day) { return BarPiece(bar, day, input); });
     // Over the bars, so that a session's sleep shows as a lighter part of it.
-    for (const TimeRange& sleep : input.sleeps) {
-        if (sleep.to <= sleep.from) continue;
+    for (const TimeRange& sleep : MergedSleeps(input.sleeps)) {
+        if (!rows.Shows(sleep.from, sleep.to)) continue;
         const std::string title =
             "Asleep" + MarkupText(FormatSessionLine(sleep.from, sleep.to, "", *input.months, {}));
-        putParts(sleep.from, sleep.to, "sleep", "", title, false);
+        rows.Put(sleep.from, sleep.to, "sleep", "", [&title](Date) { return Piece{"", title}; });
     }
     return svg + "</svg>";
 }

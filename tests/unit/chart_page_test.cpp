@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <regex>
 #include <string>
 
+#include "base/utf8_sequence.h"
 #include "chart/calendar_svg.h"
 #include "chart/markup.h"
 #include "chart/timeline_svg.h"
+#include "sessionlog/statistics.h"
 
 namespace uptrail {
 namespace {
@@ -16,6 +19,9 @@ namespace {
 LogEntry Session(DateTime start, DateTime end, SessionCause cause = SessionCause::kWindowsEnded) {
     return LogEntry{start, end, cause, 0};
 }
+
+constexpr std::chrono::hours kHour{1};
+constexpr const char* kReplacement = "\xEF\xBF\xBD";
 
 std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -99,15 +105,6 @@ TEST(ChartTimeline, SleepIsALighterPartOfItsBarAndTheReasonIsInTheTitle) {
     EXPECT_NE(page.find("</span>asleep</p>"), std::string::npos) << "the key names it";
 }
 
-TEST(ChartTimeline, ADamagedEntryOfCenturiesCostsNoMoreThanItsDaysShown) {
-    ChartInput input;
-    input.now = MakeDateTime(2026, 12, 6);
-    input.sessions.push_back(Session(MakeDateTime(1601, 1, 1), MakeDateTime(2026, 12, 5, 6)));
-    const std::string svg = TimelineSvg(input);
-    EXPECT_EQ(Count(svg, "<text class=\"day\""), kTimelineDays);
-    EXPECT_EQ(Count(svg, " more\""), kTimelineDays) << "no row holds its start";
-}
-
 TEST(ChartCalendar, ShadesByHoursOnAndMarksCrashes) {
     EXPECT_EQ(ShadeOf(0), 0);
     EXPECT_EQ(ShadeOf(1), 1);
@@ -128,8 +125,6 @@ TEST(ChartCalendar, ShadesByHoursOnAndMarksCrashes) {
 
 TEST(ChartPage, IsSelfContainedAndItsTextsAreEscaped) {
     EXPECT_EQ(MarkupText("a<b & \"c\" 'd'>\t"), "a&lt;b &amp; &quot;c&quot; &#39;d&#39;&gt; ");
-    // A byte that is no UTF-8 becomes the Latin-1 character, so the page stays valid.
-    EXPECT_EQ(MarkupText("\xe9t\xe9"), "\xc3\xa9t\xc3\xa9");
     EXPECT_EQ(OneDecimal(1, 3, 100), "33.3");
     EXPECT_EQ(OneDecimal(0, 0), "0.0");
 
@@ -153,6 +148,153 @@ TEST(ChartPage, TheDefaultPageOfAFullLogStaysUnderOneMegabyte) {
     for (int i = 0; i < 32000; ++i, start += std::chrono::hours{7})
         input.sessions.push_back(Session(start, start + std::chrono::hours{5}));
     EXPECT_LT(ChartPage(input).size(), 1u << 20);
+}
+
+// Two installations that share a log, or damaged entries, overlap: sessions that ended alike
+// are one bar where they overlap, placed as the one that ends last, its title naming them;
+// sessions that ended otherwise keep their own bars.
+TEST(ChartTimeline, SessionsThatOverlapAndEndedAlikeAreOneBar) {
+    ChartInput input;
+    input.now = MakeDateTime(2026, 12, 6, 12);
+    const DateTime day = MakeDateTime(2026, 12, 4);
+    input.sessions = {Session(day + 8 * kHour, day + 12 * kHour, SessionCause::kCrashed),
+                      Session(day + 10 * kHour, day + 14 * kHour),
+                      Session(day + 9 * kHour, day + 13 * kHour),
+                      Session(day + 11 * kHour, day + 11 * kHour),
+                      Session(day + 12 * kHour, day + 13 * kHour),
+                      Session(day + 16 * kHour, day + 17 * kHour, SessionCause::kProgramClosed),
+                      Session(day + 16 * kHour, day + 17 * kHour, SessionCause::kProgramClosed),
+                      Session(day + 20 * kHour, day + 20 * kHour),
+                      Session(day + 20 * kHour, day + 20 * kHour)};
+    input.reasons = {"", "", "Low battery", "", "", "", "", "", ""};
+    const std::string svg = TimelineSvg(input);
+    const std::map<int, std::vector<std::string>> expected = {
+        {0, {"s2 bar"}}, {1, {"s0 bar"}}, {6, {"s1 bar"}}, {8, {"s0 bar"}}};
+    EXPECT_EQ(RectsBySession(svg), expected) << "a duplicated line, and two of no length: 6, 8";
+    // 09:00 to 14:00: five hours of the axis.
+    EXPECT_NE(svg.find("data-s=\"1\" x=\"420.0\" y=\"24\" width=\"180.0\""), std::string::npos);
+    EXPECT_NE(svg.find("(ended by Windows)&#10;Low battery&#10;"), std::string::npos);
+    EXPECT_NE(svg.find("&#10;and 1 more session</title>"), std::string::npos);
+}
+
+// A page of any range and any time stamps stays a page: what a damaged stamp spans, or a
+// range reaching back centuries, costs the days and months shown, not the years.
+TEST(ChartPage, StaysBoundedWhateverTheRangeAndTheTimeStamps) {
+    const DateTime now = MakeDateTime(2026, 12, 6, 12);
+    const DateTime recent = MakeDateTime(2026, 12, 1, 8);
+    struct Case {
+        const char* what;
+        std::vector<LogEntry> sessions;
+        std::vector<TimeRange> sleeps;
+        std::optional<DateTime> since;
+        DateTime now;
+        std::size_t rows;
+        std::string reason = "";  // of every session
+    };
+    std::vector<LogEntry> overlapping;  // a megabyte or two of log, every line overlapping
+    std::vector<TimeRange> sleeps;
+    for (int i = 0; i < 40000; ++i) {
+        const DateTime start = MakeDateTime(1990, 1, 1) + std::chrono::minutes{i};
+        overlapping.push_back(Session(start, recent + std::chrono::minutes{i % 600}));
+        sleeps.push_back({recent - std::chrono::days{3000} + std::chrono::minutes{i}, recent});
+    }
+    const std::vector<Case> cases = {
+        {"one session, a range from the year 1",
+         {Session(recent, recent + kHour)},
+         {},
+         MakeDateTime(1, 1, 1),
+         now,
+         1},
+        {"one session, now in the year 9999",
+         {Session(recent, recent + kHour)},
+         {},
+         MakeDateTime(2026, 1, 1),
+         MakeDateTime(9999, 12, 31),
+         1},
+        {"an entry of centuries, by default",
+         {Session(MakeDateTime(1601, 1, 1), recent)},
+         {},
+         std::nullopt,
+         now,
+         kTimelineDays},
+        {"an entry of centuries in a range",
+         {Session(MakeDateTime(1601, 1, 1), recent)},
+         {},
+         MakeDateTime(1601, 1, 1),
+         now,
+         kTimelineDaysOfARange},
+        {"sleeps of centuries over sessions centuries apart",
+         {Session(MakeDateTime(1601, 1, 1), MakeDateTime(1601, 1, 2)), Session(recent, now)},
+         {{MakeDateTime(1601, 1, 1), now}, {MakeDateTime(1700, 1, 1), now}},
+         MakeDateTime(1601, 1, 1),
+         now,
+         7},
+        {"overlapping sessions and sleeps over decades", overlapping, sleeps,
+         MakeDateTime(1990, 1, 1), now, kTimelineDaysOfARange},
+        {"sessions of every cause over ten years, with long reasons",
+         {Session(MakeDateTime(2010, 1, 1), recent),
+          Session(MakeDateTime(2010, 1, 1), recent, SessionCause::kProgramClosed),
+          Session(MakeDateTime(2010, 1, 1), recent, SessionCause::kCrashed)},
+         {},
+         MakeDateTime(2010, 1, 1),
+         now,
+         kTimelineDaysOfARange,
+         std::string(1000, '"')},
+    };
+    for (const Case& c : cases) {
+        ChartInput input;
+        input.now = c.now;
+        input.since = c.since;
+        input.sessions = c.sessions;
+        input.sleeps = c.sleeps;
+        input.reasons.assign(c.sessions.size(), c.reason);
+        input.statistics = DesignedStatisticsCaptions();
+        const std::string page = ChartPage(input);
+        EXPECT_LT(page.size(), 3u << 20) << c.what;
+        const std::size_t rows = Count(page, "<text class=\"day\"");
+        EXPECT_EQ(rows, c.rows) << c.what;
+        // Bars of one class are disjoint: each row continues at most one of each class.
+        EXPECT_LE(Count(page, " data-s=\""), 4 * rows + c.sessions.size()) << c.what;
+        EXPECT_LE(Count(page, "<rect class=\"sleep\""), rows) << c.what;
+        EXPECT_LE(Count(page, "<tr><td>"), 120u) << c.what << ": months in the table";
+        EXPECT_LE(Count(page, "<rect class=\"h"), 3660u + 6u) << c.what << ": calendar days";
+    }
+}
+
+// Off Windows the log's bytes reach the page as they are: damaged UTF-8 must not make the
+// page unreadable to an XML parser or a strict decoder, and a Latin-1 log still reads.
+TEST(ChartPage, ItsTextIsWellFormedUtf8WhateverTheLogHolds) {
+    const std::string r = kReplacement;
+    const std::pair<const char*, std::string> cases[] = {
+        {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},  // well-formed
+        {"\xE9t\xE9 5\xB0", "\xC3\xA9t\xC3\xA9 5\xC2\xB0"},                // Latin-1
+        {"a\xED\xA0\x80z", "a" + r + r + r + "z"},                         // a surrogate
+        {"\xC0\xAF\xE0\x80\xAF", r + r + r + r + r},                       // overlong forms
+        {"\xF4\x90\x80\x80\xF5\x80", r + r + r + r + r + r},               // past U+10FFFF
+        {"\xF0\x9F\x98 \xE2\x82", r + " " + r},                            // cut short
+        {"\x80\x9F", r + r},                                               // no characters
+        {"\xEF\xBF\xBE\xEF\xBF\xBF", r + r},                               // no characters in XML
+    };
+    for (const auto& [text, markup] : cases) EXPECT_EQ(MarkupUtf8(text), markup) << text;
+
+    // The same bytes in a reason and a figure, through the platform's conversion.
+    ChartInput input;
+    input.now = MakeDateTime(2026, 12, 6, 12);
+    input.statistics = DesignedStatisticsCaptions();
+    input.statistics[kAverageSession] += "\t\xED\xBF\xBF";
+    std::string reason;
+    for (const auto& [text, markup] : cases) reason += text;
+    input.sessions = {Session(input.now - 3 * kHour, input.now - kHour)};
+    input.reasons = {reason + std::string(300, '\xE9')};
+    const std::string page = ChartPage(input);
+    for (std::size_t at = 0; at < page.size();) {
+        const std::size_t length = Utf8SequenceLength(page, at);
+        ASSERT_GT(length, 0u) << "at " << at << ": " << page.substr(at, 20);
+        at += length;
+    }
+    EXPECT_EQ(page.find("\xEF\xBF\xBF"), std::string::npos);
+    EXPECT_NE(page.find("\xC3\xA9\xE2\x80\xA6</title>"), std::string::npos)
+        << "a reason of any length is cut";
 }
 
 }  // namespace
