@@ -23,7 +23,7 @@ public:
 
 struct XmlOutcome {
     bool wellFormed = true;
-    std::string error;     // why the document was not read to its end
+    std::string error;       // why the document was not read to its end
     std::uint64_t line = 0;  // where, counted from 1
 };
 

@@ -34,8 +34,8 @@ std::optional<std::chrono::sys_seconds> ParseSystemTime(std::string_view text) {
                                            std::chrono::month{static_cast<unsigned>(*month)},
                                            std::chrono::day{static_cast<unsigned>(*day)}};
     if (!date.ok() || *hour > 23 || *minute > 59 || *second > 60) return std::nullopt;
-    return std::chrono::sys_days{date} + std::chrono::hours{*hour} +
-           std::chrono::minutes{*minute} + std::chrono::seconds{*second};
+    return std::chrono::sys_days{date} + std::chrono::hours{*hour} + std::chrono::minutes{*minute} +
+           std::chrono::seconds{*second};
 }
 
 // The local time at `utc`: the offset in force there, asked at the local time it gives.
@@ -66,10 +66,14 @@ public:
 
     void EndElement(std::string_view name) override {
         if (inEvent_) {
-            if (name == "Event") EndEvent();
-            else if (name == "EventID") eventId_ = Number(text_);
-            else if (name == "Computer") computer_ = text_;
-            else if (dataDepth_ != 0 && depth_ > dataDepth_ && leaf_) values_.push_back(text_);
+            if (name == "Event")
+                EndEvent();
+            else if (name == "EventID")
+                eventId_ = Number(text_);
+            else if (name == "Computer")
+                computer_ = text_;
+            else if (dataDepth_ != 0 && depth_ > dataDepth_ && leaf_)
+                values_.push_back(text_);
             if (depth_ == dataDepth_) dataDepth_ = 0;
         }
         leaf_ = false;
@@ -86,7 +90,8 @@ public:
 
 private:
     static std::optional<unsigned> Number(std::string_view text) {
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\n')) text.remove_prefix(1);
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\n'))
+            text.remove_prefix(1);
         unsigned value = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error != std::errc()) return std::nullopt;

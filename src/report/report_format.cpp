@@ -9,6 +9,7 @@
 #include "base/csv_field.h"
 #include "base/duration_text.h"
 #include "base/text_encoding.h"
+#include "base/utf8_sequence.h"
 #include "chart/chart_page.h"
 #include "report/period_format.h"
 #include "sessionlog/session_line.h"
@@ -28,35 +29,6 @@ char MarkOf(SessionCause cause) {
     if (cause == SessionCause::kCrashed) return 'X';
     if (cause == SessionCause::kProgramClosed) return '!';
     return ' ';
-}
-
-bool IsContinuation(std::string_view text, std::size_t at, unsigned char low = 0x80,
-                    unsigned char high = 0xBF) {
-    if (at >= text.size()) return false;
-    const auto byte = static_cast<unsigned char>(text[at]);
-    return byte >= low && byte <= high;
-}
-
-// The length of the well-formed UTF-8 sequence at `at` (no overlong forms, no surrogates),
-// or 0 when the byte there starts none.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return IsContinuation(text, at + 1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
-        return IsContinuation(text, at + 1, low, high) && IsContinuation(text, at + 2) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-        return IsContinuation(text, at + 1, low, high) && IsContinuation(text, at + 2) &&
-                       IsContinuation(text, at + 3)
-                   ? 4
-                   : 0;
-    }
-    return 0;
 }
 
 std::string UnicodeEscape(unsigned char byte) {

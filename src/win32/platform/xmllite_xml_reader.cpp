@@ -1,8 +1,8 @@
 // XmlReader on XmlLite, which Windows ships (xmllite.dll) but mingw-w64 has no import
 // library for: its entry point is looked up at run time. The text it is given is UTF-8
 // without a declaration, which XmlLite takes as UTF-8.
-#include <objidl.h>
 #include <windows.h>
+#include <objidl.h>
 #include <xmllite.h>
 
 #include <algorithm>
@@ -26,8 +26,8 @@ CreateXmlReaderFunction CreateXmlReaderOfTheSystem() {
     static const auto create = [] {
         const HMODULE module =
             LoadLibraryExW(L"xmllite.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return module ? reinterpret_cast<CreateXmlReaderFunction>(reinterpret_cast<void (*)()>(
-                            GetProcAddress(module, "CreateXmlReader")))
+        return module ? reinterpret_cast<CreateXmlReaderFunction>(
+                            reinterpret_cast<void (*)()>(GetProcAddress(module, "CreateXmlReader")))
                       : nullptr;
     }();
     return create;
@@ -116,9 +116,8 @@ public:
         if (!createReader) return {false, "this system has no XML reader (xmllite.dll)", 0};
         ComPointer<IStream> stream = StreamOf(document);
         ComPointer<IXmlReader> reader;
-        if (!stream.get() ||
-            FAILED(createReader(kXmlReaderInterface, reinterpret_cast<void**>(reader.put()),
-                                nullptr)))
+        if (!stream.get() || FAILED(createReader(kXmlReaderInterface,
+                                                 reinterpret_cast<void**>(reader.put()), nullptr)))
             return {false, "out of memory", 0};
         reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
         if (const HRESULT set = reader->SetInput(stream.get()); FAILED(set))
@@ -126,8 +125,10 @@ public:
         XmlNodeType type = XmlNodeType_None;
         HRESULT result = S_OK;
         while ((result = reader->Read(&type)) == S_OK) {
-            if (type == XmlNodeType_Element) TellElement(*reader.get(), handler);
-            else if (type == XmlNodeType_EndElement) handler.EndElement(LocalNameOf(*reader.get()));
+            if (type == XmlNodeType_Element)
+                TellElement(*reader.get(), handler);
+            else if (type == XmlNodeType_EndElement)
+                handler.EndElement(LocalNameOf(*reader.get()));
             else if (type == XmlNodeType_Text || type == XmlNodeType_CDATA ||
                      type == XmlNodeType_Whitespace)
                 handler.Text(ValueOf(*reader.get()));
