@@ -46,6 +46,20 @@ SetCompressor /SOLID lzma
 !define LOG_TEMPORARY_FILE "${TITLE}.txt.uptrail-new"
 !define USERS_GROUP_SID "*S-1-5-32-545"
 !define MOVEFILE_REPLACE_EXISTING_WRITE_THROUGH 9
+!define FILE_ATTRIBUTE_DIRECTORY 0x10
+!define FILE_ATTRIBUTE_REPARSE_POINT 0x400
+!define SE_FILE_OBJECT 1
+!define OWNER_SECURITY_INFORMATION 1
+!define WinLocalSystemSid 22
+!define WinBuiltinAdministratorsSid 26
+!define SECURITY_MAX_SID_SIZE 68
+!define TOKEN_QUERY 8
+!define TokenUser 1
+!define TOKEN_USER_BUFFER_SIZE 128
+; Exit codes of a setup that found a log folder it cannot trust: ERROR_REPARSE_POINT_ENCOUNTERED
+; for a link, ERROR_INVALID_OWNER for a folder of another owner.
+!define EXIT_LOG_FOLDER_LINK 4395
+!define EXIT_LOG_FOLDER_OWNER 1307
 ; How long a running copy gets to close, in tenths of a second, before the user is asked.
 !define CLOSE_WAIT_TENTHS 80
 
@@ -154,6 +168,7 @@ Function .onInit
     SetRegView 64
     ; The shortcut and $APPDATA (then %ProgramData%) are the machine's, not the account's.
     SetShellVarContext all
+    Call CheckLogFolder
     ${GetParameters} $0
     ClearErrors
     ${GetOptions} $0 "/START" $1
@@ -174,10 +189,40 @@ Function .onInit
     ${EndIf}
 FunctionEnd
 
+; A deployment tool runs the setup as the system account, in the services' session 0: a
+; program started from there would run in the wrong account, or on no one's screen. The Run
+; entry starts the program at each account's next sign-in instead. Leaves 1 in $0 when so.
+Function IsSystemOrServiceSession
+    StrCpy $0 0
+    System::Call 'kernel32::GetCurrentProcessId() i .r1'
+    System::Call 'kernel32::ProcessIdToSessionId(i r1, *i .r2) i .r3'
+    ${If} $3 <> 0
+    ${AndIf} $2 == 0
+        StrCpy $0 1
+        Return
+    ${EndIf}
+    System::Alloc ${SECURITY_MAX_SID_SIZE}
+    Pop $1
+    System::Call 'advapi32::CreateWellKnownSid(i ${WinLocalSystemSid}, p 0, p r1, *i ${SECURITY_MAX_SID_SIZE}) i .r2'
+    ${If} $2 <> 0
+        System::Call 'advapi32::CheckTokenMembership(p 0, p r1, *i .r3) i .r2'
+        ${If} $2 <> 0
+        ${AndIf} $3 <> 0
+            StrCpy $0 1
+        ${EndIf}
+    ${EndIf}
+    System::Free $1
+FunctionEnd
+
 Function .onInstSuccess
     ${If} ${Silent}
     ${AndIf} $StartRequested == 1
-        Call StartProgramAsUser
+        Call IsSystemOrServiceSession
+        ${If} $0 == 1
+            DetailPrint "Not started: Setup runs as the system account; ${TITLE} starts at each account's next sign-in."
+        ${Else}
+            Call StartProgramAsUser
+        ${EndIf}
     ${EndIf}
 FunctionEnd
 
@@ -202,6 +247,103 @@ Function ReplaceProgram
     Abort "${PROGRAM_EXE} could not be replaced: nothing was changed."
 FunctionEnd
 
+; A standard user may create folders under %ProgramData% before an administrator installs:
+; a folder of their own, or a junction to any folder. The setup grants the Users group
+; modify rights on the log folder, and icacls follows a junction to its target, so an
+; existing folder on the way is accepted only as a real folder that belongs to the
+; administrators, the system, or the administrator running the setup. Anything else stops
+; the setup before it has changed anything.
+; Leaves 1 in $0 when the folder $R0 belongs to the administrators, the system, or the
+; administrator running this setup (who may have made it before), 0 otherwise.
+Function IsOwnedByAdministrators
+    StrCpy $0 0
+    System::Call 'advapi32::GetNamedSecurityInfoW(w R0, i ${SE_FILE_OBJECT}, i ${OWNER_SECURITY_INFORMATION}, *p .r2, p 0, p 0, p 0, *p .r3) i .r1'
+    ${If} $1 <> 0
+        Return
+    ${EndIf}
+    System::Call 'advapi32::IsWellKnownSid(p r2, i ${WinBuiltinAdministratorsSid}) i .r4'
+    System::Call 'advapi32::IsWellKnownSid(p r2, i ${WinLocalSystemSid}) i .r5'
+    ${If} $4 <> 0
+    ${OrIf} $5 <> 0
+        StrCpy $0 1
+    ${Else}
+        System::Call 'kernel32::GetCurrentProcess() p .r6'
+        System::Call 'advapi32::OpenProcessToken(p r6, i ${TOKEN_QUERY}, *p .r6) i .r1'
+        ${If} $1 <> 0
+            System::Alloc ${TOKEN_USER_BUFFER_SIZE}
+            Pop $7
+            System::Call 'advapi32::GetTokenInformation(p r6, i ${TokenUser}, p r7, i ${TOKEN_USER_BUFFER_SIZE}, *i .r8) i .r1'
+            ${If} $1 <> 0
+                ; TOKEN_USER begins with the pointer to the account's SID.
+                System::Call '*$7(p .r8)'
+                System::Call 'advapi32::EqualSid(p r2, p r8) i .r1'
+                ${If} $1 <> 0
+                    StrCpy $0 1
+                ${EndIf}
+            ${EndIf}
+            System::Free $7
+            System::Call 'kernel32::CloseHandle(p r6)'
+        ${EndIf}
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p r3)'
+FunctionEnd
+
+; Leaves in $R2 0 when the folder $R0 is missing or may be trusted, else the exit code of a
+; refusal, with its reason in $R1.
+Function CheckFolder
+    StrCpy $R2 0
+    System::Call 'kernel32::GetFileAttributesW(w R0) i .r0'
+    ${If} $0 == -1
+        Return
+    ${EndIf}
+    IntOp $1 $0 & ${FILE_ATTRIBUTE_REPARSE_POINT}
+    IntOp $2 $0 & ${FILE_ATTRIBUTE_DIRECTORY}
+    ${If} $1 <> 0
+        StrCpy $R1 "it is a link to another place (a junction or a symbolic link)"
+        StrCpy $R2 ${EXIT_LOG_FOLDER_LINK}
+        Return
+    ${EndIf}
+    ${If} $2 == 0
+        StrCpy $R1 "it is a file, not a folder"
+        StrCpy $R2 ${EXIT_LOG_FOLDER_LINK}
+        Return
+    ${EndIf}
+    Call IsOwnedByAdministrators
+    ${If} $0 != 1
+        StrCpy $R1 "it belongs to a user, not to the administrators"
+        StrCpy $R2 ${EXIT_LOG_FOLDER_OWNER}
+    ${EndIf}
+FunctionEnd
+
+; The folders the setup grants rights to, the company folder first, then the data folder:
+; $R2 and $R1 as CheckFolder leaves them, $R0 the folder refused.
+Function CheckDataFolders
+    StrCpy $R0 "$APPDATA\${COMPANY}"
+    Call CheckFolder
+    ${If} $R2 == 0
+        StrCpy $R0 "$APPDATA\${COMPANY}\${TITLE}"
+        Call CheckFolder
+    ${EndIf}
+FunctionEnd
+
+; Before anything changes. A "LogFolder" of an earlier installation elsewhere is kept
+; without new rights, and so needs no check; one that is the data folder is checked.
+Function CheckLogFolder
+    StrCpy $1 "$APPDATA\${COMPANY}\${TITLE}"
+    ReadRegStr $0 HKLM "${PROGRAM_KEY}" "LogFolder"
+    ${If} $0 != ""
+    ${AndIf} $0 != $1
+    ${AndIf} ${FileExists} "$0\*.*"
+        Return
+    ${EndIf}
+    Call CheckDataFolders
+    ${If} $R2 != 0
+        MessageBox MB_OK|MB_ICONSTOP "The folder $R0 already exists, but $R1.$\r$\n$\r$\nSetup would give every user of this computer write access to it, so it changed nothing. Delete the folder (an administrator can), then run Setup again." /SD IDOK
+        SetErrorLevel $R2
+        Quit
+    ${EndIf}
+FunctionEnd
+
 ; The log folder every account's copy writes. A "LogFolder" that names an existing folder
 ; (an earlier installation's, or one a user chose) is kept. The per-machine data folder is
 ; not writable for standard users by default, so the Users group gets modify rights on it,
@@ -222,6 +364,12 @@ Function PrepareLogFolder
         WriteRegStr HKLM "${PROGRAM_KEY}" "LogFolder" $LogFolder
     ${EndIf}
     ${If} $LogFolder == $1
+        ; Checked again: the pages of an interactive setup leave time to plant a link.
+        Call CheckDataFolders
+        ${If} $R2 != 0
+            DetailPrint "The Users group gets no rights on $R0: $R1."
+            Return
+        ${EndIf}
         nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$LogFolder" /grant ${USERS_GROUP_SID}:(OI)(CI)M'
         Pop $0
         ${If} $0 != 0

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "app/tray_presence.h"
 #include "base/duration_text.h"
 #include "base/timestamp.h"
 #include "sessionlog/session_tracker.h"
@@ -44,8 +45,7 @@ void OnResume(MainContext& context) {
 void OnClockTimer(MainContext& context) {
     MainState& state = context.state;
     TrayIcon& tray = context.platform.tray;
-    if (!state.options.mRightWithout.checked && !state.tray.iconShown)
-        state.tray.iconShown = tray.Add();
+    if (!state.options.mRightWithout.checked) RetryTrayIcon(state.tray, tray);
     if (!state.options.mRightAnimated.checked) return;
     const DateTimeFields now = FieldsOf(context.platform.clock.Now());
     const ClockDial& dial = state.tray.dial;
@@ -60,13 +60,12 @@ void OnClockTimer(MainContext& context) {
 
 void OnTaskbarCreated(MainContext& context) {
     if (!context.state.options.mRightWithout.checked)
-        context.state.tray.iconShown = context.platform.tray.Add();
+        ShowTrayIconToNewTaskbar(context.state.tray, context.platform.tray);
 }
 
 void OnHandOverKey(MainContext& context) {
-    TrayIcon& tray = context.platform.tray;
-    if (context.state.tray.iconShown) tray.Delete();
-    context.state.tray.iconShown = tray.Add();
+    RemoveTrayIcon(context.state.tray, context.platform.tray);
+    ShowTrayIcon(context.state.tray, context.platform.tray);
 }
 
 std::string DurationTip(DateTime sessionStart, DateTime now, std::int64_t asleepMinutes) {
@@ -89,7 +88,7 @@ void OnTrayMouseMove(MainContext& context) {
 
 void OnMainWindowClose(MainContext& context, SessionCause cause) {
     RecordClose(context.Settings(), cause, context.platform.clock.Now());
-    if (context.state.tray.iconShown) context.platform.tray.Delete();
+    RemoveTrayIcon(context.state.tray, context.platform.tray);
 }
 
 }  // namespace uptrail

@@ -13,11 +13,12 @@ namespace uptrail {
 // Every 30 seconds: the heartbeat that dates a session which ends without a close.
 void OnHeartbeatTimer(MainContext& context);
 
-// Every second: adds the icon again while an earlier add failed, unless the user chose
-// to go without it; then, while the clock is animated, draws the time into the icon.
+// Every second: adds the icon again once the wait after a refused add is over, unless the
+// user chose to go without it; then, while the clock is animated, draws the time into the icon.
 void OnClockTimer(MainContext& context);
 
-// The taskbar was created again (Explorer restarted): its icons are gone.
+// The taskbar announced itself: Explorer restarted and its icons are gone, or it changed
+// its scale or display and still has them.
 void OnTaskbarCreated(MainContext& context);
 
 // A second copy of the program asks this one to show its icon.

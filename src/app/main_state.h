@@ -57,7 +57,10 @@ struct OptionsState {
 
 // The icon in the notification area.
 struct TrayState {
-    bool iconShown = false;
+    bool iconShown = false;       // the shell took the icon, or had it already
+    bool iconMayBeShown = false;  // an add was tried since the last removal
+    int retryWait = 0;            // seconds between the last refused add and the next try
+    int retryCountdown = 0;       // seconds left until that try
     int animationLevel = kMinAnimationLevel;
     ClockDial dial;  // the tray clock, with the hands of the last tick
 };

@@ -4,6 +4,7 @@
 #include "app/event_log.h"
 #include "app/session_menus.h"
 #include "app/startup_options.h"
+#include "app/tray_presence.h"
 #include "base/text_encoding.h"
 #include "base/timestamp.h"
 #include "base/version_text.h"
@@ -96,7 +97,7 @@ StartupOutcome RunStartup(MainContext& context) {
     StartCurrentSession(context.Settings(), state.session.bootTime);
     LoadAlarmsAtStartup(context.Alarms());
 
-    state.tray.iconShown = platform.tray.Add();
+    ShowTrayIcon(state.tray, platform.tray);
     state.mainStarted = true;
     return StartupOutcome::kStarted;
 }

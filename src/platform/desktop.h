@@ -39,6 +39,11 @@ public:
     // Opens a file with the program the system has for it. True when that worked.
     virtual bool OpenFile(const std::filesystem::path& file) = 0;
 
+    // Starts the program again with administrator rights and `programSwitch`, through
+    // Windows' own prompt, and waits for it to end. True when the user agreed and the
+    // copy ended with exit code 0.
+    virtual bool RunElevated(std::string_view programSwitch) = 0;
+
     // Height of the screen and of one menu line, in pixels.
     virtual int ScreenHeight() const = 0;
     virtual int MenuHeight() const = 0;

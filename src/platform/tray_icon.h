@@ -11,7 +11,7 @@ class TrayIcon {
 public:
     virtual ~TrayIcon() = default;
 
-    // Brings the main window to the foreground, then adds the icon.
+    // Adds the icon; refused, among others, when the shell has it already.
     virtual bool Add() = 0;
     virtual bool Delete() = 0;
     // Hands the shell the current picture and tooltip.

@@ -209,6 +209,31 @@ bool TrayIconChanges() {
     return false;
 }
 
+// Announces a new taskbar to the program as Explorer does after a change of scale, while
+// the icon is still there, with a window of the driver's own in the foreground; then
+// watches for some clock ticks. Prints "kept" while the driver's window keeps the
+// foreground throughout, "taken" otherwise, and succeeds when it was kept and the icon is
+// still shown.
+bool AnnounceTaskbar() {
+    HWND own = CreateWindowExW(0, L"STATIC", L"e2e foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               100, 100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(own);
+    if (!own || GetForegroundWindow() != own) return false;
+    if (!Send(ProgramWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, 5000)) return false;
+    constexpr ULONGLONG kWatchMs = 4000;  // four ticks of the program's clock
+    bool kept = true;
+    const ULONGLONG end = GetTickCount64() + kWatchMs;
+    while (GetTickCount64() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        kept = kept && GetForegroundWindow() == own;
+    }
+    std::printf("%s\n", kept ? "kept" : "taken");
+    DestroyWindow(own);
+    return kept && TrayIconRect();
+}
+
 // --- Alarm windows: found by their class, their controls by their identifiers. ---
 
 HWND AlarmControl(HWND window, AlarmPart part) {
@@ -422,6 +447,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"dialog-texts") return !PrintDialogTexts(argc > 2 ? argv[2] : nullptr);
     if (command == L"tray-icon-changes") return !TrayIconChanges();
     if (command == L"tray-icon-pixels") return !PrintTrayIconPixels();
+    if (command == L"taskbar-created") return !AnnounceTaskbar();
     if (command == L"alarm-windows") return PrintAlarmWindows();
     HWND alarm = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(arg(2), nullptr, 10)));
     if (!IsWindow(alarm)) alarm = nullptr;

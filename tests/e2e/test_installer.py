@@ -1,5 +1,6 @@
 import datetime
 import os
+import pwd
 import re
 import shutil
 import subprocess
@@ -247,6 +248,40 @@ class InstallerTest(unittest.TestCase):
         self.assert_nothing_installed_is_left()
         self.assertFalse(self.exists(DATA_FOLDER), "the log folder")
         self.assertFalse(self.exists(r"C:\ProgramData\Tamsk"), "the company's folder, now empty")
+
+    # A standard user may plant the data folder before an administrator installs: a link to
+    # a folder the setup must not open up, on the way or at the end, or a folder of their
+    # own (under Wine, one of another Unix owner).
+    def test_a_planted_log_folder_stops_the_setup_before_it_changes_anything(self):
+        m = self.machine
+        data = m.host_path(DATA_FOLDER)
+        company = os.path.dirname(data)
+        target = m.host_path(r"C:\windows\system32")
+
+        def link_data_folder():
+            os.makedirs(company)
+            os.symlink(target, data)
+
+        def foreign_folder():
+            os.makedirs(data)
+            os.chown(data, pwd.getpwnam("nobody").pw_uid, -1)
+
+        plants = (("a link as the data folder", 4395, link_data_folder),
+                  ("a link as the company folder", 4395, lambda: os.symlink(target, company)),
+                  ("a folder of another owner", 1307, foreign_folder))
+        for what, code, plant in plants:
+            plant()
+            # Wine hands the exit code on as a Unix status, which keeps its low byte.
+            self.assertEqual(self.setup("/S"), code % 256, what)
+            self.assertFalse(self.exists(PROGRAM_FOLDER), what)
+            self.assertFalse(self.key_exists(UNINSTALL_KEY), what)
+            self.assertFalse(self.key_exists(PROGRAM_KEY), what)
+            if os.path.islink(company):
+                os.unlink(company)
+            else:
+                shutil.rmtree(company)
+        self.assertEqual(self.setup("/S"), 0, "once the plant is gone")
+        self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
 
     def test_a_copy_that_will_not_close_leaves_the_installed_one_as_it_was(self):
         m = self.machine

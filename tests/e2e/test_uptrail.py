@@ -87,6 +87,27 @@ class UptrailTest(unittest.TestCase):
         copy.wait(60)
         self.assertEqual(m.log_value(self.system, "LastCause"), "0")
 
+    # Explorer announces itself again on a change of scale, keeping its icons.
+    def test_a_taskbar_announcing_itself_keeps_the_icon_and_leaves_the_foreground_alone(self):
+        m = self.machine
+        copy = m.start_and_wait_ready()
+        m.wait_for(lambda: m.driver_succeeds("tray-icon-pixels"), "the icon")
+        code, out, _ = m.run_wine(m.driver_exe, "taskbar-created")
+        self.assertEqual((code, out.strip()), (0, "kept"), "icon shown, foreground kept")
+        m.exit_uptrail(copy)
+        self.assertFalse(m.driver_succeeds("tray-icon-pixels"), "the icon stays after Exit")
+
+    # Windows' prompt starts the program with this switch when a standard user unchecks
+    # "Start with Windows": the copy removes the machine's entry and does nothing else.
+    def test_the_switch_of_the_elevated_copy_only_removes_the_run_entry(self):
+        m = self.machine
+        m.reg_set(RUN_KEY, "Sessiometer", "Uptrail.exe")
+        code = m.run_wine(PROGRAM_FOLDER + r"\Uptrail.exe", "/StartWithWindowsOff")[0]
+        self.assertEqual(code, 0)
+        self.assertIsNone(m.reg_get(RUN_KEY, "Sessiometer"))
+        self.assertIsNone(m.reg_get(PROGRAM_KEY, ""), "no start-up ran")
+        self.assertFalse(os.path.exists(m.log_path), "no log was written")
+
     def right_menu_items(self):
         m = self.machine
         m.open_tray_menu(3)

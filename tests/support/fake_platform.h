@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -81,10 +82,14 @@ private:
     std::map<std::string, std::uint32_t> serials_;
 };
 
-// The notification-area icon as calls counted; every call answers `succeeds`.
+// The shell's notification area, as calls counted: while it answers (`succeeds`) it adds
+// an icon it does not have and changes or deletes one it has. `addTimesOut` stands for a
+// shell that takes the icon but answers too late.
 class FakeTrayIcon final : public TrayIcon {
 public:
     bool succeeds = true;
+    bool addTimesOut = false;
+    bool present = false;  // the shell has the icon
     int addCalls = 0;
     int deleteCalls = 0;
     int iconSize = 16;
@@ -92,13 +97,17 @@ public:
 
     bool Add() override {
         ++addCalls;
-        return succeeds;
+        if (!succeeds || present) return false;
+        present = true;
+        return !addTimesOut;
     }
     bool Delete() override {
         ++deleteCalls;
-        return succeeds;
+        const bool had = succeeds && present;
+        if (had) present = false;
+        return had;
     }
-    bool Modify() override { return succeeds; }
+    bool Modify() override { return succeeds && present; }
     void SetTip(std::string_view) override {}
     void ShowClock(const Image& picture) override { shown = picture; }
     int IconSize() const override { return iconSize; }
@@ -160,6 +169,13 @@ public:
         return true;
     }
     std::vector<std::filesystem::path> openedFiles;
+    // The copy started with administrator rights; none by default: the user declines.
+    std::function<bool(std::string_view)> runElevated;
+    std::vector<std::string> elevatedSwitches;
+    bool RunElevated(std::string_view programSwitch) override {
+        elevatedSwitches.emplace_back(programSwitch);
+        return runElevated && runElevated(programSwitch);
+    }
     int ScreenHeight() const override { return 768; }
     int MenuHeight() const override { return 19; }
 };

@@ -23,7 +23,7 @@ public:
     explicit MemoryRegistry(Bitness bitness) : bitness_(bitness) {}
 
     // Refuses every change under HKEY_LOCAL_MACHINE, as Windows does for a standard user.
-    void DenyLocalMachineChanges() { denyLocalMachine_ = true; }
+    void DenyLocalMachineChanges(bool deny = true) { denyLocalMachine_ = deny; }
 
     // Puts a value in place directly, creating its key, without counting as a call.
     void Seed(const RegistryKey& key, std::string_view valueName, RegistryValue value);

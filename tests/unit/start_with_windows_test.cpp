@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/commands/preference_toggles.h"
 #include "base/version_info.h"
 #include "support/memory_registry.h"
+#include "support/test_machine.h"
 
 namespace uptrail {
 namespace {
@@ -75,22 +77,22 @@ TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOn) {
     MemoryRegistry registry;
     SeedRunEntry(registry, RegistryRoot::kLocalMachine);
     registry.Seed(Approved(RegistryRoot::kLocalMachine), kValueName, Switch(3));
-    StoreStartWithWindows(registry, true);
+    EXPECT_TRUE(StoreStartWithWindows(registry, true));
     EXPECT_EQ(StoredState(registry, RegistryRoot::kLocalMachine), 2);
     EXPECT_TRUE(StartsWithWindows(registry));
 
     // With no switch, none is made: Windows counts a missing one as on.
     MemoryRegistry fresh;
-    StoreStartWithWindows(fresh, true);
+    EXPECT_TRUE(StoreStartWithWindows(fresh, true));
     EXPECT_TRUE(fresh.Stored(RunKey(RegistryRoot::kLocalMachine), kValueName));
     EXPECT_FALSE(fresh.Stored(Approved(RegistryRoot::kLocalMachine), kValueName));
     EXPECT_TRUE(StartsWithWindows(fresh));
 
     // Turned off by the program, the entry goes; turned on again it starts the program.
-    StoreStartWithWindows(registry, false);
+    EXPECT_TRUE(StoreStartWithWindows(registry, false));
     EXPECT_FALSE(StartsWithWindows(registry));
     EXPECT_FALSE(registry.Stored(RunKey(RegistryRoot::kLocalMachine), kValueName));
-    StoreStartWithWindows(registry, true);
+    EXPECT_TRUE(StoreStartWithWindows(registry, true));
     EXPECT_TRUE(StartsWithWindows(registry));
 }
 
@@ -101,7 +103,7 @@ TEST(StartWithWindows, WithoutRightsForTheMachineTheUserGetsAnEntryThatStarts) {
     SeedRunEntry(registry, RegistryRoot::kLocalMachine);
     registry.Seed(Approved(RegistryRoot::kLocalMachine), kValueName, Switch(3));
     registry.DenyLocalMachineChanges();
-    StoreStartWithWindows(registry, true);
+    EXPECT_TRUE(StoreStartWithWindows(registry, true));
     EXPECT_EQ(StoredState(registry, RegistryRoot::kLocalMachine), 3);
     EXPECT_TRUE(registry.Stored(RunKey(RegistryRoot::kCurrentUser), kValueName));
     EXPECT_TRUE(StartsWithWindows(registry));
@@ -109,12 +111,76 @@ TEST(StartWithWindows, WithoutRightsForTheMachineTheUserGetsAnEntryThatStarts) {
     // The user's own entry, turned off in their Task Manager, is theirs to turn on.
     MemoryRegistry userEntry;
     userEntry.DenyLocalMachineChanges();
-    StoreStartWithWindows(userEntry, true);
+    EXPECT_TRUE(StoreStartWithWindows(userEntry, true));
     userEntry.Seed(Approved(RegistryRoot::kCurrentUser), kValueName, Switch(3));
     EXPECT_FALSE(StartsWithWindows(userEntry));
-    StoreStartWithWindows(userEntry, true);
+    EXPECT_TRUE(StoreStartWithWindows(userEntry, true));
     EXPECT_EQ(StoredState(userEntry, RegistryRoot::kCurrentUser), 2);
     EXPECT_TRUE(StartsWithWindows(userEntry));
+}
+
+// Setup put the entry in the machine's list. A standard user who unchecks the item is
+// asked for an administrator through Windows' prompt; only a removal that happened takes
+// the check mark off. An administrator, or an entry of the user's own, needs no prompt.
+TEST(StartWithWindows, UncheckingRemovesTheEntryWhereItLivesOrAsksForAnAdministrator) {
+    constexpr auto kMachine = RegistryRoot::kLocalMachine;
+    constexpr auto kUser = RegistryRoot::kCurrentUser;
+    const struct {
+        const char* name;
+        RegistryRoot entryRoot;
+        bool standardUser;
+        bool agrees;  // the user agrees at the prompt, and the elevated copy runs
+        bool prompted;
+        bool checked;  // after the click
+    } cases[] = {
+        {"administrator", kMachine, false, false, false, false},
+        {"standard user who agrees", kMachine, true, true, true, false},
+        {"standard user who declines", kMachine, true, false, true, true},
+        {"standard user's own entry", kUser, true, false, false, false},
+    };
+    for (const auto& c : cases) {
+        testing::Machine machine;
+        SeedRunEntry(machine.registry, c.entryRoot);
+        machine.registry.DenyLocalMachineChanges(c.standardUser);
+        machine.state.options.mRightAuto.checked = StartsWithWindows(machine.registry);
+        ASSERT_TRUE(machine.state.options.mRightAuto.checked) << c.name;
+        machine.desktop.runElevated = [&](std::string_view programSwitch) {
+            if (!c.agrees || programSwitch != kStartWithWindowsOffSwitch) return false;
+            MemoryRegistry& registry = machine.registry;
+            registry.DenyLocalMachineChanges(false);
+            const int exitCode = RunStartWithWindowsOffSwitch(registry);
+            registry.DenyLocalMachineChanges(true);
+            return exitCode == 0;
+        };
+        OnRightAutoClick(machine.context);
+        EXPECT_EQ(machine.desktop.elevatedSwitches.size(), c.prompted ? 1u : 0u) << c.name;
+        EXPECT_EQ(machine.state.options.mRightAuto.checked, c.checked) << c.name;
+        EXPECT_EQ(StartsWithWindows(machine.registry), c.checked) << c.name;
+    }
+
+    // Checked again as a standard user, with the machine's entry gone, the user's own
+    // entry starts the program; no prompt.
+    testing::Machine machine;
+    machine.registry.DenyLocalMachineChanges();
+    OnRightAutoClick(machine.context);
+    EXPECT_TRUE(machine.state.options.mRightAuto.checked);
+    EXPECT_TRUE(machine.registry.Stored(RunKey(kUser), kValueName));
+    EXPECT_TRUE(machine.desktop.elevatedSwitches.empty());
+}
+
+// The elevated copy removes the machine's entry only: the user's Run key it sees is the
+// administrator's own. An entry already gone is no failure.
+TEST(StartWithWindows, TheSwitchRemovesOnlyTheMachinesEntry) {
+    MemoryRegistry registry;
+    SeedRunEntry(registry, RegistryRoot::kLocalMachine);
+    SeedRunEntry(registry, RegistryRoot::kCurrentUser);
+    EXPECT_EQ(RunStartWithWindowsOffSwitch(registry), 0);
+    EXPECT_FALSE(registry.Stored(RunKey(RegistryRoot::kLocalMachine), kValueName));
+    EXPECT_TRUE(registry.Stored(RunKey(RegistryRoot::kCurrentUser), kValueName));
+    EXPECT_EQ(RunStartWithWindowsOffSwitch(registry), 0);
+    registry.DenyLocalMachineChanges();
+    SeedRunEntry(registry, RegistryRoot::kLocalMachine);
+    EXPECT_EQ(RunStartWithWindowsOffSwitch(registry), 5) << "refused: the entry stays";
 }
 
 }  // namespace

@@ -3,15 +3,51 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sessionlog/session_events.h"
+#include "win32/platform/event_log.h"
 #include "win32/platform/win32_event_sink.h"
 
 namespace uptrail {
 namespace {
+
+// Windows renders the kind of start of its boot record in the integer type the provider's
+// manifest names, which may be a hexadecimal or a 64-bit one; each gives its number, and a
+// non-integer gives none (the record is then left out, never read as a cold boot).
+TEST(EventValues, EveryIntegerTypeGivesItsNumber) {
+    const auto variant = [](EVT_VARIANT_TYPE type, ULONG64 bits) {
+        EVT_VARIANT value{};
+        value.UInt64Val = bits;
+        value.Type = type;
+        return value;
+    };
+    const struct {
+        EVT_VARIANT_TYPE type;
+        ULONG64 bits;
+        std::optional<std::int64_t> number;
+    } cases[] = {
+        {EvtVarTypeByte, 2, 2},
+        {EvtVarTypeSByte, 0xFF, -1},
+        {EvtVarTypeInt16, 0xFFFE, -2},
+        {EvtVarTypeUInt16, 0xFFFE, 0xFFFE},
+        {EvtVarTypeInt32, 0xFFFFFFFF, -1},
+        {EvtVarTypeUInt32, 0xFFFFFFFF, 0xFFFFFFFF},
+        {EvtVarTypeHexInt32, 1, 1},
+        {EvtVarTypeInt64, 0xFFFFFFFFFFFFFFFF, -1},
+        {EvtVarTypeUInt64, 0x100000000, 0x100000000},
+        {EvtVarTypeHexInt64, 1, 1},
+        {EvtVarTypeHexInt64, 0x8000000000000000, std::nullopt},
+        {EvtVarTypeString, 1, std::nullopt},
+        {EvtVarTypeNull, 0, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IntegerOf(variant(c.type, c.bits)), c.number) << "type " << c.type;
+}
 
 // Uptrail.exe as the build leaves it beside the tests: <build>/src beside <build>/tests.
 std::filesystem::path ProgramFile() {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,9 +39,20 @@ UINT StateAt(HMENU menu, int position) {
 HBITMAP MarkAt(HMENU menu, int position) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = MIIM_CHECKMARKS;
+    info.fMask = MIIM_BITMAP;
     GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
-    return info.hbmpUnchecked;
+    return info.hbmpItem;
+}
+
+// The alpha of each pixel of a mark, row by row; empty unless it is a 32-bit bitmap.
+std::vector<int> MarkAlpha(HBITMAP mark) {
+    DIBSECTION dib{};
+    if (GetObjectW(mark, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32) return {};
+    const auto* pixels = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
+    std::vector<int> alpha;
+    for (int i = 0; i < dib.dsBm.bmWidth * dib.dsBm.bmHeight; ++i)
+        alpha.push_back(static_cast<int>(pixels[i] >> 24));
+    return alpha;
 }
 
 // An icon's colour plane, then its mask (a set bit reads as white), row by row; empty
@@ -90,6 +102,12 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
     // Stop and exclamation are different pictures; a session that ended with Windows has none.
     EXPECT_EQ((std::set{MarkAt(menu, 2), MarkAt(menu, 3), MarkAt(menu, 4)}.size()), 3u);
     EXPECT_EQ(MarkAt(menu, 4), nullptr);
+    // Blended onto the menu, light or dark: clear at the corner, solid inside, at the small
+    // icon size of the prefix's 96 dpi.
+    const std::vector<int> stop = MarkAlpha(MarkAt(menu, 2));
+    ASSERT_EQ(stop.size(), 16u * 16u);
+    EXPECT_EQ(stop.front(), 0);
+    EXPECT_EQ(stop[8 * 16 + 8], 255);
 
     // Choosing the crashed session through the rendered menu's own identifier.
     RunMenuCommand(context, left.CommandFor(GetMenuItemID(menu, 2)).value());

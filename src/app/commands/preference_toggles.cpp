@@ -1,6 +1,7 @@
 #include "app/commands/preference_toggles.h"
 
 #include "app/commands/start_with_windows.h"
+#include "app/tray_presence.h"
 #include "base/duration_text.h"
 #include "storage/settings_store.h"
 
@@ -18,8 +19,14 @@ void PutNumber(MainContext& context, const SettingName& name, int value) {
 
 void OnRightAutoClick(MainContext& context) {
     MainState& state = context.state;
-    state.options.mRightAuto.checked = !state.options.mRightAuto.checked;
-    StoreStartWithWindows(context.platform.registry, state.options.mRightAuto.checked);
+    Registry& registry = context.platform.registry;
+    // Setup puts the entry in the machine's list, which a standard user cannot change:
+    // Windows' own prompt asks for an administrator, and a copy of the program started
+    // with those rights removes the entry and exits. The check mark shows what is stored,
+    // so a declined or failed removal leaves it on.
+    if (!StoreStartWithWindows(registry, !state.options.mRightAuto.checked))
+        static_cast<void>(context.platform.desktop.RunElevated(kStartWithWindowsOffSwitch));
+    state.options.mRightAuto.checked = StartsWithWindows(registry);
 
     // A program that does not start by itself was started by hand and must stay reachable:
     // the icon may be left out only together with start-with-Windows.
@@ -43,11 +50,7 @@ void OnRightAnimatedClick(MainContext& context) {
 }
 
 void OnRightHideClick(MainContext& context) {
-    MainState& state = context.state;
-    if (state.tray.iconShown) context.platform.tray.Delete();
-    // Cleared even when the delete is refused: the shell refuses it for an icon it no
-    // longer has, and a clear flag lets the clock timer add the icon afresh.
-    state.tray.iconShown = false;
+    RemoveTrayIcon(context.state.tray, context.platform.tray);
 }
 
 void OnRightExitClick(MainContext& context) { context.platform.window.Close(); }

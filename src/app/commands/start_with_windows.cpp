@@ -64,21 +64,34 @@ bool StartsWithWindows(const Registry& registry) {
            !TurnedOffInTaskManager(registry, RunValueRoot(registry));
 }
 
-// Without administrator rights the write and the delete land under HKEY_CURRENT_USER
-// (RegWrite and RegRemoveValue see to that), whose Run key Windows honours as well. Should
-// even that be refused, the option simply stays as it was at the next start.
-void StoreStartWithWindows(Registry& registry, bool on) {
+// Without administrator rights the write lands under HKEY_CURRENT_USER (RegWrite sees to
+// that), whose Run key Windows honours as well; the delete removes the user's entry too.
+// Should even that be refused, the check mark shows the stored state all the same.
+bool StoreStartWithWindows(Registry& registry, bool on) {
     if (!on) {
         static_cast<void>(
             RegRemoveValue(registry, RegistryRoot::kLocalMachine, kRunKeyPath, RunValueName()));
-        return;
+        // A standard user is refused the machine's key whether or not it holds the entry:
+        // only an entry that is still there needs an administrator.
+        RegistryValue left;
+        return registry.ReadValue(KeyAt(RegistryRoot::kLocalMachine, kRunKeyPath, registry),
+                                  RunValueName(), left) != kOk;
     }
     static_cast<void>(RegWrite(registry, RegistryRoot::kLocalMachine, kRunKeyPath, RunValueName(),
                                StartWithWindowsCommand()));
     const RegistryRoot root = RunValueRoot(registry);
-    if (!TurnedOffInTaskManager(registry, root)) return;
+    if (!TurnedOffInTaskManager(registry, root)) return true;
     if (MarkApproved(registry, root) == kErrorAccessDenied && root == RegistryRoot::kLocalMachine)
         StartForThisUser(registry);
+    return true;
+}
+
+int RunStartWithWindowsOffSwitch(Registry& registry) {
+    // Only the machine's entry: the user's own Run key here is the administrator's, whose
+    // entries are not this user's to change.
+    const OsError error = registry.DeleteValue(
+        KeyAt(RegistryRoot::kLocalMachine, kRunKeyPath, registry), RunValueName());
+    return error == kErrorFileNotFound ? 0 : static_cast<int>(error);
 }
 
 }  // namespace uptrail

@@ -23,7 +23,17 @@ std::string StartWithWindowsCommand();
 bool StartsWithWindows(const Registry& registry);
 
 // Turns the start at log-on on or off. Turned on, an entry Task Manager had turned off is
-// marked on again, so that the check mark tells the truth at the next log-on.
-void StoreStartWithWindows(Registry& registry, bool on);
+// marked on again, so that the check mark tells the truth at the next log-on. False when
+// only an administrator can make the change: the entry is in the machine's list, which a
+// standard user cannot change (setup puts it there).
+[[nodiscard]] bool StoreStartWithWindows(Registry& registry, bool on);
+
+// The switch with which the program, started with administrator rights, removes the
+// machine's entry and does nothing else.
+inline constexpr std::string_view kStartWithWindowsOffSwitch = "/StartWithWindowsOff";
+
+// What the program started with that switch does: removes the machine's entry. The exit
+// code is 0 when the entry is gone, the system error code otherwise.
+int RunStartWithWindowsOffSwitch(Registry& registry);
 
 }  // namespace uptrail

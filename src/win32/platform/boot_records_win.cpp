@@ -1,4 +1,5 @@
 // Windows' own record of its starts, read from the System event log.
+#include <climits>
 #include <vector>
 
 #include "win32/platform/event_log.h"
@@ -12,14 +13,11 @@ constexpr wchar_t kBootEventQuery[] =
     L"*[System[Provider[@Name='Microsoft-Windows-Kernel-Boot'] and (EventID=27)]]";
 constexpr DWORD kRecordsWanted = 8;
 
-std::optional<int> NumberOf(const EVT_VARIANT& value) {
-    switch (value.Type) {
-    case EvtVarTypeByte: return value.ByteVal;
-    case EvtVarTypeUInt16: return value.UInt16Val;
-    case EvtVarTypeUInt32: return static_cast<int>(value.UInt32Val);
-    case EvtVarTypeInt32: return value.Int32Val;
-    default: return std::nullopt;
-    }
+// The kind of start: a small number, in whatever integer type the log renders it.
+std::optional<int> BootTypeOf(const EVT_VARIANT& value) {
+    const auto number = IntegerOf(value);
+    if (!number || *number < INT_MIN || *number > INT_MAX) return std::nullopt;
+    return static_cast<int>(*number);
 }
 
 // The time and the boot type of one event, read from its values, never from its message.
@@ -27,7 +25,7 @@ std::optional<int> NumberOf(const EVT_VARIANT& value) {
     const RenderedValues values(context, event);
     if (values.Count() < 2 || values[0].Type != EvtVarTypeFileTime) return std::nullopt;
     const auto time = LocalTimeOf(values[0].FileTimeVal);
-    const auto type = NumberOf(values[1]);
+    const auto type = BootTypeOf(values[1]);
     if (!time || !type) return std::nullopt;
     return BootRecord{*time, *type};
 }

@@ -53,6 +53,13 @@ int SystemMetricForDpi(int index, int dpi) {
     return Scaled(GetSystemMetrics(index), dpi);
 }
 
+bool AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
+    static const auto adjustForDpi =
+        User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    if (adjustForDpi) return adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
+    return AdjustWindowRectEx(&rect, style, FALSE, exStyle) != FALSE;
+}
+
 LOGFONTW MessageFontForDpi(int dpi) {
     static const auto parametersForDpi =
         User32Function<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");

@@ -20,6 +20,11 @@ int TaskbarDpi();
 // A system metric (SM_CXVSCROLL, SM_CXSMICON) as it is at `dpi`.
 int SystemMetricForDpi(int index, int dpi);
 
+// The window rectangle around the client rectangle `rect` of a window of these styles at
+// `dpi`: its frame and caption as Windows draws them at that resolution where it can say,
+// as they are at the system's resolution otherwise.
+bool AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
+
 // The font of message boxes and dialogs at `dpi`, from the non-client metrics.
 LOGFONTW MessageFontForDpi(int dpi);
 

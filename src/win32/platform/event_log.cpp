@@ -3,7 +3,8 @@
 namespace uptrail {
 namespace {
 
-constexpr DWORD kQueryTimeoutMs = 2000;
+// The longest wait for all records asked for.
+constexpr ULONGLONG kQueryBoundMs = 15000;
 
 }  // namespace
 
@@ -12,11 +13,42 @@ std::vector<UniqueEventLogHandle> NewestSystemEvents(const wchar_t* query, DWORD
     const UniqueEventLogHandle results(
         EvtQuery(nullptr, L"System", query, EvtQueryChannelPath | EvtQueryReverseDirection));
     if (!results) return events;
+    // EvtNext may give fewer records than asked although more follow; it fails with
+    // ERROR_NO_MORE_ITEMS at the end and with ERROR_TIMEOUT when the wait is over.
+    const ULONGLONG deadline = GetTickCount64() + kQueryBoundMs;
     std::vector<EVT_HANDLE> handles(most);
-    DWORD returned = 0;
-    if (!EvtNext(results.get(), most, handles.data(), kQueryTimeoutMs, 0, &returned)) return events;
-    for (DWORD i = 0; i < returned; ++i) events.emplace_back(handles[i]);
+    while (events.size() < most) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        const DWORD wanted = most - static_cast<DWORD>(events.size());
+        DWORD returned = 0;
+        if (!EvtNext(results.get(), wanted, handles.data(), static_cast<DWORD>(deadline - now), 0,
+                     &returned))
+            break;
+        for (DWORD i = 0; i < returned && i < wanted; ++i) events.emplace_back(handles[i]);
+        if (returned == 0) break;
+    }
     return events;
+}
+
+std::optional<std::int64_t> IntegerOf(const EVT_VARIANT& value) {
+    switch (value.Type) {
+    case EvtVarTypeSByte: return value.SByteVal;
+    case EvtVarTypeByte: return value.ByteVal;
+    case EvtVarTypeInt16: return value.Int16Val;
+    case EvtVarTypeUInt16: return value.UInt16Val;
+    case EvtVarTypeInt32: return value.Int32Val;
+    case EvtVarTypeUInt32:
+    case EvtVarTypeHexInt32: return value.UInt32Val;
+    case EvtVarTypeInt64: return value.Int64Val;
+    case EvtVarTypeUInt64:
+    case EvtVarTypeHexInt64:
+        // Beyond the signed range no value of the log's own fields lies; refused rather
+        // than wrapped into a negative number.
+        if (value.UInt64Val > static_cast<ULONG64>(INT64_MAX)) return std::nullopt;
+        return static_cast<std::int64_t>(value.UInt64Val);
+    default: return std::nullopt;
+    }
 }
 
 RenderedValues::RenderedValues(EVT_HANDLE context, EVT_HANDLE event) {

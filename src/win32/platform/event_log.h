@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winevt.h>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -15,7 +16,9 @@ namespace uptrail {
 using UniqueEventLogHandle = UniqueHandle<EVT_HANDLE, EvtClose>;
 
 // The newest `most` records of the System log that `query` (an XPath filter) selects,
-// newest first; none when the log cannot be read.
+// newest first; none when the log cannot be read. The log service may hand them over a
+// few at a time and be slow while Windows signs in, so this waits several seconds at most:
+// call it only where Windows is not waiting for the program.
 std::vector<UniqueEventLogHandle> NewestSystemEvents(const wchar_t* query, DWORD most);
 
 // The values a render context gives for one record, in a buffer that also holds the texts
@@ -31,6 +34,10 @@ private:
     std::vector<EVT_VARIANT> values_;
     std::size_t count_ = 0;
 };
+
+// An integer value of an event as the log renders it: signed or unsigned, 8 to 64 bits, in
+// decimal or hexadecimal form. Nothing for any other type.
+[[nodiscard]] std::optional<std::int64_t> IntegerOf(const EVT_VARIANT& value);
 
 // An event time (UTC, in 100-ns units) as local time to the second.
 [[nodiscard]] std::optional<DateTime> LocalTimeOf(ULONGLONG fileTime);

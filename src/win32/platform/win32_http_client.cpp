@@ -72,6 +72,19 @@ private:
 }
 
 // Waits for the server for up to `timeout`, so only a worker may call it.
+// The proxy the user set, or the one their proxy auto-config script names, as Windows 8.1
+// and later find it; an older Windows refuses that access type, and then only the
+// machine's WinHTTP proxy setting is followed.
+UniqueInternetHandle OpenSession() {
+    for (const DWORD access :
+         {DWORD{WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY}, DWORD{WINHTTP_ACCESS_TYPE_DEFAULT_PROXY}}) {
+        UniqueInternetHandle session(
+            WinHttpOpen(L"Uptrail", access, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        if (session) return session;
+    }
+    return UniqueInternetHandle();
+}
+
 [[nodiscard]] HttpResponse HttpGet(std::string_view address, std::chrono::milliseconds timeout) {
     const std::wstring url = WideFromAnsi(address);
     URL_COMPONENTS parts{};
@@ -85,9 +98,7 @@ private:
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
     const Deadline deadline(timeout);
-    const UniqueInternetHandle session(WinHttpOpen(L"Uptrail", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS,
-                                                   0));
+    const UniqueInternetHandle session = OpenSession();
     if (!session) return Failure();
     const UniqueInternetHandle connection(
         WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));

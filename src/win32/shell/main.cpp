@@ -1,12 +1,18 @@
 // Uptrail's entry point: builds the Windows platform, runs the main window's start-up
 // and then its message loop until the window closes.
 #include <windows.h>
+#include <objbase.h>
+
+#include <string>
+#include <string_view>
 
 #include "alarm/alarm_commands.h"
+#include "app/commands/start_with_windows.h"
 #include "app/main_context.h"
 #include "app/session_menus.h"
 #include "app/startup.h"
 #include "win32/platform/unique_handle.h"
+#include "win32/platform/wide_text.h"
 #include "win32/platform/win32_clock.h"
 #include "win32/platform/win32_event_sink.h"
 #include "win32/platform/win32_file_system.h"
@@ -28,10 +34,45 @@ uptrail::UniqueIcon LoadTrayIcon(HINSTANCE instance) {
                    GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
 }
 
+// COM in a single-threaded apartment on the user-interface thread for the whole run: the
+// shell's ShellExecute and the folder chooser ask for it, and the hooks they load (copy
+// handlers, cloud drives) may rely on it.
+class ComApartment {
+public:
+    ComApartment()
+        : initialised_(SUCCEEDED(
+              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (initialised_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+// Whether the command line is `programSwitch` alone, in any case, blanks around it.
+bool IsOnlySwitch(const wchar_t* commandLine, std::string_view programSwitch) {
+    std::wstring_view text = commandLine ? commandLine : L"";
+    while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
+    const std::wstring wanted = uptrail::WideFromAnsi(programSwitch);
+    return CompareStringOrdinal(text.data(), static_cast<int>(text.size()), wanted.c_str(),
+                                static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     using namespace uptrail;
+    // The copy the user started with administrator rights to turn Start with Windows off:
+    // it changes that one value and touches nothing else, no log, no window, no icon.
+    if (IsOnlySwitch(commandLine, kStartWithWindowsOffSwitch)) {
+        Win32Registry machineRegistry;
+        return RunStartWithWindowsOffSwitch(machineRegistry);
+    }
+    const ComApartment com;
     MainWindow window(instance);
     if (!window.Create()) return 1;
 

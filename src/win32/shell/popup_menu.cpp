@@ -1,6 +1,8 @@
 #include "win32/shell/popup_menu.h"
 
+#include "win32/platform/dpi.h"
 #include "win32/platform/wide_text.h"
+#include "win32/shell/menu_mark.h"
 
 namespace uptrail {
 namespace {
@@ -14,22 +16,21 @@ UINT StateOf(const MenuNode& node) {
     return state;
 }
 
-// An icon drawn at the size of the menu's check mark on the menu's own background.
-[[nodiscard]] UniqueBitmap DrawMarkIcon(HICON icon) {
-    const int width = GetSystemMetrics(SM_CXMENUCHECK);
-    const int height = GetSystemMetrics(SM_CYMENUCHECK);
-    HDC screen = GetDC(nullptr);
-    const UniqueMemoryDc canvas(CreateCompatibleDC(screen));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
-    ReleaseDC(nullptr, screen);
-    if (!canvas || !bitmap) return {};
-    // A bitmap still selected into a device context cannot be deleted.
-    HGDIOBJ previous = SelectObject(canvas.get(), bitmap.get());
-    const RECT all{0, 0, width, height};
-    FillRect(canvas.get(), &all, GetSysColorBrush(COLOR_MENU));
-    DrawIconEx(canvas.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-    SelectObject(canvas.get(), previous);
-    return bitmap;
+// The mark of a session at the size of a small icon where the menu opens, the
+// notification area's monitor; loaded at that size, so it is drawn, never stretched.
+[[nodiscard]] UniqueBitmap SystemMark(LPCWSTR name) {
+    const int size = SystemMetricForDpi(SM_CXSMICON, TaskbarDpi());
+    // Shared: the system's icons are never destroyed.
+    HICON icon = static_cast<HICON>(LoadImageW(nullptr, name, IMAGE_ICON, size, size, LR_SHARED));
+    return MenuMarkBitmap(icon, size);
+}
+
+[[nodiscard]] UniqueBitmap ProgramMark() {
+    const int size = SystemMetricForDpi(SM_CXSMICON, TaskbarDpi());
+    // The program's own icon, resource 1 of the running executable.
+    const UniqueIcon icon(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
+    return MenuMarkBitmap(icon.get(), size);
 }
 
 }  // namespace
@@ -39,23 +40,27 @@ PopupMenu::PopupMenu(const std::vector<MenuNode>& items) { menu_ = Build(items);
 UniqueMenu PopupMenu::Build(const std::vector<MenuNode>& items) {
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) return menu;
+    // One column for the check marks and the marks: an item has one or the other.
+    MENUINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_STYLE;
+    info.dwStyle = MNS_CHECKORBMP;
+    SetMenuInfo(menu.get(), &info);
     for (const MenuNode& node : items) Append(menu.get(), node);
     return menu;
 }
 
 HBITMAP PopupMenu::MarkBitmap(MenuMark mark) {
     if (mark == MenuMark::kStop) {
-        if (!stopMark_) stopMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_HAND));
+        if (!stopMark_) stopMark_ = SystemMark(IDI_HAND);
         return stopMark_.get();
     }
     if (mark == MenuMark::kExclamation) {
-        if (!exclamationMark_) exclamationMark_ = DrawMarkIcon(LoadIconW(nullptr, IDI_EXCLAMATION));
+        if (!exclamationMark_) exclamationMark_ = SystemMark(IDI_EXCLAMATION);
         return exclamationMark_.get();
     }
     if (mark == MenuMark::kRepeat) {
-        // The program's own icon, resource 1 of the running executable.
-        if (!repeatMark_)
-            repeatMark_ = DrawMarkIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+        if (!repeatMark_) repeatMark_ = ProgramMark();
         return repeatMark_.get();
     }
     return nullptr;
@@ -75,6 +80,11 @@ void PopupMenu::Append(HMENU menu, const MenuNode& node) {
     item.fType = MFT_STRING;
     item.dwTypeData = caption.data();
     item.fState = StateOf(node);
+    // The item's bitmap, not the check-mark bitmaps: only it is blended by its alpha.
+    if (HBITMAP mark = MarkBitmap(node.mark)) {
+        item.fMask |= MIIM_BITMAP;
+        item.hbmpItem = mark;
+    }
     UniqueMenu submenu;
     if (!node.children.empty()) {
         submenu = Build(node.children);
@@ -87,8 +97,6 @@ void PopupMenu::Append(HMENU menu, const MenuNode& node) {
     const int position = GetMenuItemCount(menu);
     // Once inserted, the submenu belongs to the menu, which destroys it with itself.
     if (InsertMenuItemW(menu, position, TRUE, &item)) static_cast<void>(submenu.release());
-    if (HBITMAP mark = MarkBitmap(node.mark))
-        SetMenuItemBitmaps(menu, position, MF_BYPOSITION, mark, mark);
 }
 
 std::optional<MenuCommand> PopupMenu::CommandFor(UINT id) const {

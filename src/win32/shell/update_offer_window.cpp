@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/version_info.h"
+#include "win32/platform/dpi.h"
 #include "win32/platform/wide_text.h"
 
 namespace uptrail {
@@ -101,9 +102,9 @@ int ShowText(HWND dialog, OfferState& state, const RECT& area) {
 // the user has just clicked the tray icon.
 void FitAndCenter(HWND dialog, int clientWidth, int clientHeight) {
     RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)),
-                             FALSE, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)),
-                             GetDpiForWindow(dialog));
+    AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)),
+                           static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)),
+                           WindowDpi(dialog));
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     POINT cursor{};

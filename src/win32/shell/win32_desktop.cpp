@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include "win32/platform/unique_handle.h"
 #include "win32/platform/wide_text.h"
 #include "win32/shell/update_offer_window.h"
 
@@ -22,6 +23,21 @@ UINT IconStyle(MessageIcon icon) {
 
 // A message box of a tray program has no owner window to come up in front of.
 constexpr UINT kForeground = MB_SETFOREGROUND | MB_TOPMOST;
+
+// How long the copy with administrator rights may take once the user agreed; it changes
+// one registry value.
+constexpr DWORD kElevatedRunMs = 30000;
+
+std::wstring OwnProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(path.size() * 2);
+    }
+}
 
 }  // namespace
 
@@ -95,6 +111,24 @@ bool Win32Desktop::OpenFile(const std::filesystem::path& file) {
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;  // smaller values are error codes
+}
+
+bool Win32Desktop::RunElevated(std::string_view programSwitch) {
+    const std::wstring program = OwnProgramPath();
+    const std::wstring parameters = WideFromAnsi(programSwitch);
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof execute;
+    // The call returns once the user has answered the prompt (ERROR_CANCELLED on "No").
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    execute.lpVerb = L"runas";
+    execute.lpFile = program.c_str();
+    execute.lpParameters = parameters.c_str();
+    execute.nShow = SW_HIDE;
+    if (program.empty() || !ShellExecuteExW(&execute) || !execute.hProcess) return false;
+    const UniqueKernelHandle process(execute.hProcess);
+    DWORD exitCode = 1;
+    return WaitForSingleObject(process.get(), kElevatedRunMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process.get(), &exitCode) && exitCode == 0;
 }
 
 int Win32Desktop::ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }

@@ -17,6 +17,7 @@ public:
     bool ShowUpdateOffer(std::string_view richText) override;
     void ShowAbout(std::string_view text, std::string_view caption) override;
     bool OpenFile(const std::filesystem::path& file) override;
+    bool RunElevated(std::string_view programSwitch) override;
     int ScreenHeight() const override;
     int MenuHeight() const override;
 

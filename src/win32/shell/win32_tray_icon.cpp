@@ -21,9 +21,9 @@ Win32TrayIcon::Win32TrayIcon(HWND window, UniqueIcon programIcon)
     data_.hIcon = programIcon_.get();
 }
 
+// The foreground is taken only right before a menu opens: taken here, at start-up or when
+// the taskbar comes back, it would swallow what the user is typing in another window.
 bool Win32TrayIcon::Add() {
-    // The shell hands the icon's menus focus only when the owner is in the foreground.
-    SetForegroundWindow(data_.hWnd);
     if (!Shell_NotifyIconW(NIM_ADD, &data_)) return false;
     // A shell that refuses version 4 keeps sending the button events alone, which the
     // main window tells apart by their form; nothing else depends on the answer.
