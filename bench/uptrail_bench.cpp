@@ -29,6 +29,7 @@
 #include "storage/profile_file.h"
 #include "storage/section_file.h"
 #include "storage/section_text.h"
+#include "support/fake_machine.h"
 #include "support/fake_platform.h"
 #include "support/memory_registry.h"
 #include "visuals/clock_dial.h"
@@ -131,9 +132,11 @@ struct Program {
     testing::FakeHttpClient http;
     FixedTimeZone zone;
     testing::FakeEventSink events;
-    MainContext context{
-        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone, events},
-        {}};
+    testing::MemoryMachineLock logLock;
+    testing::FakeMachineSessions sessions;
+    MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale,
+                         http, zone, events, logLock, sessions},
+                        {}};
 };
 
 // A section "Alarm" of `count` alarms in no particular order, as a file holds it after

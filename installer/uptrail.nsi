@@ -541,6 +541,8 @@ FunctionEnd
 Function un.RemoveLog
     Delete "$LogFolder\${LOG_FILE}"
     Delete "$LogFolder\${LOG_TEMPORARY_FILE}"
+    ; Each running copy's own temporary file, "<log>.uptrail-new-<process id>".
+    Delete "$LogFolder\${LOG_TEMPORARY_FILE}-*"
     RMDir $LogFolder
     ${If} $LogFolder == "$APPDATA\${COMPANY}\${TITLE}"
         RMDir "$APPDATA\${COMPANY}"

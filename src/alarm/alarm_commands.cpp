@@ -1,6 +1,7 @@
 #include "alarm/alarm_commands.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,36 @@ namespace uptrail {
 
 void LoadAlarmsAtStartup(const AlarmContext& context) {
     AlarmState& state = context.state;
+    state.seenStamp = context.files.StampOf(context.logFile);
     LoadAlarms(state.list, context.files, context.logFile, false, context.clock.Now());
+    RefreshAlarmMenu(context);
+}
+
+void PickUpStoredAlarms(const AlarmContext& context) {
+    AlarmState& state = context.state;
+    const auto stamp = context.files.StampOf(context.logFile);
+    if (!stamp || stamp == state.seenStamp) return;
+    state.seenStamp = stamp;
+    AdoptAlarms(state.list, ReloadedAlarms(state.list, context.files, context.logFile));
+    RefreshAlarmMenu(context);
+}
+
+void SaveAlarmList(const AlarmContext& context) {
+    auto merged = std::make_shared<MergedAlarms>();
+    const std::filesystem::path logFile = context.logFile;
+    AlarmState& state = context.state;
+    FileSystem& files = context.files;
+    // The list is read at each run: a save kept for later writes the list as it is then.
+    const auto apply = [&state, logFile, merged](FileSystem& staged) {
+        static_cast<void>(WriteAlarms(state.list, staged, logFile, *merged));
+    };
+    const auto written = [&state, &files, logFile, merged] {
+        AdoptAlarms(state.list, std::move(*merged));
+        state.seenStamp = files.StampOf(logFile);
+    };
+    // Refused, the save is kept and runs again with the next change of the log; the list
+    // in memory stays as this copy has it meanwhile.
+    static_cast<void>(context.writer.Run(logFile, {{}, apply, written}));
     RefreshAlarmMenu(context);
 }
 
@@ -51,6 +81,8 @@ void OnAlarmItemClick(const AlarmContext& context, std::size_t item) {
 }
 
 void OnMainAlertTick(const AlarmContext& context) {
+    PickUpStoredAlarms(context);
+    if (!context.sessions.AtTheScreen()) return;
     AlarmState& state = context.state;
     const DateTime now = context.clock.Now();
     // Opening a window changes the list (the window takes its entry), so the due alarms

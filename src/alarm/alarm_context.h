@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "alarm/alarm_list.h"
@@ -8,8 +9,10 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/locale.h"
+#include "platform/machine_sessions.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "storage/log_writer.h"
 
 namespace uptrail {
 
@@ -18,6 +21,9 @@ namespace uptrail {
 struct AlarmState {
     AlarmList list;
     AlarmMenuState menu;
+    // The log file as this copy last read or wrote its alarms: a change tells that
+    // another copy may have stored alarms since.
+    std::optional<FileStamp> seenStamp;
 };
 
 // What the alarm add-on asks of the program's windows.
@@ -48,6 +54,10 @@ struct AlarmContext {
     // window has started, an alarm window finds it itself.
     std::filesystem::path& logFile;
     const bool& mainStarted;
+    // Saves of the alarms are changes of the log like any other.
+    LogWriter& writer;
+    // Whose screen a due alarm may open its window on.
+    const MachineSessions& sessions;
 };
 
 }  // namespace uptrail

@@ -75,6 +75,46 @@ void AdvancePastNow(AlarmEntry& entry, DateTime now) {
     if (next != due) entry.Key = FormatTimestamp(next);
 }
 
+// The alarm lines of the file. A line without a single "=" is no alarm the program
+// wrote; it would only ring at once with the current time for its due time.
+std::vector<std::string> StoredAlarmLines(FileSystem& files, const std::filesystem::path& logFile) {
+    const std::string section = LoadSection(files, logFile, kAlarmSection, "").text;
+    std::vector<std::string> lines;
+    for (const std::string_view line : SplitLines(section))
+        if (line.find(kFieldSeparator) != std::string_view::npos) lines.emplace_back(line);
+    return lines;
+}
+
+// Takes one line equal to `line` out of `lines`; false when there is none.
+bool TakeLine(std::vector<std::string>& lines, const std::string& line) {
+    const auto found = std::find(lines.begin(), lines.end(), line);
+    if (found == lines.end()) return false;
+    lines.erase(found);
+    return true;
+}
+
+// Three ways: what this copy changed since `base` (lines dropped from it, lines added to
+// it) is done to `current`, the file's lines now. Of this copy's alarms those stay that
+// the result still holds or that a window holds; the other copies' new lines follow.
+MergedAlarms Merged(const std::vector<AlarmEntry>& own, const std::vector<std::string>& base,
+                    std::vector<std::string> current) {
+    std::vector<std::string> ownLines;
+    for (const AlarmEntry& entry : own) ownLines.push_back(AlarmLine(entry));
+    std::vector<std::string> unchanged = base;
+    std::vector<std::string> added;
+    for (const std::string& line : ownLines)
+        if (!TakeLine(unchanged, line)) added.push_back(line);
+    // What is left of the base this copy dropped or changed.
+    for (const std::string& line : unchanged) TakeLine(current, line);
+    current.insert(current.end(), added.begin(), added.end());
+
+    MergedAlarms merged;
+    for (std::size_t i = 0; i < own.size(); ++i)
+        if (TakeLine(current, ownLines[i]) || own[i].hWnd != 0) merged.entries.push_back(own[i]);
+    for (const std::string& line : current) merged.entries.push_back(ParseAlarmLine(line));
+    return merged;
+}
+
 }  // namespace
 
 int AlarmList::AddEmpty() {
@@ -117,12 +157,10 @@ std::string AlarmLine(const AlarmEntry& entry) {
 
 void LoadAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::path& logFile,
                 bool advance, DateTime now) {
-    const std::string section = LoadSection(files, logFile, kAlarmSection, "").text;
+    const std::vector<std::string> lines = StoredAlarmLines(files, logFile);
+    alarms.SetStoredLines(lines);
     std::vector<AlarmEntry> entries;
-    for (const std::string_view line : SplitLines(section)) {
-        // A line without a single "=" is no alarm the program wrote; it would only ring
-        // at once with the current time for its due time.
-        if (line.find(kFieldSeparator) == std::string_view::npos) continue;
+    for (const std::string& line : lines) {
         entries.push_back(ParseAlarmLine(line));
         if (advance) AdvancePastNow(entries.back(), now);
     }
@@ -131,15 +169,41 @@ void LoadAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::pat
 }
 
 void SaveAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::path& logFile) {
-    std::vector<AlarmEntry>& entries = alarms.Entries();
-    PurgeAndSort(entries);
+    MergedAlarms merged;
+    // Not reported, by design: the list in memory stays right, and the next save tries again.
+    if (WriteAlarms(alarms, files, logFile, merged) == kOk)
+        AdoptAlarms(alarms, std::move(merged));
+    else
+        PurgeAndSort(alarms.Entries());
+}
+
+OsError WriteAlarms(const AlarmList& alarms, FileSystem& files,
+                    const std::filesystem::path& logFile, MergedAlarms& merged) {
+    std::vector<AlarmEntry> own = alarms.Entries();
+    PurgeAndSort(own);
+    merged = Merged(own, alarms.StoredLines(), StoredAlarmLines(files, logFile));
+    PurgeAndSort(merged.entries);
     std::string text;
-    for (const AlarmEntry& entry : entries) {
+    merged.storedLines.clear();
+    for (const AlarmEntry& entry : merged.entries) {
         if (!text.empty()) text += kLineBreak;
         text += AlarmLine(entry);
+        merged.storedLines.push_back(AlarmLine(entry));
     }
-    // Not reported, by design: the list in memory stays right, and the next save tries again.
-    static_cast<void>(SaveSection(files, logFile, kAlarmSection, text, kLineBreak));
+    return SaveSection(files, logFile, kAlarmSection, text, kLineBreak);
+}
+
+MergedAlarms ReloadedAlarms(const AlarmList& alarms, FileSystem& files,
+                            const std::filesystem::path& logFile) {
+    std::vector<std::string> stored = StoredAlarmLines(files, logFile);
+    MergedAlarms merged = Merged(alarms.Entries(), alarms.StoredLines(), stored);
+    merged.storedLines = std::move(stored);
+    return merged;
+}
+
+void AdoptAlarms(AlarmList& alarms, MergedAlarms merged) {
+    alarms.Replace(std::move(merged.entries));
+    alarms.SetStoredLines(std::move(merged.storedLines));
 }
 
 std::optional<int> FindOwnEntry(const AlarmList& alarms, std::string_view key,

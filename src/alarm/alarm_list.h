@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/date_time.h"
@@ -46,8 +47,21 @@ public:
     int AddEmpty();
     void Replace(std::vector<AlarmEntry> entries);
 
+    // The alarm lines of the file as this copy last read or wrote them: what its own
+    // changes since are told from, so that a save changes only those.
+    const std::vector<std::string>& StoredLines() const { return storedLines_; }
+    void SetStoredLines(std::vector<std::string> lines) { storedLines_ = std::move(lines); }
+
 private:
     std::vector<AlarmEntry> entries_;
+    std::vector<std::string> storedLines_;
+};
+
+// The list as a save or a reload leaves it: this copy's alarms with the changes other
+// copies stored meanwhile, and the lines the file then holds.
+struct MergedAlarms {
+    std::vector<AlarmEntry> entries;
+    std::vector<std::string> storedLines;
 };
 
 // The stored repeat in its one canonical form: "#" and a whole number, or "hhhh:mm:00"
@@ -67,8 +81,24 @@ void LoadAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::pat
 
 // Drops stopped alarms that no window holds and every later duplicate of an alarm (same
 // key and repeat), sorts the rest by due time and writes them to the "Alarm" section. A
-// write that fails leaves the file as it was and is not reported.
+// write that fails leaves the file as it was and is not reported. See WriteAlarms.
 void SaveAlarms(AlarmList& alarms, FileSystem& files, const std::filesystem::path& logFile);
+
+// The "Alarm" section as it stands, with this copy's changes since it last read or wrote
+// it (alarms added, changed, stopped or dropped) made to it, and nothing else: an alarm
+// another copy added, changed or deleted meanwhile stays as that copy left it. Written
+// cleaned and sorted as SaveAlarms describes; `merged` is the list to take over once the
+// write is in the file.
+[[nodiscard]] OsError WriteAlarms(const AlarmList& alarms, FileSystem& files,
+                                  const std::filesystem::path& logFile, MergedAlarms& merged);
+
+// The list with the section as another copy left it: this copy's unsaved changes and the
+// alarms its windows hold stay; everything else is as the file says.
+MergedAlarms ReloadedAlarms(const AlarmList& alarms, FileSystem& files,
+                            const std::filesystem::path& logFile);
+
+// Takes over a merged list.
+void AdoptAlarms(AlarmList& alarms, MergedAlarms merged);
 
 // The index of the entry that the alarm window `window`, opened for `key`, shows: the
 // entry the window holds; else the first entry with that key that no other window holds;

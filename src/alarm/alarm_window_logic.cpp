@@ -148,11 +148,9 @@ void AlarmWindowLogic::CommitAlarm(DateTime due) {
 }
 
 void AlarmWindowLogic::SaveAlarms() {
-    AlarmState& state = context_.state;
-    uptrail::SaveAlarms(state.list, context_.files, context_.logFile);
     // The main window's check looks alarms up by their menu items: an alarm started or
     // moved on here must be found there at once, not after the menu next opens.
-    RefreshAlarmMenu(context_);
+    SaveAlarmList(context_);
 }
 
 void AlarmWindowLogic::OnShiftChange(std::string_view text) {

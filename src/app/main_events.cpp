@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
+#include "alarm/alarm_commands.h"
+#include "app/log_change.h"
 #include "app/tray_presence.h"
 #include "base/duration_text.h"
 #include "base/timestamp.h"
@@ -25,21 +29,36 @@ std::string AwakeText(std::int64_t minutes) {
 }  // namespace
 
 void OnHeartbeatTimer(MainContext& context) {
-    StoreHeartbeat(context.Settings(), context.platform.clock.Now());
+    const DateTime now = context.platform.clock.Now();
+    // Changes kept from a refused write go first, in the same replace.
+    ChangeLog(context, "heartbeat",
+              [now](const SettingsStore& settings) { StoreHeartbeat(settings, now); });
+    // The alarm check runs only while this copy has alarms; another copy's new ones are
+    // taken in here meanwhile.
+    PickUpStoredAlarms(context.Alarms());
 }
 
 void OnSuspend(MainContext& context) {
-    BeginSleep(context.Settings(), context.platform.clock.Now());
+    const DateTime now = context.platform.clock.Now();
+    ChangeLog(
+        context, "sleep", [now](const SettingsStore& settings) { BeginSleep(settings, now); }, {},
+        WriteHaste::kHurried);
 }
 
 void OnResume(MainContext& context) {
     const DateTime now = context.platform.clock.Now();
-    SessionState& session = context.state.session;
-    const auto slept = EndSleep(context.Settings(), session.bootTime, now);
-    if (!slept) return;
-    session.asleepMinutes += MinuteBoundaries(slept->start, slept->end);
-    // The heartbeat of the suspend would date a crash soon after the wake too early.
-    StoreHeartbeat(context.Settings(), now);
+    const DateTime bootTime = context.state.session.bootTime;
+    auto slept = std::make_shared<std::optional<SleepPeriod>>();
+    const auto apply = [now, bootTime, slept](const SettingsStore& settings) {
+        *slept = EndSleep(settings, bootTime, now);
+        // The heartbeat of the suspend would date a crash soon after the wake too early.
+        if (*slept) StoreHeartbeat(settings, now);
+    };
+    const auto written = [&context, slept] {
+        if (*slept)
+            context.state.session.asleepMinutes += MinuteBoundaries((*slept)->start, (*slept)->end);
+    };
+    ChangeLog(context, {}, apply, written);
 }
 
 void OnClockTimer(MainContext& context) {
@@ -86,8 +105,25 @@ void OnTrayMouseMove(MainContext& context) {
     if (context.state.tray.iconShown) context.platform.tray.Modify();
 }
 
-void OnMainWindowClose(MainContext& context, SessionCause cause) {
-    RecordClose(context.Settings(), cause, context.platform.clock.Now());
+void OnMainWindowClose(MainContext& context, ProgramEnd end) {
+    const DateTime now = context.platform.clock.Now();
+    const bool windowsEnds = end == ProgramEnd::kSessionEnds || end == ProgramEnd::kSignOut;
+    // A sign-out or an exit ends this account's copy, not the PC's session, while another
+    // account's copy runs on: its heartbeats date the session, and the last copy to go
+    // records the close.
+    const bool lastCopy =
+        end == ProgramEnd::kSessionEnds || !context.platform.sessions.OtherCopyRunning();
+    const SessionCause cause =
+        windowsEnds ? SessionCause::kWindowsEnded : SessionCause::kProgramClosed;
+    ChangeLog(
+        context, {},
+        [now, lastCopy, cause](const SettingsStore& settings) {
+            if (lastCopy)
+                RecordClose(settings, cause, now);
+            else
+                StoreHeartbeat(settings, now);
+        },
+        {}, windowsEnds ? WriteHaste::kHurried : WriteHaste::kNormal);
     RemoveTrayIcon(context.state.tray, context.platform.tray);
 }
 

@@ -10,7 +10,8 @@ namespace uptrail {
 // The main window's timers and messages once start-up has run. Each is called by the
 // shell for one event and keeps the state in `context` current.
 
-// Every 30 seconds: the heartbeat that dates a session which ends without a close.
+// Every 30 seconds: the heartbeat that dates a session which ends without a close, with
+// any change of the log kept from a refused write; and the alarms other copies stored.
 void OnHeartbeatTimer(MainContext& context);
 
 // Every second: adds the icon again once the wait after a refused add is over, unless the
@@ -34,8 +35,17 @@ void OnResume(MainContext& context);
 void OnTrayMouseMove(MainContext& context);
 std::string DurationTip(DateTime sessionStart, DateTime now, std::int64_t asleepMinutes = 0);
 
-// The window closes: records when and why, then removes the icon. `cause` is
-// kWindowsEnded when Windows ends the session, kProgramClosed for every other close.
-void OnMainWindowClose(MainContext& context, SessionCause cause);
+// Why the program ends.
+enum class ProgramEnd {
+    kClosed,       // Exit, the setup's close, Windows' Restart Manager: an orderly close
+    kSignOut,      // the account signs out; other accounts may go on
+    kSessionEnds,  // Windows shuts down or restarts
+};
+
+// The window closes: records when and why (cause kWindowsEnded when Windows ends the
+// session or the account, kProgramClosed otherwise), then removes the icon. An exit or a
+// sign-out while another account's copy runs records only a heartbeat: the PC's session
+// goes on, and the last copy records its close.
+void OnMainWindowClose(MainContext& context, ProgramEnd end);
 
 }  // namespace uptrail

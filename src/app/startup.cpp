@@ -1,7 +1,11 @@
 #include "app/startup.h"
 
+#include <memory>
+#include <optional>
+
 #include "alarm/alarm_commands.h"
 #include "app/event_log.h"
+#include "app/log_change.h"
 #include "app/session_menus.h"
 #include "app/startup_options.h"
 #include "app/tray_presence.h"
@@ -48,17 +52,36 @@ void RegisterAppPath(Registry& registry, const std::filesystem::path& programFol
         RegWritePath(registry, RegistryRoot::kLocalMachine, key, "Path", programFolder));
 }
 
+// The session bookkeeping of the start-up, as one change of the log: the trim, the
+// program's first start in this session, the previous session's entry with its sleep and
+// reason, and the running session's own keys. Under the machine-wide lock and on the file
+// as it stands, so of several copies starting in one boot (one per signed-in account)
+// exactly one finds the previous session unlogged, logs it and reports it. Should the
+// write be refused, nothing of it is in the file, "LastStart" included, and it is tried
+// again at the heartbeats.
 void BeginSession(MainContext& context) {
     MainState& state = context.state;
     Platform& platform = context.platform;
     const DateTime now = platform.clock.Now();
     state.session.bootTime =
         SessionStart(now, platform.clock.TickCount(), platform.system.RecentBootRecords());
-    const TrimResult trim =
-        TrimLog(platform.files, state.session.logFile, false, state.session.bootTime, now);
-    state.session.statsFrom = trim.statsFrom;
-    state.session.logCount = trim.logCount;
-    state.menus.lastDelayValue = NoteProgramStart(context.Settings(), state.session.bootTime, now);
+    context.writer.RemoveStaleTemporaries(state.session.logFile);
+    auto logged = std::make_shared<std::optional<SessionEntry>>();
+    const auto apply = [&context, now, logged](const SettingsStore& settings) {
+        SessionState& session = context.state.session;
+        const TrimResult trim =
+            TrimLog(settings.files, settings.logFile, false, session.bootTime, now);
+        session.statsFrom = trim.statsFrom;
+        session.logCount = trim.logCount;
+        context.state.menus.lastDelayValue = NoteProgramStart(settings, session.bootTime, now);
+        *logged = RecordPreviousSession(settings, session.bootTime, now);
+        if (*logged) RecordEndReason(settings, **logged, session.bootTime, context.platform.system);
+        StartCurrentSession(settings, session.bootTime);
+    };
+    const auto written = [&context, logged] {
+        if (*logged) ReportLoggedSession(context, **logged);
+    };
+    ChangeLog(context, "start", apply, written);
 }
 
 bool SettingIsOn(const SettingsStore& settings, const SettingName& name) {
@@ -85,16 +108,11 @@ StartupOutcome RunStartup(MainContext& context) {
     Put(context.Settings(), setting::kCurrentVersion, VersionText(false));
 
     ReadEventLogSwitch(context);
+    platform.sessions.AnnounceRunningCopy();
     BeginSession(context);
     state.menus.mListMode.checked = SettingIsOn(context.Settings(), setting::kListMode);
-    if (const auto logged = RecordPreviousSession(context.Settings(), state.session.bootTime,
-                                                  platform.clock.Now())) {
-        RecordEndReason(context.Settings(), *logged, state.session.bootTime, platform.system);
-        ReportLoggedSession(context, *logged);
-    }
     state.session.driveTable = BuildDriveTable(platform.system);
     RefreshSessionMenus(context);
-    StartCurrentSession(context.Settings(), state.session.bootTime);
     LoadAlarmsAtStartup(context.Alarms());
 
     ShowTrayIcon(state.tray, platform.tray);

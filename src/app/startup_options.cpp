@@ -37,15 +37,24 @@ std::int64_t NumberSetting(MainContext& context, const SettingName& name) {
     return LeadingNumber(Get(context.Settings(), name));
 }
 
-// The program key's default value names the folder the program last started from; any
-// other value (none at all on a first start) means a new installation or a moved one.
+// The installation's own section of the log and the program key's default value name the
+// folder the program last started from; neither naming it (nothing at all on a first
+// start) means a new installation or a moved one. The log's is what every account sees:
+// the program key's value may have gone to another account's HKEY_CURRENT_USER. The
+// key's alone still tells it for a log an earlier build kept.
 bool IsFirstStartFrom(const SettingsStore& settings, const std::string& programFolder) {
-    return Get(settings, setting::kProgramFolder) != programFolder;
+    return Get(settings, setting::kInstalledFolder) != programFolder &&
+           Get(settings, setting::kProgramFolder) != programFolder;
+}
+
+void StoreProgramFolder(const SettingsStore& settings, const std::string& programFolder) {
+    Put(settings, setting::kProgramFolder, programFolder);
+    Put(settings, setting::kInstalledFolder, programFolder);
 }
 
 // The handlers turn an unchecked option on and store it, exactly as a click would.
 void TurnOnFirstStartOptions(MainContext& context, const std::string& programFolder) {
-    Put(context.Settings(), setting::kProgramFolder, programFolder);
+    StoreProgramFolder(context.Settings(), programFolder);
     context.state.options.mRightAnimated.checked = false;
     OnRightAnimatedClick(context);
     context.state.options.mRightAuto.checked = false;
@@ -86,6 +95,8 @@ void ApplyStoredOptions(MainContext& context, const std::filesystem::path& progr
         TurnOnFirstStartOptions(context, folderText);
         return;
     }
+    // Equal values are not written: usually this stores nothing.
+    StoreProgramFolder(context.Settings(), folderText);
     context.state.options.mRightAuto.checked = StartsWithWindows(context.platform.registry);
     LoadIconOption(context);
     LoadAnimationLevel(context);

@@ -13,6 +13,7 @@ inline constexpr OsError kErrorPathNotFound = 3;
 inline constexpr OsError kErrorAccessDenied = 5;
 inline constexpr OsError kErrorWriteFault = 29;
 inline constexpr OsError kErrorSharingViolation = 32;
+inline constexpr OsError kErrorLockViolation = 33;
 inline constexpr OsError kErrorMoreData = 234;
 
 inline bool IsNotFound(OsError error) {

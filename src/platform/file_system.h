@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/os_error.h"
 
@@ -22,6 +23,13 @@ inline constexpr std::uint32_t kNormal = 0x80;
 // The attributes that stop a file from being replaced or rewritten.
 inline constexpr std::uint32_t kProtective = kReadOnly | kHidden | kSystem;
 }  // namespace file_attr
+
+// What tells whether a file changed since it was last looked at, without reading it.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;  // in the platform's own units
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
 
 // The few file operations the portable code needs. Contents are raw bytes (the log
 // file is ANSI text); paths are std::filesystem paths so non-ASCII folders work.
@@ -61,6 +69,23 @@ public:
 
     // Waits a little without running window messages; used while a file system settles.
     virtual void Pause(std::chrono::milliseconds duration) = 0;
+
+    // The size and time of the last write of a file; nothing when it cannot be read, or
+    // when the file system cannot tell (then a change is never noticed this way).
+    [[nodiscard]] virtual std::optional<FileStamp> StampOf(
+        const std::filesystem::path& path) const {
+        static_cast<void>(path);
+        return std::nullopt;
+    }
+
+    // The files of a folder whose whole path begins with `prefix` (the folder's path and
+    // the start of a name). A file system that cannot list folders finds none, which only
+    // leaves stray temporary files in place.
+    [[nodiscard]] virtual std::vector<std::filesystem::path> FilesStartingWith(
+        const std::filesystem::path& prefix) const {
+        static_cast<void>(prefix);
+        return {};
+    }
 };
 
 }  // namespace uptrail

@@ -39,6 +39,16 @@ std::filesystem::path DefaultLogFolder(FileSystem& files, const SystemInfo& syst
     return dataFolder;
 }
 
+std::filesystem::path MachineLogFolder(const Registry& registry) {
+    return WithoutTrailingSeparator(RegReadPathAt(registry, RegistryRoot::kLocalMachine,
+                                                  SettingsKeyPath(), setting::kLogFolder.key));
+}
+
+RegistryKey MachineKey(const Registry& registry) {
+    return RegistryKey{RegistryRoot::kLocalMachine, std::string(SettingsKeyPath()),
+                       ProgramRegistryView(registry)};
+}
+
 }  // namespace
 
 OsError CreateFolderPath(FileSystem& files, const std::filesystem::path& folder) {
@@ -73,11 +83,25 @@ std::filesystem::path ResolveLogFolder(Registry& registry, FileSystem& files,
 }
 
 std::filesystem::path StoredLogFolder(const Registry& registry) {
-    return WithoutTrailingSeparator(RegReadPath(registry, RegistryRoot::kLocalMachine,
-                                                SettingsKeyPath(), setting::kLogFolder.key));
+    const std::filesystem::path machines = MachineLogFolder(registry);
+    if (!machines.empty()) return machines;
+    return WithoutTrailingSeparator(RegReadPathAt(registry, RegistryRoot::kCurrentUser,
+                                                  SettingsKeyPath(), setting::kLogFolder.key));
+}
+
+bool LogFolderIsMachinesOnly(Registry& registry) {
+    if (MachineLogFolder(registry).empty()) return false;
+    // Opening the key for a change asks exactly what a standard user is refused.
+    return registry.CreateKey(MachineKey(registry)) == kErrorAccessDenied;
 }
 
 OsError StoreLogFolder(Registry& registry, const std::filesystem::path& folder) {
+    if (MachineLogFolder(registry).empty())
+        return RegWritePath(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(),
+                            setting::kLogFolder.key, folder);
+    // A copy under the account would split the history: this account would write one log
+    // and every other account the machine's.
+    if (LogFolderIsMachinesOnly(registry)) return kErrorAccessDenied;
     return RegWritePath(registry, RegistryRoot::kLocalMachine, SettingsKeyPath(),
                         setting::kLogFolder.key, folder);
 }

@@ -17,10 +17,17 @@ namespace uptrail {
 std::filesystem::path ResolveLogFolder(Registry& registry, FileSystem& files,
                                        const SystemInfo& system);
 
-// "LogFolder" as stored, without a trailing separator; empty when it is not set.
+// "LogFolder" as stored, without a trailing separator; empty when it is not set. The
+// machine's value (HKEY_LOCAL_MACHINE) is the one every account's copy must use; an
+// account's own value counts only where the machine has none.
 std::filesystem::path StoredLogFolder(const Registry& registry);
 
-// Stores "LogFolder" (as wide text, so that any folder name survives).
+// Whether the log folder is set for the whole machine and this account may not change
+// it: then only an administrator can move the log for everyone.
+bool LogFolderIsMachinesOnly(Registry& registry);
+
+// Stores "LogFolder" (as wide text, so that any folder name survives). Where the machine
+// has a value, only that one is changed; refused, nothing is stored.
 [[nodiscard]] OsError StoreLogFolder(Registry& registry, const std::filesystem::path& folder);
 
 // The per-machine data folder's log folder (%ProgramData%\Tamsk\Uptrail); empty when the

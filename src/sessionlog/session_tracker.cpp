@@ -153,6 +153,10 @@ void StartCurrentSession(const SettingsStore& settings, DateTime bootTime) {
     // Stands until the close records the real cause; while LastClose is empty the next
     // start ignores it and logs the session as crashed.
     Put(settings, setting::kLastCause, "0");
+    // At once, not at the first heartbeat: a copy in another account that starts before
+    // then must find the previous session logged, not the other installation's again.
+    if (Get(settings, setting::kLastWin) != settings.systemId)
+        Put(settings, setting::kLastWin, settings.systemId);
 }
 
 void BeginSleep(const SettingsStore& settings, DateTime now) {
@@ -164,12 +168,15 @@ std::optional<SleepPeriod> EndSleep(const SettingsStore& settings, DateTime boot
                                     DateTime now) {
     const std::string stored = Get(settings, setting::kSleepStart);
     if (stored.empty()) return std::nullopt;
-    Put(settings, setting::kSleepStart, "");
     const SleepPeriod period{ReadTime(stored, now), now, settings.systemId};
     // A start before the boot was left by an earlier session; one at or after the wake
     // (a damaged value reads as now) is no sleep.
-    if (period.start < bootTime || period.start >= now) return std::nullopt;
-    if (AppendSleepPeriod(settings.files, settings.logFile, period) != kOk) return std::nullopt;
+    const bool isSleep = period.start >= bootTime && period.start < now;
+    // The start stays until its sleep is in the log: a refused write must not lose it.
+    if (isSleep && AppendSleepPeriod(settings.files, settings.logFile, period) != kOk)
+        return std::nullopt;
+    Put(settings, setting::kSleepStart, "");
+    if (!isSleep) return std::nullopt;
     return period;
 }
 

@@ -46,17 +46,19 @@ std::optional<SessionEntry> RecordPreviousSession(const SettingsStore& settings,
 void RecordEndReason(const SettingsStore& settings, const SessionEntry& entry, DateTime nextBoot,
                      const SystemInfo& system);
 
-// Marks the running session as started: "LastStart", an empty "LastClose", "LastCause" 0.
-// A "SleepStart" left from before is cleared: the start is proof the PC is awake, and a
-// sleep of the previous session was logged with it.
+// Marks the running session as started: "LastStart", an empty "LastClose", "LastCause" 0,
+// and this installation as the one that runs ("LastWin"). A "SleepStart" left from before
+// is cleared: the start is proof the PC is awake, and a sleep of the previous session was
+// logged with it.
 void StartCurrentSession(const SettingsStore& settings, DateTime bootTime);
 
 // The PC goes to sleep or hibernates: "SleepStart" and a heartbeat, at the same moment.
 void BeginSleep(const SettingsStore& settings, DateTime now);
 
-// The PC woke: the sleep since "SleepStart" goes to section "Sleep" and "SleepStart" is
-// cleared. Gives the period logged; nothing when no sleep of this session was pending
-// (the second of two wake-up notifications, or a value left from an earlier session).
+// The PC woke: the sleep since "SleepStart" goes to section "Sleep" and then "SleepStart"
+// is cleared (it stays when the sleep cannot be added). Gives the period logged; nothing when no
+// sleep of this session was pending (the second of two wake-up notifications, or a value left from
+// an earlier session).
 std::optional<SleepPeriod> EndSleep(const SettingsStore& settings, DateTime bootTime, DateTime now);
 
 // The heartbeat: "CurStroke" in the log file and in the registry, and "LastWin".

@@ -1,5 +1,7 @@
 #include "storage/atomic_file.h"
 
+#include <string>
+
 namespace uptrail {
 namespace {
 
@@ -29,6 +31,19 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
     return temporary;
 }
 
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target,
+                                       std::uint32_t processId) {
+    std::filesystem::path temporary = TemporaryPathFor(target);
+    temporary += "-";
+    temporary += std::to_string(processId);
+    return temporary;
+}
+
+bool IsPassingRefusal(OsError error) {
+    return error == kErrorAccessDenied || error == kErrorSharingViolation ||
+           error == kErrorLockViolation;
+}
+
 OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& path,
                              std::uint32_t attributes) {
     OsError lastError = kErrorAccessDenied;
@@ -46,7 +61,12 @@ OsError SetAttributesAndWait(FileSystem& files, const std::filesystem::path& pat
 
 OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
                             std::string_view contents, ReplaceNote* note) {
-    const auto temporary = TemporaryPathFor(target);
+    return ReplaceFileContentsVia(files, target, TemporaryPathFor(target), contents, note);
+}
+
+OsError ReplaceFileContentsVia(FileSystem& files, const std::filesystem::path& target,
+                               const std::filesystem::path& temporary, std::string_view contents,
+                               ReplaceNote* note) {
     if (const OsError error = files.WriteNewFile(temporary, contents); error != kOk) {
         Discard(files, temporary);
         return error;

@@ -30,7 +30,23 @@ struct ReplaceNote {
 [[nodiscard]] OsError ReplaceFileContents(FileSystem& files, const std::filesystem::path& target,
                                           std::string_view contents, ReplaceNote* note = nullptr);
 
-// The temporary file a replace of `target` writes first.
+// The same through the temporary file `temporary`, which must lie in the target's folder.
+[[nodiscard]] OsError ReplaceFileContentsVia(FileSystem& files, const std::filesystem::path& target,
+                                             const std::filesystem::path& temporary,
+                                             std::string_view contents,
+                                             ReplaceNote* note = nullptr);
+
+// The temporary file a replace of `target` writes first: "<target>.uptrail-new", the name
+// earlier builds and the uninstaller know.
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);
+
+// The temporary file of one process: "<target>.uptrail-new-<processId>", so that copies
+// of the program in several sessions never write or take each other's.
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target,
+                                       std::uint32_t processId);
+
+// Whether a refused write may succeed when tried again a moment later: another handle
+// (another copy reading the file, a virus scanner, a backup) holds the file for now.
+bool IsPassingRefusal(OsError error);
 
 }  // namespace uptrail

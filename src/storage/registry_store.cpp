@@ -18,8 +18,8 @@ RegistryKey KeyAt(RegistryRoot root, std::string_view subKey, const Registry& re
 // exists.
 std::optional<RegistryValue> ReadStoredValue(const Registry& registry, RegistryRoot root,
                                              std::string_view subKey, std::string_view valueName,
-                                             bool utf8 = false) {
-    if (root == RegistryRoot::kLocalMachine) {
+                                             bool utf8 = false, bool rootOnly = false) {
+    if (root == RegistryRoot::kLocalMachine && !rootOnly) {
         RegistryValue userCopy{reg_type::kNone, {}, utf8};
         if (registry.ReadValue(KeyAt(RegistryRoot::kCurrentUser, subKey, registry), valueName,
                                userCopy) == kOk)
@@ -176,6 +176,14 @@ OsError RegWrite(Registry& registry, RegistryRoot root, std::string_view subKey,
 std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root,
                                   std::string_view subKey, std::string_view valueName) {
     const auto value = ReadStoredValue(registry, root, subKey, valueName, true);
+    if (!value) return {};
+    const std::string text = ValueAsText(*value, value->type);
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::filesystem::path RegReadPathAt(const Registry& registry, RegistryRoot root,
+                                    std::string_view subKey, std::string_view valueName) {
+    const auto value = ReadStoredValue(registry, root, subKey, valueName, true, true);
     if (!value) return {};
     const std::string text = ValueAsText(*value, value->type);
     return std::filesystem::path(std::u8string(text.begin(), text.end()));

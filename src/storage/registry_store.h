@@ -68,6 +68,10 @@ struct RegReadOptions {
 [[nodiscard]] std::filesystem::path RegReadPath(const Registry& registry, RegistryRoot root,
                                                 std::string_view subKey,
                                                 std::string_view valueName);
+// The same from `root` alone, without the copy under HKEY_CURRENT_USER.
+[[nodiscard]] std::filesystem::path RegReadPathAt(const Registry& registry, RegistryRoot root,
+                                                  std::string_view subKey,
+                                                  std::string_view valueName);
 [[nodiscard]] OsError RegWritePath(Registry& registry, RegistryRoot root, std::string_view subKey,
                                    std::string_view valueName, const std::filesystem::path& path);
 

@@ -30,6 +30,10 @@ inline constexpr SettingName kSysList{"SysList", SettingPlace::kOwnSection};
 inline constexpr SettingName kListMode{"ListMode", SettingPlace::kOwnSection};
 inline constexpr SettingName kHiddenIcon{"HiddenIcon", SettingPlace::kOwnSection};
 inline constexpr SettingName kAnimation{"Animation", SettingPlace::kOwnSection};
+// The folder the installation last started from, as the program key's default value
+// holds it for the account that could write it: a first start is the installation's,
+// whichever account makes it.
+inline constexpr SettingName kInstalledFolder{"ProgramFolder", SettingPlace::kOwnSection};
 
 // Section "Common": the installation that ran last, and the heartbeat.
 inline constexpr SettingName kLastWin{"LastWin", SettingPlace::kCommonSection};

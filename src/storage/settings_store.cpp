@@ -33,8 +33,20 @@ void Put(const SettingsStore& store, const SettingName& name, std::string_view v
                                    name.key, value));
         return;
     }
-    static_cast<void>(
-        WriteProfile(store.files, store.logFile, SectionOf(store, name.place), name.key, value));
+    const std::string section(SectionOf(store, name.place));
+    if (!store.writer) {
+        static_cast<void>(WriteProfile(store.files, store.logFile, section, name.key, value));
+        return;
+    }
+    // A later value of the same setting replaces one still waiting to be written.
+    const std::filesystem::path logFile = store.logFile;
+    static_cast<void>(store.writer->Run(logFile, {section + "\n" + std::string(name.key),
+                                                  [logFile, section, key = std::string(name.key),
+                                                   text = std::string(value)](FileSystem& staged) {
+                                                      static_cast<void>(WriteProfile(
+                                                          staged, logFile, section, key, text));
+                                                  },
+                                                  {}}));
 }
 
 }  // namespace uptrail

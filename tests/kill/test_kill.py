@@ -6,6 +6,7 @@ number of kills per case (the test command runs a few; a full proof is 100), and
 UPTRAIL_KILL_SEED the seed of their moments.
 """
 import datetime
+import glob
 import os
 import pathlib
 import random
@@ -61,6 +62,7 @@ class KillTest(unittest.TestCase):
         self.machine = UptrailMachine(self)
         self.runs = int(os.environ.get("UPTRAIL_KILL_RUNS", "10"))
         self.random = random.Random(int(os.environ.get("UPTRAIL_KILL_SEED", "2026")))
+        # Earlier builds' name; each copy now writes "<log>.uptrail-new-<process id>".
         self.temporary = self.machine.log_path + ".uptrail-new"
         registry = (os.path.join(self.machine.prefix, name)
                     for name in ("system.reg", "user.reg", "userdef.reg"))
@@ -78,12 +80,15 @@ class KillTest(unittest.TestCase):
     def launch(self, seed):
         for saved in self.registry:
             saved.restore()
-        if os.path.exists(self.temporary):
-            os.remove(self.temporary)
+        for left in self.temporaries():
+            os.remove(left)
         seed.restore()
         started = time.monotonic()
         self.copy = self.machine.start_uptrail()
         return started
+
+    def temporaries(self):
+        return glob.glob(glob.escape(self.temporary) + "*")
 
     def kill(self):
         self.machine.kill_session()
@@ -125,13 +130,13 @@ class KillTest(unittest.TestCase):
                                  f"run {run}, killed {moment:.3f} s after launch")
                 outcomes["after"] += 1
             # A kill inside a write leaves the write's temporary file.
-            outcomes["temporary left"] += os.path.exists(self.temporary)
+            outcomes["temporary left"] += bool(self.temporaries())
         print(f"{self.runs} kills: {outcomes}", file=sys.stderr)
         return outcomes
 
     def when_a_write_begins(self, started, latest):
         # Every write goes to the temporary file first: its appearance is a write begun.
-        while time.monotonic() < started + latest and not os.path.exists(self.temporary):
+        while time.monotonic() < started + latest and not self.temporaries():
             pass
         return time.monotonic() - started
 
@@ -151,11 +156,13 @@ class KillTest(unittest.TestCase):
         outcomes = self.kill_at_random_moments(full, finished, window)
         self.assertGreater(outcomes["after"], 0, "no kill came after the trim")
 
-        # A temporary file that a kill left is the program's own: the next start takes it.
-        pathlib.Path(self.temporary).write_bytes(b"[Log]\r\n" + extra[: len(extra) // 2])
+        # Temporary files that kills left (an earlier build's and a copy's own) go at the
+        # next start.
+        for stale in (self.temporary, self.temporary + "-4242"):
+            pathlib.Path(stale).write_bytes(b"[Log]\r\n" + extra[: len(extra) // 2])
         full.restore()
         self.copy = m.start_and_wait_ready()
-        self.assertFalse(os.path.exists(self.temporary), "the stale temporary file")
+        self.assertEqual(self.temporaries(), [], "the stale temporary files")
         self.assertEqual(masked(read_bytes(m.log_path)), masked(finished))
         self.kill()
 

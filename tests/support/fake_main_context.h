@@ -1,5 +1,6 @@
 #pragma once
 #include "app/main_context.h"
+#include "support/fake_machine.h"
 #include "support/fake_platform.h"
 #include "support/memory_file_system.h"
 #include "support/memory_registry.h"
@@ -19,9 +20,11 @@ struct FakeMainContext {
     FakeHttpClient http;
     FixedTimeZone zone;
     FakeEventSink events;
-    MainContext context{
-        {clock, files, registry, system, tray, window, window, desktop, locale, http, zone, events},
-        {}};
+    MemoryMachineLock logLock;
+    FakeMachineSessions sessions;
+    MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale,
+                         http, zone, events, logLock, sessions},
+                        {}};
 };
 
 }  // namespace uptrail::testing

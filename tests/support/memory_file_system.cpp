@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace uptrail::testing {
 
 void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string contents,
                                std::uint32_t attributes) {
-    files_[path] = File{std::move(contents), attributes};
+    files_[path] = File{std::move(contents), attributes, ++writes_};
 }
 
 void MemoryFileSystem::AddFolder(const std::filesystem::path& path) { folders_[path] = true; }
@@ -45,6 +47,11 @@ void MemoryFileSystem::LockFile(const std::filesystem::path& path, OsError error
 
 MemoryFileSystem::Fault MemoryFileSystem::BeginStep() {
     ++steps_;
+    if (onStep_) {
+        auto step = std::exchange(onStep_, nullptr);
+        step(steps_);
+        onStep_ = std::move(step);
+    }
     return steps_ == faultStep_ ? fault_ : Fault::kNone;
 }
 
@@ -116,7 +123,7 @@ OsError MemoryFileSystem::WriteNewFile(const std::filesystem::path& path,
         files_[path] = File{std::string(contents.substr(0, contents.size() / 2))};
         throw SimulatedCrash();
     }
-    files_[path] = File{std::string(contents)};
+    files_[path] = File{std::string(contents), file_attr::kArchive, ++writes_};
     return kOk;
 }
 
@@ -126,6 +133,11 @@ OsError MemoryFileSystem::MoveOver(const std::filesystem::path& source,
     if (fault == Fault::kCrash) throw SimulatedCrash();  // a rename happens whole or not at all
     if (fault == Fault::kFail) return kErrorWriteFault;
     if (const auto locked = LockedError(target)) return *locked;
+    if (auto refused = refusedMoves_.find(target);
+        refused != refusedMoves_.end() && refused->second.second > 0) {
+        --refused->second.second;
+        return refused->second.first;
+    }
     const auto from = files_.find(source);
     if (from == files_.end()) return kErrorFileNotFound;
     const auto to = files_.find(target);
@@ -161,9 +173,24 @@ OsError MemoryFileSystem::CopyWholeFile(const std::filesystem::path& source,
     if (from == files_.end()) return kErrorFileNotFound;
     if (const OsError error = TargetError(target)) return error;
     files_[target] = from->second;
+    files_[target].version = ++writes_;
     return kOk;
 }
 
 void MemoryFileSystem::Pause(std::chrono::milliseconds) { ++pauses_; }
+
+std::optional<FileStamp> MemoryFileSystem::StampOf(const std::filesystem::path& path) const {
+    const auto found = files_.find(path);
+    if (found == files_.end()) return std::nullopt;
+    return FileStamp{found->second.contents.size(), found->second.version};
+}
+
+std::vector<std::filesystem::path> MemoryFileSystem::FilesStartingWith(
+    const std::filesystem::path& prefix) const {
+    std::vector<std::filesystem::path> found;
+    for (const auto& [path, file] : files_)
+        if (path.native().starts_with(prefix.native())) found.push_back(path);
+    return found;
+}
 
 }  // namespace uptrail::testing

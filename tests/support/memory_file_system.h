@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -23,6 +24,7 @@ public:
     struct File {
         std::string contents;
         std::uint32_t attributes = file_attr::kArchive;
+        std::uint64_t version = 0;  // which write made it, for its stamp
     };
 
     void AddFile(const std::filesystem::path& path, std::string contents,
@@ -50,6 +52,14 @@ public:
     // then keeps the attributes it came with.
     void IgnoreAttributeChangesAfterNextMove() { ignoreAfterMove_ = true; }
     int PauseCount() const { return pauses_; }
+    // Refuses the next `count` moves onto `target` with `error`, as Windows does while
+    // another handle (a scanner, a backup, another copy's read) holds the file.
+    void RefuseMoves(const std::filesystem::path& target, OsError error, int count) {
+        refusedMoves_[target] = {error, count};
+    }
+    // Runs `step` before every changing step, with the step's number: another program's
+    // operation slipped in between this one's. The hook is off while it runs.
+    void OnEveryStep(std::function<void(int)> step) { onStep_ = std::move(step); }
 
     std::optional<std::uint32_t> GetAttributes(const std::filesystem::path& path) const override;
     OsError SetAttributes(const std::filesystem::path& path, std::uint32_t attributes) override;
@@ -62,6 +72,9 @@ public:
     OsError CopyWholeFile(const std::filesystem::path& source,
                           const std::filesystem::path& target) override;
     void Pause(std::chrono::milliseconds duration) override;
+    std::optional<FileStamp> StampOf(const std::filesystem::path& path) const override;
+    std::vector<std::filesystem::path> FilesStartingWith(
+        const std::filesystem::path& prefix) const override;
 
 private:
     // Counts a changing step; returns the fault planned for it.
@@ -83,6 +96,9 @@ private:
     bool ignoreAttributeChanges_ = false;
     bool ignoreAfterMove_ = false;
     int pauses_ = 0;
+    std::uint64_t writes_ = 0;
+    std::map<std::filesystem::path, std::pair<OsError, int>> refusedMoves_;
+    std::function<void(int)> onStep_;
 };
 
 }  // namespace uptrail::testing

@@ -61,7 +61,7 @@ TEST(TrayPresence, AnIconTheShellHasAlreadyCountsAsShownAndGoesAtTheExit) {
         OnClockTimer(machine.context);
         EXPECT_TRUE(machine.state.tray.iconShown) << c.name;
         EXPECT_EQ(shell.addCalls, calls) << c.name;
-        OnMainWindowClose(machine.context, SessionCause::kProgramClosed);
+        OnMainWindowClose(machine.context, ProgramEnd::kClosed);
         EXPECT_FALSE(shell.present) << c.name << ": the icon stays after the exit";
     }
 
@@ -69,7 +69,7 @@ TEST(TrayPresence, AnIconTheShellHasAlreadyCountsAsShownAndGoesAtTheExit) {
     Machine refused;
     refused.tray.succeeds = false;
     ShowTrayIcon(refused.state.tray, refused.tray);
-    OnMainWindowClose(refused.context, SessionCause::kProgramClosed);
+    OnMainWindowClose(refused.context, ProgramEnd::kClosed);
     EXPECT_EQ(refused.tray.deleteCalls, 1);
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/event_log.h"
+#include "app/log_change.h"
 #include "app/session_menus.h"
 #include "base/settings_key.h"
 #include "base/text_encoding.h"
@@ -20,6 +21,7 @@ namespace uptrail {
 namespace {
 
 constexpr std::string_view kContinueQuestion = "Are you sure you wish to continue?";
+constexpr std::chrono::milliseconds kLogFolderLockWait{5000};
 
 // The destructive commands ask first; only OK goes on.
 bool ConfirmLoss(MainContext& context, std::string consequence) {
@@ -50,10 +52,9 @@ void ReportFailedCopy(MainContext& context, std::string_view folder) {
 }
 
 // The sessions the log holds now; the count of the last trim misses the one logged since.
-std::int64_t LoggedSessions(MainContext& context) {
-    const LogFileText file = ReadLogFile(context.platform.files, context.state.session.logFile);
-    return static_cast<std::int64_t>(
-        ReadLogEntries(file.text, context.platform.clock.Now()).entries.size());
+std::int64_t LoggedSessions(const SettingsStore& settings, DateTime now) {
+    const LogFileText file = ReadLogFile(settings.files, settings.logFile);
+    return static_cast<std::int64_t>(ReadLogEntries(file.text, now).entries.size());
 }
 
 }  // namespace
@@ -61,15 +62,23 @@ std::int64_t LoggedSessions(MainContext& context) {
 void OnRightNowClick(MainContext& context) {
     if (!ConfirmLoss(context, "All current statistics will be lost.")) return;
     MainState& state = context.state;
-    const std::int64_t logged = LoggedSessions(context);
-    // Sleep and reasons of the running session stay: it is logged later, and they with it.
-    if (ClearLogBefore(context.platform.files, state.session.logFile, state.session.bootTime,
-                       context.platform.clock.Now()) != kOk) {
+    const DateTime now = context.platform.clock.Now();
+    const DateTime bootTime = state.session.bootTime;
+    std::int64_t logged = 0;
+    OsError error = kOk;
+    // Counted and cleared in one change, so that a session another copy logs meanwhile
+    // is neither counted without being cleared nor cleared without being counted.
+    const bool written = ChangeLogOnce(context, [&](const SettingsStore& settings) {
+        logged = LoggedSessions(settings, now);
+        // Sleep and reasons of the running session stay: it is logged later, and they with it.
+        error = ClearLogBefore(settings.files, settings.logFile, bootTime, now);
+    });
+    if (!written || error != kOk) {
         ReportUnchangedLog(context);
         return;
     }
-    ReportHistoryCleared(context, "Monitor from Now", state.session.bootTime, logged);
-    state.session.statsFrom = state.session.bootTime;
+    ReportHistoryCleared(context, "Monitor from Now", bootTime, logged);
+    state.session.statsFrom = bootTime;
     state.session.logCount = 0;
     RefreshSessionMenus(context);
 }
@@ -84,10 +93,15 @@ void OnRightOldestClick(MainContext& context) {
                          FormatMonthDayYear(state.session.statsFrom, platform.locale.Months()) +
                          " will be lost."))
         return;
-    const std::int64_t logged = LoggedSessions(context);
-    const TrimResult trimmed = TrimLog(platform.files, state.session.logFile, true,
-                                       state.session.bootTime, platform.clock.Now());
-    if (trimmed.error != kOk) {
+    const DateTime now = platform.clock.Now();
+    const DateTime bootTime = state.session.bootTime;
+    std::int64_t logged = 0;
+    TrimResult trimmed;
+    const bool written = ChangeLogOnce(context, [&](const SettingsStore& settings) {
+        logged = LoggedSessions(settings, now);
+        trimmed = TrimLog(settings.files, settings.logFile, true, bootTime, now);
+    });
+    if (!written || trimmed.error != kOk) {
         ReportUnchangedLog(context);
         return;
     }
@@ -100,6 +114,14 @@ void OnRightOldestClick(MainContext& context) {
 
 void OnRightFolderClick(MainContext& context) {
     Platform& platform = context.platform;
+    // Every account's copy writes the machine's log: moving it for one account alone
+    // would split the history in two.
+    if (LogFolderIsMachinesOnly(platform.registry)) {
+        ShowStop(context, std::string("The log folder is set for every account of this PC. "
+                                      "Only an administrator can move the log.") +
+                              std::string(kCrLf) + AnsiFromPath(context.state.session.logFile));
+        return;
+    }
     std::filesystem::path currentFolder = StoredLogFolder(platform.registry);
     if (currentFolder.empty()) currentFolder = platform.system.ProgramFolder();
 
@@ -118,6 +140,8 @@ void OnRightFolderClick(MainContext& context) {
     // A log already there (another installation's, or an earlier one of this) is taken
     // over as it is. Without an old log there is nothing to take along: the next write
     // creates the file in the new folder.
+    // Under the lock, so that no copy changes the old log after it was copied.
+    const LockHold hold(platform.logLock, kLogFolderLockWait);
     const bool copyNeeded =
         !FileExists(files, newLog) && FileExists(files, context.state.session.logFile);
     if (copyNeeded && !CopyLogFile(files, context.state.session.logFile, newLog)) {

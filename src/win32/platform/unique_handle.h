@@ -68,6 +68,8 @@ inline BOOL CloseKey(HKEY key) noexcept { return RegCloseKey(key) == ERROR_SUCCE
 using UniqueKey = UniqueHandle<HKEY, unique_handle_detail::CloseKey>;
 // CreateFile answers INVALID_HANDLE_VALUE when it fails.
 using UniqueFile = UniqueHandle<HANDLE, CloseHandle, -1>;
+// A folder search of FindFirstFile, which answers INVALID_HANDLE_VALUE when it fails.
+using UniqueFindHandle = UniqueHandle<HANDLE, FindClose, -1>;
 // Processes, threads, events and the other kernel objects that fail with nullptr.
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;
 

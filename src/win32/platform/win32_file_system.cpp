@@ -151,4 +151,30 @@ void Win32FileSystem::Pause(std::chrono::milliseconds duration) {
     Sleep(static_cast<DWORD>(duration.count()));
 }
 
+std::optional<FileStamp> Win32FileSystem::StampOf(const std::filesystem::path& path) const {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) {
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    };
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
+std::vector<std::filesystem::path> Win32FileSystem::FilesStartingWith(
+    const std::filesystem::path& prefix) const {
+    std::vector<std::filesystem::path> found;
+    std::filesystem::path pattern = prefix;
+    pattern += L"*";
+    WIN32_FIND_DATAW data{};
+    const UniqueFindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                                   FindExSearchNameMatch, nullptr, 0));
+    if (!search) return found;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            found.push_back(prefix.parent_path() / data.cFileName);
+    } while (FindNextFileW(search.get(), &data));
+    return found;
+}
+
 }  // namespace uptrail

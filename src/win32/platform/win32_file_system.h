@@ -18,6 +18,9 @@ public:
     OsError CopyWholeFile(const std::filesystem::path& source,
                           const std::filesystem::path& target) override;
     void Pause(std::chrono::milliseconds duration) override;
+    std::optional<FileStamp> StampOf(const std::filesystem::path& path) const override;
+    std::vector<std::filesystem::path> FilesStartingWith(
+        const std::filesystem::path& prefix) const override;
 
     // A regular file's bytes, at most `limit` of them; a device, a pipe or a folder is
     // refused unread.

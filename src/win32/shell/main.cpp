@@ -11,6 +11,7 @@
 #include "app/main_context.h"
 #include "app/session_menus.h"
 #include "app/startup.h"
+#include "win32/platform/machine_objects.h"
 #include "win32/platform/unique_handle.h"
 #include "win32/platform/wide_text.h"
 #include "win32/platform/win32_clock.h"
@@ -18,6 +19,8 @@
 #include "win32/platform/win32_file_system.h"
 #include "win32/platform/win32_http_client.h"
 #include "win32/platform/win32_locale.h"
+#include "win32/platform/win32_machine_lock.h"
+#include "win32/platform/win32_machine_sessions.h"
 #include "win32/platform/win32_registry.h"
 #include "win32/platform/win32_system_info.h"
 #include "win32/platform/win32_time_zone.h"
@@ -86,8 +89,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     Win32HttpClient http(window.Handle());
     Win32TimeZone zone;
     Win32EventSink events;
+    Win32MachineLock logLock(kLogLockName);
+    Win32MachineSessions sessions;
     MainContext context{Platform{clock, files, registry, system, tray, window, window, desktop,
-                                 locale, http, zone, events},
+                                 locale, http, zone, events, logLock, sessions},
                         {}};
 
     if (RunStartup(context) == StartupOutcome::kHandedOver) return 0;

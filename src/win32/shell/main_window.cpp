@@ -1,6 +1,7 @@
 #include "win32/shell/main_window.h"
 
 #include <windowsx.h>
+#include <wtsapi32.h>
 
 #include <cwchar>
 #include <optional>
@@ -108,6 +109,9 @@ void MainWindow::Start(MainContext& context) {
     SetTimer(window_, kHeartbeatTimer, HeartbeatIntervalMs(), nullptr);
     SetTimer(window_, kClockTimer, kClockIntervalMs, nullptr);
     suspendResume_.Register(window_);
+    sessionNotifications_ = WTSRegisterSessionNotification(window_, NOTIFY_FOR_THIS_SESSION);
+    // No command line: the copy Windows starts again is started as at sign-in.
+    RegisterApplicationRestart(nullptr, 0);
 }
 
 int MainWindow::RunMessageLoop() {
@@ -150,10 +154,24 @@ void MainWindow::ActivateAlarmWindow(std::uintptr_t alarmWindow) {
     SetForegroundWindow(window);
 }
 
-void MainWindow::RecordCloseOnce(SessionCause cause) {
+void MainWindow::RecordCloseOnce(ProgramEnd end) {
     if (closeRecorded_ || !context_) return;
     closeRecorded_ = true;
-    OnMainWindowClose(*context_, cause);
+    OnMainWindowClose(*context_, end);
+}
+
+LRESULT MainWindow::HandleEndSession(HWND window, WPARAM ending, LPARAM flags) {
+    if (!ending) return 0;
+    // An installer asks through the Restart Manager that the program close: it closes
+    // as at Exit, and Windows starts it again once the installer is done.
+    if (flags & ENDSESSION_CLOSEAPP) {
+        RecordCloseOnce(ProgramEnd::kClosed);
+        DestroyWindow(window);
+        return 0;
+    }
+    // Windows may end the process as soon as this returns: the close must be on disk.
+    RecordCloseOnce((flags & ENDSESSION_LOGOFF) ? ProgramEnd::kSignOut : ProgramEnd::kSessionEnds);
+    return 0;
 }
 
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -276,15 +294,17 @@ LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wPara
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) OnResume(*context_);
         return TRUE;
     case WM_QUERYENDSESSION: return TRUE;
-    case WM_ENDSESSION:
-        // Windows may end the process as soon as this returns: the close must be on disk.
-        if (wParam) RecordCloseOnce(SessionCause::kWindowsEnded);
+    case WM_ENDSESSION: return HandleEndSession(window, wParam, lParam);
+    case WM_WTSSESSION_CHANGE:
+        // The session came to the screen: alarms that fell due meanwhile open now.
+        OnMainAlertTick(context_->Alarms());
         return 0;
     case WM_CLOSE:
-        RecordCloseOnce(SessionCause::kProgramClosed);
+        RecordCloseOnce(ProgramEnd::kClosed);
         DestroyWindow(window);
         return 0;
     case WM_DESTROY:
+        if (sessionNotifications_) WTSUnRegisterSessionNotification(window);
         suspendResume_.Unregister();
         KillTimer(window, kHeartbeatTimer);
         KillTimer(window, kClockTimer);

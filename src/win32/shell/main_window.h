@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_context.h"
+#include "app/main_events.h"
 #include "app/menu_tree.h"
 #include "app/tray_clicks.h"
 #include "platform/http_client.h"
@@ -68,7 +69,8 @@ private:
     void ShowMenu(HWND window, const std::vector<MenuNode>& items, std::optional<POINT> anchor);
     // Records the close once: Windows may end the session after the window has been
     // asked to close, and the first reason is the true one.
-    void RecordCloseOnce(SessionCause cause);
+    void RecordCloseOnce(ProgramEnd end);
+    LRESULT HandleEndSession(HWND window, WPARAM ending, LPARAM flags);
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -81,6 +83,7 @@ private:
     Win32ColourMode colourMode_;
     bool followsColourMode_ = false;  // the menus follow the user's app colour mode
     SuspendResumeNotification suspendResume_;
+    bool sessionNotifications_ = false;  // WM_WTSSESSION_CHANGE reaches the window
     // Where the icon is, for a session menu asked for from the keyboard.
     std::optional<POINT> sessionMenuAnchor_;
     // The response of an update check whose outcome waits for a menu or box to close.

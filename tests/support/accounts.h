@@ -1,0 +1,117 @@
+#pragma once
+// A PC with several accounts signed in: one log folder, one HKEY_LOCAL_MACHINE, one
+// machine-wide lock and one clock, and a copy of the program in each account's session
+// with an HKEY_CURRENT_USER, a tray and a desktop of its own.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "support/fake_machine.h"
+#include "support/fake_platform.h"
+#include "support/memory_file_system.h"
+#include "support/memory_registry.h"
+#include "support/test_machine.h"
+
+namespace uptrail::testing {
+
+// One account's view of the registry: the machine's HKEY_LOCAL_MACHINE, which a standard
+// user may read but not change, and the account's own HKEY_CURRENT_USER.
+class AccountRegistry final : public Registry {
+public:
+    AccountRegistry(MemoryRegistry& machine, bool standardUser)
+        : machine_(machine), standardUser_(standardUser) {}
+
+    OsError ReadValue(const RegistryKey& key, std::string_view name,
+                      RegistryValue& value) const override {
+        return Of(key).ReadValue(key, name, value);
+    }
+    OsError CreateKey(const RegistryKey& key) override {
+        return Refused(key) ? kErrorAccessDenied : Of(key).CreateKey(key);
+    }
+    OsError SetValue(const RegistryKey& key, std::string_view name,
+                     const RegistryValue& value) override {
+        return Refused(key) ? kErrorAccessDenied : Of(key).SetValue(key, name, value);
+    }
+    OsError DeleteValue(const RegistryKey& key, std::string_view name) override {
+        return Refused(key) ? kErrorAccessDenied : Of(key).DeleteValue(key, name);
+    }
+    bool WindowsIs64Bit() const override { return true; }
+    bool RunsUnderWow64() const override { return false; }
+    MemoryRegistry& User() { return user_; }
+
+private:
+    bool Refused(const RegistryKey& key) const {
+        return standardUser_ && key.root == RegistryRoot::kLocalMachine;
+    }
+    MemoryRegistry& Of(const RegistryKey& key) const {
+        return key.root == RegistryRoot::kLocalMachine ? machine_ : user_;
+    }
+    MemoryRegistry& machine_;
+    mutable MemoryRegistry user_;
+    bool standardUser_;
+};
+
+struct SharedPc;
+
+// The program as it runs in one account's session.
+struct ProgramCopy {
+    ProgramCopy(SharedPc& pc, std::uint32_t session, bool standardUser);
+
+    AccountRegistry registry;
+    FakeSystemInfo system;
+    FakeTrayIcon tray;
+    FakeMainWindow window;
+    FakeDesktop desktop;
+    FakeLocale locale;
+    FakeHttpClient http;
+    FixedTimeZone zone;
+    FakeEventSink events;
+    MemoryMachineLock lock;
+    FakeMachineSessions sessions;
+    MainContext context;
+};
+
+// The PC booted at 08:00:00 whose clock reads 09:30:00 (see Machine), with Uptrail under
+// Program Files writing its log in ProgramData, as the setup leaves it.
+struct SharedPc {
+    SharedPc() {
+        clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
+        clock.tickCount = 90 * 60 * 1000;
+        files.AddFolder(PathFromAnsi(kFolderText));
+        files.AddFolder(logFolder);
+        EXPECT_EQ(
+            RegWritePath(machine, RegistryRoot::kLocalMachine, kProgramKey, "LogFolder", logFolder),
+            kOk);
+    }
+    ProgramCopy& SignIn(bool standardUser = true) {
+        const auto session = static_cast<std::uint32_t>(copies.size() + 1);
+        copies.push_back(std::make_unique<ProgramCopy>(*this, session, standardUser));
+        return *copies.back();
+    }
+    std::string Get(std::string_view section, std::string_view key) {
+        return ReadProfile(files, logFile, section, key);
+    }
+
+    FakeClock clock;
+    MemoryFileSystem files;
+    MemoryRegistry machine;
+    LockTable lock;
+    SessionTable sessions;
+    std::filesystem::path logFolder = "ProgramData";
+    std::filesystem::path logFile = LogFileIn(logFolder);
+    std::vector<std::unique_ptr<ProgramCopy>> copies;
+};
+
+inline ProgramCopy::ProgramCopy(SharedPc& pc, std::uint32_t session, bool standardUser)
+    : registry(pc.machine, standardUser),
+      lock(pc.lock, static_cast<int>(session)),
+      sessions(pc.sessions, session),
+      context{{pc.clock, pc.files, registry, system, tray, window, window, desktop, locale, http,
+               zone, events, lock, sessions},
+              {}} {
+    system.programFolder = PathFromAnsi(kFolderText);
+    system.SetSerial("C:", 0x1A2B3C4D);
+}
+
+}  // namespace uptrail::testing

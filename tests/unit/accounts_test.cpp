@@ -1,0 +1,354 @@
+// Several accounts signed in on one PC, each running its copy of the program over the one
+// log: what each change keeps of the others', who logs a session, what a sign-out
+// records, and where an alarm rings.
+#include "support/accounts.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "alarm/alarm_commands.h"
+#include "alarm/alarm_list.h"
+#include "app/commands/log_maintenance.h"
+#include "app/commands/preference_toggles.h"
+#include "app/main_events.h"
+#include "app/startup.h"
+#include "storage/atomic_file.h"
+#include "storage/section_file.h"
+
+namespace uptrail {
+namespace {
+
+using testing::kSystem;
+using testing::ProgramCopy;
+using testing::SharedPc;
+
+// The previous session of this installation, closed by Windows, and an alarm.
+const std::string kEarlierLog =
+    "[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + kSystem +
+    "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose=2026:12:05:18:00:00\r\n"
+    "LastCause=0\r\nProgramFolder=C:\\Program Files\\Uptrail\r\nAnimation=3\r\n"
+    "[Log]\r\n2026:12:04:08:00:00=2026:12:04:18:00:00=0=" +
+    kSystem + "\r\n[Alarm]\r\n2026:12:06:20:00:00=0000:00:00=Seeded\r\n";
+
+class AccountsTest : public ::testing::Test {
+protected:
+    SharedPc pc;
+
+    ProgramCopy& Started(bool standardUser = true) {
+        ProgramCopy& copy = pc.SignIn(standardUser);
+        EXPECT_EQ(RunStartup(copy.context), StartupOutcome::kStarted);
+        return copy;
+    }
+};
+
+// An alarm due at 09:00 the next day, a minute later for each letter of its title past
+// five, so that the alarms of a test differ in their due times.
+void AddAlarm(ProgramCopy& copy, const std::string& title) {
+    AlarmList& list = copy.context.state.alarms.list;
+    AlarmEntry& entry = list[list.AddEmpty()];
+    entry.Key = "2026:12:07:09:0" + std::to_string(title.size() - 5) + ":00";
+    entry.Title = title;
+    SaveAlarmList(copy.context.Alarms());
+}
+
+// One change by each of two copies, the second made at every step of the first's write
+// (and once after it): whatever the order, both are in the file once the copies have
+// beaten again.
+TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
+    struct Operation {
+        const char* name;
+        std::function<void(ProgramCopy&)> run;
+        std::function<bool(SharedPc&)> holds;
+    };
+    const auto alarmOf = [](const char* title) {
+        return Operation{title, [title](ProgramCopy& copy) { AddAlarm(copy, title); },
+                         [title](SharedPc& m) {
+                             return LoadSection(m.files, m.logFile, "Alarm").text.find(title) !=
+                                    std::string::npos;
+                         }};
+    };
+    const Operation monitorFromNow{
+        "Monitor from Now", [](ProgramCopy& copy) { OnRightNowClick(copy.context); },
+        [](SharedPc& m) { return LoadSection(m.files, m.logFile, "Log").text.empty(); }};
+    const Operation deleteSeeded{
+        "delete the seeded alarm",
+        [](ProgramCopy& copy) {
+            copy.context.state.alarms.list[0].Key.clear();
+            SaveAlarmList(copy.context.Alarms());
+        },
+        [](SharedPc& m) {
+            return LoadSection(m.files, m.logFile, "Alarm").text.find("Seeded") ==
+                   std::string::npos;
+        }};
+    const Operation animationOff{"animation off",
+                                 [](ProgramCopy& copy) { OnRightAnimatedClick(copy.context); },
+                                 [](SharedPc& m) { return m.Get(kSystem, "Animation") == "2"; }};
+    const Operation sleepEntry{"end of a sleep",
+                               [](ProgramCopy& copy) {
+                                   copy.context.state.session.bootTime = testing::kBoot;
+                                   OnResume(copy.context);
+                               },
+                               [](SharedPc& m) {
+                                   return LoadSection(m.files, m.logFile, "Sleep").text ==
+                                              "2026:12:06:09:00:00=2026:12:06:09:30:00=" +
+                                                  kSystem &&
+                                          m.Get(kSystem, "SleepStart").empty();
+                               }};
+    const std::vector<std::pair<Operation, Operation>> pairs{
+        {alarmOf("First"), alarmOf("Second")}, {monitorFromNow, alarmOf("Second")},
+        {alarmOf("First"), deleteSeeded},      {deleteSeeded, alarmOf("Second")},
+        {animationOff, alarmOf("Second")},     {sleepEntry, animationOff},
+        {alarmOf("First"), sleepEntry},
+    };
+    for (const auto& [first, second] : pairs) {
+        for (int step = 1; step <= 12; ++step) {
+            SCOPED_TRACE(std::string(first.name) + " then " + second.name + " at step " +
+                         std::to_string(step));
+            SharedPc machine;
+            machine.files.AddFile(machine.logFile, kEarlierLog);
+            ProgramCopy& a = machine.SignIn();
+            ProgramCopy& b = machine.SignIn();
+            for (ProgramCopy* copy : {&a, &b})
+                ASSERT_EQ(RunStartup(copy->context), StartupOutcome::kStarted);
+            ASSERT_EQ(WriteProfile(machine.files, machine.logFile, kSystem, "SleepStart",
+                                   "2026:12:06:09:00:00"),
+                      kOk);
+            bool ran = false;
+            const int before = machine.files.StepsTaken();
+            machine.files.OnEveryStep([&, before](int at) {
+                if (ran || at - before < step) return;
+                ran = true;
+                second.run(b);
+            });
+            first.run(a);
+            machine.files.OnEveryStep(nullptr);
+            if (!ran) second.run(b);
+            OnHeartbeatTimer(b.context);
+            OnHeartbeatTimer(a.context);
+            EXPECT_TRUE(first.holds(machine));
+            EXPECT_TRUE(second.holds(machine));
+            EXPECT_FALSE(a.context.writer.HasPending() || b.context.writer.HasPending());
+        }
+    }
+}
+
+// Three accounts start in one boot, the second and third while the first is writing or
+// after it: the previous session is logged once, and its event sent once.
+TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
+    const std::string otherInstallation = "5E6F7A8B//d:\\windows";
+    struct Case {
+        const char* name;
+        std::string log;
+    };
+    const Case cases[] = {
+        {"this installation ran last", kEarlierLog},
+        // Another installation ran last, and the first copy has not beaten yet when the
+        // others start.
+        {"another installation ran last", "[Common]\r\nLastWin=" + otherInstallation +
+                                              "\r\nCurStroke=2026:12:05:17:59:30\r\n[" +
+                                              otherInstallation +
+                                              "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose="
+                                              "2026:12:05:18:00:00\r\nLastCause=0\r\n"},
+    };
+    for (const Case& c : cases) {
+        for (int step = 0; step <= 4; ++step) {
+            SCOPED_TRACE(std::string(c.name) + ", step " + std::to_string(step));
+            SharedPc machine;
+            machine.files.AddFile(machine.logFile, c.log);
+            ProgramCopy& first = machine.SignIn();
+            ProgramCopy& second = machine.SignIn();
+            ProgramCopy& third = machine.SignIn();
+            const int before = machine.files.StepsTaken();
+            bool ran = false;
+            machine.files.OnEveryStep([&](int at) {
+                if (ran || at - before < step) return;
+                ran = true;
+                static_cast<void>(RunStartup(second.context));
+            });
+            RunStartup(first.context);
+            machine.files.OnEveryStep(nullptr);
+            if (!ran) RunStartup(second.context);
+            RunStartup(third.context);
+            for (ProgramCopy* copy : {&first, &second, &third}) OnHeartbeatTimer(copy->context);
+
+            const std::string log = LoadSection(machine.files, machine.logFile, "Log").text;
+            EXPECT_NE(log.find("2026:12:05:08:00:00=2026:12:05:18:00:00=0="), std::string::npos);
+            int sent = 0;
+            for (ProgramCopy* copy : {&first, &second, &third})
+                sent += static_cast<int>(copy->events.written.size());
+            EXPECT_EQ(sent, 1);
+        }
+    }
+}
+
+// An account signs out, or its copy is closed, while another account's copy runs on: the
+// PC's session goes on, so no close is recorded; the last copy to go records it.
+TEST_F(AccountsTest, OnlyTheLastCopyToGoRecordsTheClose) {
+    struct Case {
+        ProgramEnd end;
+        bool otherRuns;
+        const char* close;  // "" or the time of the close
+        const char* cause;
+    };
+    const Case cases[] = {
+        {ProgramEnd::kSignOut, true, "", "0"},
+        {ProgramEnd::kClosed, true, "", "0"},
+        {ProgramEnd::kSessionEnds, true, "2026:12:06:09:45:00", "0"},
+        {ProgramEnd::kSignOut, false, "2026:12:06:09:45:00", "0"},
+        {ProgramEnd::kClosed, false, "2026:12:06:09:45:00", "1"},
+    };
+    for (const Case& c : cases) {
+        SharedPc machine;
+        machine.files.AddFile(machine.logFile, kEarlierLog);
+        ProgramCopy& leaving = machine.SignIn();
+        ProgramCopy& other = machine.SignIn();
+        RunStartup(leaving.context);
+        if (c.otherRuns) RunStartup(other.context);
+        machine.clock.Advance(std::chrono::minutes{15});
+
+        OnMainWindowClose(leaving.context, c.end);
+
+        EXPECT_EQ(machine.Get(kSystem, "LastClose"), c.close);
+        EXPECT_EQ(machine.Get(kSystem, "LastCause"), c.cause);
+        EXPECT_EQ(machine.Get("Common", "CurStroke"),
+                  c.close[0] ? "2026:12:05:17:59:30" : "2026:12:06:09:45:00");
+    }
+}
+
+// The PC's alarms ring at the screen only: the copy whose session is switched away keeps
+// a due alarm until its session comes back, and takes in what the other copy did with it.
+TEST_F(AccountsTest, ADueAlarmOpensOnlyInTheSessionAtTheScreen) {
+    pc.files.AddFile(pc.logFile, kEarlierLog);
+    ProgramCopy& first = Started();
+    ProgramCopy& second = Started();
+    pc.sessions.console = 2;
+    pc.clock.now = MakeDateTime(2026, 12, 6, 20, 0, 5);
+
+    OnMainAlertTick(first.context.Alarms());
+    OnMainAlertTick(second.context.Alarms());
+    EXPECT_TRUE(first.window.openedAlarms.empty());
+    EXPECT_EQ(second.window.openedAlarms, std::vector<std::string>{"2026:12:06:20:00:00"});
+
+    // Its window rings and the alarm stops; then the first session comes to the screen.
+    second.context.state.alarms.list[0].Key.clear();
+    SaveAlarmList(second.context.Alarms());
+    pc.sessions.console = 1;
+    OnMainAlertTick(first.context.Alarms());
+    EXPECT_TRUE(first.window.openedAlarms.empty());
+    EXPECT_TRUE(first.context.state.alarms.list.Empty());
+
+    // An alarm the second account adds falls due while the first session is at the screen.
+    AddAlarm(second, "Later");
+    pc.clock.now = MakeDateTime(2026, 12, 7, 9, 0, 5);
+    OnMainAlertTick(second.context.Alarms());
+    OnMainAlertTick(first.context.Alarms());
+    EXPECT_EQ(second.window.openedAlarms.size(), 1u);
+    EXPECT_EQ(first.window.openedAlarms, std::vector<std::string>{"2026:12:07:09:00:00"});
+}
+
+// Another handle holds the log (another copy reading it, a scanner, a backup): a refused
+// replace is tried again for about two seconds, and what still cannot be written is kept
+// and written at the next heartbeat, the previous session's entry together with
+// "LastStart", the sleep together with the clearing of "SleepStart".
+TEST_F(AccountsTest, ARefusedWriteIsRetriedAndWrittenLater) {
+    struct Case {
+        OsError error;
+        int refusals;
+        bool writtenAtOnce;
+    };
+    const Case cases[] = {{kErrorAccessDenied, 3, true},
+                          {kErrorSharingViolation, 1000, false},
+                          {kErrorLockViolation, 1000, false}};
+    for (const Case& c : cases) {
+        SharedPc machine;
+        machine.files.AddFile(machine.logFile, kEarlierLog);
+        ProgramCopy& copy = machine.SignIn();
+        machine.files.RefuseMoves(machine.logFile, c.error, c.refusals);
+
+        RunStartup(copy.context);
+        const bool logged =
+            LoadSection(machine.files, machine.logFile, "Log").text.find("2026:12:05:08:00:00") !=
+            std::string::npos;
+        EXPECT_EQ(logged, c.writtenAtOnce);
+        EXPECT_EQ(machine.Get(kSystem, "LastStart") == "2026:12:06:08:00:00", c.writtenAtOnce);
+        EXPECT_EQ(copy.events.written.size(), c.writtenAtOnce ? 1u : 0u);
+        EXPECT_GE(machine.files.PauseCount(), c.writtenAtOnce ? 3 : 39);
+
+        machine.files.RefuseMoves(machine.logFile, c.error, 0);
+        OnHeartbeatTimer(copy.context);
+        EXPECT_NE(
+            LoadSection(machine.files, machine.logFile, "Log").text.find("2026:12:05:08:00:00"),
+            std::string::npos);
+        EXPECT_EQ(machine.Get(kSystem, "LastStart"), "2026:12:06:08:00:00");
+        EXPECT_EQ(copy.events.written.size(), 1u);
+
+        // The end of a sleep: refused, its start stays for the next try.
+        ASSERT_EQ(WriteProfile(machine.files, machine.logFile, kSystem, "SleepStart",
+                               "2026:12:06:09:00:00"),
+                  kOk);
+        machine.files.RefuseMoves(machine.logFile, c.error, 1000);
+        OnResume(copy.context);
+        EXPECT_EQ(machine.Get(kSystem, "SleepStart"), "2026:12:06:09:00:00");
+        EXPECT_EQ(copy.context.state.session.asleepMinutes, 0);
+        machine.files.RefuseMoves(machine.logFile, c.error, 0);
+        OnMainWindowClose(copy.context, ProgramEnd::kClosed);
+        EXPECT_EQ(machine.Get(kSystem, "SleepStart"), "");
+        EXPECT_EQ(LoadSection(machine.files, machine.logFile, "Sleep").text,
+                  "2026:12:06:09:00:00=2026:12:06:09:30:00=" + kSystem);
+        EXPECT_EQ(machine.Get(kSystem, "LastCause"), "1");
+    }
+}
+
+// A new account's first start is no first start of the installation: the options the
+// first account changed stay as it left them. And a log folder set for the machine is
+// the one every account uses, which a standard user cannot move.
+TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog) {
+    ProgramCopy& first = Started();
+    EXPECT_EQ(pc.Get(kSystem, "Animation"), "3");
+    OnRightAnimatedClick(first.context);
+    ASSERT_EQ(pc.Get(kSystem, "Animation"), "2");
+
+    ProgramCopy& second = pc.SignIn();
+    // A folder this account once chose for itself, before the machine had one.
+    ASSERT_EQ(RegWritePath(second.registry.User(), RegistryRoot::kCurrentUser, testing::kProgramKey,
+                           "LogFolder", "D:\\Elsewhere"),
+              kOk);
+    RunStartup(second.context);
+    EXPECT_EQ(pc.Get(kSystem, "Animation"), "2");
+    EXPECT_FALSE(second.context.state.options.mRightAnimated.checked);
+    EXPECT_EQ(second.context.state.session.logFile, pc.logFile);
+
+    second.desktop.chosenFolder = "D:\\Moved";
+    OnRightFolderClick(second.context);
+    EXPECT_TRUE(second.desktop.chooserStarts.empty());
+    ASSERT_EQ(second.desktop.messages.size(), 1u);
+    EXPECT_NE(second.desktop.messages[0].text.find("Only an administrator can move the log."),
+              std::string::npos);
+    EXPECT_EQ(second.context.state.session.logFile, pc.logFile);
+}
+
+// Each copy writes through a temporary file of its own; those that copies which died left
+// behind, and the one earlier builds use, go at the next start.
+TEST_F(AccountsTest, StaleTemporaryFilesGoAndEachCopyWritesItsOwn) {
+    pc.files.AddFile(pc.logFile, kEarlierLog);
+    pc.files.AddFile(TemporaryPathFor(pc.logFile), "stale");
+    pc.files.AddFile(TemporaryPathFor(pc.logFile, 4242), "stale");
+    ProgramCopy& copy = Started();
+    EXPECT_EQ(pc.files.FileCount(), 1u);
+
+    std::vector<std::string> written;
+    pc.files.OnEveryStep([&](int) {
+        for (const auto& path : pc.files.FilesStartingWith(TemporaryPathFor(pc.logFile)))
+            written.push_back(path.filename().string());
+    });
+    OnHeartbeatTimer(copy.context);
+    pc.files.OnEveryStep(nullptr);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written.back(), "Uptrail.txt.uptrail-new-1001");
+}
+
+}  // namespace
+}  // namespace uptrail
