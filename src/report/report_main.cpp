@@ -25,7 +25,8 @@ namespace {
 // when the process ends. Small blocks stay in the general heap, which reuses them, so that
 // a small log or a mistyped option touches no huge page; blocks beyond the stretch too.
 constexpr std::size_t kArenaSize = std::size_t{8} << 20;
-constexpr std::size_t kLargeBlock = std::size_t{64} << 10;
+// Unused where the sanitizers keep their own heap.
+[[maybe_unused]] constexpr std::size_t kLargeBlock = std::size_t{64} << 10;
 constinit uptrail::BumpArena arena;
 
 // A file descriptor, written without a C stream: every piece the report hands on (a
