@@ -22,11 +22,13 @@ namespace {
 constexpr std::size_t kFixedOutput = 4 << 20;
 constexpr std::size_t kOutputPerLine = 1024;
 
-// A time stamp of the log's form with fuzzed digits: years from 0 to 9999 reach the ends of
-// what the report must bound.
+// A time stamp of the log's form with fuzzed digits: mostly of this century, where logs
+// are; else of any year from 0 to 9999, which reaches the ends of what the report bounds.
 std::string Stamp(FuzzedDataProvider& input) {
-    std::string stamp = Restricted(input.ConsumeBytesAsString(14), "0123456789");
-    stamp.resize(14, '0');
+    const bool thisCentury = input.ConsumeBool();
+    std::string stamp = Restricted(input.ConsumeBytesAsString(thisCentury ? 12 : 14), "0123456789");
+    stamp.resize(thisCentury ? 12 : 14, '0');
+    if (thisCentury) stamp.insert(0, "20");
     return stamp.substr(0, 4) + ":" + stamp.substr(4, 2) + ":" + stamp.substr(6, 2) + ":" +
            stamp.substr(8, 2) + ":" + stamp.substr(10, 2) + ":" + stamp.substr(12, 2);
 }
@@ -55,7 +57,7 @@ std::vector<std::string> FreeArguments(FuzzedDataProvider& input) {
 
 // The log with its last line repeated up to past the trim's limit, now and then.
 std::string LogOf(FuzzedDataProvider& input) {
-    const bool repeat = input.ConsumeIntegralInRange(0, 7) == 0;
+    const bool repeat = input.ConsumeIntegralInRange(0, 63) == 0;
     const int copies = repeat ? input.ConsumeIntegralInRange(1, kStartupLogLimit + 1000) : 0;
     std::string log = input.ConsumeRemainingBytesAsString();
     const std::size_t bodyEnd = log.find_last_not_of("\r\n");
