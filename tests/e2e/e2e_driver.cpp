@@ -294,8 +294,18 @@ bool StartThenExit(std::wstring program) {
     const uptrail::UniqueKernelHandle running(process.hProcess);
     const ULONGLONG deadline = GetTickCount64() + 60000;
     while (!Send(ProgramWindow(), WM_NULL, 0, 0) && GetTickCount64() < deadline) Sleep(20);
-    return Command(uptrail::kExitCommand) &&
-           WaitForSingleObject(running.get(), 60000) == WAIT_OBJECT_0;
+    // Each way a cycle can fail is told, so that a rare one can be told apart.
+    if (!Command(uptrail::kExitCommand)) {
+        DWORD code = 0;
+        GetExitCodeProcess(running.get(), &code);
+        std::fprintf(stderr, "no window to exit (the copy's exit code %lu)\n", code);
+        return false;
+    }
+    if (WaitForSingleObject(running.get(), 60000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "the copy did not end within a minute of Exit\n");
+        return false;
+    }
+    return true;
 }
 
 // Starts the Uptrail.exe beside the driver and ends it with Exit, `count` times, and prints
@@ -319,9 +329,15 @@ bool StartAndExit(int count, const wchar_t* logFile) {
     bool started = true;
     for (int cycle = 0; started && cycle < count; ++cycle) {
         WIN32_FILE_ATTRIBUTE_DATA file{};
-        started =
-            StartThenExit(program) && GetFileAttributesExW(logFile, GetFileExInfoStandard, &file);
-        if (started) std::printf("%lu\n", file.nFileSizeLow);
+        started = StartThenExit(program);
+        if (started && !GetFileAttributesExW(logFile, GetFileExInfoStandard, &file)) {
+            std::fprintf(stderr, "the log is not there (error %lu)\n", GetLastError());
+            started = false;
+        }
+        if (started)
+            std::printf("%lu\n", file.nFileSizeLow);
+        else
+            std::fprintf(stderr, "cycle %d failed\n", cycle + 1);
     }
     Shell_NotifyIconW(NIM_DELETE, &keeper);
     return started;
