@@ -42,7 +42,10 @@ class InstallerTest(unittest.TestCase):
     def setup(self, *switches):
         # As typed in a console: /D= takes the rest of the line unquoted, spaces and all,
         # and a program started directly would get it quoted.
-        return self.machine.run_wine("cmd", "/c", " ".join((SETUP, *switches)))[0]
+        code, out, err = self.machine.run_wine("cmd", "/c", " ".join((SETUP, *switches)))
+        # What Wine said goes with a failed assertion on the code.
+        self.setup_output = f"{out}{err}"[-4000:]
+        return code
 
     def uninstall(self, *switches, folder=PROGRAM_FOLDER):
         m = self.machine
@@ -280,7 +283,7 @@ class InstallerTest(unittest.TestCase):
                 os.unlink(company)
             else:
                 shutil.rmtree(company)
-        self.assertEqual(self.setup("/S"), 0, "once the plant is gone")
+        self.assertEqual(self.setup("/S"), 0, "once the plant is gone:\n" + self.setup_output)
         self.assertEqual(m.reg_get(PROGRAM_KEY, "LogFolder"), DATA_FOLDER)
 
     def test_a_copy_that_will_not_close_leaves_the_installed_one_as_it_was(self):
