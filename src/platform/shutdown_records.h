@@ -21,6 +21,7 @@ enum class ShutdownEvent {
     kLogStopped,     // EventLog 6006: the event log service stopped
     kSleepEntered,   // Kernel-Power 42: the system is entering sleep
     kWoke,           // Power-Troubleshooter 1: the system returned from a low-power state
+    kActivity,       // any other record of the System log: the system was running then
 };
 
 // One such event: its local time to the second and its data properties in the order the

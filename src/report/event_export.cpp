@@ -72,6 +72,8 @@ public:
                 eventId_ = Number(text_);
             else if (name == "Computer")
                 computer_ = text_;
+            else if (name == "Channel")
+                channel_ = text_;
             else if (dataDepth_ != 0 && depth_ > dataDepth_ && leaf_)
                 values_.push_back(text_);
             if (depth_ == dataDepth_) dataDepth_ = 0;
@@ -102,6 +104,7 @@ private:
         inEvent_ = true;
         provider_.clear();
         computer_.clear();
+        channel_.clear();
         values_.clear();
         eventId_.reset();
         time_.reset();
@@ -112,7 +115,10 @@ private:
         inEvent_ = false;
         ++found_.events;
         if (!eventId_ || !time_) return;
-        const auto event = SystemEventOf(provider_, *eventId_);
+        // Any record of the System log shows the PC running: the last sign of life of a
+        // session that crashed.
+        auto event = SystemEventOf(provider_, *eventId_);
+        if (!event && channel_ == "System") event = ShutdownEvent::kActivity;
         if (!event) return;
         const DateTime local = LocalTimeOf(*time_, zone_);
         if (found_.records.empty() || found_.records.back().time <= local)
@@ -131,6 +137,7 @@ private:
     std::string text_;
     std::string provider_;
     std::string computer_;
+    std::string channel_;
     std::vector<std::string> values_;
     std::optional<unsigned> eventId_;
     std::optional<std::chrono::sys_seconds> time_;

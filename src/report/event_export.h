@@ -13,10 +13,12 @@ namespace uptrail {
 // What an XML export of the System log holds of a PC's sessions, as a command-line export
 // or Event Viewer writes it: <Event> elements, under a root element or none.
 struct EventExport {
-    std::vector<ShutdownRecord> records;  // the records that tell sessions, in local time
-    std::string computer;                 // the PC's name, as its newest record gives it
-    std::size_t events = 0;               // every <Event> read, of any log
-    XmlOutcome xml;                       // where reading stopped, when it did
+    // The records that tell sessions, and every other System-log record as a sign of
+    // activity, in local time.
+    std::vector<ShutdownRecord> records;
+    std::string computer;    // the PC's name, as its newest record gives it
+    std::size_t events = 0;  // every <Event> read, of any log
+    XmlOutcome xml;          // where reading stopped, when it did
 };
 
 // Reads the export through `reader`. Each record's time, stored in UTC, is turned into the

@@ -13,6 +13,7 @@ constexpr std::string_view kOptionPrefix = "--";
 
 enum class Option {
     kLog,
+    kEvents,
     kSystem,
     kAll,
     kLimit,
@@ -33,19 +34,13 @@ struct OptionName {
 };
 
 constexpr OptionName kOptions[] = {
-    {"--log", Option::kLog, true},
-    {"--system", Option::kSystem, true},
-    {"--all", Option::kAll, false},
-    {"--limit", Option::kLimit, true},
-    {"--boot-time", Option::kBootTime, true},
-    {"--now", Option::kNow, true},
-    {"--since", Option::kSince, true},
-    {"--until", Option::kUntil, true},
-    {"--by", Option::kBy, true},
-    {"--format", Option::kFormat, true},
-    {"--help", Option::kHelp, false},
-    {"-h", Option::kHelp, false},
-    {"--version", Option::kVersion, false},
+    {"--log", Option::kLog, true},       {"--events", Option::kEvents, true},
+    {"--system", Option::kSystem, true}, {"--all", Option::kAll, false},
+    {"--limit", Option::kLimit, true},   {"--boot-time", Option::kBootTime, true},
+    {"--now", Option::kNow, true},       {"--since", Option::kSince, true},
+    {"--until", Option::kUntil, true},   {"--by", Option::kBy, true},
+    {"--format", Option::kFormat, true}, {"--help", Option::kHelp, false},
+    {"-h", Option::kHelp, false},        {"--version", Option::kVersion, false},
 };
 
 const OptionName* FindOption(std::string_view name) {
@@ -94,6 +89,7 @@ std::optional<DateTime>& TimeOption(Option option, ReportOptions& options) {
 std::string CheckCombination(const ReportOptions& options) {
     if (options.since && options.until && *options.until <= *options.since)
         return "--until must come after --since";
+    if (options.logFile && options.eventsFile) return "--log and --events name one source each";
     if (options.by && options.format != ReportFormat::kCsv && options.format != ReportFormat::kJson)
         return "--by wants --format csv or json";
     return {};
@@ -110,10 +106,14 @@ std::string Apply(Option option, const CommandArgument& value, std::string_view 
                   ReportOptions& options) {
     switch (option) {
     case Option::kLog:
-        if (valueText.empty()) return "--log wants a file name";
-        options.logFile =
+    case Option::kEvents: {
+        const bool log = option == Option::kLog;
+        if (valueText.empty())
+            return log ? "--log wants a file name" : "--events wants a file name";
+        (log ? options.logFile : options.eventsFile) =
             valueText.size() == value.text.size() ? value.path : PathAfterEquals(value.path);
         return {};
+    }
     case Option::kSystem:
         if (valueText.empty()) return "--system wants a system identity";
         options.systems.emplace_back(valueText);
@@ -206,6 +206,10 @@ The log file is only read.
 Options:
   --log FILE            the session log (Uptrail.txt); on Windows Uptrail's own log
                         by default, found as Uptrail finds it; required elsewhere
+  --events FILE         in place of a log, an XML export of a PC's System event log
+                        (wevtutil qe System /f:xml, or Event Viewer's "Save All
+                        Events As" XML): the sessions Windows recorded, named by
+                        the PC's name
   --system ID           list the sessions of this system (repeatable); ID is a system
                         identity as the log holds it, like 1A2B3C4D//c:\windows
   --all                 list the sessions of all systems
@@ -230,8 +234,9 @@ Options:
   --help                print this help
   --version             print the version
 
-Exit status: 0 on success, 1 for wrong arguments, 2 when the log file is missing or
-cannot be read, 3 when the report could not be written out.
+Exit status: 0 on success, 1 for wrong arguments, 2 when the log file or the export is
+missing or cannot be read (an export that is no XML or holds no System log records
+among them), 3 when the report could not be written out.
 )";
 }
 

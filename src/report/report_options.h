@@ -24,16 +24,17 @@ struct CommandArgument {
 };
 
 struct ReportOptions {
-    std::optional<std::filesystem::path> logFile;  // --log
-    std::vector<std::string> systems;              // --system, in the order given
-    bool allSystems = false;                       // --all
-    std::optional<std::size_t> limit;              // --limit; every entry without it
-    std::optional<DateTime> bootTime;              // --boot-time
-    std::optional<DateTime> now;                   // --now
-    std::optional<DateTime> since;                 // --since
-    std::optional<DateTime> until;                 // --until
-    std::optional<PeriodKind> by;                  // --by day|month
-    ReportFormat format = ReportFormat::kText;     // --format
+    std::optional<std::filesystem::path> logFile;     // --log
+    std::optional<std::filesystem::path> eventsFile;  // --events
+    std::vector<std::string> systems;                 // --system, in the order given
+    bool allSystems = false;                          // --all
+    std::optional<std::size_t> limit;                 // --limit; every entry without it
+    std::optional<DateTime> bootTime;                 // --boot-time
+    std::optional<DateTime> now;                      // --now
+    std::optional<DateTime> since;                    // --since
+    std::optional<DateTime> until;                    // --until
+    std::optional<PeriodKind> by;                     // --by day|month
+    ReportFormat format = ReportFormat::kText;        // --format
     bool help = false;
     bool version = false;
 };

@@ -1,5 +1,6 @@
 #include "report/report_run.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/settings_key.h"
@@ -7,9 +8,11 @@
 #include "base/timestamp.h"
 #include "base/version_info.h"
 #include "base/version_text.h"
+#include "report/event_export.h"
 #include "report/report_format.h"
 #include "report/session_report.h"
 #include "sessionlog/log_location.h"
+#include "sessionlog/past_import.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/system_filter.h"
 #include "storage/file_checks.h"
@@ -67,15 +70,16 @@ LimitedRead ReadThroughFiles(const FileSystem& files, const std::filesystem::pat
 
 // The whole file, or what keeps it from being read: only a regular file of a sane size is
 // a log file.
-std::optional<FileBytes> ReadLogFile(const ReportEnvironment& environment,
-                                     const std::filesystem::path& path, std::string& err) {
+std::optional<FileBytes> ReadInputFile(const ReportEnvironment& environment,
+                                       const std::filesystem::path& path, std::string_view what,
+                                       std::string& err) {
     FileBytes bytes;
     const LimitedRead read =
         environment.readFile
             ? environment.readFile(path, environment.largestLog, bytes)
             : ReadThroughFiles(environment.files, path, environment.largestLog, bytes);
     if (read.error != kOk || read.kind != FileKind::kRegular || read.tooLarge) {
-        err += Complaint("cannot read the log file '" + AnsiFromPath(path) +
+        err += Complaint("cannot read the " + std::string(what) + " '" + AnsiFromPath(path) +
                          "': " + WhyRefused(read, environment.largestLog));
         return std::nullopt;
     }
@@ -135,6 +139,58 @@ ReportSettings SettingsFor(const ReportOptions& options, const ReportEnvironment
     return settings;
 }
 
+int WriteFileReport(std::string_view fileText, const ReportOptions& options,
+                    const ReportEnvironment& environment, ReportOutput& out) {
+    const SessionReport report =
+        BuildFileReport(fileText, SettingsFor(options, environment, fileText));
+    if (environment.prepareOutput) environment.prepareOutput(options.format);
+    WriteReport(report, options.format, out);
+    return kReportSucceeded;
+}
+
+// What keeps an export from giving sessions, or "" when it gives them.
+std::string WhyNoRecords(const EventExport& read) {
+    if (read.events == 0 && !read.xml.wellFormed)
+        return "it is no XML (" + read.xml.error + " at line " + std::to_string(read.xml.line) +
+               ")";
+    if (read.events == 0) return "it holds no events";
+    if (std::none_of(read.records.begin(), read.records.end(),
+                     [](const auto& record) { return record.event != ShutdownEvent::kActivity; }))
+        return "none of its " + std::to_string(read.events) +
+               " events is a start, shut-down or sleep of the System log (is it another log's?)";
+    return {};
+}
+
+// The sessions of an XML export of the System log, reported as a log of them would be,
+// under the PC's name. An export cut short gives what stands before the cut.
+int ReportEvents(const std::filesystem::path& path, const ReportOptions& options,
+                 const ReportEnvironment& environment, ReportOutput& out, std::string& err) {
+    const auto file = ReadInputFile(environment, path, "export", err);
+    if (!file) return kReportUnreadableLog;
+    const FixedTimeZone utc;
+    const EventExport read = ReadEventExport(file->Text(), SystemXmlReader(),
+                                             environment.zone ? *environment.zone : utc);
+    const std::string where = "the export '" + AnsiFromPath(path) + "'";
+    if (const std::string why = WhyNoRecords(read); !why.empty()) {
+        err += Complaint("cannot report " + where + ": " + why);
+        return kReportUnreadableLog;
+    }
+    if (!read.xml.wellFormed)
+        err += Complaint("warning: " + where + " breaks off (" + read.xml.error + " at line " +
+                         std::to_string(read.xml.line) + "); the sessions before are reported");
+
+    const std::string computer = read.computer.empty() ? "PC" : read.computer;
+    const PastSessions past = SessionsFromRecords(read.records, computer);
+    const DateTime now = options.now.value_or(environment.now);
+    // Its running session is the one the records end in; it is no running installation's.
+    const DateTime boot =
+        past.runningSince.value_or(past.sessions.empty() ? now : past.sessions.back().end);
+    ReportEnvironment exported = environment;
+    exported.ownSystem.clear();
+    exported.bootTime = [boot] { return boot; };
+    return WriteFileReport(AddPastSessions({}, past, computer, now).text, options, exported, out);
+}
+
 }  // namespace
 
 int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
@@ -156,21 +212,18 @@ int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironmen
         return kReportSucceeded;
     }
 
+    if (options.eventsFile)
+        return ReportEvents(*options.eventsFile, options, environment, out, err);
+
     std::optional<std::filesystem::path> logFile = options.logFile;
     if (!logFile && environment.defaultLogFile) logFile = environment.defaultLogFile();
     if (!logFile) {
         err += Complaint("no log file: name one with --log FILE");
         return kReportWrongArguments;
     }
-    const auto file = ReadLogFile(environment, *logFile, err);
+    const auto file = ReadInputFile(environment, *logFile, "log file", err);
     if (!file) return kReportUnreadableLog;
-
-    const std::string_view fileText = file->Text();
-    const SessionReport report =
-        BuildFileReport(fileText, SettingsFor(options, environment, fileText));
-    if (environment.prepareOutput) environment.prepareOutput(options.format);
-    WriteReport(report, options.format, out);
-    return kReportSucceeded;
+    return WriteFileReport(file->Text(), options, environment, out);
 }
 
 int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,

@@ -53,7 +53,7 @@ struct ReportEnvironment {
 
 // Runs uptrail-report with the arguments after the program name: the report goes to `out`,
 // complaints to `err`; gives the exit status. The log file is only read. A run that
-// complains writes no report.
+// complains writes no report; a warning (an export cut short) goes with one.
 int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,
               ReportOutput& out, std::string& err);
 int RunReport(std::span<const CommandArgument> arguments, const ReportEnvironment& environment,

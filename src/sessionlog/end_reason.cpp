@@ -140,8 +140,9 @@ NewestRecords NewestInside(std::span<const ShutdownRecord> records, DateTime fro
     return newest;
 }
 
-// One line of ordinary characters, of a length a message box and a report line can show.
-std::string OneLine(std::string_view text) {
+}  // namespace
+
+std::string StoredReasonText(std::string_view text) {
     std::string line;
     for (const char c : text) {
         const bool blank = static_cast<unsigned char>(c) < 0x20 || c == ' ';
@@ -152,8 +153,6 @@ std::string OneLine(std::string_view text) {
     if (line.size() > kLongestReason) line.resize(kLongestReason);
     return line;
 }
-
-}  // namespace
 
 std::optional<std::string> DescribeSessionEnd(std::span<const ShutdownRecord> records,
                                               DateTime sessionStart, DateTime nextBoot) {
@@ -172,7 +171,7 @@ std::optional<std::string> DescribeSessionEnd(std::span<const ShutdownRecord> re
     if (unclean)
         if (const auto code = UncleanStopCode(*unclean))
             return std::string(kBlueScreen) + ", stop code " + StopCodeText(*code);
-    if (started) return OneLine(ShutdownText(*started));
+    if (started) return StoredReasonText(ShutdownText(*started));
     if (unclean) return std::string(kPowerLost);
     if (unexpected) return std::string(kUnexpected);
     return std::nullopt;
@@ -180,7 +179,7 @@ std::optional<std::string> DescribeSessionEnd(std::span<const ShutdownRecord> re
 
 OsError StoreEndReason(FileSystem& files, const std::filesystem::path& logFile,
                        std::string_view sessionStart, std::string_view reason) {
-    const std::string line = OneLine(reason);
+    const std::string line = StoredReasonText(reason);
     if (line.empty()) return kOk;
     return SetLogValue(files, logFile, kReasonSection, sessionStart, line);
 }

@@ -21,6 +21,10 @@ namespace uptrail {
 std::optional<std::string> DescribeSessionEnd(std::span<const ShutdownRecord> records,
                                               DateTime sessionStart, DateTime nextBoot);
 
+// The reason as section "Reason" holds it: one line of ordinary characters, of a length a
+// message box and a report line can show.
+std::string StoredReasonText(std::string_view reason);
+
 // Stores the reason in section "Reason", keyed by its session's start as "Log" holds it.
 // The text is kept to one line of ordinary characters.
 [[nodiscard]] OsError StoreEndReason(FileSystem& files, const std::filesystem::path& logFile,

@@ -111,9 +111,11 @@ public:
         }
     }
 
-    // The session the records end in counts only when it was shut down.
+    // The session the records end in counts only when it was shut down; else it is the
+    // one still running.
     PastSessions Finish() && {
         if (open_ && open_->endedCleanly) Close(open_->lastSign);
+        if (open_) past_.runningSince = open_->start;
         return std::move(past_);
     }
 
@@ -174,17 +176,12 @@ private:
     PastSessions past_;
 };
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 }  // namespace
 
 std::optional<ShutdownEvent> SystemEventOf(std::string_view provider, unsigned eventId) {
     for (const KnownEvent& known : kKnownEvents)
-        if (known.id == eventId && SameIgnoringCase(known.provider, provider)) return known.event;
+        if (known.id == eventId && SameNameIgnoringCase(known.provider, provider))
+            return known.event;
     return std::nullopt;
 }
 

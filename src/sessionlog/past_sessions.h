@@ -25,8 +25,9 @@ struct PastSession {
 };
 
 struct PastSessions {
-    std::vector<PastSession> sessions;  // oldest first
-    std::vector<SleepPeriod> sleeps;    // inside them, named by the system given
+    std::vector<PastSession> sessions;     // oldest first
+    std::vector<SleepPeriod> sleeps;       // inside them, named by the system given
+    std::optional<DateTime> runningSince;  // the boot of the session the records end in
 };
 
 // The sessions that the records (in any order, repeated or not) show from start to end.

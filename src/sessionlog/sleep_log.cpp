@@ -18,13 +18,6 @@ DateTime ReadTime(std::string_view text, DateTime now) {
     return ParseTimestamp(TrimBlanks(text), TimestampPart::kDateAndTime, now);
 }
 
-std::string LowerIdentity(std::string_view identity) {
-    std::string lower(identity);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 }  // namespace
 
 std::vector<SleepPeriod> ReadSleepPeriods(std::string_view fileText, DateTime now) {
@@ -57,7 +50,7 @@ SleepIndex::SleepIndex(std::span<const SleepPeriod> sleeps) {
         ordered.begin(), ordered.end(),
         [](const SleepPeriod* a, const SleepPeriod* b) { return a->start < b->start; });
     for (const SleepPeriod* period : ordered) {
-        Periods& periods = bySystem_[LowerIdentity(period->system)];
+        Periods& periods = bySystem_[AsciiLowerCase(period->system)];
         // Periods that meet merge too: their minutes add up the same either way.
         if (!periods.ends.empty() && period->start <= periods.ends.back()) {
             periods.ends.back() = std::max(periods.ends.back(), period->end);
@@ -78,7 +71,7 @@ SleepIndex::SleepIndex(std::span<const SleepPeriod> sleeps) {
 }
 
 const SleepIndex::Periods* SleepIndex::Find(std::string_view system) const {
-    const auto found = bySystem_.find(LowerIdentity(system));
+    const auto found = bySystem_.find(AsciiLowerCase(system));
     return found == bySystem_.end() ? nullptr : &found->second;
 }
 

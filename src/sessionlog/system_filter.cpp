@@ -18,14 +18,7 @@ constexpr std::size_t kDriveLength = 2;
 
 // ASCII only, and without the C library's locale lookup: every entry of the log is
 // compared with the systems found so far.
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
-    return lower;
-}
 
 std::string UpperCase(std::string_view text) {
     std::string upper(text);
@@ -58,8 +51,7 @@ std::string FormatSystemName(std::string_view identity, const DriveTable& drives
 bool SameIdentity(std::string_view a, std::string_view b) {
     // Nearly every comparison meets the identity spelled as it was written; the byte
     // comparison settles those at once.
-    return a == b || std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                                [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return a == b || SameNameIgnoringCase(a, b);
 }
 
 std::vector<std::string> ShownSystems(std::string_view sysList, const std::string& systemId) {
@@ -107,9 +99,9 @@ SystemExits::Exit* SystemExits::Find(std::string_view identity) {
     if (byLowerIdentity_.empty()) {
         // The first of a kind wins, as the search in order finds it.
         for (std::size_t at = 0; at < exits_.size(); ++at)
-            byLowerIdentity_.emplace(LowerCase(exits_[at].identity), at);
+            byLowerIdentity_.emplace(AsciiLowerCase(exits_[at].identity), at);
     }
-    const auto found = byLowerIdentity_.find(LowerCase(identity));
+    const auto found = byLowerIdentity_.find(AsciiLowerCase(identity));
     return found == byLowerIdentity_.end() ? nullptr : &exits_[found->second];
 }
 
@@ -118,7 +110,7 @@ void SystemExits::Note(std::string_view identity, DateTime end) {
     if (!found) {
         exits_.push_back({std::string(identity), end});
         if (!byLowerIdentity_.empty())
-            byLowerIdentity_.emplace(LowerCase(identity), exits_.size() - 1);
+            byLowerIdentity_.emplace(AsciiLowerCase(identity), exits_.size() - 1);
     } else if (!found->end || *found->end < end) {
         // Updated in place: the identity keeps its first spelling, so the own system stays
         // the own system whatever case a hand-edited line writes it in.

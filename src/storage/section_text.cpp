@@ -254,4 +254,21 @@ bool SetSectionValue(std::string& fileText, std::string_view section, std::strin
     return true;
 }
 
+void PrependSectionLines(std::string& fileText, std::string_view section, std::string_view lines) {
+    if (lines.empty()) return;
+    const std::string header = HeaderFor(section);
+    std::optional<std::size_t> bodyStart;
+    bool headerBroken = true;
+    ForEachLine(fileText, 0, [&](std::string_view line, std::size_t start, std::size_t next) {
+        if (TrimBlanks(line) != header) return true;
+        bodyStart = next;
+        headerBroken = next > start + line.size();
+        return false;
+    });
+    if (!bodyStart) return AppendSection(fileText, section, lines, kCrLf);
+    std::string inserted(headerBroken ? "" : kCrLf);
+    inserted.append(lines);
+    fileText.insert(*bodyStart, inserted);
+}
+
 }  // namespace uptrail

@@ -42,4 +42,8 @@ std::string SaveSectionText(std::string_view fileText, std::string_view section,
 bool SetSectionValue(std::string& fileText, std::string_view section, std::string_view key,
                      std::string_view value);
 
+// Puts `lines` (each ended by CR LF) first in the section's body, right after its header,
+// or adds the section with them at the end of the file. Every other byte stays as it was.
+void PrependSectionLines(std::string& fileText, std::string_view section, std::string_view lines);
+
 }  // namespace uptrail

@@ -35,4 +35,8 @@ std::size_t AfterLineBreak(std::string_view text, std::size_t at);
 // functions compare section and key names.
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 
+// The text with its ASCII capitals made small, as SameNameIgnoringCase compares: a key for
+// looking names up without regard to case.
+std::string AsciiLowerCase(std::string_view text);
+
 }  // namespace uptrail
