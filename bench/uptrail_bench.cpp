@@ -134,8 +134,9 @@ struct Program {
     testing::FakeEventSink events;
     testing::MemoryMachineLock logLock;
     testing::FakeMachineSessions sessions;
+    testing::FakeSystemLog systemLog;
     MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale,
-                         http, zone, events, logLock, sessions},
+                         http, zone, events, logLock, sessions, systemLog},
                         {}};
 };
 

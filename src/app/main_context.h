@@ -12,6 +12,7 @@
 #include "platform/program_window.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
+#include "platform/system_log.h"
 #include "platform/time_zone.h"
 #include "platform/tray_icon.h"
 #include "storage/log_writer.h"
@@ -35,6 +36,7 @@ struct Platform {
     EventSink& events;
     MachineLock& logLock;  // taken around every change of the log, machine-wide
     MachineSessions& sessions;
+    SystemLogReader& systemLog;
 };
 
 // The main window's logic: its platform and its state, passed to every handler.

@@ -9,6 +9,7 @@
 #include "app/session_menus.h"
 #include "app/startup_options.h"
 #include "app/tray_presence.h"
+#include "app/windows_history.h"
 #include "base/text_encoding.h"
 #include "base/timestamp.h"
 #include "base/version_text.h"
@@ -113,6 +114,7 @@ StartupOutcome RunStartup(MainContext& context) {
     state.menus.mListMode.checked = SettingIsOn(context.Settings(), setting::kListMode);
     state.session.driveTable = BuildDriveTable(platform.system);
     RefreshSessionMenus(context);
+    StartPastImport(context);
     LoadAlarmsAtStartup(context.Alarms());
 
     ShowTrayIcon(state.tray, platform.tray);

@@ -1,7 +1,11 @@
 #pragma once
+#include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "base/date_time.h"
 
 namespace uptrail {
@@ -32,5 +36,40 @@ struct ShutdownRecord {
     DateTime time{};
     std::vector<std::string> values;
 };
+
+namespace detail {
+
+struct KnownEvent {
+    std::string_view provider;
+    unsigned id;
+    ShutdownEvent event;
+};
+
+// Providers as the System log names them; a stop error is reported under either name.
+inline constexpr std::array<KnownEvent, 12> kKnownEvents{{
+    {"Microsoft-Windows-Kernel-Boot", 27, ShutdownEvent::kBoot},
+    {"Microsoft-Windows-Kernel-General", 12, ShutdownEvent::kSystemStarted},
+    {"Microsoft-Windows-Kernel-General", 13, ShutdownEvent::kSystemStopped},
+    {"EventLog", 6005, ShutdownEvent::kLogStarted},
+    {"EventLog", 6006, ShutdownEvent::kLogStopped},
+    {"EventLog", 6008, ShutdownEvent::kUnexpected},
+    {"Microsoft-Windows-Kernel-Power", 41, ShutdownEvent::kUncleanReboot},
+    {"Microsoft-Windows-Kernel-Power", 42, ShutdownEvent::kSleepEntered},
+    {"Microsoft-Windows-Power-Troubleshooter", 1, ShutdownEvent::kWoke},
+    {"User32", 1074, ShutdownEvent::kShutdownStarted},
+    {"Microsoft-Windows-WER-SystemErrorReporting", 1001, ShutdownEvent::kBugCheck},
+    {"BugCheck", 1001, ShutdownEvent::kBugCheck},
+}};
+
+}  // namespace detail
+
+// The kind of a System-log record by its provider's name and event ID, or nothing for a
+// record that tells nothing of a session's start, end or sleep.
+inline std::optional<ShutdownEvent> SystemEventOf(std::string_view provider, unsigned eventId) {
+    for (const detail::KnownEvent& known : detail::kKnownEvents)
+        if (known.id == eventId && SameNameIgnoringCase(known.provider, provider))
+            return known.event;
+    return std::nullopt;
+}
 
 }  // namespace uptrail

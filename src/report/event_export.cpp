@@ -15,11 +15,11 @@ constexpr std::string_view kClosing = "</Events>";
 
 std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t count) {
     if (at + count > text.size()) return std::nullopt;
-    int value = 0;
+    unsigned value = 0;
     const char* first = text.data() + at;
     const auto [end, error] = std::from_chars(first, first + count, value);
     if (error != std::errc() || end != first + count) return std::nullopt;
-    return value;
+    return static_cast<int>(value);
 }
 
 // "2026-12-04T07:00:00.1234567Z": the second, in UTC; the fraction is dropped.
@@ -94,9 +94,10 @@ private:
     static std::optional<unsigned> Number(std::string_view text) {
         while (!text.empty() && (text.front() == ' ' || text.front() == '\n'))
             text.remove_prefix(1);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\n')) text.remove_suffix(1);
         unsigned value = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc()) return std::nullopt;
+        if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
         return value;
     }
 
@@ -121,8 +122,10 @@ private:
         if (!event && channel_ == "System") event = ShutdownEvent::kActivity;
         if (!event) return;
         const DateTime local = LocalTimeOf(*time_, zone_);
-        if (found_.records.empty() || found_.records.back().time <= local)
+        if (!newest_ || *newest_ <= local) {
+            newest_ = local;
             found_.computer = computer_;
+        }
         found_.records.push_back({*event, local, std::move(values_)});
         values_.clear();
     }
@@ -141,6 +144,7 @@ private:
     std::vector<std::string> values_;
     std::optional<unsigned> eventId_;
     std::optional<std::chrono::sys_seconds> time_;
+    std::optional<DateTime> newest_;  // the time of the newest record read
 };
 
 void AppendUtf8(std::string& text, char32_t c) {

@@ -13,28 +13,6 @@ namespace {
 // A boot writes what it knows of the session before it within its first minutes.
 constexpr std::chrono::minutes kBootReports{5};
 
-struct KnownEvent {
-    std::string_view provider;
-    unsigned id;
-    ShutdownEvent event;
-};
-
-// Providers as the System log names them; a stop error is reported under either name.
-constexpr std::array<KnownEvent, 12> kKnownEvents{{
-    {"Microsoft-Windows-Kernel-Boot", 27, ShutdownEvent::kBoot},
-    {"Microsoft-Windows-Kernel-General", 12, ShutdownEvent::kSystemStarted},
-    {"Microsoft-Windows-Kernel-General", 13, ShutdownEvent::kSystemStopped},
-    {"EventLog", 6005, ShutdownEvent::kLogStarted},
-    {"EventLog", 6006, ShutdownEvent::kLogStopped},
-    {"EventLog", 6008, ShutdownEvent::kUnexpected},
-    {"Microsoft-Windows-Kernel-Power", 41, ShutdownEvent::kUncleanReboot},
-    {"Microsoft-Windows-Kernel-Power", 42, ShutdownEvent::kSleepEntered},
-    {"Microsoft-Windows-Power-Troubleshooter", 1, ShutdownEvent::kWoke},
-    {"User32", 1074, ShutdownEvent::kShutdownStarted},
-    {"Microsoft-Windows-WER-SystemErrorReporting", 1001, ShutdownEvent::kBugCheck},
-    {"BugCheck", 1001, ShutdownEvent::kBugCheck},
-}};
-
 // BootType 0 is a cold boot, 1 a start from Fast Startup; 2, a resume from hibernation,
 // continues the session. Windows may render the value as a hexadecimal number.
 bool StartsASession(const ShutdownRecord& record) {
@@ -115,7 +93,13 @@ public:
     // one still running.
     PastSessions Finish() && {
         if (open_ && open_->endedCleanly) Close(open_->lastSign);
-        if (open_) past_.runningSince = open_->start;
+        if (open_) {
+            // Its sleeps go with it.
+            past_.runningSince = open_->start;
+            std::erase_if(past_.sleeps, [&](const SleepPeriod& sleep) {
+                return sleep.start >= past_.runningSince;
+            });
+        }
         return std::move(past_);
     }
 
@@ -177,13 +161,6 @@ private:
 };
 
 }  // namespace
-
-std::optional<ShutdownEvent> SystemEventOf(std::string_view provider, unsigned eventId) {
-    for (const KnownEvent& known : kKnownEvents)
-        if (known.id == eventId && SameNameIgnoringCase(known.provider, provider))
-            return known.event;
-    return std::nullopt;
-}
 
 PastSessions SessionsFromRecords(std::span<const ShutdownRecord> records, std::string_view system) {
     const std::vector<const ShutdownRecord*> ordered = InTimeOrder(records);

@@ -12,10 +12,6 @@
 
 namespace uptrail {
 
-// The kind of a System-log record by its provider's name and event ID, or nothing for a
-// record that tells nothing of a session's start, end or sleep.
-std::optional<ShutdownEvent> SystemEventOf(std::string_view provider, unsigned eventId);
-
 // A session of one installation as Windows' own records tell it.
 struct PastSession {
     DateTime start{};

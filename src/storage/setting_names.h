@@ -24,6 +24,9 @@ inline constexpr SettingName kLastStart{"LastStart", SettingPlace::kOwnSection};
 inline constexpr SettingName kLastClose{"LastClose", SettingPlace::kOwnSection};
 inline constexpr SettingName kLastCause{"LastCause", SettingPlace::kOwnSection};
 inline constexpr SettingName kRestart{"Restart", SettingPlace::kOwnSection};
+// How many sessions of Windows' own records the first start added before the log's own;
+// there once that import ran.
+inline constexpr SettingName kImportedSessions{"ImportedSessions", SettingPlace::kOwnSection};
 // When the PC went to sleep; empty while it is awake.
 inline constexpr SettingName kSleepStart{"SleepStart", SettingPlace::kOwnSection};
 inline constexpr SettingName kSysList{"SysList", SettingPlace::kOwnSection};

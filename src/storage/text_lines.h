@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii_case.h"
+
 namespace uptrail {
 
 inline constexpr std::string_view kCrLf = "\r\n";
@@ -30,13 +32,5 @@ bool EndsWithLineBreak(std::string_view text);
 // Where the line after the line break at `at` starts (CR LF is one break); `at` itself at
 // the end of the text.
 std::size_t AfterLineBreak(std::string_view text, std::size_t at);
-
-// Whether two names are equal without regard to ASCII letter case, as the profile
-// functions compare section and key names.
-bool SameNameIgnoringCase(std::string_view a, std::string_view b);
-
-// The text with its ASCII capitals made small, as SameNameIgnoringCase compares: a key for
-// looking names up without regard to case.
-std::string AsciiLowerCase(std::string_view text);
 
 }  // namespace uptrail

@@ -69,6 +69,7 @@ struct ProgramCopy {
     FakeEventSink events;
     MemoryMachineLock lock;
     FakeMachineSessions sessions;
+    FakeSystemLog systemLog;
     MainContext context;
 };
 
@@ -108,7 +109,7 @@ inline ProgramCopy::ProgramCopy(SharedPc& pc, std::uint32_t session, bool standa
       lock(pc.lock, static_cast<int>(session)),
       sessions(pc.sessions, session),
       context{{pc.clock, pc.files, registry, system, tray, window, window, desktop, locale, http,
-               zone, events, lock, sessions},
+               zone, events, lock, sessions, systemLog},
               {}} {
     system.programFolder = PathFromAnsi(kFolderText);
     system.SetSerial("C:", 0x1A2B3C4D);

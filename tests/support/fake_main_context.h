@@ -22,8 +22,9 @@ struct FakeMainContext {
     FakeEventSink events;
     MemoryMachineLock logLock;
     FakeMachineSessions sessions;
+    FakeSystemLog systemLog;
     MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale,
-                         http, zone, events, logLock, sessions},
+                         http, zone, events, logLock, sessions, systemLog},
                         {}};
 };
 

@@ -18,6 +18,7 @@
 #include "platform/locale.h"
 #include "platform/program_window.h"
 #include "platform/system_info.h"
+#include "platform/system_log.h"
 #include "platform/tray_icon.h"
 
 namespace uptrail::testing {
@@ -205,6 +206,16 @@ public:
     bool StartGet(std::string_view address, std::chrono::milliseconds) override {
         if (starts) requests.emplace_back(address);
         return starts;
+    }
+};
+
+class FakeSystemLog final : public SystemLogReader {
+public:
+    int readings = 0;  // the readings started
+
+    bool StartReading() override {
+        ++readings;
+        return true;
     }
 };
 

@@ -14,6 +14,7 @@
 #include "app/menu_commands.h"
 #include "app/session_menus.h"
 #include "app/startup_options.h"
+#include "app/windows_history.h"
 #include "sessionlog/session_tracker.h"
 #include "sessionlog/statistics.h"
 #include "storage/atomic_file.h"
@@ -70,6 +71,38 @@ TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAreBuilt) {
     // Listed, but counted in the statistics only from the next trim.
     EXPECT_EQ(state.session.logCount, 0);
     EXPECT_EQ(Get("LastStart"), "2026:12:06:08:59:30");
+}
+
+// The first start reads Windows' own records of the PC's past and adds what lies before the
+// log's own sessions, once; a log that could not be read (Wine) changes nothing.
+TEST_F(StartupTest, TheFirstStartAddsThePCsPastBeforeTheLogsOwnOnce) {
+    SeedEarlierStart("[" + kSystem +
+                     "]\r\nLastStart=2026:12:05:08:00:00\r\n"
+                     "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n");
+    RunStartup(context);
+    ASSERT_EQ(systemLog.readings, 1);
+    const std::string logged = "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem;
+    OnSystemLogRead(context, {});
+    EXPECT_EQ(Get("ImportedSessions"), "") << "tried again at the next start";
+
+    using E = ShutdownEvent;
+    const auto at = [](int day, int hour) { return MakeDateTime(2026, 12, day, hour, 0, 0); };
+    const std::vector<ShutdownRecord> records{
+        {E::kBoot, at(3, 8), {"0"}},        {E::kActivity, at(3, 12), {}},
+        {E::kSystemStopped, at(3, 17), {}}, {E::kBoot, at(5, 8), {"0"}},
+        {E::kSystemStopped, at(5, 18), {}}, {E::kBoot, at(6, 8), {"1"}}};
+    OnSystemLogRead(context, records);
+    EXPECT_EQ(Entries(), "2026:12:03:08:00:00=2026:12:03:17:00:00=0=" + kSystem + "\r\n" + logged);
+    EXPECT_EQ(Get("ImportedSessions"), "1");
+    EXPECT_EQ(state.session.logCount, 2);
+    EXPECT_EQ(state.menus.sessionItems.size(), 2u);
+
+    // A second copy that read the log as well, and any later start, add nothing.
+    const std::string imported = Entries();
+    OnSystemLogRead(context, records);
+    EXPECT_EQ(Entries(), imported);
+    StartPastImport(context);
+    EXPECT_EQ(systemLog.readings, 1);
 }
 
 // Each section's lines that are not blank, by section name; lines before any header and

@@ -140,7 +140,7 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
     // No owner window, so no icon in the shell: the test reads the picture it was handed.
     Win32TrayIcon shellTray(nullptr, UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))));
     MainContext withTray{{clock, files, registry, system, shellTray, window, window, desktop,
-                          locale, http, zone, events, logLock, sessions},
+                          locale, http, zone, events, logLock, sessions, systemLog},
                          {}};
     withTray.state.options.mRightWithout.checked = true;  // no shell here to add the icon to
     withTray.state.options.mRightAnimated.checked = true;

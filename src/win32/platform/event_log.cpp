@@ -1,10 +1,35 @@
 #include "win32/platform/event_log.h"
 
+#include "win32/platform/wide_text.h"
+
 namespace uptrail {
 namespace {
 
 // The longest wait for all records asked for.
 constexpr ULONGLONG kQueryBoundMs = 15000;
+
+std::optional<ShutdownEvent> KindOf(const EVT_VARIANT& provider, const EVT_VARIANT& id) {
+    if (provider.Type != EvtVarTypeString || id.Type != EvtVarTypeUInt16 || !provider.StringVal)
+        return std::nullopt;
+    return SystemEventOf(AnsiFromWide(provider.StringVal), id.UInt16Val);
+}
+
+// One property as text: numbers in decimal, texts in the ANSI code page.
+std::string TextOf(const EVT_VARIANT& value) {
+    switch (value.Type) {
+    case EvtVarTypeString: return value.StringVal ? AnsiFromWide(value.StringVal) : std::string();
+    case EvtVarTypeByte: return std::to_string(value.ByteVal);
+    case EvtVarTypeUInt16: return std::to_string(value.UInt16Val);
+    case EvtVarTypeUInt32:
+    case EvtVarTypeHexInt32: return std::to_string(value.UInt32Val);
+    case EvtVarTypeInt32: return std::to_string(value.Int32Val);
+    case EvtVarTypeUInt64:
+    case EvtVarTypeHexInt64: return std::to_string(value.UInt64Val);
+    case EvtVarTypeInt64: return std::to_string(value.Int64Val);
+    case EvtVarTypeBoolean: return value.BooleanVal ? "1" : "0";
+    default: return {};
+    }
+}
 
 }  // namespace
 
@@ -73,6 +98,30 @@ std::optional<DateTime> LocalTimeOf(ULONGLONG fileTime) {
         return std::nullopt;
     return MakeDateTime(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
                         local.wSecond);
+}
+
+RecordContexts::RecordContexts()
+    : system_(EvtCreateRenderContext(0, nullptr, EvtRenderContextSystem)),
+      user_(EvtCreateRenderContext(0, nullptr, EvtRenderContextUser)) {}
+
+std::optional<ShutdownRecord> RecordContexts::RecordOf(EVT_HANDLE event,
+                                                       bool othersAsActivity) const {
+    const RenderedValues system(system_.get(), event);
+    if (system.Count() <= EvtSystemTimeCreated ||
+        system[EvtSystemTimeCreated].Type != EvtVarTypeFileTime)
+        return std::nullopt;
+    auto kind = KindOf(system[EvtSystemProviderName], system[EvtSystemEventID]);
+    if (!kind && !othersAsActivity) return std::nullopt;
+    const auto time = LocalTimeOf(system[EvtSystemTimeCreated].FileTimeVal);
+    if (!time) return std::nullopt;
+    ShutdownRecord record{kind.value_or(ShutdownEvent::kActivity), *time, {}};
+    // Only the kinds a session is told from need their data; rendering it is most of the
+    // cost of a record.
+    if (!kind) return record;
+    const RenderedValues data(user_.get(), event);
+    for (std::size_t index = 0; index < data.Count(); ++index)
+        record.values.push_back(TextOf(data[index]));
+    return record;
 }
 
 }  // namespace uptrail

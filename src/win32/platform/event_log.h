@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "platform/shutdown_records.h"
 #include "win32/platform/unique_handle.h"
 
 namespace uptrail {
@@ -38,6 +39,24 @@ private:
 // An integer value of an event as the log renders it: signed or unsigned, 8 to 64 bits, in
 // decimal or hexadecimal form. Nothing for any other type.
 [[nodiscard]] std::optional<std::int64_t> IntegerOf(const EVT_VARIANT& value);
+
+// Reads records of the System log the way the portable code takes them.
+class RecordContexts {
+public:
+    RecordContexts();
+    explicit operator bool() const { return system_ && user_; }
+
+    // The record's kind by its provider and ID, its local time and, for a kind that tells
+    // of sessions, its data properties as text (numbers in decimal, texts in the ANSI code
+    // page), never its message, which is localized. A record of another kind is an
+    // activity without data when `othersAsActivity`, else nothing.
+    [[nodiscard]] std::optional<ShutdownRecord> RecordOf(EVT_HANDLE event,
+                                                         bool othersAsActivity) const;
+
+private:
+    UniqueEventLogHandle system_;
+    UniqueEventLogHandle user_;
+};
 
 // An event time (UTC, in 100-ns units) as local time to the second.
 [[nodiscard]] std::optional<DateTime> LocalTimeOf(ULONGLONG fileTime);

@@ -23,6 +23,7 @@
 #include "win32/platform/win32_machine_sessions.h"
 #include "win32/platform/win32_registry.h"
 #include "win32/platform/win32_system_info.h"
+#include "win32/platform/win32_system_log.h"
 #include "win32/platform/win32_time_zone.h"
 #include "win32/shell/main_window.h"
 #include "win32/shell/win32_desktop.h"
@@ -87,12 +88,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     Win32Desktop desktop(instance);
     Win32Locale locale;
     Win32HttpClient http(window.Handle());
+    Win32SystemLogReader systemLog(window.Handle());
     Win32TimeZone zone;
     Win32EventSink events;
     Win32MachineLock logLock(kLogLockName);
     Win32MachineSessions sessions;
     MainContext context{Platform{clock, files, registry, system, tray, window, window, desktop,
-                                 locale, http, zone, events, logLock, sessions},
+                                 locale, http, zone, events, logLock, sessions, systemLog},
                         {}};
 
     if (RunStartup(context) == StartupOutcome::kHandedOver) return 0;

@@ -16,9 +16,11 @@
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "app/session_menus.h"
+#include "app/windows_history.h"
 #include "base/version_info.h"
 #include "win32/platform/wide_text.h"
 #include "win32/platform/win32_http_client.h"
+#include "win32/platform/win32_system_log.h"
 #include "win32/shell/alarm_window.h"
 #include "win32/shell/popup_menu.h"
 #include "win32/shell/title_bar_mode.h"
@@ -256,13 +258,18 @@ void MainWindow::RunTrayCommand(const std::function<void()>& command) {
     trayCommandActive_ = true;
     command();
     trayCommandActive_ = false;
-    ShowFinishedUpdateCheck();
+    FinishBackgroundWork();
 }
 
 // An outcome that arrives while a menu or box of the icon is up waits for it to close,
 // like a click would; it is never dropped, or the check would stay running for good.
-void MainWindow::ShowFinishedUpdateCheck() {
-    if (!finishedUpdateCheck_ || trayCommandActive_) return;
+void MainWindow::FinishBackgroundWork() {
+    if (trayCommandActive_) return;
+    if (systemLogRecords_) {
+        const auto records = std::move(systemLogRecords_);
+        OnSystemLogRead(*context_, *records);
+    }
+    if (!finishedUpdateCheck_) return;
     const std::unique_ptr<HttpResponse> response = std::move(finishedUpdateCheck_);
     RunTrayCommand([this, &response] { OnUpdateCheckFinished(*context_, *response); });
 }
@@ -282,7 +289,11 @@ LRESULT MainWindow::HandleStartedMessage(HWND window, UINT message, WPARAM wPara
     case WM_COMMAND: return HandleCommand(LOWORD(wParam));
     case kHttpResponseMessage:
         finishedUpdateCheck_.reset(reinterpret_cast<HttpResponse*>(lParam));
-        ShowFinishedUpdateCheck();
+        FinishBackgroundWork();
+        return 0;
+    case kSystemLogReadMessage:
+        systemLogRecords_.reset(reinterpret_cast<std::vector<ShutdownRecord>*>(lParam));
+        FinishBackgroundWork();
         return 0;
     case WM_SETTINGCHANGE:
         if (IsColourModeChange(ChangedSetting(lParam)))

@@ -12,6 +12,7 @@
 #include "app/tray_clicks.h"
 #include "platform/http_client.h"
 #include "platform/program_window.h"
+#include "platform/shutdown_records.h"
 #include "sessionlog/session_log.h"
 #include "win32/platform/win32_colour_mode.h"
 #include "win32/shell/suspend_resume.h"
@@ -63,8 +64,9 @@ private:
     void OpenLeftMenu(HWND window);
     // Runs what a click on the icon asks for, unless a menu or box of the icon is up.
     void RunTrayCommand(const std::function<void()>& command);
-    // Shows the outcome of a finished update check, once no menu or box of the icon is up.
-    void ShowFinishedUpdateCheck();
+    // Shows the outcome of a finished update check and adds the System log's sessions
+    // once read, when no menu or box of the icon is up.
+    void FinishBackgroundWork();
     // Opens a menu at `anchor`, or at the pointer when there is none.
     void ShowMenu(HWND window, const std::vector<MenuNode>& items, std::optional<POINT> anchor);
     // Records the close once: Windows may end the session after the window has been
@@ -88,6 +90,8 @@ private:
     std::optional<POINT> sessionMenuAnchor_;
     // The response of an update check whose outcome waits for a menu or box to close.
     std::unique_ptr<HttpResponse> finishedUpdateCheck_;
+    // The System log's records, read on a worker, while they wait likewise.
+    std::unique_ptr<std::vector<ShutdownRecord>> systemLogRecords_;
 };
 
 }  // namespace uptrail
