@@ -22,6 +22,8 @@ TARGETS = [
     ("one clock tick: hands, dial, icon image", "BM_ClockTick", 20e-6),
     ("the session chart of 32000 entries: read, figures, page", "BM_ReportChart/entries:32000",
      20e-3),
+    ("an export of the System log, 200000 records, read as sessions",
+     "BM_ReadEventExport/records:200000", 1.0),
     ("LoadAlarms of 1000 alarms (log of 32000 entries)", "BM_LoadAlarms/alarms:1000", None),
     ("SaveAlarms of 1000 alarms, without the flush",
      "BM_SaveAlarms/alarms:1000/flush:0/real_time", None),
