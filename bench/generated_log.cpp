@@ -3,22 +3,11 @@
 #include <cstdint>
 
 #include "base/timestamp.h"
+#include "sequence.h"
 #include "storage/text_lines.h"
 
 namespace uptrail::bench {
 namespace {
-
-// A fixed linear congruential generator: the same log on every machine and library.
-class Sequence {
-public:
-    std::uint32_t Next(std::uint32_t bound) {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::uint32_t>((state_ >> 33) % bound);
-    }
-
-private:
-    std::uint64_t state_ = 20261204;
-};
 
 struct Session {
     DateTime start;
@@ -30,7 +19,7 @@ struct Session {
 std::vector<Session> Sessions(int entries, DateTime before) {
     using std::chrono::minutes;
     using std::chrono::seconds;
-    Sequence random;
+    Sequence random(20261204);
     std::vector<Session> sessions;
     sessions.reserve(static_cast<std::size_t>(entries));
     DateTime at{};

@@ -1,6 +1,7 @@
 // Benchmarks of the work Uptrail does on a large log: the start-up (trim, the previous
 // session's entry, statistics and session menus, alarms), the heartbeat, a whole section
-// save, the report, the clock tick, and loading and saving a thousand alarms. Files are real files
+// save, the report, the clock tick, loading and saving a thousand alarms, and reading an export of
+// the System log as sessions. Files are real files
 // through the POSIX file system; the rewrites run once flushed to the disk (flush:1) and once in
 // memory without the flush (flush:0), so the figures show the program's own work apart from the
 // disk's.
@@ -16,14 +17,17 @@
 #include "app/main_context.h"
 #include "app/session_menus.h"
 #include "base/timestamp.h"
+#include "generated_export.h"
 #include "generated_log.h"
 #include "platform/file_bytes.h"
 #include "posix/posix_file_system.h"
+#include "report/event_export.h"
 #include "report/plain_locale.h"
 #include "report/report_format.h"
 #include "report/report_run.h"
 #include "report/report_writer.h"
 #include "report/session_report.h"
+#include "sessionlog/past_sessions.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/session_tracker.h"
 #include "storage/profile_file.h"
@@ -328,6 +332,27 @@ void BM_ClockTick(benchmark::State& state) {
     }
 }
 
+// An export of the System log read as sessions, as uptrail-report reads one: the document
+// read through the platform's XML reader, its records turned into sessions.
+void BM_ReadEventExport(benchmark::State& state) {
+    static std::map<int, GeneratedExport> exports;
+    const int records = static_cast<int>(state.range(0));
+    auto generated = exports.find(records);
+    if (generated == exports.end())
+        generated = exports.emplace(records, GenerateEventExport(records)).first;
+    const std::string& text = generated->second.text;
+    const FixedTimeZone centralEurope(1h);
+    std::size_t sessions = 0;
+    for (auto _ : state) {
+        const EventExport found = ReadEventExport(text, SystemXmlReader(), centralEurope);
+        if (!found.xml.wellFormed || found.events != static_cast<std::size_t>(records))
+            state.SkipWithError("the export was not read whole");
+        sessions = SessionsFromRecords(found.records, GeneratedSystems()[0]).sessions.size();
+    }
+    if (sessions != generated->second.sessions) state.SkipWithError("other sessions");
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+
 void LogSizes(benchmark::internal::Benchmark* benchmark) {
     for (const int entries : {1000, 10000, 32000}) benchmark->Arg(entries);
 }
@@ -362,6 +387,7 @@ BENCHMARK(BM_SectionSave)
 BENCHMARK(BM_Report)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReportChart)->ArgName("entries")->Arg(32000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReportManySystems)->ArgName("systems")->Arg(30000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadEventExport)->ArgName("records")->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadAlarms)->ArgName("alarms")->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAlarms)
