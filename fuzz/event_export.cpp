@@ -73,17 +73,13 @@ void CheckSessions(const PastSessions& past, const std::vector<ShutdownRecord>& 
             AnyAt(records, session.end, [](ShutdownEvent e) { return !WrittenByTheNextBoot(e); }),
             "a session ends at no record of its own", context);
     }
-    // The session still running is left out, but the sleeps it has finished are given: a
-    // sleep after the last session is one of them.
-    const DateTime lastEnd = past.sessions.empty() ? DateTime::min() : past.sessions.back().end;
     for (const SleepPeriod& sleep : past.sleeps) {
         Require(sleep.system == kSystem, "a sleep of another system", context);
         Require(sleep.start <= sleep.end, "a sleep ends before it starts", context);
-        Require(lastEnd <= sleep.start || std::any_of(past.sessions.begin(), past.sessions.end(),
-                                                      [&](const PastSession& s) {
-                                                          return s.start <= sleep.start &&
-                                                                 sleep.end <= s.end;
-                                                      }),
+        Require(std::any_of(past.sessions.begin(), past.sessions.end(),
+                            [&](const PastSession& s) {
+                                return s.start <= sleep.start && sleep.end <= s.end;
+                            }),
                 "a sleep outside every session", context);
     }
 }
