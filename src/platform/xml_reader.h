@@ -33,7 +33,10 @@ struct XmlOutcome {
 class XmlReader {
 public:
     virtual ~XmlReader() = default;
-    [[nodiscard]] virtual XmlOutcome Read(std::string_view document, XmlHandler& handler) const = 0;
+    // The document is the pieces one after the other: a wrapping around a large document
+    // costs no copy of it.
+    [[nodiscard]] virtual XmlOutcome Read(std::span<const std::string_view> pieces,
+                                          XmlHandler& handler) const = 0;
 };
 
 // The platform's own reader: expat off Windows, XmlLite on Windows.

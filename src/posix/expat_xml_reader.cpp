@@ -2,7 +2,7 @@
 
 #include <expat.h>
 
-#include <limits>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -17,19 +17,28 @@ std::string_view LocalName(const XML_Char* name) {
     return colon == std::string_view::npos ? full : full.substr(colon + 1);
 }
 
+// What the callbacks reach: the handler, and one list of attributes used again for every
+// element, since an export has millions.
+struct Reading {
+    XmlHandler& handler;
+    std::vector<XmlAttribute> attributes;
+};
+
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
-    std::vector<XmlAttribute> found;
+    Reading& reading = *static_cast<Reading*>(data);
+    reading.attributes.clear();
     for (const XML_Char** at = attributes; at[0] != nullptr; at += 2)
-        found.push_back({LocalName(at[0]), at[1]});
-    static_cast<XmlHandler*>(data)->StartElement(LocalName(name), found);
+        reading.attributes.push_back({LocalName(at[0]), at[1]});
+    reading.handler.StartElement(LocalName(name), reading.attributes);
 }
 
 void XMLCALL OnEnd(void* data, const XML_Char* name) {
-    static_cast<XmlHandler*>(data)->EndElement(LocalName(name));
+    static_cast<Reading*>(data)->handler.EndElement(LocalName(name));
 }
 
 void XMLCALL OnText(void* data, const XML_Char* text, int length) {
-    static_cast<XmlHandler*>(data)->Text(std::string_view(text, static_cast<std::size_t>(length)));
+    static_cast<Reading*>(data)->handler.Text(
+        std::string_view(text, static_cast<std::size_t>(length)));
 }
 
 struct ParserFree {
@@ -38,22 +47,32 @@ struct ParserFree {
 
 }  // namespace
 
-XmlOutcome ExpatXmlReader::Read(std::string_view document, XmlHandler& handler) const {
+XmlOutcome ExpatXmlReader::Read(std::span<const std::string_view> pieces,
+                                XmlHandler& handler) const {
     const std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate("UTF-8"));
     if (!parser) return {false, "out of memory", 0};
-    XML_SetUserData(parser.get(), &handler);
+    Reading reading{handler, {}};
+    XML_SetUserData(parser.get(), &reading);
     XML_SetElementHandler(parser.get(), OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser.get(), OnText);
-    // Handed on in pieces an int can count; the last says the document ends.
-    constexpr std::size_t kPiece = std::numeric_limits<int>::max() / 2;
-    do {
-        const std::string_view piece = document.substr(0, kPiece);
-        document.remove_prefix(piece.size());
-        if (XML_Parse(parser.get(), piece.data(), static_cast<int>(piece.size()),
-                      document.empty() ? XML_TRUE : XML_FALSE) != XML_STATUS_OK)
-            return {false, XML_ErrorString(XML_GetErrorCode(parser.get())),
-                    XML_GetCurrentLineNumber(parser.get())};
-    } while (!document.empty());
+    // Expat copies what it is given into a buffer of its own: pieces of a megabyte keep
+    // that buffer small and warm, where the whole document would be copied to fresh memory.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    std::size_t left = 0;
+    for (const std::string_view piece : pieces) left += piece.size();
+    const auto parse = [&](std::string_view part) {
+        left -= part.size();
+        return XML_Parse(parser.get(), part.data(), static_cast<int>(part.size()),
+                         left == 0 ? XML_TRUE : XML_FALSE) == XML_STATUS_OK;
+    };
+    bool read = left != 0 || parse({});  // an empty document is expat's to refuse
+    for (std::string_view piece : pieces) {
+        for (; read && !piece.empty(); piece.remove_prefix(std::min(kPiece, piece.size())))
+            read = parse(piece.substr(0, kPiece));
+    }
+    if (!read)
+        return {false, XML_ErrorString(XML_GetErrorCode(parser.get())),
+                XML_GetCurrentLineNumber(parser.get())};
     return {};
 }
 

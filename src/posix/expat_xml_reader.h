@@ -6,7 +6,7 @@ namespace uptrail {
 // XmlReader on expat, which refuses runaway entity expansion by its own limits.
 class ExpatXmlReader final : public XmlReader {
 public:
-    XmlOutcome Read(std::string_view document, XmlHandler& handler) const override;
+    XmlOutcome Read(std::span<const std::string_view> pieces, XmlHandler& handler) const override;
 };
 
 }  // namespace uptrail

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <vector>
 
 #include "sessionlog/past_sessions.h"
 
@@ -126,6 +127,7 @@ private:
             newest_ = local;
             found_.computer = computer_;
         }
+        if (*event == ShutdownEvent::kActivity) values_.clear();
         found_.records.push_back({*event, local, std::move(values_)});
         values_.clear();
     }
@@ -190,35 +192,56 @@ std::string Utf8FromUtf16(std::string_view bytes, bool bigEndian) {
 
 // The document as UTF-8 without its XML declaration (whose encoding no longer holds), in
 // one root element: several <Event> elements one after the other are what a plain
-// command-line export writes.
-std::string NormalisedDocument(std::string_view document) {
-    std::string text;
-    if (document.starts_with("\xFF\xFE") || document.starts_with("\xFE\xFF"))
-        text = Utf8FromUtf16(document.substr(2), document[0] == '\xFE');
-    else
-        text = document.starts_with("\xEF\xBB\xBF") ? document.substr(3) : document;
-    const std::size_t declaration = text.find("<?xml");
-    if (declaration != std::string::npos && text.find_first_not_of(" \t\r\n") == declaration)
-        text.erase(0, text.find("?>", declaration) == std::string::npos
-                          ? text.size()
-                          : text.find("?>", declaration) + 2);
-    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
-        const std::string_view rest = std::string_view(text).substr(at + 1);
-        if (rest.starts_with('?') || rest.starts_with('!')) continue;
-        if (rest.starts_with("Event>") || rest.starts_with("Event ") ||
-            rest.starts_with("Event\r") || rest.starts_with("Event\n"))
-            text = std::string(kOpening) + text + std::string(kClosing);
-        break;
+// command-line export writes. A UTF-8 export, of a hundred megabytes, is not copied.
+class NormalisedDocument {
+public:
+    explicit NormalisedDocument(std::string_view document) {
+        if (document.starts_with("\xFF\xFE") || document.starts_with("\xFE\xFF")) {
+            converted_ = Utf8FromUtf16(document.substr(2), document[0] == '\xFE');
+            text_ = converted_;
+        } else {
+            text_ = document.starts_with("\xEF\xBB\xBF") ? document.substr(3) : document;
+        }
+        const std::size_t declaration = text_.find("<?xml");
+        if (declaration != std::string_view::npos &&
+            text_.find_first_not_of(" \t\r\n") == declaration) {
+            const std::size_t end = text_.find("?>", declaration);
+            text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 2);
+        }
+        wrapped_ = StartsWithAnEvent();
     }
-    return text;
-}
+    NormalisedDocument(const NormalisedDocument&) = delete;  // its text may be its own
+    NormalisedDocument& operator=(const NormalisedDocument&) = delete;
+
+    std::vector<std::string_view> Pieces() const {
+        if (!wrapped_) return {text_};
+        return {kOpening, text_, kClosing};
+    }
+
+private:
+    bool StartsWithAnEvent() const {
+        for (std::size_t at = text_.find('<'); at != std::string_view::npos;
+             at = text_.find('<', at + 1)) {
+            const std::string_view rest = text_.substr(at + 1);
+            if (rest.starts_with('?') || rest.starts_with('!')) continue;
+            return rest.starts_with("Event>") || rest.starts_with("Event ") ||
+                   rest.starts_with("Event\r") || rest.starts_with("Event\n");
+        }
+        return false;
+    }
+
+    std::string converted_;
+    std::string_view text_;
+    bool wrapped_ = false;
+};
 
 }  // namespace
 
 EventExport ReadEventExport(std::string_view document, const XmlReader& reader,
                             const TimeZone& zone) {
     ExportHandler handler(zone);
-    XmlOutcome outcome = reader.Read(NormalisedDocument(document), handler);
+    const NormalisedDocument normalised(document);
+    XmlOutcome outcome = reader.Read(normalised.Pieces(), handler);
     // Some readers take text without any element for an empty document.
     if (outcome.wellFormed && !handler.SawAnElement())
         outcome = {false, "it holds no XML element", 1};

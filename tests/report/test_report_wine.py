@@ -5,7 +5,9 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
+sys.path.insert(0, os.path.dirname(__file__))
 from uptrail_machine import PROGRAM_FOLDER, UptrailMachine  # noqa: E402
+from test_report_events import WEEK  # noqa: E402
 
 REPORT = PROGRAM_FOLDER + r"\uptrail-report.exe"
 
@@ -47,6 +49,19 @@ class ReportUnderWineTest(unittest.TestCase):
             self.assertEqual(host.returncode, 0, host.stderr)
             self.assertEqual(without_delay(out), without_delay(host.stdout.decode("latin-1")), form)
             self.assertIn('"sessionCount": 3,' if form == "json" else "2026-12-04T11:00:00", out)
+
+        # An export as Event Viewer saves it reads the same through XmlLite as through expat.
+        export = os.path.join(m.program_dir, "System.xml")
+        with open(export, "wb") as f:
+            f.write(b"\xff\xfe" + ('<?xml version="1.0" encoding="UTF-16"?>\r\n<Events>'
+                                    + "".join(WEEK) + "</Events>").encode("utf-16-le"))
+        code, out, err = m.run_wine(REPORT, "--events", PROGRAM_FOLDER + r"\System.xml",
+                                    "--format", "csv")
+        self.assertEqual(code, 0, err)
+        host = subprocess.run([os.environ["UPTRAIL_REPORT_HOST"], "--events", export, "--format",
+                               "csv"], capture_output=True, timeout=60, env=m.env)
+        self.assertEqual(out.replace("\r\n", "\n"), host.stdout.decode("latin-1"))
+        self.assertEqual(len(host.stdout.splitlines()), 1 + 3)
 
         # What is no log is refused unread: a device, a folder, a file past the limit.
         huge = os.path.join(os.path.dirname(m.log_path), "huge.txt")

@@ -53,14 +53,16 @@ private:
 
 // A stream over a copy of the document in global memory, which the stream frees; the
 // shell's lighter memory stream reads as empty to some XmlLite implementations.
-ComPointer<IStream> StreamOf(std::string_view document) {
+ComPointer<IStream> StreamOf(std::span<const std::string_view> pieces) {
     ComPointer<IStream> stream;
     constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, kUtf8Mark.size() + document.size());
+    std::size_t size = kUtf8Mark.size();
+    for (const std::string_view piece : pieces) size += piece.size();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!memory) return stream;
     if (void* bytes = GlobalLock(memory)) {
         char* at = std::copy(kUtf8Mark.begin(), kUtf8Mark.end(), static_cast<char*>(bytes));
-        std::copy(document.begin(), document.end(), at);
+        for (const std::string_view piece : pieces) at = std::copy(piece.begin(), piece.end(), at);
         GlobalUnlock(memory);
         if (SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, stream.put()))) return stream;
     }
@@ -111,10 +113,10 @@ XmlOutcome Failure(IXmlReader* reader, HRESULT result) {
 
 class XmlLiteReader final : public XmlReader {
 public:
-    XmlOutcome Read(std::string_view document, XmlHandler& handler) const override {
+    XmlOutcome Read(std::span<const std::string_view> pieces, XmlHandler& handler) const override {
         const CreateXmlReaderFunction createReader = CreateXmlReaderOfTheSystem();
         if (!createReader) return {false, "this system has no XML reader (xmllite.dll)", 0};
-        ComPointer<IStream> stream = StreamOf(document);
+        ComPointer<IStream> stream = StreamOf(pieces);
         ComPointer<IXmlReader> reader;
         if (!stream.get() || FAILED(createReader(kXmlReaderInterface,
                                                  reinterpret_cast<void**>(reader.put()), nullptr)))
