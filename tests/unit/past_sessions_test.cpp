@@ -36,7 +36,7 @@ const std::vector<std::string> kStartMenuPowerOff{"C:\\Windows\\explorer.exe (DE
                                                   "DESKTOP\\ana"};
 
 // A cold boot shut down from the Start menu after a sleep; a Fast Startup session that
-// lost its power; a session with only an unexpected shut-down behind it; a blue screen
+// lost its power after its last record of any kind; a session with only an unexpected shut-down behind it; a blue screen
 // after a hibernation; the running session.
 std::vector<ShutdownRecord> AWeek() {
     return {
@@ -53,6 +53,7 @@ std::vector<ShutdownRecord> AWeek() {
         Record(E::kSystemStarted, At(1, 8, 0, 1)),
         Record(E::kSleepEntered, At(1, 11)),
         Record(E::kWoke, At(1, 11, 30)),
+        Record(E::kActivity, At(1, 13)),
 
         Record(E::kSystemStarted, At(1, 14)),
         Record(E::kBoot, At(1, 14, 0, 2), {"0"}),
@@ -72,6 +73,8 @@ std::vector<ShutdownRecord> AWeek() {
         Record(E::kBoot, At(2, 18, 0, 1), {"0"}),
         Record(E::kUncleanReboot, At(2, 18, 0, 30), {"159"}),
         Record(E::kBugCheck, At(2, 18, 1), {"0x0000009f (0x0000000000000003, 0xffff)"}),
+        Record(E::kSleepEntered, At(2, 19)),
+        Record(E::kWoke, At(2, 20)),
     };
 }
 
@@ -85,7 +88,7 @@ void ExpectTheWeek(const PastSessions& past, bool fromTheStart, const std::strin
     std::vector<Expected> expected{
         {At(0, 8), At(0, 17, 0, 12), SessionCause::kWindowsEnded,
          "Shut down by DESKTOP\\ana from the Start menu"},
-        {At(1, 8), At(1, 11, 30), SessionCause::kCrashed,
+        {At(1, 8), At(1, 13), SessionCause::kCrashed,
          "Power lost or the PC was turned off without shutting down"},
         {At(1, 14), At(1, 20), SessionCause::kCrashed, "The previous shut-down was unexpected"},
         {At(2, 7), At(2, 12, 0, 5), SessionCause::kCrashed, "Blue screen, stop code 0x0000009F"},
@@ -106,6 +109,7 @@ void ExpectTheWeek(const PastSessions& past, bool fromTheStart, const std::strin
         EXPECT_EQ(session.cause, expected[i].cause) << what << i;
         EXPECT_EQ(session.reason, expected[i].reason) << what << i;
     }
+    EXPECT_EQ(past.runningSince, At(2, 18)) << what << ": its sleep is none of the past's";
     ASSERT_EQ(past.sleeps.size(), sleeps.size()) << what;
     for (std::size_t i = 0; i < sleeps.size(); ++i) {
         EXPECT_EQ(past.sleeps[i].start, sleeps[i].start) << what << i;
