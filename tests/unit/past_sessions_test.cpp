@@ -36,8 +36,8 @@ const std::vector<std::string> kStartMenuPowerOff{"C:\\Windows\\explorer.exe (DE
                                                   "DESKTOP\\ana"};
 
 // A cold boot shut down from the Start menu after a sleep; a Fast Startup session that
-// lost its power after its last record of any kind; a session with only an unexpected shut-down behind it; a blue screen
-// after a hibernation; the running session.
+// lost its power after its last record of any kind; a session with only an unexpected
+// shut-down behind it; a blue screen after a hibernation; the running session, which slept.
 std::vector<ShutdownRecord> AWeek() {
     return {
         Record(E::kSystemStarted, At(0, 8)),
