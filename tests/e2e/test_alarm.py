@@ -143,6 +143,7 @@ class AlarmTest(unittest.TestCase):
             handle = self.windows(1)[0]["handle"]
             self.check_layout(handle, dpi)
             self.check_text_fit(handle, dpi)
+            self.check_tray_icon(dpi)
             m.exit_uptrail(copy)
 
     def test_an_open_alarm_window_lays_itself_out_anew_when_its_dpi_changes(self):

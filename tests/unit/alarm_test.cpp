@@ -144,6 +144,18 @@ TEST_F(AlarmTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) 
     EXPECT_EQ(state.alarms.menu.items.size(), 1u) << "the main window's check finds it at once";
 }
 
+// Whatever became of a window's entry (another account's save, a hand edit), the alarm
+// the user then starts in it is kept.
+TEST_F(AlarmTest, AnAlarmStartedInAWindowWhoseEntryWentIsKept) {
+    OnAlarmNewClick(context.Alarms());
+    OpenWindow w(context, "", 100);
+    alarms().Replace({});
+    w.window.OnShiftChange("0001:00:00");
+    w.window.OnButtonClick();
+    w.window.OnUnload();
+    EXPECT_EQ(StoredAlarms(), "2026:12:06:10:30:00=0000:00:00=");
+}
+
 TEST_F(AlarmTest, AOneTimeAlarmRingsOnceThenCountsTheSecondsSince) {
     Store("2026:12:06:09:30:20=0000:00:00=Tea\r\n");
     OpenWindow w(context, "2026:12:06:09:30:20", 7);
