@@ -12,7 +12,6 @@
 #include "app/commands/update_check.h"
 #include "base/timestamp.h"
 #include "fuzz_support.h"
-#include "support/memory_file_system.h"
 
 namespace uptrail::fuzz {
 namespace {
@@ -50,10 +49,8 @@ void CheckSaveAndLoad(FuzzedDataProvider& input) {
     const std::string log = input.ConsumeRemainingBytesAsString();
     if (HoldsSectionTwice(log, "Alarm")) return;
 
-    const std::filesystem::path logFile{std::string(kLogPath)};
-    testing::MemoryFileSystem files;
-    files.AddFolder(logFile.parent_path());
-    files.AddFile(logFile, log);
+    MemoryLog memory(&log);
+    auto& [logFile, files] = memory;
     SaveAlarms(alarms, files, logFile);
     AlarmList loaded;
     LoadAlarms(loaded, files, logFile, false, kNow);

@@ -13,7 +13,6 @@
 #include "sessionlog/log_entries.h"
 #include "sessionlog/session_log.h"
 #include "support/log_fields.h"
-#include "support/memory_file_system.h"
 
 namespace uptrail::fuzz {
 namespace {
@@ -53,10 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool fileThere = input.ConsumeBool();
     const std::string log = input.ConsumeRemainingBytesAsString();
 
-    const std::filesystem::path logFile{std::string(kLogPath)};
-    testing::MemoryFileSystem files;
-    files.AddFolder(logFile.parent_path());
-    if (fileThere) files.AddFile(logFile, log);
+    MemoryLog memory(fileThere ? &log : nullptr);
+    auto& [logFile, files] = memory;
     const std::string original = fileThere ? log : std::string();
     for (const SessionEntry& entry : added)
         Require(AppendSessionEntry(files, logFile, entry) == kOk, "an append failed", log);

@@ -12,24 +12,13 @@
 #include "sessionlog/session_log.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
+#include "support/log_fields.h"
 
 namespace uptrail::fuzz {
 namespace {
 
-using Fields = std::tuple<DateTime, DateTime, SessionCause, std::optional<std::string>>;
-
-std::vector<Fields> FieldsOf(const LogEntries& read) {
-    std::vector<Fields> entries;
-    for (const LogEntry& entry : read.entries) {
-        std::optional<std::string> system;
-        if (entry.system != kNoSystem) {
-            Require(entry.system < read.identities.size(), "a system index beyond the identities");
-            system = std::string(read.identities[entry.system]);
-        }
-        entries.emplace_back(entry.start, entry.end, entry.cause, system);
-    }
-    return entries;
-}
+using testing::Fields;
+using testing::FieldsOf;
 
 // Each line of the loaded section cut at every "=", each field read alone.
 std::vector<Fields> LineByLine(std::string_view section) {
@@ -48,8 +37,11 @@ std::vector<Fields> LineByLine(std::string_view section) {
 
 void CheckIdentities(const LogEntries& read, const std::string& log) {
     std::set<std::string_view> named;
-    for (const LogEntry& entry : read.entries)
-        if (entry.system != kNoSystem) named.insert(read.identities[entry.system]);
+    for (const LogEntry& entry : read.entries) {
+        if (entry.system == kNoSystem) continue;
+        Require(entry.system < read.identities.size(), "a system index beyond the identities", log);
+        named.insert(read.identities[entry.system]);
+    }
     const std::set<std::string_view> distinct(read.identities.begin(), read.identities.end());
     Require(distinct.size() == read.identities.size(), "an identity kept twice", log);
     Require(named.size() == read.identities.size(), "an identity no entry names", log);
@@ -82,10 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(fast.lineCount == CountLines(section), "the fast reader counts other lines", log);
     Require(plain.lineCount == CountLines(section), "the section reader counts other lines", log);
     const std::vector<Fields> byLine = LineByLine(section);
-    Require(FieldsOf(fast) == byLine, "the fast reader and the plain reading differ", log);
-    Require(FieldsOf(plain) == byLine, "the section reader and the plain reading differ", log);
     CheckIdentities(fast, log);
     CheckIdentities(plain, log);
+    Require(FieldsOf(fast) == byLine, "the fast reader and the plain reading differ", log);
+    Require(FieldsOf(plain) == byLine, "the section reader and the plain reading differ", log);
 
     CheckReport(log);
     return 0;

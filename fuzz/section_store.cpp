@@ -9,7 +9,6 @@
 #include "storage/section_file.h"
 #include "storage/section_text.h"
 #include "storage/text_lines.h"
-#include "support/memory_file_system.h"
 
 namespace uptrail::fuzz {
 namespace {
@@ -73,10 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (HoldsSection(text, section) && !lines.empty())
         Require(twice == once, "saving the same lines again changed the file", changes);
 
-    const std::filesystem::path file{std::string(kLogPath)};
-    testing::MemoryFileSystem files;
-    files.AddFolder(file.parent_path());
-    files.AddFile(file, text, file_attr::kReadOnly | file_attr::kSystem);
+    MemoryLog memory(&text, file_attr::kReadOnly | file_attr::kSystem);
+    auto& [file, files] = memory;
     Require(SaveSection(files, file, section, saved) == kOk, "a save to the file failed", context);
     const std::string stored = files.Contents(file);
     Require(stored == once, "the file holds other bytes than the text saved", context);

@@ -12,6 +12,7 @@ packages=(
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev
     libexpat1-dev
+    nlohmann-json3-dev
     clang-format-14
     clang-14 libclang-rt-14-dev
     chromium
