@@ -1,5 +1,6 @@
 #pragma once
-// The entries a log reader gave, as plain values, so that two readings can be compared.
+// The systems the tests' logs name, and the entries a log reader gave as plain values, so
+// that two readings can be compared.
 #include <optional>
 #include <string>
 #include <tuple>
@@ -9,6 +10,11 @@
 #include "sessionlog/log_entries.h"
 
 namespace uptrail::testing {
+
+// The identities of the two Windows installations the tests' logs hold: this PC's own and
+// another on drive D:.
+inline const std::string kSystem = "1A2B3C4D//c:\\windows";
+inline const std::string kOther = "5E6F7A8B//d:\\windows";
 
 // An entry as start, end, cause and system, if any.
 using Fields = std::tuple<DateTime, DateTime, SessionCause, std::optional<std::string>>;

@@ -12,10 +12,10 @@
 #include "storage/section_file.h"
 #include "storage/settings_store.h"
 #include "support/fake_main_context.h"
+#include "support/log_fields.h"
 
 namespace uptrail::testing {
 
-inline const std::string kSystem = "1A2B3C4D//c:\\windows";
 inline const std::string kFolderText = "C:\\Program Files\\Uptrail";
 inline const std::string kProgramKey = "SOFTWARE\\Tamsk\\Uptrail";
 inline constexpr DateTime kBoot = MakeDateTime(2026, 12, 6, 8, 0, 0);

@@ -138,7 +138,6 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
 // Three accounts start in one boot, the second and third while the first is writing or
 // after it: the previous session is logged once, and its event sent once.
 TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
-    const std::string otherInstallation = "5E6F7A8B//d:\\windows";
     struct Case {
         const char* name;
         std::string log;
@@ -147,9 +146,9 @@ TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
         {"this installation ran last", kEarlierLog},
         // Another installation ran last, and the first copy has not beaten yet when the
         // others start.
-        {"another installation ran last", "[Common]\r\nLastWin=" + otherInstallation +
+        {"another installation ran last", "[Common]\r\nLastWin=" + testing::kOther +
                                               "\r\nCurStroke=2026:12:05:17:59:30\r\n[" +
-                                              otherInstallation +
+                                              testing::kOther +
                                               "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose="
                                               "2026:12:05:18:00:00\r\nLastCause=0\r\n"},
     };

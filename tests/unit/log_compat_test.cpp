@@ -25,7 +25,7 @@ using testing::kBoot;
 using testing::kSystem;
 using testing::Machine;
 
-const std::string kOther = "5E6F7A8B//d:\\windows";
+using testing::kOther;
 
 // A log as an older build left it: two installations, a crashed session of this one still
 // to be logged, alarms, a comment kept by hand.

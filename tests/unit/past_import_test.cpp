@@ -17,8 +17,8 @@ using std::chrono::hours;
 using testing::Fields;
 using testing::FieldsOf;
 
-const std::string kSystem = "1A2B3C4D//c:\\windows";
-const std::string kOther = "5E6F7A8B//d:\\windows";
+using testing::kOther;
+using testing::kSystem;
 const DateTime kDay = MakeDateTime(2026, 11, 1);
 const DateTime kNow = MakeDateTime(2026, 12, 7);
 

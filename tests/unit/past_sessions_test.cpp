@@ -7,6 +7,7 @@
 #include <random>
 
 #include "base/timestamp.h"
+#include "support/log_fields.h"
 
 namespace uptrail {
 namespace {
@@ -16,7 +17,7 @@ using std::chrono::hours;
 using std::chrono::minutes;
 using std::chrono::seconds;
 
-const std::string kSystem = "1A2B3C4D//c:\\windows";
+using testing::kSystem;
 const DateTime kDay = MakeDateTime(2026, 12, 1);
 
 DateTime At(int day, int hour, int minute = 0, int second = 0) {

@@ -11,22 +11,23 @@
 #include "report/report_run.h"
 #include "report/report_writer.h"
 #include "sessionlog/statistics.h"
+#include "support/log_fields.h"
 #include "support/memory_file_system.h"
 
 namespace uptrail {
 namespace {
 
-const std::string kOwn = "1A2B3C4D//c:\\windows";
-const std::string kOther = "5E6F7A8B//d:\\windows";
+using testing::kOther;
+using testing::kSystem;
 const std::filesystem::path kLog = "logs/Uptrail.txt";
 
 // Two systems: a session of the own one closed by Windows, a crashed one of the other, and
 // one of the own closed by hand; a comment between them. The lines end as in a log edited
 // on another system: with LF or CR alone as well.
-const std::string kEntries = "2026:12:04:08:00:00=2026:12:04:09:00:00=0=" + kOwn + "\n" +
+const std::string kEntries = "2026:12:04:08:00:00=2026:12:04:09:00:00=0=" + kSystem + "\n" +
                              "2026:12:04:09:10:00=2026:12:04:10:00:00=2=" + kOther + "\r" +
                              "; kept by hand\r\n" +
-                             "2026:12:04:11:00:00=2026:12:04:12:00:00=1=" + kOwn + "\r\n";
+                             "2026:12:04:11:00:00=2026:12:04:12:00:00=1=" + kSystem + "\r\n";
 
 class ReportTest : public ::testing::Test {
 protected:
@@ -34,7 +35,7 @@ protected:
 
     void WriteLog(const std::string& entries, const std::string& ownSettings = "") {
         files.AddFile(kLog,
-                      "[Common]\r\nLastWin=" + kOwn + "\r\n[" + kOwn + "]\r\n" + ownSettings +
+                      "[Common]\r\nLastWin=" + kSystem + "\r\n[" + kSystem + "]\r\n" + ownSettings +
                           "[Log]\r\n" + entries,
                       kLogFileAttributes);
     }
@@ -84,7 +85,7 @@ TEST_F(ReportTest, PrintsTheStatisticsTheSessionsNewestFirstAndTheSystems) {
               "\n"
               "Systems ([x] listed):\n"
               "[x] - C:\\WINDOWS\t(Last Exit: 2026-12-04 12:00:00)\t" +
-                  kOwn +
+                  kSystem +
                   "\n"
                   "[x] - D:\\WINDOWS\t(Last Exit: 2026-12-04 10:00:00)\t" +
                   kOther + "\n");
@@ -229,13 +230,13 @@ TEST_F(ReportTest, SinceAndUntilListAndCountOnlyThePartsInsideTheRange) {
     EXPECT_EQ(out,
               "start,end,minutes,cause,system,sleep_minutes,reason\n"
               "2026-12-04T11:00:00,2026-12-04T11:30:00,30,1," +
-                  kOwn +
+                  kSystem +
                   ",0,\n"
                   "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
                   kOther +
                   ",0,\n"
                   "2026-12-04T08:30:00,2026-12-04T09:00:00,30,0," +
-                  kOwn + ",0,\n");
+                  kSystem + ",0,\n");
     ASSERT_EQ(RunOnLog({"--since", "2026:12:04:09:30:00"}), kReportSucceeded);
     EXPECT_NE(out.find("Longest Session:\t00d 01h 00m\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Average Session:\t00d 00h 45m\n"), std::string::npos) << out;
@@ -245,20 +246,21 @@ TEST_F(ReportTest, SinceAndUntilListAndCountOnlyThePartsInsideTheRange) {
 // Sleep and reasons go last in csv, beside the system in JSON, under the session in the
 // text; a session cut by the range keeps its reason and the sleep inside the range.
 TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
-    WriteLog(kEntries + "[Sleep]\r\n2026:12:04:08:10:00=2026:12:04:08:40:00=" + kOwn +
+    WriteLog(kEntries + "[Sleep]\r\n2026:12:04:08:10:00=2026:12:04:08:40:00=" + kSystem +
              "\r\n2026:12:04:09:20:00=2026:12:04:09:30:00=" + kOther + "\r\n[Reason]\r\n" +
              "2026:12:04:08:00:00=Restarted by Windows Update (TrustedInstaller.exe), \"x\"\r\n");
     ASSERT_EQ(RunOnLog({"--format=csv"}), kReportSucceeded) << err;
     EXPECT_EQ(out,
               "start,end,minutes,cause,system,sleep_minutes,reason\n"
               "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," +
-                  kOwn +
+                  kSystem +
                   ",0,\n"
                   "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
                   kOther +
                   ",10,\n"
                   "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," +
-                  kOwn + ",30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\"\n");
+                  kSystem +
+                  ",30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\"\n");
 
     ASSERT_EQ(RunOnLog({"--format=json", "--since=2026:12:04:08:30:00"}), kReportSucceeded);
     EXPECT_NE(out.find("\"asleepPercent\": 14.3,"), std::string::npos) << out;  // 20 of 140
@@ -278,7 +280,7 @@ TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
 // A session cut by the range keeps its own reason; another session cut there, of another
 // system, has none of its own and shows none.
 TEST_F(ReportTest, ASessionCutBySinceKeepsItsOwnReasonAndNoOther) {
-    WriteLog("2026:12:04:08:00:00=2026:12:04:09:00:00=2=" + kOwn + "\r\n" +
+    WriteLog("2026:12:04:08:00:00=2026:12:04:09:00:00=2=" + kSystem + "\r\n" +
              "2026:12:04:08:10:00=2026:12:04:09:10:00=0=" + kOther + "\r\n[Reason]\r\n" +
              "2026:12:04:08:00:00=Blue screen\r\n");
     ASSERT_EQ(RunOnLog({"--format=csv", "--all", "--since", "2026:12:04:08:30:00"}),
@@ -290,7 +292,7 @@ TEST_F(ReportTest, ASessionCutBySinceKeepsItsOwnReasonAndNoOther) {
                   kOther +
                   ",0,\n"
                   "2026-12-04T08:30:00,2026-12-04T09:00:00,30,2," +
-                  kOwn + ",0,Blue screen\n");
+                  kSystem + ",0,Blue screen\n");
 }
 
 // `count` sessions of `systems` systems, an hour each, one a day back from 4 December; with
@@ -300,7 +302,8 @@ std::string ManySessions(int count, int systems, bool extras) {
     for (int day = count; day > 0; --day) {
         const DateTime start = MakeDateTime(2026, 12, 4, 8, 0, 0) - std::chrono::days{day};
         const std::string stamp = FormatTimestamp(start);
-        const std::string system = day % systems == 0 ? kOwn : kOwn + std::to_string(day % systems);
+        const std::string system =
+            day % systems == 0 ? kSystem : kSystem + std::to_string(day % systems);
         entries +=
             stamp + "=" + FormatTimestamp(start + std::chrono::hours{1}) + "=2=" + system + "\r\n";
         if (!extras) continue;
@@ -322,7 +325,7 @@ TEST_F(ReportTest, ALogLongerThanTheTrimCountsItsNewestEntriesWithTheirOwnSleepA
         const DateTime start = MakeDateTime(2026, 12, 4, 8, 0, 0) - std::chrono::days{oldest};
         const std::string lastLine =
             FormatIsoLocalTime(start) + "," + FormatIsoLocalTime(start + std::chrono::hours{1}) +
-            ",60,2," + kOwn + "," +
+            ",60,2," + kSystem + "," +
             (extras ? std::to_string(oldest % 50) + ",day " + std::to_string(oldest) : "0,") + "\n";
         EXPECT_TRUE(out.ends_with("\n" + lastLine)) << out.substr(out.size() - 200);
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), kStartupLogLimit + 1);
@@ -337,7 +340,7 @@ TEST_F(ReportTest, ALogLongerThanTheTrimCountsItsNewestEntriesWithTheirOwnSleepA
 // By day, from the first listed session's day to now; the sessions of the systems listed.
 TEST_F(ReportTest, ByDayAndByMonthTabulateTheListedSessions) {
     WriteLog(kEntries);
-    ASSERT_EQ(RunOnLog({"--format=csv", "--by=day", "--system", kOwn}), kReportSucceeded) << err;
+    ASSERT_EQ(RunOnLog({"--format=csv", "--by=day", "--system", kSystem}), kReportSucceeded) << err;
     EXPECT_EQ(out,
               "period,on_minutes,off_minutes,sessions,crashed,on_percent\n"
               "2026-12-04,120,1320,2,0,8.3\n"
@@ -375,13 +378,13 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
                         "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,"
                         "\"odd, \"\"quoted\"\"\\\t\x01\x7F\",0,\n"
                         "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," +
-                        kOwn +
+                        kSystem +
                         ",0,\n"
                         "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
                         kOther +
                         ",0,\n"
                         "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," +
-                        kOwn + ",0,\n"))
+                        kSystem + ",0,\n"))
         << out.substr(0, 400);
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     // Every line of three fields or more, the binary one included; not the line of two.
@@ -400,7 +403,7 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
 // filter of systems and its start delay (held end to end under Wine); here what that
 // machine does not show.
 TEST_F(ReportTest, OnWindowsTakesTheFilterAndTheDelayOfTheRunningInstallation) {
-    environment.ownSystem = kOwn;
+    environment.ownSystem = kSystem;
     environment.defaultLogFile = [] { return std::optional(kLog); };
     WriteLog(kEntries, "ListMode=1\r\nRestart=2026:12:05:08:01:05\r\n");  // "&All Systems" on
     ASSERT_EQ(Run({"--format", "json"}), kReportSucceeded) << err;

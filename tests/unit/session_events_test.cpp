@@ -17,7 +17,7 @@ using testing::Machine;
 
 const std::string kStart = "2026:12:05:20:00:00";
 const std::string kEnd = "2026:12:05:23:30:40";
-const std::string kOther = "5E6F7A8B//d:\\windows";
+using testing::kOther;
 
 // A log whose previous session (this system's, from 20:00) ended with `close` and
 // `cause`, or crashed at its 23:30:40 heartbeat when `close` is empty; it slept 40 minutes

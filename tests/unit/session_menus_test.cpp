@@ -27,7 +27,7 @@ using testing::kProgramKey;
 using testing::kSystem;
 using testing::Machine;
 
-const std::string kOther = "5E6F7A8B//d:\\windows";
+using testing::kOther;
 const std::filesystem::path kFolder = PathFromAnsi(kFolderText);
 const std::filesystem::path kLog = LogFileIn(kFolder);
 const std::string kQuestion = "\r\nAre you sure you wish to continue?";

@@ -23,7 +23,7 @@ using testing::kBoot;
 using testing::kSystem;
 using testing::Machine;
 
-const std::string kOther = "5E6F7A8B//d:\\windows";
+using testing::kOther;
 
 std::string Stamp(DateTime time) { return FormatTimestamp(time); }
 

@@ -14,6 +14,7 @@
 #include "app/menu_tree.h"
 #include "app/session_menus.h"
 #include "support/fake_main_context.h"
+#include "support/log_fields.h"
 #include "support/memory_registry.h"
 #include "win32/platform/win32_colour_mode.h"
 #include "win32/shell/popup_menu.h"
@@ -23,8 +24,8 @@
 namespace uptrail {
 namespace {
 
-const std::string kOwn = "1A2B3C4D//c:\\windows";
-const std::string kOther = "5E6F7A8B//d:\\windows";
+using testing::kOther;
+using testing::kSystem;
 
 std::wstring CaptionAt(HMENU menu, int position) {
     wchar_t text[256]{};
@@ -82,13 +83,13 @@ protected:
         clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
         files.AddFolder("logs");
         context.state.session.logFile = "logs/Uptrail.txt";
-        context.state.session.systemId = kOwn;
+        context.state.session.systemId = kSystem;
         context.state.session.bootTime = MakeDateTime(2026, 12, 6, 8, 0, 0);
         files.AddFile(context.state.session.logFile,
-                      "[" + kOwn + "]\r\nSysList=" + kOwn + "|" + kOther + "\r\n[Log]\r\n" +
-                          "2026:12:01:08:00:00=2026:12:01:17:30:00=0=" + kOwn + "\r\n" +
+                      "[" + kSystem + "]\r\nSysList=" + kSystem + "|" + kOther + "\r\n[Log]\r\n" +
+                          "2026:12:01:08:00:00=2026:12:01:17:30:00=0=" + kSystem + "\r\n" +
                           "2026:12:02:08:10:00=2026:12:02:12:00:00=1=" + kOther + "\r\n" +
-                          "2026:12:03:09:00:00=2026:12:03:18:45:10=2=" + kOwn + "\r\n");
+                          "2026:12:03:09:00:00=2026:12:03:18:45:10=2=" + kSystem + "\r\n");
         RefreshSessionMenus(context);
     }
 };
