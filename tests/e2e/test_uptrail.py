@@ -174,24 +174,13 @@ class UptrailTest(unittest.TestCase):
         m.press_keys("Escape")
         m.exit_uptrail(copy)
 
-    def test_a_crash_is_logged_with_the_later_heartbeat_in_a_read_only_system_log(self):
-        m = self.machine
-        m.write_log(f"[Common]\nLastWin={self.system}\nCurStroke=2026:01:01:05:00:00\n"
-                    f"[{self.system}]\nLastStart=2026:01:01:00:00:00\nLastClose=\nLastCause=0\n")
-        m.reg_set(PROGRAM_KEY, "CurStroke", "2026:01:01:05:00:30")
-        m.driver("set-attributes", LOG, "5")
-        m.exit_uptrail(m.start_and_wait_ready())
-        self.assertEqual(m.log_entries(),
-                         [f"2026:01:01:00:00:00=2026:01:01:05:00:30=2={self.system}"])
-        self.assertEqual(int(m.driver("get-attributes", LOG)) & 7, 5, "read-only and system")
-
     def replace_in_log(self, old, new):
         log = pathlib.Path(self.machine.log_path)
         text = log.read_bytes()
         self.assertIn(old.encode(), text)
         log.write_bytes(text.replace(old.encode(), new.encode()))
 
-    def test_a_sleep_told_by_windows_is_logged_counted_in_the_menu_and_reported(self):
+    def test_a_sleep_told_by_windows_is_logged_with_its_start_and_end(self):
         m = self.machine
         copy = m.start_and_wait_ready()
         boot = datetime.datetime.strptime(m.log_value(self.system, "LastStart"), STAMP)
@@ -207,36 +196,9 @@ class UptrailTest(unittest.TestCase):
         m.driver("power", "resume-by-user")  # the second notification finds none pending
         sleeps = m.log_sections().get("Sleep", [])
         self.assertEqual(len(sleeps), 1, sleeps)
-        start, end, system = sleeps[0].split("=")
+        start, _, system = sleeps[0].split("=")
         self.assertEqual((start, system), ((went - back).strftime(STAMP), self.system))
         self.assertEqual(m.log_value(self.system, "SleepStart"), "")
-        # Minutes are the minute boundaries passed, as for sessions.
-        slept = (datetime.datetime.strptime(end, STAMP).replace(second=0) -
-                 (went - back).replace(second=0))
-        m.exit_uptrail(copy)
-
-        # The next boot, as the program sees one: the stored start is not the running boot's.
-        session_start = (went - back - datetime.timedelta(minutes=2)).strftime(STAMP)
-        self.replace_in_log("LastStart=" + boot.strftime(STAMP), "LastStart=" + session_start)
-        copy = m.start_and_wait_ready()
-        entries = m.log_entries()
-        self.assertEqual(len(entries), 1)
-        self.assertTrue(entries[0].startswith(session_start + "="), entries)
-        m.open_tray_menu(3)
-        statistics = [line.rstrip("\r").split("\t", 1)[1]
-                      for line in m.driver("menu-items").splitlines() if line.startswith(">")]
-        m.press_keys("Escape")
-        captions = [line.split("\t")[0] for line in statistics]
-        self.assertIn("Time Asleep:", captions)
-        self.assertEqual(captions[captions.index("System Off Time:") + 1], "Time Asleep:")
-        asleep = statistics[captions.index("Time Asleep:")].split("\t")[1]
-        self.assertRegex(asleep, r"^[1-9]\d*(\.\d)?%$", "a share of the logged session")
-
-        report = subprocess.run([os.environ["UPTRAIL_REPORT_HOST"], "--format=csv", "--all",
-                                 "--log", m.log_path], capture_output=True, text=True, check=True)
-        rows = report.stdout.splitlines()
-        self.assertEqual(rows[0], "start,end,minutes,cause,system,sleep_minutes,reason")
-        self.assertEqual(rows[1].split(",")[-2], str(int(slept.total_seconds() // 60)), rows)
         m.exit_uptrail(copy)
 
     def test_erase_oldest_data_on_51_and_120_entries_then_monitor_from_now_empties_the_log(self):
