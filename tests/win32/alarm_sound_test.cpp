@@ -27,21 +27,28 @@ TEST(AlarmSound, IsFourSecondsOfMonoSixteenBitPcmThatIsHeardButNotClipped) {
     const std::string_view file(
         static_cast<const char*>(LockResource(LoadResource(module, resource))),
         SizeofResource(module, resource));
-    // A RIFF size that covers the whole resource; a format of PCM, one channel, 11025 samples
-    // and 22050 bytes a second, blocks of two bytes, 16 bits; 88320 bytes of samples.
-    constexpr std::string_view kHeader(
-        "RIFF\x24\x59\1\0WAVEfmt \x10\0\0\0\1\0\1\0\x11\x2B\0\0"
-        "\x22\x56\0\0\2\0\x10\0data\0\x59\1\0",
-        44);
-    ASSERT_EQ(file.size(), kHeader.size() + 88320);
-    EXPECT_EQ(file.substr(0, kHeader.size()), kHeader);
+    // A RIFF file of PCM samples, one channel of 16 bits, whose sizes cover the resource.
+    const auto number = [&](std::size_t at, std::size_t bytes) {
+        std::uint32_t value = 0;
+        for (std::size_t i = bytes; i-- > 0;)
+            value = value << 8 | static_cast<unsigned char>(file.at(at + i));
+        return value;
+    };
+    constexpr std::size_t kHeader = 44;
+    ASSERT_GT(file.size(), kHeader);
+    EXPECT_EQ(file.substr(0, 4), "RIFF");
+    EXPECT_EQ(file.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(number(4, 4), file.size() - 8);
+    EXPECT_EQ(number(20, 2), 1u) << "PCM";
+    EXPECT_EQ(number(22, 2), 1u) << "mono";
+    EXPECT_EQ(number(34, 2), 16u) << "bits a sample";
+    EXPECT_EQ(file.substr(36, 4), "data");
+    EXPECT_EQ(number(40, 4), file.size() - kHeader);
+    EXPECT_EQ((file.size() - kHeader) / number(28, 4), 4u) << "seconds";
 
     int loudest = 0;
-    for (std::size_t at = kHeader.size(); at < file.size(); at += 2) {
-        const std::int16_t sample = static_cast<std::int16_t>(
-            static_cast<unsigned char>(file[at]) | static_cast<unsigned char>(file[at + 1]) << 8);
-        loudest = std::max(loudest, std::abs(int{sample}));
-    }
+    for (std::size_t at = kHeader; at + 1 < file.size(); at += 2)
+        loudest = std::max(loudest, std::abs(int{static_cast<std::int16_t>(number(at, 2))}));
     EXPECT_GT(loudest, 32767 / 10) << "loud enough to be heard";
     EXPECT_LT(loudest, 32767) << "not clipped";
     FreeLibrary(module);

