@@ -3,6 +3,7 @@
 // records, and where an alarm rings.
 #include "support/accounts.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -20,6 +21,8 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
 
 using testing::kSystem;
 using testing::ProgramCopy;
@@ -174,7 +177,7 @@ TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
             for (ProgramCopy* copy : {&first, &second, &third}) OnHeartbeatTimer(copy->context);
 
             const std::string log = LoadSection(machine.files, machine.logFile, "Log").text;
-            EXPECT_NE(log.find("2026:12:05:08:00:00=2026:12:05:18:00:00=0="), std::string::npos);
+            EXPECT_THAT(log, HasSubstr("2026:12:05:08:00:00=2026:12:05:18:00:00=0="));
             int sent = 0;
             for (ProgramCopy* copy : {&first, &second, &third})
                 sent += static_cast<int>(copy->events.written.size());
@@ -278,9 +281,8 @@ TEST_F(AccountsTest, ARefusedWriteIsRetriedAndWrittenLater) {
 
         machine.files.RefuseMoves(machine.logFile, c.error, 0);
         OnHeartbeatTimer(copy.context);
-        EXPECT_NE(
-            LoadSection(machine.files, machine.logFile, "Log").text.find("2026:12:05:08:00:00"),
-            std::string::npos);
+        EXPECT_THAT(LoadSection(machine.files, machine.logFile, "Log").text,
+                    HasSubstr("2026:12:05:08:00:00"));
         EXPECT_EQ(machine.Get(kSystem, "LastStart"), "2026:12:06:08:00:00");
         EXPECT_EQ(copy.events.written.size(), 1u);
 
@@ -324,8 +326,8 @@ TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog
     OnRightFolderClick(second.context);
     EXPECT_TRUE(second.desktop.chooserStarts.empty());
     ASSERT_EQ(second.desktop.messages.size(), 1u);
-    EXPECT_NE(second.desktop.messages[0].text.find("Only an administrator can move the log."),
-              std::string::npos);
+    EXPECT_THAT(second.desktop.messages[0].text,
+                HasSubstr("Only an administrator can move the log."));
     EXPECT_EQ(second.context.state.session.logFile, pc.logFile);
 }
 

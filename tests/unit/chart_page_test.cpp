@@ -1,5 +1,6 @@
 #include "chart/chart_page.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -15,6 +16,9 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 LogEntry Session(DateTime start, DateTime end, SessionCause cause = SessionCause::kWindowsEnded) {
     return LogEntry{start, end, cause, 0};
@@ -52,7 +56,7 @@ TEST(ChartTimeline, ShowsTheNewest60DaysWithSessionsAndContinuesPastMidnight) {
     input.runningSince = MakeDateTime(2026, 12, 6, 9);
     const std::string svg = TimelineSvg(input);
     EXPECT_EQ(Count(svg, "<text class=\"day\""), kTimelineDays);
-    EXPECT_NE(svg.find(">2026-12-06</text>"), std::string::npos) << "the running session's day";
+    EXPECT_THAT(svg, HasSubstr(">2026-12-06</text>")) << "the running session's day";
     EXPECT_LT(svg.find(">2026-12-06</text>"), svg.find(">2026-11-09</text>")) << "newest on top";
 
     const auto rects = RectsBySession(svg);
@@ -94,15 +98,13 @@ TEST(ChartTimeline, SleepIsALighterPartOfItsBarAndTheReasonIsInTheTitle) {
     EXPECT_EQ(Count(svg, "<rect class=\"sleep\""), 2u) << svg;
     EXPECT_GT(svg.find("<rect class=\"sleep\""), svg.rfind("data-s=\"0\""));
     // 23:00 is 828 pixels into the axis; the part before midnight is an hour wide.
-    EXPECT_NE(svg.find("<rect class=\"sleep\" x=\"924.0\" y=\"42\" width=\"36.0\""),
-              std::string::npos)
-        << svg;
-    EXPECT_NE(svg.find("(crashed)&#10;Blue screen, stop code 0x0000009F &lt;&amp;&gt;</title>"),
-              std::string::npos);
+    EXPECT_THAT(svg, HasSubstr("<rect class=\"sleep\" x=\"924.0\" y=\"42\" width=\"36.0\""));
+    EXPECT_THAT(svg,
+                HasSubstr("(crashed)&#10;Blue screen, stop code 0x0000009F &lt;&amp;&gt;</title>"));
 
     const std::string page = ChartPage(input);
-    EXPECT_NE(page.find(".sleep { fill: var(--bg); fill-opacity: 0.55; }"), std::string::npos);
-    EXPECT_NE(page.find("</span>asleep</p>"), std::string::npos) << "the key names it";
+    EXPECT_THAT(page, HasSubstr(".sleep { fill: var(--bg); fill-opacity: 0.55; }"));
+    EXPECT_THAT(page, HasSubstr("</span>asleep</p>")) << "the key names it";
 }
 
 TEST(ChartCalendar, ShadesByHoursOnAndMarksCrashes) {
@@ -117,9 +119,8 @@ TEST(ChartCalendar, ShadesByHoursOnAndMarksCrashes) {
         days.push_back({Date{std::chrono::floor<std::chrono::days>(MakeDateTime(2026, 12, 1 + i))},
                         i * 5 * 3600, 86400, i, i == 2 ? 1 : 0});
     const std::string svg = CalendarSvg(days);
-    EXPECT_NE(svg.find("class=\"h3 crash\""), std::string::npos) << "10 hours on";
-    EXPECT_NE(svg.find("<title>2026-12-03: 10.0 h on, 2 sessions, 1 crashed</title>"),
-              std::string::npos);
+    EXPECT_THAT(svg, HasSubstr("class=\"h3 crash\"")) << "10 hours on";
+    EXPECT_THAT(svg, HasSubstr("<title>2026-12-03: 10.0 h on, 2 sessions, 1 crashed</title>"));
     EXPECT_EQ(Count(svg, "<title>"), 3u);
 }
 
@@ -134,9 +135,9 @@ TEST(ChartPage, IsSelfContainedAndItsTextsAreEscaped) {
     input.statistics[kAverageSession] += "\t00d <1h>";
     const std::string page = ChartPage(input);
     EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\n<html"));
-    EXPECT_NE(page.find("<th>Average Session:</th><td>00d &lt;1h&gt;</td>"), std::string::npos);
+    EXPECT_THAT(page, HasSubstr("<th>Average Session:</th><td>00d &lt;1h&gt;</td>"));
     for (const char* fetched : {"<script", "src=", "href=", "url(", "@import", "<link"})
-        EXPECT_EQ(page.find(fetched), std::string::npos) << fetched;
+        EXPECT_THAT(page, Not(HasSubstr(fetched))) << fetched;
     EXPECT_EQ(Count(page, "<tr><td>2026-"), 12u) << "a row per month of the last twelve";
 }
 
@@ -172,9 +173,9 @@ TEST(ChartTimeline, SessionsThatOverlapAndEndedAlikeAreOneBar) {
         {0, {"s2 bar"}}, {1, {"s0 bar"}}, {6, {"s1 bar"}}, {8, {"s0 bar"}}};
     EXPECT_EQ(RectsBySession(svg), expected) << "a duplicated line, and two of no length: 6, 8";
     // 09:00 to 14:00: five hours of the axis.
-    EXPECT_NE(svg.find("data-s=\"1\" x=\"420.0\" y=\"24\" width=\"180.0\""), std::string::npos);
-    EXPECT_NE(svg.find("(ended by Windows)&#10;Low battery&#10;"), std::string::npos);
-    EXPECT_NE(svg.find("&#10;and 1 more session</title>"), std::string::npos);
+    EXPECT_THAT(svg, HasSubstr("data-s=\"1\" x=\"420.0\" y=\"24\" width=\"180.0\""));
+    EXPECT_THAT(svg, HasSubstr("(ended by Windows)&#10;Low battery&#10;"));
+    EXPECT_THAT(svg, HasSubstr("&#10;and 1 more session</title>"));
 }
 
 // A page of any range and any time stamps stays a page: what a damaged stamp spans, or a
@@ -292,9 +293,8 @@ TEST(ChartPage, ItsTextIsWellFormedUtf8WhateverTheLogHolds) {
         ASSERT_GT(length, 0u) << "at " << at << ": " << page.substr(at, 20);
         at += length;
     }
-    EXPECT_EQ(page.find("\xEF\xBF\xBF"), std::string::npos);
-    EXPECT_NE(page.find("\xC3\xA9\xE2\x80\xA6</title>"), std::string::npos)
-        << "a reason of any length is cut";
+    EXPECT_THAT(page, Not(HasSubstr("\xEF\xBF\xBF")));
+    EXPECT_THAT(page, HasSubstr("\xC3\xA9\xE2\x80\xA6</title>")) << "a reason of any length is cut";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // "Reason" when the start-up logs a session, and shown when the session is chosen.
 #include "sessionlog/end_reason.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "app/menu_commands.h"
@@ -12,6 +13,9 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using std::chrono::hours;
 using std::chrono::minutes;
@@ -172,7 +176,7 @@ TEST_F(EndReasonTest, NoRecordsOrAnotherInstallationsSessionStoreNothing) {
     SeedCrashedSession();
     ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
     EXPECT_EQ(system.shutdownQueries, 1);
-    EXPECT_EQ(files.Contents(state.session.logFile).find("[Reason]"), std::string::npos);
+    EXPECT_THAT(files.Contents(state.session.logFile), Not(HasSubstr("[Reason]")));
 
     Machine other;
     other.system.shutdownRecords = {Record(ShutdownEvent::kUnexpected, kBoot)};

@@ -1,6 +1,7 @@
 // Logs shared with older installations of Uptrail, which know nothing of sections "Sleep"
 // and "Reason": the sections they read keep their exact form, and what they write leaves
 // the new ones in place.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -19,6 +20,9 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using std::chrono::hours;
 using testing::kBoot;
@@ -77,8 +81,8 @@ std::string StartOnOlderLog(bool sleeps) {
 TEST(OlderLog, TheSectionsEveryBuildReadsKeepTheirExactForm) {
     const std::string plain = StartOnOlderLog(false);
     const std::string withSleep = StartOnOlderLog(true);
-    EXPECT_EQ(plain.find("[Sleep]"), std::string::npos);
-    EXPECT_EQ(plain.find("[Reason]"), std::string::npos);
+    EXPECT_THAT(plain, Not(HasSubstr("[Sleep]")));
+    EXPECT_THAT(plain, Not(HasSubstr("[Reason]")));
     ASSERT_NE(withSleep.find("[Sleep]"), std::string::npos);
     ASSERT_NE(withSleep.find("[Reason]"), std::string::npos);
 
@@ -89,9 +93,7 @@ TEST(OlderLog, TheSectionsEveryBuildReadsKeepTheirExactForm) {
     EXPECT_EQ(sections, OlderSections(plain));
     // Every entry is start=end=cause=system, the crashed session logged as ever.
     const std::string log = LoadSectionText(withSleep, "Log");
-    EXPECT_NE(log.find("\r\n2026:12:05:20:00:00=2026:12:05:23:00:00=2=" + kSystem),
-              std::string::npos)
-        << log;
+    EXPECT_THAT(log, HasSubstr("\r\n2026:12:05:20:00:00=2026:12:05:23:00:00=2=" + kSystem));
     EXPECT_EQ(testing::FieldsOf(ReadLogEntries(withSleep, kBoot)),
               testing::FieldsOf(ReadLogEntries(plain, kBoot)));
 }

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,9 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using testing::kOther;
 using testing::kSystem;
@@ -98,7 +102,7 @@ TEST_F(ReportTest, ListsTheSystemsAskedFor) {
     const auto lists = [&](std::vector<std::string> arguments, const std::string& sessions) {
         ASSERT_EQ(RunOnLog(std::move(arguments)), kReportSucceeded) << err;
         EXPECT_NE(out.find("went down):\n" + sessions + "\nSystems"), std::string::npos) << out;
-        EXPECT_NE(out.find("Crashed Sessions:\t33.3%\n"), std::string::npos);
+        EXPECT_THAT(out, HasSubstr("Crashed Sessions:\t33.3%\n"));
     };
     lists({"--system=1A2B3C4D//C:\\WINDOWS"},
           "! [Dec 04, 11:00 - Dec 04, 12:00]\t=  00d 01h 00m\n"
@@ -135,10 +139,10 @@ TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing
 
     WriteLog("");
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
-    EXPECT_NE(out.find("\"averageSessionMinutes\": null,\n    \"longestSessionMinutes\": null,\n"
-                       "    \"systemOffPercent\": null,\n    \"asleepPercent\": null,\n"
-                       "    \"crashedPercent\": null,"),
-              std::string::npos)
+    EXPECT_THAT(out,
+                HasSubstr("\"averageSessionMinutes\": null,\n    \"longestSessionMinutes\": null,\n"
+                          "    \"systemOffPercent\": null,\n    \"asleepPercent\": null,\n"
+                          "    \"crashedPercent\": null,"))
         << out;
     EXPECT_TRUE(out.ends_with("\"sessions\": []\n}\n"));
 }
@@ -187,7 +191,7 @@ TEST_F(ReportTest, ALogThatIsNoRegularFileOrTooLargeIsExitStatusTwoAndNamesWhy) 
     };
     environment.largestLog = kLargestLogFile;
     EXPECT_EQ(RunOnLog({}), kReportUnreadableLog);
-    EXPECT_NE(err.find("larger than 1 GiB, the most a log is read to"), std::string::npos) << err;
+    EXPECT_THAT(err, HasSubstr("larger than 1 GiB, the most a log is read to"));
 }
 
 TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
@@ -238,9 +242,9 @@ TEST_F(ReportTest, SinceAndUntilListAndCountOnlyThePartsInsideTheRange) {
                   "2026-12-04T08:30:00,2026-12-04T09:00:00,30,0," +
                   kSystem + ",0,\n");
     ASSERT_EQ(RunOnLog({"--since", "2026:12:04:09:30:00"}), kReportSucceeded);
-    EXPECT_NE(out.find("Longest Session:\t00d 01h 00m\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Average Session:\t00d 00h 45m\n"), std::string::npos) << out;
-    EXPECT_EQ(out.find("[Dec 04, 08:00"), std::string::npos) << "an entry before the range";
+    EXPECT_THAT(out, HasSubstr("Longest Session:\t00d 01h 00m\n"));
+    EXPECT_THAT(out, HasSubstr("Average Session:\t00d 00h 45m\n"));
+    EXPECT_THAT(out, Not(HasSubstr("[Dec 04, 08:00"))) << "an entry before the range";
 }
 
 // Sleep and reasons go last in csv, beside the system in JSON, under the session in the
@@ -263,18 +267,14 @@ TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
                   ",30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\"\n");
 
     ASSERT_EQ(RunOnLog({"--format=json", "--since=2026:12:04:08:30:00"}), kReportSucceeded);
-    EXPECT_NE(out.find("\"asleepPercent\": 14.3,"), std::string::npos) << out;  // 20 of 140
-    EXPECT_NE(out.find("\"sleepMinutes\": 10, \"reason\": \"Restarted by Windows Update "
-                       "(TrustedInstaller.exe), \\\"x\\\"\"}\n  ]"),
-              std::string::npos)
-        << out;
+    EXPECT_THAT(out, HasSubstr("\"asleepPercent\": 14.3,"));  // 20 of 140
+    EXPECT_THAT(out, HasSubstr("\"sleepMinutes\": 10, \"reason\": \"Restarted by Windows Update "
+                               "(TrustedInstaller.exe), \\\"x\\\"\"}\n  ]"));
 
     ASSERT_EQ(RunOnLog({}), kReportSucceeded);
-    EXPECT_NE(out.find("Time Asleep:\t23.5%\n"), std::string::npos) << out;  // 40 of 170
-    EXPECT_NE(out.find("09:00]\t=  00d 01h 00m  ....  - C:\\WINDOWS\n"
-                       "   Restarted by Windows Update"),
-              std::string::npos)
-        << out;
+    EXPECT_THAT(out, HasSubstr("Time Asleep:\t23.5%\n"));  // 40 of 170
+    EXPECT_THAT(out, HasSubstr("09:00]\t=  00d 01h 00m  ....  - C:\\WINDOWS\n"
+                               "   Restarted by Windows Update"));
 }
 
 // A session cut by the range keeps its own reason; another session cut there, of another
@@ -332,7 +332,7 @@ TEST_F(ReportTest, ALogLongerThanTheTrimCountsItsNewestEntriesWithTheirOwnSleepA
     }
     for (const char* format : {"text", "json", "html"}) {
         ASSERT_EQ(RunOnLog({"--format", format}), kReportSucceeded) << format << err;
-        EXPECT_NE(out.find("day 1"), std::string::npos) << format;
+        EXPECT_THAT(out, HasSubstr("day 1")) << format;
     }
     ASSERT_EQ(RunOnLog({"--format=json", "--by=month"}), kReportSucceeded) << err;
 }
@@ -347,14 +347,14 @@ TEST_F(ReportTest, ByDayAndByMonthTabulateTheListedSessions) {
               "2026-12-05,0,540,0,0,0.0\n");
     ASSERT_EQ(RunOnLog({"--format=json", "--by=month", "--until", "2026:12:04:12:00:00"}),
               kReportSucceeded);
-    EXPECT_NE(out.find("  \"periods\": [\n    {\"period\": \"2026-12\", \"on_minutes\": 170, "
-                       "\"off_minutes\": 550, \"sessions\": 3, \"crashed\": 1, "
-                       "\"on_percent\": 23.6}\n  ]\n}\n"),
-              std::string::npos)
+    EXPECT_THAT(out,
+                HasSubstr("  \"periods\": [\n    {\"period\": \"2026-12\", \"on_minutes\": 170, "
+                          "\"off_minutes\": 550, \"sessions\": 3, \"crashed\": 1, "
+                          "\"on_percent\": 23.6}\n  ]\n}\n"))
         << out;
     // Nothing listed and no range: no rows, still a well-formed table.
     ASSERT_EQ(RunOnLog({"--format=json", "--by=day", "--system=nobody"}), kReportSucceeded);
-    EXPECT_NE(out.find("\"periods\": []\n}\n"), std::string::npos) << out;
+    EXPECT_THAT(out, HasSubstr("\"periods\": []\n}\n"));
 }
 
 // Whatever a line holds, the entries around it are read, and the file is never written;
@@ -388,13 +388,13 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
         << out.substr(0, 400);
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     // Every line of three fields or more, the binary one included; not the line of two.
-    EXPECT_NE(out.find("\"sessionCount\": 9,\n    \"crashedCount\": 2,"), std::string::npos);
-    EXPECT_NE(out.find("\"system\": \"odd, \\\"quoted\\\"\\\\\\t\\u0001\x7F\", \"sleepMinutes\""),
-              std::string::npos);
+    EXPECT_THAT(out, HasSubstr("\"sessionCount\": 9,\n    \"crashedCount\": 2,"));
+    EXPECT_THAT(
+        out, HasSubstr("\"system\": \"odd, \\\"quoted\\\"\\\\\\t\\u0001\x7F\", \"sleepMinutes\""));
 #ifndef _WIN32
     // Off Windows a system field is taken as UTF-8 where it is, and a stray byte as Latin-1,
     // so the JSON stays valid (on Windows the ANSI code page gives every byte its character).
-    EXPECT_NE(out.find("\"system\": \"\\u00e9t\xC3\xA9\\u00e2\\u0082\","), std::string::npos);
+    EXPECT_THAT(out, HasSubstr("\"system\": \"\\u00e9t\xC3\xA9\\u00e2\\u0082\","));
 #endif
     EXPECT_EQ(files.StepsTaken(), 0) << "nothing written, no attribute changed";
 }
@@ -407,12 +407,12 @@ TEST_F(ReportTest, OnWindowsTakesTheFilterAndTheDelayOfTheRunningInstallation) {
     environment.defaultLogFile = [] { return std::optional(kLog); };
     WriteLog(kEntries, "ListMode=1\r\nRestart=2026:12:05:08:01:05\r\n");  // "&All Systems" on
     ASSERT_EQ(Run({"--format", "json"}), kReportSucceeded) << err;
-    EXPECT_NE(out.find("\"lastDelaySeconds\": 65"), std::string::npos);
+    EXPECT_THAT(out, HasSubstr("\"lastDelaySeconds\": 65"));
     EXPECT_EQ(std::count(out.begin(), out.end(), '{'), 5) << "all three sessions listed";
     // A restart before the boot belongs to an earlier session.
     WriteLog(kEntries, "Restart=2026:12:04:08:01:05\r\n");
     ASSERT_EQ(Run({"--format", "json"}), kReportSucceeded);
-    EXPECT_NE(out.find("\"lastDelaySeconds\": null"), std::string::npos);
+    EXPECT_THAT(out, HasSubstr("\"lastDelaySeconds\": null"));
 
     // The running session, since the boot at 08:00, is time on in today's row; the own
     // system alone is listed.
@@ -423,7 +423,7 @@ TEST_F(ReportTest, OnWindowsTakesTheFilterAndTheDelayOfTheRunningInstallation) {
               "2026-12-05,60,480,1,0,11.1\n");
     ASSERT_EQ(Run({"--format", "csv", "--by", "day", "--until", "2026:12:05:00:00:00"}),
               kReportSucceeded);
-    EXPECT_EQ(out.find("2026-12-05"), std::string::npos) << "a range that ends before the boot";
+    EXPECT_THAT(out, Not(HasSubstr("2026-12-05"))) << "a range that ends before the boot";
 }
 
 // On Windows an argument's text is in the ANSI code page, which may lack characters of a

@@ -1,6 +1,7 @@
 // The session menus, the log commands and the web commands of a running program.
 #include "app/session_menus.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -20,6 +21,8 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
 
 using testing::kBoot;
 using testing::kFolderText;
@@ -136,8 +139,8 @@ TEST_F(SessionMenusTest, SessionChartWritesThePageOfTheListedSystemsAndOpensIt) 
     RunMenuCommand(context, {MenuCommandKind::kSessionChart, 0});
     const std::string page = files.Contents("temp/Uptrail Chart.html");
     EXPECT_TRUE(page.starts_with("<!DOCTYPE html>")) << page.substr(0, 40);
-    EXPECT_NE(page.find(" bar\" data-s=\"2\""), std::string::npos) << "the three sessions";
-    EXPECT_NE(page.find("s3 bar\" data-s=\"3\""), std::string::npos) << "and the running one";
+    EXPECT_THAT(page, HasSubstr(" bar\" data-s=\"2\"")) << "the three sessions";
+    EXPECT_THAT(page, HasSubstr("s3 bar\" data-s=\"3\"")) << "and the running one";
     EXPECT_EQ(desktop.openedFiles, std::vector<std::filesystem::path>{"temp/Uptrail Chart.html"});
     EXPECT_TRUE(desktop.messages.empty());
 
@@ -218,10 +221,10 @@ TEST(SystemExits, ManySystemsKeepOneItemEachWithTheFirstSpellingAndTheLatestExit
     ASSERT_EQ(items.size(), 42u);
     EXPECT_EQ(items[0].tag, kSystem);
     EXPECT_EQ(items[8].tag, "S7//d:\\windows");
-    EXPECT_NE(items[8].caption.find("(Last Exit: 2026:12:05:04:00:00)"), std::string::npos);
-    EXPECT_NE(items[9].caption.find("(Last Exit: 2026:12:01:08:00:00)"), std::string::npos);
+    EXPECT_THAT(items[8].caption, HasSubstr("(Last Exit: 2026:12:05:04:00:00)"));
+    EXPECT_THAT(items[9].caption, HasSubstr("(Last Exit: 2026:12:01:08:00:00)"));
     EXPECT_EQ(items[41].tag, "S40//d:\\windows");
-    EXPECT_NE(items[41].caption.find("(Last Exit: 2026:12:01:01:00:00)"), std::string::npos);
+    EXPECT_THAT(items[41].caption, HasSubstr("(Last Exit: 2026:12:01:01:00:00)"));
 }
 
 // The system names in the menus show the drive the running system sees for a serial.

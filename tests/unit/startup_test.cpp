@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -23,6 +24,8 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
 
 using testing::kBoot;
 using testing::kFolderText;
@@ -66,8 +69,7 @@ TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAreBuilt) {
 
     EXPECT_EQ(Entries(), "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem);
     ASSERT_EQ(state.menus.sessionItems.size(), 1u);
-    EXPECT_NE(state.menus.sessionItems[0].caption.find("Dec 05, 08:00 - Dec 05, 18:00"),
-              std::string::npos);
+    EXPECT_THAT(state.menus.sessionItems[0].caption, HasSubstr("Dec 05, 08:00 - Dec 05, 18:00"));
     // Listed, but counted in the statistics only from the next trim.
     EXPECT_EQ(state.session.logCount, 0);
     EXPECT_EQ(Get("LastStart"), "2026:12:06:08:59:30");
@@ -194,7 +196,7 @@ TEST_F(StartupTest, RemovesATemporaryFileThatAKilledRewriteLeftBeside) {
     files.AddFile(temporary, "[Log]\r\n2026:12:01:08:00:00=2026:1");
     RunStartup(context);
     EXPECT_FALSE(files.GetAttributes(temporary)) << "the temporary file is still there";
-    EXPECT_NE(files.Contents(state.session.logFile).find(log), std::string::npos);
+    EXPECT_THAT(files.Contents(state.session.logFile), HasSubstr(log));
 }
 
 // The heartbeat dates a session that ends without its close. A refused delete still clears

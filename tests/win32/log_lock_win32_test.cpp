@@ -1,6 +1,7 @@
 // The machine-wide lock and the log writer on the real file system: two processes adding
 // lines to one log at once, and a log that another handle holds open.
 #include <windows.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,6 +19,8 @@
 
 namespace uptrail {
 namespace {
+
+using ::testing::HasSubstr;
 
 std::filesystem::path WorkerPath() {
     wchar_t self[MAX_PATH]{};
@@ -62,8 +65,7 @@ TEST(LogLockWin32, TwoProcessesAddingLinesUnderTheLockLoseNone) {
         ASSERT_TRUE(GetExitCodeProcess(process, &added));
         ASSERT_GT(static_cast<int>(added), 10) << tag;
         for (DWORD n = 0; n < added; ++n)
-            EXPECT_NE(lines.find(std::string(tag) + "-" + std::to_string(n) + "=x"),
-                      std::string::npos)
+            EXPECT_THAT(lines, HasSubstr(std::string(tag) + "-" + std::to_string(n) + "=x"))
                 << tag << n;
     }
     EXPECT_TRUE(files.FilesStartingWith(log.wstring() + L".uptrail-new").empty());
