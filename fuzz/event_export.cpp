@@ -54,7 +54,7 @@ bool AnyAt(const std::vector<ShutdownRecord>& records, DateTime time, bool (*kin
                        [&](const ShutdownRecord& r) { return r.time == time && kind(r.event); });
 }
 
-// Every session runs forward from a start record to a record of its own life, before the
+// Every session runs forward from a start to a record of its own life, before the
 // next one starts; every sleep lies inside one of them or the one still running.
 void CheckSessions(const PastSessions& past, const std::vector<ShutdownRecord>& records,
                    const std::string& document) {
@@ -67,8 +67,15 @@ void CheckSessions(const PastSessions& past, const std::vector<ShutdownRecord>& 
         Require(session.start <= session.end, "a session ends before it starts", context);
         Require(i == 0 || past.sessions[i - 1].end <= session.start,
                 "sessions out of order or overlapping", context);
-        Require(AnyAt(records, session.start, Starts), "a session starts at no start record",
-                context);
+        // A start record, or the system's own start time that one of them gives.
+        Require(AnyAt(records, session.start, Starts) ||
+                    std::any_of(records.begin(), records.end(),
+                                [&](const ShutdownRecord& r) {
+                                    return r.event == ShutdownEvent::kSystemStarted &&
+                                           session.start <= r.time &&
+                                           r.time - session.start <= std::chrono::hours{24};
+                                }),
+                "a session starts at no start record", context);
         Require(
             AnyAt(records, session.end, [](ShutdownEvent e) { return !WrittenByTheNextBoot(e); }),
             "a session ends at no record of its own", context);

@@ -19,17 +19,19 @@ enum class ShutdownEvent {
     // What a PC's past is read back from besides: a boot, the system's start and stop,
     // sleep and waking.
     kBoot,           // Kernel-Boot 27: values[0] is the BootType (0 cold, 1 Fast Startup)
-    kSystemStarted,  // Kernel-General 12: the operating system started
+    kSystemStarted,  // Kernel-General 12: the operating system started (values[6] StartTime)
     kSystemStopped,  // Kernel-General 13: the operating system stopped
     kLogStarted,     // EventLog 6005: the event log service started
     kLogStopped,     // EventLog 6006: the event log service stopped
     kSleepEntered,   // Kernel-Power 42: the system is entering sleep
-    kWoke,           // Power-Troubleshooter 1: the system returned from a low-power state
-    kActivity,       // any other record of the System log: the system was running then
+    kWoke,      // Power-Troubleshooter 1: back from a low-power state (values[0], [1]: SleepTime,
+                // WakeTime)
+    kActivity,  // any other record of the System log: the system was running then
 };
 
 // One such event: its local time to the second and its data properties in the order the
-// event defines them, numbers as decimal text and every text in the ANSI code page. The
+// event defines them, numbers as decimal text, times as local time stamp text
+// ("2026:12:04:08:03:07") and every other text in the ANSI code page. The
 // properties are the event's own values, never its message, which is localized.
 struct ShutdownRecord {
     ShutdownEvent event = ShutdownEvent::kUnexpected;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/timestamp.h"
 #include "sessionlog/past_sessions.h"
 
 namespace uptrail {
@@ -76,7 +77,7 @@ public:
             else if (name == "Channel")
                 channel_ = text_;
             else if (dataDepth_ != 0 && depth_ > dataDepth_ && leaf_)
-                values_.push_back(text_);
+                values_.push_back(ValueText(text_));
             if (depth_ == dataDepth_) dataDepth_ = 0;
         }
         leaf_ = false;
@@ -100,6 +101,14 @@ private:
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
         return value;
+    }
+
+    // A time among the data (a start, a sleep, a wake) is UTC as the record's own; it is
+    // handed on in local time, as the event-log API's reading hands it on.
+    std::string ValueText(const std::string& text) const {
+        if (text.size() < 20 || text.back() != 'Z') return text;
+        const auto utc = ParseSystemTime(text);
+        return utc ? FormatTimestamp(LocalTimeOf(*utc, zone_)) : text;
     }
 
     void BeginEvent() {

@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 
+#include "base/timestamp.h"
 #include "sessionlog/end_reason.h"
 #include "storage/text_lines.h"
 
@@ -12,6 +13,22 @@ namespace {
 
 // A boot writes what it knows of the session before it within its first minutes.
 constexpr std::chrono::minutes kBootReports{5};
+
+// Kernel-General 12 tells when the system started (StartTime, its seventh value), some
+// seconds before it is written; Power-Troubleshooter 1 when the system went to sleep and
+// when it woke (SleepTime and WakeTime, its first two), which may be minutes before it is
+// written. A time among the data counts only up to a day before its record.
+constexpr std::size_t kStartTimeValue = 6;
+constexpr std::size_t kSleepTimeValue = 0;
+constexpr std::size_t kWakeTimeValue = 1;
+constexpr std::chrono::hours kDataTimeReach{24};
+
+std::optional<DateTime> DataTime(const ShutdownRecord& record, std::size_t index) {
+    if (record.values.size() <= index) return std::nullopt;
+    const auto time = TryParseTimestamp(TrimBlanks(record.values[index]));
+    if (!time || *time > record.time || record.time - *time > kDataTimeReach) return std::nullopt;
+    return time;
+}
 
 // BootType 0 is a cold boot, 1 a start from Fast Startup; 2, a resume from hibernation,
 // continues the session. Windows may render the value as a hexadecimal number.
@@ -83,10 +100,7 @@ public:
         if (EndsCleanly(record.event)) open_->endedCleanly = true;
         if (record.event == ShutdownEvent::kSleepEntered && !open_->asleepSince)
             open_->asleepSince = record.time;
-        if (record.event == ShutdownEvent::kWoke && open_->asleepSince) {
-            past_.sleeps.push_back({*open_->asleepSince, record.time, std::string(system_)});
-            open_->asleepSince.reset();
-        }
+        if (record.event == ShutdownEvent::kWoke) AddWake(record);
     }
 
     // The session the records end in counts only when it was shut down; else it is the
@@ -119,6 +133,23 @@ private:
         if (!open_) open_ = OpenSession{record.time, record.time, 0, false, std::nullopt};
         open_->startsSeen |= bit;
         open_->lastSign = record.time;
+        // The system's own start time, but never within the session before.
+        const auto started = record.event == ShutdownEvent::kSystemStarted
+                                 ? DataTime(record, kStartTimeValue)
+                                 : std::nullopt;
+        if (started && (past_.sessions.empty() || past_.sessions.back().end <= *started))
+            open_->start = std::min(open_->start, *started);
+    }
+
+    // A sleep as the wake's data tell it inside the session, else from the entry to the wake.
+    void AddWake(const ShutdownRecord& record) {
+        const auto slept = DataTime(record, kSleepTimeValue);
+        const auto woke = DataTime(record, kWakeTimeValue);
+        if (slept && woke && open_->start <= *slept && *slept <= *woke)
+            past_.sleeps.push_back({*slept, *woke, std::string(system_)});
+        else if (open_->asleepSince)
+            past_.sleeps.push_back({*open_->asleepSince, record.time, std::string(system_)});
+        open_->asleepSince.reset();
     }
 
     // The reason records from `from` to `to`, found in their time order.

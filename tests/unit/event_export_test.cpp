@@ -20,10 +20,15 @@ std::string Event(std::string_view provider, int id, std::string_view utc,
            "</EventData></Event>\r\n";
 }
 
-// A cold boot and a shut-down from the Start menu, then a boot that lost its power, as
-// the records of the next boot tell; an Application record in between.
+// A cold boot (with the system's start time among its data) and a shut-down from the Start
+// menu, then a boot that lost its power, as the records of the next boot tell; an
+// Application record in between.
 std::string TwoSessions() {
-    return Event("Microsoft-Windows-Kernel-General", 12, "2026-12-04T07:00:00.5000000Z") +
+    return Event("Microsoft-Windows-Kernel-General", 12, "2026-12-04T07:00:00.5000000Z",
+                 "<Data Name='MajorVersion'>10</Data><Data Name='MinorVersion'>0</Data>"
+                 "<Data Name='BuildVersion'>19045</Data><Data Name='QfeVersion'>3803</Data>"
+                 "<Data Name='ServiceVersion'>0</Data><Data Name='BootMode'>0</Data>"
+                 "<Data Name='StartTime'>2026-12-04T06:59:40.500000000Z</Data>") +
            Event("Microsoft-Windows-Kernel-Boot", 27, "2026-12-04T07:00:01.1Z",
                  "<Data Name='BootType'>0</Data>") +
            Event("Application Error", 1000, "2026-12-04T09:00:00Z") +
@@ -60,7 +65,8 @@ TEST(EventExport, BothLayoutsInAnyEncodingGiveTheSameSessionsInLocalTime) {
         EXPECT_EQ(found.computer, "DESKTOP-7");
         const PastSessions past = SessionsFromRecords(found.records, "x");
         ASSERT_EQ(past.sessions.size(), 2u);
-        EXPECT_EQ(FormatTimestamp(past.sessions[0].start), "2026:12:04:08:00:00");
+        EXPECT_EQ(FormatTimestamp(past.sessions[0].start), "2026:12:04:07:59:40")
+            << "the system's start time among the data, in local time";
         EXPECT_EQ(FormatTimestamp(past.sessions[0].end), "2026:12:04:17:00:09");
         EXPECT_EQ(past.sessions[0].reason, "Shut down by DESKTOP-7\\ana from the Start menu");
         EXPECT_EQ(FormatTimestamp(past.sessions[1].end), "2026:12:05:11:00:00");

@@ -150,6 +150,34 @@ TEST(PastSessions, ARestartWithinASecondAndAShutDownAtTheEndAreSessionsOfTheirOw
     EXPECT_EQ(past.sessions[1].cause, SessionCause::kWindowsEnded);
 }
 
+// The system's own start time and the wake's sleep and wake times, among their data, are
+// more exact than when their records were written; one inside the session before, or a
+// day off, is not taken.
+TEST(PastSessions, TakesTheStartAndSleepTimesAmongTheDataWhereTheyFit) {
+    const auto started = [](DateTime time) {
+        return std::vector<std::string>{"10", "0", "19045", "0", "0", "0", FormatTimestamp(time)};
+    };
+    const auto woke = [](DateTime asleep, DateTime awake) {
+        return std::vector<std::string>{FormatTimestamp(asleep), FormatTimestamp(awake)};
+    };
+    const std::vector<ShutdownRecord> records{
+        Record(E::kSystemStarted, At(0, 8, 0, 30), started(At(0, 8))),
+        Record(E::kWoke, At(0, 13, 5), woke(At(0, 12), At(0, 13))),
+        Record(E::kSystemStopped, At(0, 17)),
+        Record(E::kSystemStarted, At(0, 18), started(At(0, 16))),
+        Record(E::kSleepEntered, At(0, 19)),
+        Record(E::kWoke, At(0, 20), woke(At(-2, 19), At(0, 20))),
+        Record(E::kSystemStopped, At(0, 21)),
+    };
+    const PastSessions past = SessionsFromRecords(records, kSystem);
+    ASSERT_EQ(past.sessions.size(), 2u);
+    EXPECT_EQ(past.sessions[0].start, At(0, 8));
+    EXPECT_EQ(past.sessions[1].start, At(0, 18));
+    ASSERT_EQ(past.sleeps.size(), 2u);
+    EXPECT_EQ(std::pair(past.sleeps[0].start, past.sleeps[0].end), std::pair(At(0, 12), At(0, 13)));
+    EXPECT_EQ(std::pair(past.sleeps[1].start, past.sleeps[1].end), std::pair(At(0, 19), At(0, 20)));
+}
+
 TEST(PastSessions, KnowsTheRecordsByProviderAndIdWhateverTheCase) {
     EXPECT_EQ(SystemEventOf("Microsoft-Windows-Kernel-Boot", 27), E::kBoot);
     EXPECT_EQ(SystemEventOf("eventlog", 6008), E::kUnexpected);

@@ -1,5 +1,6 @@
 #include "win32/platform/event_log.h"
 
+#include "base/timestamp.h"
 #include "win32/platform/wide_text.h"
 
 namespace uptrail {
@@ -27,6 +28,11 @@ std::string TextOf(const EVT_VARIANT& value) {
     case EvtVarTypeHexInt64: return std::to_string(value.UInt64Val);
     case EvtVarTypeInt64: return std::to_string(value.Int64Val);
     case EvtVarTypeBoolean: return value.BooleanVal ? "1" : "0";
+    case EvtVarTypeFileTime: {
+        // A time among the data, in local time as the record's own is read.
+        const auto local = LocalTimeOf(value.FileTimeVal);
+        return local ? FormatTimestamp(*local) : std::string();
+    }
     default: return {};
     }
 }
