@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "base/timestamp.h"
 #include "sessionlog/log_entries.h"
 
 namespace uptrail::testing {
@@ -27,6 +28,14 @@ inline std::vector<Fields> FieldsOf(const LogEntries& read) {
         entries.emplace_back(entry.start, entry.end, entry.cause, system);
     }
     return entries;
+}
+
+// The log a crashed run of `system` left behind: started at `start`, its last heartbeat at
+// `beat`, no close; then the own section's further lines (a cause, a sleep begun).
+inline std::string RunLeftLog(const std::string& system, DateTime start, DateTime beat,
+                              const std::string& ownLines = "") {
+    return "[Common]\r\nLastWin=" + system + "\r\nCurStroke=" + FormatTimestamp(beat) + "\r\n[" +
+           system + "]\r\nLastStart=" + FormatTimestamp(start) + "\r\nLastClose=\r\n" + ownLines;
 }
 
 }  // namespace uptrail::testing

@@ -22,6 +22,7 @@ using std::chrono::minutes;
 using testing::kBoot;
 using testing::kSystem;
 using testing::Machine;
+using testing::RunLeftLog;
 
 const DateTime kStart = MakeDateTime(2026, 12, 5, 20, 0, 0);  // the session that ended
 const DateTime kEnd = MakeDateTime(2026, 12, 5, 23, 0, 0);
@@ -131,11 +132,7 @@ TEST(EndReasons, AreFoundByTheirSessionsStartAndKeepATilde) {
 class EndReasonTest : public ::testing::Test, protected Machine {
 protected:
     // The previous session, crashed; its heartbeat at kEnd.
-    void SeedCrashedSession() {
-        SeedEarlierStart("[Common]\r\nLastWin=" + kSystem +
-                         "\r\nCurStroke=" + FormatTimestamp(kEnd) + "\r\n[" + kSystem +
-                         "]\r\nLastStart=" + FormatTimestamp(kStart) + "\r\nLastClose=\r\n");
-    }
+    void SeedCrashedSession() { SeedEarlierStart(RunLeftLog(kSystem, kStart, kEnd)); }
     std::string Reasons() { return LoadSection(files, state.session.logFile, "Reason").text; }
 };
 
@@ -180,10 +177,7 @@ TEST_F(EndReasonTest, NoRecordsOrAnotherInstallationsSessionStoreNothing) {
 
     Machine other;
     other.system.shutdownRecords = {Record(ShutdownEvent::kUnexpected, kBoot)};
-    other.SeedEarlierStart(
-        "[Common]\r\nLastWin=5E6F7A8B//d:\\windows\r\nCurStroke=" + FormatTimestamp(kEnd) +
-        "\r\n[5E6F7A8B//d:\\windows]\r\nLastStart=" + FormatTimestamp(kStart) +
-        "\r\nLastClose=\r\n");
+    other.SeedEarlierStart(RunLeftLog(testing::kOther, kStart, kEnd));
     ASSERT_EQ(RunStartup(other.context), StartupOutcome::kStarted);
     EXPECT_NE(other.Entries(), "") << "the session is logged";
     EXPECT_EQ(other.system.shutdownQueries, 0);

@@ -24,6 +24,12 @@ using ::testing::Not;
 using testing::kOther;
 using testing::kSystem;
 const std::filesystem::path kLog = "logs/Uptrail.txt";
+const std::string kCsvHeader = "start,end,minutes,cause,system,sleep_minutes,reason\n";
+
+// A session's CSV row from its "start,end," and what follows its system.
+std::string Row(const std::string& times, const std::string& system, const std::string& rest) {
+    return times + system + "," + rest + "\n";
+}
 
 // Two systems: a session of the own one closed by Windows, a crashed one of the other, and
 // one of the own closed by hand; a comment between them. The lines end as in a log edited
@@ -147,51 +153,41 @@ TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing
     EXPECT_TRUE(out.ends_with("\"sessions\": []\n}\n"));
 }
 
-TEST_F(ReportTest, AMissingOrUnreadableLogIsExitStatusTwoWithAMessage) {
-    files.AddFile("logs/locked.txt", "[Log]\r\n");
-    files.LockFile("logs/locked.txt", kErrorSharingViolation);
-    for (const auto& [log, why] : {std::pair{"logs/none.txt", "it does not exist"},
-                                   {"logs", "it is a folder"},
-                                   {"logs/locked.txt", "another program holds it"}}) {
-        EXPECT_EQ(Run({"--log", log}), kReportUnreadableLog) << log;
-        EXPECT_EQ(err, "uptrail-report: cannot read the log file '" + std::string(log) +
-                           "': " + why + "\n");
-        EXPECT_EQ(out, "");
-    }
-}
-
 // The platform's reader names what a path is; the report turns each refusal into status 2
 // and says why. A log one byte over the limit is refused, one at the limit is read.
-TEST_F(ReportTest, ALogThatIsNoRegularFileOrTooLargeIsExitStatusTwoAndNamesWhy) {
+TEST_F(ReportTest, AnUnreadableLogIsExitStatusTwoAndNamesWhy) {
+    const auto refuses = [&](const std::string& log, const std::string& why) {
+        EXPECT_EQ(Run({"--log", log}), kReportUnreadableLog) << log;
+        EXPECT_EQ(err, "uptrail-report: cannot read the log file '" + log + "': " + why + "\n");
+        EXPECT_EQ(out, "");
+    };
+    files.AddFile("logs/locked.txt", "[Log]\r\n");
+    files.LockFile("logs/locked.txt", kErrorSharingViolation);
+    refuses("logs/none.txt", "it does not exist");
+    refuses("logs", "it is a folder");
+    refuses("logs/locked.txt", "another program holds it");
+
     WriteLog(kEntries);
     const std::uint64_t logSize = files.Contents(kLog).size();
     environment.largestLog = logSize - 1;
-    EXPECT_EQ(RunOnLog({}), kReportUnreadableLog);
-    EXPECT_EQ(err, "uptrail-report: cannot read the log file '" + kLog.string() +
-                       "': it is larger than " + std::to_string(logSize - 1) +
-                       " bytes, the most a log is read to\n");
+    refuses(kLog.string(), "it is larger than " + std::to_string(logSize - 1) +
+                               " bytes, the most a log is read to");
     environment.largestLog = logSize;
     EXPECT_EQ(RunOnLog({}), kReportSucceeded) << err;
-
     for (const auto& [kind, why] : {std::pair{FileKind::kDevice, "it is a device, not a file"},
                                     {FileKind::kPipe, "it is a pipe, not a file"},
                                     {FileKind::kOther, "it is not a regular file"}}) {
-        environment.readFile = [kind = kind](const std::filesystem::path&, std::uint64_t,
-                                             FileBytes&) {
+        environment.readFile = [kind = kind](const auto&, std::uint64_t, FileBytes&) {
             return LimitedRead{kOk, kind};
         };
-        EXPECT_EQ(RunOnLog({}), kReportUnreadableLog);
-        EXPECT_EQ(
-            err, "uptrail-report: cannot read the log file '" + kLog.string() + "': " + why + "\n");
-        EXPECT_EQ(out, "");
+        refuses(kLog.string(), why);
     }
-    environment.readFile = [](const std::filesystem::path&, std::uint64_t limit, FileBytes&) {
+    environment.readFile = [](const auto&, std::uint64_t limit, FileBytes&) {
         EXPECT_EQ(limit, kLargestLogFile);
         return LimitedRead{kOk, FileKind::kRegular, true};
     };
     environment.largestLog = kLargestLogFile;
-    EXPECT_EQ(RunOnLog({}), kReportUnreadableLog);
-    EXPECT_THAT(err, HasSubstr("larger than 1 GiB, the most a log is read to"));
+    refuses(kLog.string(), "it is larger than 1 GiB, the most a log is read to");
 }
 
 TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
@@ -231,16 +227,10 @@ TEST_F(ReportTest, SinceAndUntilListAndCountOnlyThePartsInsideTheRange) {
                         "2026:12:04:11:30:00"}),
               kReportSucceeded)
         << err;
-    EXPECT_EQ(out,
-              "start,end,minutes,cause,system,sleep_minutes,reason\n"
-              "2026-12-04T11:00:00,2026-12-04T11:30:00,30,1," +
-                  kSystem +
-                  ",0,\n"
-                  "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
-                  kOther +
-                  ",0,\n"
-                  "2026-12-04T08:30:00,2026-12-04T09:00:00,30,0," +
-                  kSystem + ",0,\n");
+    EXPECT_EQ(out, kCsvHeader +
+                       Row("2026-12-04T11:00:00,2026-12-04T11:30:00,30,1,", kSystem, "0,") +
+                       Row("2026-12-04T09:10:00,2026-12-04T10:00:00,50,2,", kOther, "0,") +
+                       Row("2026-12-04T08:30:00,2026-12-04T09:00:00,30,0,", kSystem, "0,"));
     ASSERT_EQ(RunOnLog({"--since", "2026:12:04:09:30:00"}), kReportSucceeded);
     EXPECT_THAT(out, HasSubstr("Longest Session:\t00d 01h 00m\n"));
     EXPECT_THAT(out, HasSubstr("Average Session:\t00d 00h 45m\n"));
@@ -254,17 +244,11 @@ TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
              "\r\n2026:12:04:09:20:00=2026:12:04:09:30:00=" + kOther + "\r\n[Reason]\r\n" +
              "2026:12:04:08:00:00=Restarted by Windows Update (TrustedInstaller.exe), \"x\"\r\n");
     ASSERT_EQ(RunOnLog({"--format=csv"}), kReportSucceeded) << err;
-    EXPECT_EQ(out,
-              "start,end,minutes,cause,system,sleep_minutes,reason\n"
-              "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," +
-                  kSystem +
-                  ",0,\n"
-                  "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
-                  kOther +
-                  ",10,\n"
-                  "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," +
-                  kSystem +
-                  ",30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\"\n");
+    EXPECT_EQ(out, kCsvHeader +
+                       Row("2026-12-04T11:00:00,2026-12-04T12:00:00,60,1,", kSystem, "0,") +
+                       Row("2026-12-04T09:10:00,2026-12-04T10:00:00,50,2,", kOther, "10,") +
+                       Row("2026-12-04T08:00:00,2026-12-04T09:00:00,60,0,", kSystem,
+                           "30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\""));
 
     ASSERT_EQ(RunOnLog({"--format=json", "--since=2026:12:04:08:30:00"}), kReportSucceeded);
     EXPECT_THAT(out, HasSubstr("\"asleepPercent\": 14.3,"));  // 20 of 140
@@ -287,12 +271,8 @@ TEST_F(ReportTest, ASessionCutBySinceKeepsItsOwnReasonAndNoOther) {
               kReportSucceeded)
         << err;
     EXPECT_EQ(out,
-              "start,end,minutes,cause,system,sleep_minutes,reason\n"
-              "2026-12-04T08:30:00,2026-12-04T09:10:00,40,0," +
-                  kOther +
-                  ",0,\n"
-                  "2026-12-04T08:30:00,2026-12-04T09:00:00,30,2," +
-                  kSystem + ",0,Blue screen\n");
+              kCsvHeader + Row("2026-12-04T08:30:00,2026-12-04T09:10:00,40,0,", kOther, "0,") +
+                  Row("2026-12-04T08:30:00,2026-12-04T09:00:00,30,2,", kSystem, "0,Blue screen"));
 }
 
 // `count` sessions of `systems` systems, an hour each, one a day back from 4 December; with
@@ -372,19 +352,14 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
              "2026:12:04:05:00:00=2026:12:04:06:00:00=0=\xE9t\xC3\xA9\xE2\x82\r\n" + kEntries +
              "2026:99:99:99:99:99=x=99999=odd, \"quoted\"\\\t\x01\x7F\r\n");
     ASSERT_EQ(RunOnLog({"--format", "csv"}), kReportSucceeded);
+    // Fields roll over, a broken end is now, a cause beyond 16 bits saturates.
     EXPECT_TRUE(
-        out.starts_with("start,end,minutes,cause,system,sleep_minutes,reason\n"
-                        // Fields roll over, a broken end is now, a cause beyond 16 bits saturates.
-                        "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,"
-                        "\"odd, \"\"quoted\"\"\\\t\x01\x7F\",0,\n"
-                        "2026-12-04T11:00:00,2026-12-04T12:00:00,60,1," +
-                        kSystem +
-                        ",0,\n"
-                        "2026-12-04T09:10:00,2026-12-04T10:00:00,50,2," +
-                        kOther +
-                        ",0,\n"
-                        "2026-12-04T08:00:00,2026-12-04T09:00:00,60,0," +
-                        kSystem + ",0,\n"))
+        out.starts_with(kCsvHeader +
+                        "2034-06-11T04:40:39,2026-12-05T09:00:00,-3952540,32767,\"odd, "
+                        "\"\"quoted\"\"\\\t\x01\x7F\",0,\n" +
+                        Row("2026-12-04T11:00:00,2026-12-04T12:00:00,60,1,", kSystem, "0,") +
+                        Row("2026-12-04T09:10:00,2026-12-04T10:00:00,50,2,", kOther, "0,") +
+                        Row("2026-12-04T08:00:00,2026-12-04T09:00:00,60,0,", kSystem, "0,")))
         << out.substr(0, 400);
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
     // Every line of three fields or more, the binary one included; not the line of two.

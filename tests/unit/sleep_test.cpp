@@ -22,6 +22,7 @@ using std::chrono::seconds;
 using testing::kBoot;
 using testing::kSystem;
 using testing::Machine;
+using testing::RunLeftLog;
 
 using testing::kOther;
 
@@ -107,18 +108,16 @@ TEST_F(SleepTest, ASleepThatNeverWokeIsLoggedUpToTheSessionsEnd) {
     const DateTime asleep = MakeDateTime(2026, 12, 5, 23, 0, 0);
     // The heartbeat timer fired once more on the way down.
     const DateTime lastBeat = asleep + seconds{20};
-    SeedEarlierStart("[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=" + Stamp(lastBeat) +
-                     "\r\n[" + kSystem + "]\r\nLastStart=" + Stamp(start) +
-                     "\r\nLastClose=\r\nLastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n");
+    SeedEarlierStart(RunLeftLog(kSystem, start, lastBeat,
+                                "LastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n"));
     Start();
     EXPECT_EQ(Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
     EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(lastBeat) + "=" + kSystem);
     EXPECT_EQ(Get("SleepStart"), "") << "the running session is awake";
 
     Machine stale;
-    stale.SeedEarlierStart("[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=" + Stamp(lastBeat) +
-                           "\r\n[" + kSystem + "]\r\nLastStart=" + Stamp(start) +
-                           "\r\nLastClose=\r\nSleepStart=" + Stamp(start - hours{30}) + "\r\n");
+    stale.SeedEarlierStart(
+        RunLeftLog(kSystem, start, lastBeat, "SleepStart=" + Stamp(start - hours{30}) + "\r\n"));
     ASSERT_EQ(RunStartup(stale.context), StartupOutcome::kStarted);
     EXPECT_EQ(stale.Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
     EXPECT_EQ(LoadSection(stale.files, stale.state.session.logFile, "Sleep").text, "");
@@ -131,9 +130,7 @@ TEST_F(SleepTest, ACrashWhileAsleepLogsTheCrashTheSleepAndWhy) {
     const DateTime asleep = MakeDateTime(2026, 12, 5, 22, 0, 0);
     system.shutdownRecords = {
         {ShutdownEvent::kUncleanReboot, kBoot + minutes{1}, {"0", "0", "0", "0", "0", "1"}}};
-    SeedEarlierStart("[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=" + Stamp(asleep) + "\r\n[" +
-                     kSystem + "]\r\nLastStart=" + Stamp(start) +
-                     "\r\nLastClose=\r\nSleepStart=" + Stamp(asleep) + "\r\n");
+    SeedEarlierStart(RunLeftLog(kSystem, start, asleep, "SleepStart=" + Stamp(asleep) + "\r\n"));
     Start();
     EXPECT_EQ(Entries(), Stamp(start) + "=" + Stamp(asleep) + "=2=" + kSystem);
     EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(asleep) + "=" + kSystem)
@@ -199,39 +196,33 @@ TEST(SleepMinutes, CountEachSessionsOwnSleepInsideItAndTheTimeAsleepShare) {
 TEST(SleepMinutes, CountEachSystemsSleepOnceWhateverTheLinesOverlap) {
     const DateTime day = MakeDateTime(2026, 12, 4);
     const auto at = [&](int hour, int minute = 0) { return day + hours{hour} + minutes{minute}; };
+    // Asleep from h1:m1 to h2:m2, for this system or another.
+    const auto mine = [&](int h1, int m1, int h2, int m2, const std::string& system = kSystem) {
+        return SleepPeriod{at(h1, m1), at(h2, m2), system};
+    };
+    const auto other = [&](int h1, int m1, int h2, int m2) { return mine(h1, m1, h2, m2, kOther); };
     struct Case {
         const char* what;
-        std::vector<SleepPeriod> sleeps;
         DateTime start, end;
         std::int64_t minutes;
+        std::vector<SleepPeriod> sleeps;
     };
+    const std::vector<SleepPeriod> overlapping{mine(9, 0, 10, 0), mine(9, 30, 10, 30),
+                                               mine(10, 30, 11, 0)};
     const std::string upper = "1A2B3C4D//C:\\WINDOWS";
     const Case cases[] = {
-        {"a line written twice",
-         {{at(9), at(10), kSystem}, {at(9), at(10), kSystem}},
-         at(8),
-         at(12),
-         60},
-        {"periods that overlap or meet",
-         {{at(9), at(10), kSystem},
-          {at(9, 30), at(10, 30), kSystem},
-          {at(10, 30), at(11), kSystem}},
-         at(8),
-         at(12),
-         120},
-        {"the identity spelt in another case", {{at(9), at(10), upper}}, at(8), at(12), 60},
-        {"a session cut inside a long sleep while another system slept in between",
-         {{at(9), at(11), kSystem}, {at(9, 30), at(9, 40), kOther}},
-         at(10),
-         at(12),
-         60},
-        {"a session that begins and ends asleep, with a whole period between",
-         {{at(9), at(9, 10), kSystem}, {at(9, 20), at(9, 30), kSystem}, {at(11), at(13), kSystem}},
+        {"a line written twice", at(8), at(12), 60, {mine(9, 0, 10, 0), mine(9, 0, 10, 0)}},
+        {"periods that overlap or meet", at(8), at(12), 120, overlapping},
+        {"the identity spelt in another case", at(8), at(12), 60, {mine(9, 0, 10, 0, upper)}},
+        // A session cut inside a long sleep, while another system slept in between.
+        {"cut inside a sleep", at(10), at(12), 60, {mine(9, 0, 11, 0), other(9, 30, 9, 40)}},
+        // A session that begins and ends asleep, with a whole period between.
+        {"asleep at both ends",
          at(9, 5),
          at(12),
-         5 + 10 + 60},
-        {"only the other system slept", {{at(9), at(10), kOther}}, at(8), at(12), 0},
-    };
+         5 + 10 + 60,
+         {mine(9, 0, 9, 10), mine(9, 20, 9, 30), mine(11, 0, 13, 0)}},
+        {"only the other system slept", at(8), at(12), 0, {other(9, 0, 10, 0)}}};
     for (const Case& c : cases) {
         const SleepIndex index(c.sleeps);
         EXPECT_EQ(index.MinutesIn(kSystem, c.start, c.end), c.minutes) << c.what;
@@ -241,7 +232,7 @@ TEST(SleepMinutes, CountEachSystemsSleepOnceWhateverTheLinesOverlap) {
     std::string text = "[Log]\r\n";
     for (int i = 0; i < 3; ++i) text += Line(at(0), at(23), "0=" + kSystem);
     const LogEntries log = ReadLogEntries(text, day);
-    EXPECT_EQ(SleepIndex(cases[1].sleeps).MinutesOf(log), (std::vector<std::int64_t>(3, 120)));
+    EXPECT_EQ(SleepIndex(overlapping).MinutesOf(log), (std::vector<std::int64_t>(3, 120)));
 }
 
 // `count` half-hour sessions, one a day up to 5 December, each with ten minutes asleep.

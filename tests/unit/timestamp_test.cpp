@@ -28,12 +28,9 @@ TEST(Calendar, AgreesWithTheStandardCalendarBothWays) {
     using namespace std::chrono;
     for (local_days day = MakeDate(-1, 12, 25); day < MakeDate(2401, 3, 5); day += days{1}) {
         const year_month_day date{day};
-        const DateTimeFields fields{int{date.year()},
-                                    static_cast<int>(unsigned{date.month()}),
-                                    static_cast<int>(unsigned{date.day()}),
-                                    13,
-                                    14,
-                                    15};
+        const int month = static_cast<int>(unsigned{date.month()});
+        const DateTimeFields fields{
+            int{date.year()}, month, static_cast<int>(unsigned{date.day()}), 13, 14, 15};
         ASSERT_EQ(FieldsOf(DateTime{day} + 13h + 14min + 15s), fields);
         ASSERT_EQ(MakeDate(static_cast<int>(fields.year), fields.month, fields.day), day);
     }
@@ -75,8 +72,7 @@ TEST(TimestampFieldValue, TakesTheLeadingNumberRoundedHalfToEvenAndSaturatesAt16
         {"2.7", 3},
         {"-3.5", -4},
         {"-32769", -32768},
-        {"99999999999999999999999999999999", 32767},
-    };
+        {"99999999999999999999999999999999", 32767}};
     for (const auto& [field, expected] : cases)
         EXPECT_EQ(TimestampFieldValue(field), expected) << "field \"" << field << "\"";
 }
@@ -86,9 +82,8 @@ TEST(TimestampFieldValue, TakesTheLeadingNumberRoundedHalfToEvenAndSaturatesAt16
 // keeps the month it read last, yet reads each as the general reader does.
 TEST(PlainStamp, ReadsEveryTextAsTheGeneralReaderDoes) {
     std::vector<std::string> texts = {
-        "0000:00:00:00:00:00", "0029:12:31:23:59:59", "0030:01:01:00:00:00",  "0099:12:31:23:59:59",
-        "0100:01:01:00:00:00", "9999:99:99:99:99:99", " 2026:12:04:08:03:07",
-    };
+        "0000:00:00:00:00:00", "0029:12:31:23:59:59", "0030:01:01:00:00:00", "0099:12:31:23:59:59",
+        "0100:01:01:00:00:00", "9999:99:99:99:99:99", " 2026:12:04:08:03:07"};
     const std::string stored = "2026:12:04:08:03:07";
     for (std::size_t at = 0; at < stored.size(); ++at)
         for (const char c : {'/', '0', '9', ':', ';', ' ', '-', '+', '.', '\t', '\x80', '\xB9'}) {
