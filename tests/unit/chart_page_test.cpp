@@ -130,12 +130,8 @@ TEST(ChartPage, IsSelfContainedAndItsTextsAreEscaped) {
     for (const char* fetched : {"<script", "src=", "href=", "url(", "@import", "<link"})
         EXPECT_THAT(page, Not(HasSubstr(fetched))) << fetched;
     EXPECT_EQ(Count(page, "<tr><td>2026-"), 12u) << "a row per month of the last twelve";
-}
 
-// A full log of 32000 sessions still makes a page that a mail or a chat takes.
-TEST(ChartPage, TheDefaultPageOfAFullLogStaysUnderOneMegabyte) {
-    ChartInput input;
-    input.now = MakeDateTime(2026, 12, 6, 12);
+    // A full log of 32000 sessions still makes a page that a mail or a chat takes.
     DateTime start = MakeDateTime(2000, 1, 1);
     for (int i = 0; i < 32000; ++i, start += std::chrono::hours{7})
         input.sessions.push_back(Session(start, start + std::chrono::hours{5}));

@@ -23,6 +23,9 @@ using testing::kBoot;
 using testing::kSystem;
 using testing::Machine;
 using testing::RunLeftLog;
+using E = ShutdownEvent;
+const std::string kPowerLost = "Power lost or the PC was turned off without shutting down";
+const std::string kStartMenu = "Shut down by DESKTOP\\ana from the Start menu";
 
 const DateTime kStart = MakeDateTime(2026, 12, 5, 20, 0, 0);  // the session that ended
 const DateTime kEnd = MakeDateTime(2026, 12, 5, 23, 0, 0);
@@ -34,7 +37,7 @@ ShutdownRecord Record(ShutdownEvent event, DateTime time, std::vector<std::strin
 // User32 1074 as Windows writes it: process, computer, reason, code, kind, comment, user.
 ShutdownRecord Requested(const std::string& process, const std::string& kind,
                          const std::string& user, const std::string& reason, DateTime time = kEnd) {
-    return Record(ShutdownEvent::kShutdownStarted, time,
+    return Record(E::kShutdownStarted, time,
                   {process + " (DESKTOP)", "DESKTOP", reason, "0x80020003", kind, "", user});
 }
 
@@ -49,7 +52,7 @@ TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
               "(Planned)");
     EXPECT_EQ(Describe({Requested("C:\\Windows\\explorer.exe", "power off", "DESKTOP\\ana",
                                   "Other (Unplanned)")}),
-              "Shut down by DESKTOP\\ana from the Start menu");
+              kStartMenu);
     EXPECT_EQ(Describe({Requested("C:\\Windows\\system32\\shutdown.exe", "restart", "DESKTOP\\ana",
                                   "Application: Maintenance (Planned)")}),
               "Restarted by DESKTOP\\ana (shutdown.exe) for Application: Maintenance (Planned)");
@@ -57,29 +60,26 @@ TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
     EXPECT_EQ(Describe({Requested("C:\\Tools\\updater.exe", "Neustart", "", "")}),
               "Ended (Neustart) by updater.exe");
 
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kBugCheck, kBoot + minutes{2},
+    EXPECT_EQ(Describe({Record(E::kBugCheck, kBoot + minutes{2},
                                {"0x0000009f (0x0000000000000003, 0xffffe001)", "MEMORY.DMP"})}),
               "Blue screen, stop code 0x0000009F");
     // Kernel-Power 41 holds the stop code as a number; 0 means the power went.
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kUncleanReboot, kBoot, {"159", "3"})}),
+    EXPECT_EQ(Describe({Record(E::kUncleanReboot, kBoot, {"159", "3"})}),
               "Blue screen, stop code 0x0000009F");
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kUncleanReboot, kBoot, {"0", "0"})}),
-              "Power lost or the PC was turned off without shutting down");
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kBoot)}),
-              "The previous shut-down was unexpected");
+    EXPECT_EQ(Describe({Record(E::kUncleanReboot, kBoot, {"0", "0"})}), kPowerLost);
+    EXPECT_EQ(Describe({Record(E::kUnexpected, kBoot)}), "The previous shut-down was unexpected");
 }
 
 TEST(DescribeSessionEnd, AStopCodeTellsMostThenTheRequestThenTheCrash) {
     const auto update = Requested("C:\\Windows\\System32\\MoUsoCoreWorker.exe", "restart",
                                   "NT AUTHORITY\\SYSTEM", "Operating System: Upgrade (Planned)");
-    const auto powerLost = Record(ShutdownEvent::kUncleanReboot, kBoot, {"0"});
-    const auto unexpected = Record(ShutdownEvent::kUnexpected, kBoot);
+    const auto powerLost = Record(E::kUncleanReboot, kBoot, {"0"});
+    const auto unexpected = Record(E::kUnexpected, kBoot);
     // A restart for an update that hung on the way down: the update says why.
     EXPECT_EQ(Describe({unexpected, powerLost, update}).value().substr(0, 28),
               "Restarted by Windows Update ");
-    EXPECT_EQ(Describe({unexpected, powerLost}),
-              "Power lost or the PC was turned off without shutting down");
-    EXPECT_EQ(Describe({update, Record(ShutdownEvent::kUncleanReboot, kBoot, {"80"})}),
+    EXPECT_EQ(Describe({unexpected, powerLost}), kPowerLost);
+    EXPECT_EQ(Describe({update, Record(E::kUncleanReboot, kBoot, {"80"})}),
               "Blue screen, stop code 0x00000050");
     // Of two requests the newest counts.
     EXPECT_EQ(Describe({Requested("a.exe", "restart", "", "", kEnd - hours{1}),
@@ -90,27 +90,27 @@ TEST(DescribeSessionEnd, AStopCodeTellsMostThenTheRequestThenTheCrash) {
 // Records of earlier sessions, or written long after the next boot, tell nothing about it.
 TEST(DescribeSessionEnd, OnlyRecordsBetweenTheSessionsStartAndJustAfterTheNextBootCount) {
     EXPECT_EQ(Describe({}), std::nullopt);
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kStart - minutes{1}),
-                        Record(ShutdownEvent::kUncleanReboot, kBoot + minutes{6}, {"0"})}),
+    EXPECT_EQ(Describe({Record(E::kUnexpected, kStart - minutes{1}),
+                        Record(E::kUncleanReboot, kBoot + minutes{6}, {"0"})}),
               std::nullopt);
     // What the session's own boot reported about the session before it.
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kUncleanReboot, kStart + minutes{1}, {"159"}),
-                        Record(ShutdownEvent::kUnexpected, kStart + minutes{1}),
+    EXPECT_EQ(Describe({Record(E::kUncleanReboot, kStart + minutes{1}, {"159"}),
+                        Record(E::kUnexpected, kStart + minutes{1}),
                         Requested("C:\\Windows\\explorer.exe", "power off", "DESKTOP\\ana", "")}),
-              "Shut down by DESKTOP\\ana from the Start menu");
+              kStartMenu);
     EXPECT_EQ(Describe({Requested("C:\\Windows\\explorer.exe", "restart", "DESKTOP\\ana", "",
                                   kBoot + minutes{1})}),
               std::nullopt)
         << "a request of the next session";
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kUnexpected, kBoot + minutes{5})}),
+    EXPECT_EQ(Describe({Record(E::kUnexpected, kBoot + minutes{5})}),
               "The previous shut-down was unexpected");
 }
 
 TEST(DescribeSessionEnd, DamagedRecordsStillGiveOneShortLine) {
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kShutdownStarted, kEnd)}), "Ended");
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kBugCheck, kBoot, {"not a code"})}),
+    EXPECT_EQ(Describe({Record(E::kShutdownStarted, kEnd)}), "Ended");
+    EXPECT_EQ(Describe({Record(E::kBugCheck, kBoot, {"not a code"})}),
               "Blue screen, stop code not");
-    EXPECT_EQ(Describe({Record(ShutdownEvent::kBugCheck, kBoot)}), "Blue screen");
+    EXPECT_EQ(Describe({Record(E::kBugCheck, kBoot)}), "Blue screen");
     const auto text = Describe(
         {Requested("x.exe", "restart", "ana", "line one\r\nline two\t" + std::string(500, 'z'))});
     ASSERT_TRUE(text);
@@ -137,18 +137,15 @@ protected:
 };
 
 TEST_F(EndReasonTest, TheStartUpStoresTheReasonAndTheSessionListShowsIt) {
-    system.shutdownRecords = {Record(ShutdownEvent::kUncleanReboot, kBoot + minutes{1}, {"0"}),
-                              Record(ShutdownEvent::kBugCheck, kStart - hours{30}, {"0x50"})};
+    system.shutdownRecords = {Record(E::kUncleanReboot, kBoot + minutes{1}, {"0"}),
+                              Record(E::kBugCheck, kStart - hours{30}, {"0x50"})};
     SeedCrashedSession();
     ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
-    EXPECT_EQ(Reasons(), FormatTimestamp(kStart) +
-                             "=Power lost or the PC was turned off without shutting down");
+    EXPECT_EQ(Reasons(), FormatTimestamp(kStart) + "=" + kPowerLost);
 
     RunMenuCommand(context, {MenuCommandKind::kSessionItem, 0});
     ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text,
-              "This session was crashed.\r\n\r\n"
-              "Power lost or the PC was turned off without shutting down");
+    EXPECT_EQ(desktop.messages[0].text, "This session was crashed.\r\n\r\n" + kPowerLost);
     EXPECT_EQ(desktop.messages[0].icon, MessageIcon::kStop);
 }
 
@@ -163,7 +160,7 @@ TEST_F(EndReasonTest, ASessionEndedByWindowsShowsItsReasonAloneAndWithoutOneNoth
     RunMenuCommand(context, {MenuCommandKind::kSessionItem, 0});
     RunMenuCommand(context, {MenuCommandKind::kSessionItem, 1});
     ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "Shut down by DESKTOP\\ana from the Start menu");
+    EXPECT_EQ(desktop.messages[0].text, kStartMenu);
     EXPECT_EQ(desktop.messages[0].icon, MessageIcon::kInformation);
 }
 
@@ -176,7 +173,7 @@ TEST_F(EndReasonTest, NoRecordsOrAnotherInstallationsSessionStoreNothing) {
     EXPECT_THAT(files.Contents(state.session.logFile), Not(HasSubstr("[Reason]")));
 
     Machine other;
-    other.system.shutdownRecords = {Record(ShutdownEvent::kUnexpected, kBoot)};
+    other.system.shutdownRecords = {Record(E::kUnexpected, kBoot)};
     other.SeedEarlierStart(RunLeftLog(testing::kOther, kStart, kEnd));
     ASSERT_EQ(RunStartup(other.context), StartupOutcome::kStarted);
     EXPECT_NE(other.Entries(), "") << "the session is logged";

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "base/timestamp.h"
 #include "support/log_fields.h"
@@ -79,44 +80,43 @@ std::vector<ShutdownRecord> AWeek() {
     };
 }
 
-struct Expected {
-    DateTime start, end;
-    SessionCause cause;
-    std::string reason;
-};
+// Each session as its start, end, cause and reason; each sleep as its start, end and system.
+using Session = std::tuple<std::string, std::string, SessionCause, std::string>;
+using Sleep = std::tuple<DateTime, DateTime, std::string>;
+std::vector<Session> SessionsOf(const PastSessions& past) {
+    std::vector<Session> sessions;
+    for (const PastSession& s : past.sessions)
+        sessions.emplace_back(FormatTimestamp(s.start), FormatTimestamp(s.end), s.cause, s.reason);
+    return sessions;
+}
+std::vector<Sleep> SleepsOf(const PastSessions& past) {
+    std::vector<Sleep> sleeps;
+    for (const SleepPeriod& s : past.sleeps) sleeps.emplace_back(s.start, s.end, s.system);
+    return sleeps;
+}
 
 void ExpectTheWeek(const PastSessions& past, bool fromTheStart, const std::string& what) {
-    std::vector<Expected> expected{
-        {At(0, 8), At(0, 17, 0, 12), SessionCause::kWindowsEnded,
-         "Shut down by DESKTOP\\ana from the Start menu"},
-        {At(1, 8), At(1, 13), SessionCause::kCrashed,
-         "Power lost or the PC was turned off without shutting down"},
-        {At(1, 14), At(1, 20), SessionCause::kCrashed, "The previous shut-down was unexpected"},
-        {At(2, 7), At(2, 12, 0, 5), SessionCause::kCrashed, "Blue screen, stop code 0x0000009F"},
+    const auto at = [](int day, int hour, int minute = 0, int second = 0) {
+        return FormatTimestamp(At(day, hour, minute, second));
     };
-    std::vector<SleepPeriod> sleeps{{At(0, 12), At(0, 13), kSystem},
-                                    {At(1, 11), At(1, 11, 30), kSystem},
-                                    {At(1, 20), At(1, 20), kSystem},
-                                    {At(2, 10), At(2, 12, 0, 5), kSystem}};
+    std::vector<Session> sessions{
+        {at(0, 8), at(0, 17, 0, 12), SessionCause::kWindowsEnded,
+         "Shut down by DESKTOP\\ana from the Start menu"},
+        {at(1, 8), at(1, 13), SessionCause::kCrashed,
+         "Power lost or the PC was turned off without shutting down"},
+        {at(1, 14), at(1, 20), SessionCause::kCrashed, "The previous shut-down was unexpected"},
+        {at(2, 7), at(2, 12, 0, 5), SessionCause::kCrashed, "Blue screen, stop code 0x0000009F"}};
+    std::vector<Sleep> sleeps{{At(0, 12), At(0, 13), kSystem},
+                              {At(1, 11), At(1, 11, 30), kSystem},
+                              {At(1, 20), At(1, 20), kSystem},
+                              {At(2, 10), At(2, 12, 0, 5), kSystem}};
     if (!fromTheStart) {
-        expected.erase(expected.begin());
+        sessions.erase(sessions.begin());
         sleeps.erase(sleeps.begin());
     }
-    ASSERT_EQ(past.sessions.size(), expected.size()) << what;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const PastSession& session = past.sessions[i];
-        EXPECT_EQ(FormatTimestamp(session.start), FormatTimestamp(expected[i].start)) << what << i;
-        EXPECT_EQ(FormatTimestamp(session.end), FormatTimestamp(expected[i].end)) << what << i;
-        EXPECT_EQ(session.cause, expected[i].cause) << what << i;
-        EXPECT_EQ(session.reason, expected[i].reason) << what << i;
-    }
+    EXPECT_EQ(SessionsOf(past), sessions) << what;
     EXPECT_EQ(past.runningSince, At(2, 18)) << what << ": its sleep is none of the past's";
-    ASSERT_EQ(past.sleeps.size(), sleeps.size()) << what;
-    for (std::size_t i = 0; i < sleeps.size(); ++i) {
-        EXPECT_EQ(past.sleeps[i].start, sleeps[i].start) << what << i;
-        EXPECT_EQ(past.sleeps[i].end, sleeps[i].end) << what << i;
-        EXPECT_EQ(past.sleeps[i].system, kSystem) << what << i;
-    }
+    EXPECT_EQ(SleepsOf(past), sleeps) << what;
 }
 
 TEST(PastSessions, AWeekOfBootsShutDownsCrashesAndSleepsReadsBackAsItsSessions) {
@@ -173,9 +173,8 @@ TEST(PastSessions, TakesTheStartAndSleepTimesAmongTheDataWhereTheyFit) {
     ASSERT_EQ(past.sessions.size(), 2u);
     EXPECT_EQ(past.sessions[0].start, At(0, 8));
     EXPECT_EQ(past.sessions[1].start, At(0, 18));
-    ASSERT_EQ(past.sleeps.size(), 2u);
-    EXPECT_EQ(std::pair(past.sleeps[0].start, past.sleeps[0].end), std::pair(At(0, 12), At(0, 13)));
-    EXPECT_EQ(std::pair(past.sleeps[1].start, past.sleeps[1].end), std::pair(At(0, 19), At(0, 20)));
+    EXPECT_EQ(SleepsOf(past), (std::vector<Sleep>{{At(0, 12), At(0, 13), kSystem},
+                                                  {At(0, 19), At(0, 20), kSystem}}));
 }
 
 TEST(PastSessions, KnowsTheRecordsByProviderAndIdWhateverTheCase) {

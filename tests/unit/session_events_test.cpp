@@ -18,6 +18,7 @@ using testing::Machine;
 const std::string kStart = "2026:12:05:20:00:00";
 const std::string kEnd = "2026:12:05:23:30:40";
 using testing::kOther;
+const std::string kReason = "Shut down by DESKTOP\\ana, from the Start menu";
 
 // A log whose previous session (this system's, from 20:00) ended with `close` and
 // `cause`, or crashed at its 23:30:40 heartbeat when `close` is empty; it slept 40 minutes
@@ -28,7 +29,7 @@ std::string PreviousSession(const std::string& close, int cause) {
            "\r\nLastCause=" + std::to_string(cause) +
            "\r\n[Log]\r\n2026:12:05:12:00:00=2026:12:05:17:45:00=0=" + kOther +
            "\r\n[Sleep]\r\n2026:12:05:21:00:00=2026:12:05:21:40:00=" + kSystem +
-           "\r\n[Reason]\r\n" + kStart + "=Shut down by DESKTOP\\ana, from the Start menu\r\n";
+           "\r\n[Reason]\r\n" + kStart + "=" + kReason + "\r\n";
 }
 
 struct Started : Machine {
@@ -38,33 +39,27 @@ struct Started : Machine {
     }
 };
 
+// A crash ends at the heartbeat, so all three give the same strings.
 TEST(SessionEvents, EachEndGivesItsIdLevelAndTheStringsInTheirOrder) {
-    Started windowsEnded(PreviousSession(kEnd, 0));
-    ASSERT_EQ(windowsEnded.events.written.size(), 1u);
-    const LogEvent& event = windowsEnded.events.written[0];
-    EXPECT_EQ(event.id, 1000u);
-    EXPECT_EQ(event.level, EventLevel::kInformation);
-    const std::vector<std::string> strings{"2026-12-05T20:00:00",
-                                           "2026-12-05T23:30:40",
-                                           "210",
-                                           kSystem,
-                                           "135",
-                                           "40",
-                                           "Shut down by DESKTOP\\ana, from the Start menu"};
-    EXPECT_EQ(event.strings, strings);
-    EXPECT_EQ(event.data, "2026-12-05T20:00:00,2026-12-05T23:30:40,210," + kSystem +
-                              ",135,40,\"Shut down by DESKTOP\\ana, from the Start menu\"");
-
-    Started closedByHand(PreviousSession(kEnd, 1));
-    ASSERT_EQ(closedByHand.events.written.size(), 1u);
-    EXPECT_EQ(closedByHand.events.written[0].id, 1001u);
-    EXPECT_EQ(closedByHand.events.written[0].level, EventLevel::kInformation);
-
-    Started crashed(PreviousSession("", 0));
-    ASSERT_EQ(crashed.events.written.size(), 1u);
-    EXPECT_EQ(crashed.events.written[0].id, 1002u);
-    EXPECT_EQ(crashed.events.written[0].level, EventLevel::kWarning);
-    EXPECT_EQ(crashed.events.written[0].strings, strings) << "ended at the heartbeat";
+    const std::string from = "2026-12-05T20:00:00", to = "2026-12-05T23:30:40";
+    const std::vector<std::string> strings{from, to, "210", kSystem, "135", "40", kReason};
+    const struct {
+        std::string close;
+        int cause;
+        unsigned id;
+        EventLevel level;
+    } ends[] = {{kEnd, 0, 1000u, EventLevel::kInformation},
+                {kEnd, 1, 1001u, EventLevel::kInformation},
+                {"", 0, 1002u, EventLevel::kWarning}};
+    for (const auto& end : ends) {
+        Started started(PreviousSession(end.close, end.cause));
+        ASSERT_EQ(started.events.written.size(), 1u) << end.id;
+        const LogEvent& event = started.events.written[0];
+        EXPECT_EQ(event.id, end.id);
+        EXPECT_EQ(event.level, end.level) << end.id;
+        EXPECT_EQ(event.strings, strings) << end.id;
+        EXPECT_EQ(event.data, from + "," + to + ",210," + kSystem + ",135,40,\"" + kReason + "\"");
+    }
 
     // The first session of a log was preceded by nothing it knows of, and one without
     // sleep or reason has them empty; a start within the running session logs nothing.
@@ -72,8 +67,7 @@ TEST(SessionEvents, EachEndGivesItsIdLevelAndTheStringsInTheirOrder) {
                   "\r\nLastCause=0\r\n");
     ASSERT_EQ(first.events.written.size(), 1u);
     EXPECT_EQ(first.events.written[0].strings,
-              (std::vector<std::string>{"2026-12-05T20:00:00", "2026-12-05T23:30:40", "210",
-                                        kSystem, "", "0", ""}));
+              (std::vector<std::string>{from, to, "210", kSystem, "", "0", ""}));
     first.events.written.clear();
     EXPECT_EQ(RunStartup(first.context), StartupOutcome::kStarted);
     EXPECT_TRUE(first.events.written.empty());
@@ -111,22 +105,15 @@ TEST(SessionEvents, ClearingTheHistorySaysWhatWentAndWhoClearedIt) {
 }
 
 TEST(SessionEvents, TheSwitchTurnsThemOffAndAFailingSinkChangesNothingElse) {
-    for (const std::string off : {"0", "00"}) {
+    for (const auto& [value, writes] : {std::pair{"0", 0}, {"00", 0}, {"1", 1}}) {
         Machine machine;
         EXPECT_EQ(
-            RegWrite(machine.registry, RegistryRoot::kLocalMachine, kProgramKey, "EventLog", off),
+            RegWrite(machine.registry, RegistryRoot::kLocalMachine, kProgramKey, "EventLog", value),
             kOk);
         machine.SeedEarlierStart(PreviousSession(kEnd, 0));
         ASSERT_EQ(RunStartup(machine.context), StartupOutcome::kStarted);
-        EXPECT_EQ(machine.events.writes, 0) << off;
+        EXPECT_EQ(machine.events.writes, writes) << value;
     }
-    Machine on;
-    EXPECT_EQ(RegWrite(on.registry, RegistryRoot::kLocalMachine, kProgramKey, "EventLog", "1"),
-              kOk);
-    on.SeedEarlierStart(PreviousSession(kEnd, 0));
-    ASSERT_EQ(RunStartup(on.context), StartupOutcome::kStarted);
-    EXPECT_EQ(on.events.writes, 1);
-
     Started working(PreviousSession("", 0));
     Machine failing;
     failing.events.succeeds = false;

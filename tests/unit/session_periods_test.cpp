@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace uptrail {
@@ -48,42 +49,52 @@ TEST(SessionPeriods, ClippingKeepsWhatOverlapsTheRangeAndCutsItToTheBounds) {
     EXPECT_EQ(clipped[3].start, clipped[3].end);
 }
 
-TEST(SessionPeriods, DaysSplitAtMidnightAndSessionsCountWhereTheyStarted) {
+// A period's on time, length, sessions and crashed ones.
+using Figures = std::vector<std::array<std::int64_t, 4>>;
+Figures FiguresOf(const std::vector<PeriodFigures>& rows) {
+    Figures figures;
+    for (const PeriodFigures& row : rows)
+        figures.push_back({row.onSeconds, row.seconds, row.sessions, row.crashed});
+    return figures;
+}
+
+// Worked out by hand: three days to a "now" at noon of the third. Days split at midnight,
+// sessions count where they started, and hours of overlapping sessions count once.
+TEST(SessionPeriods, AHandComputedTableOfDays) {
     const FixedTimeZone zone;
     const std::vector<LogEntry> entries{
-        Session(MakeDateTime(2026, 12, 5, 22), MakeDateTime(2026, 12, 6, 2, 30),
+        Session(MakeDateTime(2026, 12, 1, 8), MakeDateTime(2026, 12, 1, 12)),
+        Session(MakeDateTime(2026, 12, 1, 11), MakeDateTime(2026, 12, 1, 12, 30)),
+        Session(MakeDateTime(2026, 12, 1, 13), MakeDateTime(2026, 12, 1, 19),
+                SessionCause::kProgramClosed),
+        Session(MakeDateTime(2026, 12, 2, 23, 30), MakeDateTime(2026, 12, 3, 0, 30),
                 SessionCause::kCrashed),
-        // Overlapping the first: the same hours count once.
-        Session(MakeDateTime(2026, 12, 5, 23), MakeDateTime(2026, 12, 6, 1)),
+        Session(MakeDateTime(2026, 12, 3, 9), MakeDateTime(2026, 12, 3, 12)),
     };
-    const auto rows = TabulatePeriods(entries, PeriodKind::kDay,
-                                      {MakeDateTime(2026, 12, 5), MakeDateTime(2026, 12, 7)}, zone);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(PeriodName(PeriodKind::kDay, rows[0].first), "2026-12-05");
-    EXPECT_EQ(rows[0].onSeconds, 2 * kHour);
-    EXPECT_EQ(rows[0].seconds, kDay);
-    EXPECT_EQ(rows[0].sessions, 2);
-    EXPECT_EQ(rows[0].crashed, 1);
-    EXPECT_EQ(rows[1].onSeconds, 2 * kHour + 30 * 60);
-    EXPECT_EQ(rows[1].sessions, 0);
+    const auto rows =
+        TabulatePeriods(entries, PeriodKind::kDay,
+                        {MakeDateTime(2026, 12, 1), MakeDateTime(2026, 12, 3, 12)}, zone);
+    EXPECT_EQ(FiguresOf(rows), (Figures{{10 * kHour + 30 * 60, kDay, 3, 0},
+                                        {30 * 60, kDay, 1, 1},
+                                        {3 * kHour + 30 * 60, 12 * kHour, 1, 0}}));
+    EXPECT_EQ(PeriodName(PeriodKind::kDay, rows.at(1).first), "2026-12-02");
+    EXPECT_TRUE(TabulatePeriods(entries, PeriodKind::kDay,
+                                {MakeDateTime(2026, 12, 3), MakeDateTime(2026, 12, 3)}, zone)
+                    .empty());
 }
 
 TEST(SessionPeriods, MonthsEndWhereTheCalendarEndsThemLeapDayIncluded) {
     const FixedTimeZone zone;
     const std::vector<LogEntry> entries{
-        Session(MakeDateTime(2024, 2, 28, 12), MakeDateTime(2024, 3, 1, 12)),
-    };
+        Session(MakeDateTime(2024, 2, 28, 12), MakeDateTime(2024, 3, 1, 12))};
     const TimeRange range{MakeDateTime(2024, 1, 15), MakeDateTime(2024, 3, 10)};
     const auto months = TabulatePeriods(entries, PeriodKind::kMonth, range, zone);
-    ASSERT_EQ(months.size(), 3u);
+    // January from the 15th: the range's part.
+    EXPECT_EQ(FiguresOf(months), (Figures{{0, 17 * kDay, 0, 0},
+                                          {36 * kHour, 29 * kDay, 1, 0},
+                                          {12 * kHour, 9 * kDay, 0, 0}}));
     EXPECT_EQ(CountPeriods(PeriodKind::kMonth, range), 3);
-    EXPECT_EQ(PeriodName(PeriodKind::kMonth, months[1].first), "2024-02");
-    EXPECT_EQ(months[0].seconds, 17 * kDay) << "January from the 15th: the range's part";
-    EXPECT_EQ(months[1].seconds, 29 * kDay);
-    EXPECT_EQ(months[2].seconds, 9 * kDay);
-    EXPECT_EQ(months[1].onSeconds, 36 * kHour);
-    EXPECT_EQ(months[2].onSeconds, 12 * kHour);
-    EXPECT_EQ(months[1].sessions, 1);
+    EXPECT_EQ(PeriodName(PeriodKind::kMonth, months.at(1).first), "2024-02");
 
     const auto days = TabulatePeriods(entries, PeriodKind::kDay, range, zone);
     ASSERT_EQ(days.size(), 55u);
@@ -103,50 +114,16 @@ TEST(SessionPeriods, DaysOfADaylightSavingChangeHave23Or25Hours) {
         Session(MakeDateTime(2026, 3, 29), MakeDateTime(2026, 3, 30)),
         Session(MakeDateTime(2026, 10, 25, 1), MakeDateTime(2026, 10, 25, 4)),
     };
-    const auto spring = TabulatePeriods(
-        entries, PeriodKind::kDay, {MakeDateTime(2026, 3, 29), MakeDateTime(2026, 3, 30)}, zone);
-    ASSERT_EQ(spring.size(), 1u);
-    EXPECT_EQ(spring[0].seconds, 23 * kHour);
-    EXPECT_EQ(spring[0].onSeconds, 23 * kHour) << "on all day: nothing of it off";
-    const auto autumn = TabulatePeriods(
-        entries, PeriodKind::kDay, {MakeDateTime(2026, 10, 25), MakeDateTime(2026, 10, 26)}, zone);
-    EXPECT_EQ(autumn[0].seconds, 25 * kHour);
-    EXPECT_EQ(autumn[0].onSeconds, 4 * kHour);
-    const auto march = TabulatePeriods(entries, PeriodKind::kMonth,
-                                       {MakeDateTime(2026, 3, 1), MakeDateTime(2026, 4, 1)}, zone);
-    EXPECT_EQ(march[0].seconds, 31 * kDay - kHour);
-}
-
-// Worked out by hand: three days to a "now" at noon of the third.
-TEST(SessionPeriods, AHandComputedTableOfDays) {
-    const FixedTimeZone zone;
-    const std::vector<LogEntry> entries{
-        Session(MakeDateTime(2026, 12, 1, 8), MakeDateTime(2026, 12, 1, 12)),
-        Session(MakeDateTime(2026, 12, 1, 13), MakeDateTime(2026, 12, 1, 19),
-                SessionCause::kProgramClosed),
-        Session(MakeDateTime(2026, 12, 2, 23, 30), MakeDateTime(2026, 12, 3, 0, 30),
-                SessionCause::kCrashed),
-        Session(MakeDateTime(2026, 12, 3, 9), MakeDateTime(2026, 12, 3, 12)),
+    const auto table = [&](PeriodKind kind, DateTime from, DateTime to) {
+        return FiguresOf(TabulatePeriods(entries, kind, {from, to}, zone));
     };
-    const auto rows =
-        TabulatePeriods(entries, PeriodKind::kDay,
-                        {MakeDateTime(2026, 12, 1), MakeDateTime(2026, 12, 3, 12)}, zone);
-    ASSERT_EQ(rows.size(), 3u);
-    const std::int64_t expected[3][4] = {
-        // on, length, sessions, crashed
-        {10 * kHour, kDay, 2, 0},
-        {30 * 60, kDay, 1, 1},
-        {3 * kHour + 30 * 60, 12 * kHour, 1, 0},
-    };
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].onSeconds, expected[i][0]) << i;
-        EXPECT_EQ(rows[i].seconds, expected[i][1]) << i;
-        EXPECT_EQ(rows[i].sessions, expected[i][2]) << i;
-        EXPECT_EQ(rows[i].crashed, expected[i][3]) << i;
-    }
-    EXPECT_TRUE(TabulatePeriods(entries, PeriodKind::kDay,
-                                {MakeDateTime(2026, 12, 3), MakeDateTime(2026, 12, 3)}, zone)
-                    .empty());
+    // On all the short day: nothing of it off.
+    EXPECT_EQ(table(PeriodKind::kDay, MakeDateTime(2026, 3, 29), MakeDateTime(2026, 3, 30)),
+              (Figures{{23 * kHour, 23 * kHour, 1, 0}}));
+    EXPECT_EQ(table(PeriodKind::kDay, MakeDateTime(2026, 10, 25), MakeDateTime(2026, 10, 26)),
+              (Figures{{4 * kHour, 25 * kHour, 1, 0}}));
+    EXPECT_EQ(table(PeriodKind::kMonth, MakeDateTime(2026, 3, 1), MakeDateTime(2026, 4, 1)),
+              (Figures{{23 * kHour, 31 * kDay - kHour, 1, 0}}));
 }
 
 }  // namespace
