@@ -113,6 +113,9 @@ TEST(ChartCalendar, ShadesByHoursOnAndMarksCrashes) {
     EXPECT_THAT(svg, HasSubstr("class=\"h3 crash\"")) << "10 hours on";
     EXPECT_THAT(svg, HasSubstr("<title>2026-12-03: 10.0 h on, 2 sessions, 1 crashed</title>"));
     EXPECT_EQ(Count(svg, "<title>"), 3u);
+    // A Monday and 53 weeks after it: a second block of weeks, the legend below it.
+    days.assign(372, {Date{std::chrono::floor<std::chrono::days>(MakeDateTime(2026, 11, 30))}});
+    EXPECT_THAT(CalendarSvg(days), HasSubstr(" height=\"272\" role=\"img\""));
 }
 
 TEST(ChartPage, IsSelfContainedAndItsTextsAreEscaped) {
