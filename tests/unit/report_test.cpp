@@ -275,20 +275,18 @@ TEST_F(ReportTest, ASessionCutBySinceKeepsItsOwnReasonAndNoOther) {
                   Row("2026-12-04T08:30:00,2026-12-04T09:00:00,30,2,", kSystem, "0,Blue screen"));
 }
 
-// `count` sessions of `systems` systems, an hour each, one a day back from 4 December; with
+// `count` sessions, an hour each, one a day back from 4 December; with
 // `extras`, each with its day's number of minutes asleep (mod 50) and a reason naming it.
-std::string ManySessions(int count, int systems, bool extras) {
+std::string ManySessions(int count, bool extras) {
     std::string entries, sleeps, reasons;
     for (int day = count; day > 0; --day) {
         const DateTime start = MakeDateTime(2026, 12, 4, 8, 0, 0) - std::chrono::days{day};
         const std::string stamp = FormatTimestamp(start);
-        const std::string system =
-            day % systems == 0 ? kSystem : kSystem + std::to_string(day % systems);
         entries +=
-            stamp + "=" + FormatTimestamp(start + std::chrono::hours{1}) + "=2=" + system + "\r\n";
+            stamp + "=" + FormatTimestamp(start + std::chrono::hours{1}) + "=2=" + kSystem + "\r\n";
         if (!extras) continue;
         sleeps += stamp + "=" + FormatTimestamp(start + std::chrono::minutes{day % 50}) + "=" +
-                  system + "\r\n";
+                  kSystem + "\r\n";
         reasons += stamp + "=day " + std::to_string(day) + "\r\n";
     }
     return entries + (extras ? "[Sleep]\r\n" + sleeps + "[Reason]\r\n" + reasons : "");
@@ -299,7 +297,7 @@ std::string ManySessions(int count, int systems, bool extras) {
 TEST_F(ReportTest, ALogLongerThanTheTrimCountsItsNewestEntriesWithTheirOwnSleepAndReason) {
     const int count = kStartupLogLimit + 1;
     for (const bool extras : {false, true}) {
-        WriteLog(ManySessions(count, 1, extras));
+        WriteLog(ManySessions(count, extras));
         ASSERT_EQ(RunOnLog({"--format=csv"}), kReportSucceeded) << err;
         const int oldest = count - 1;  // the entry of `count` days ago is trimmed
         const DateTime start = MakeDateTime(2026, 12, 4, 8, 0, 0) - std::chrono::days{oldest};

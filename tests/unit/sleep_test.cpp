@@ -101,19 +101,23 @@ TEST_F(SleepTest, HibernationIsSleepWithinTheSameSession) {
 }
 
 // The battery ran out while the PC slept: the next boot logs the session from its
-// heartbeat, as ever, and the sleep up to that end. A value left from before the session
-// began is no sleep of it.
-TEST_F(SleepTest, ASleepThatNeverWokeIsLoggedUpToTheSessionsEnd) {
+// heartbeat, as ever, and the sleep up to that end; Windows' record of the unclean restart
+// gives the reason. A value left from before the session began is no sleep of it.
+TEST_F(SleepTest, ASleepThatNeverWokeIsLoggedUpToTheSessionsEndWithWhy) {
     const DateTime start = MakeDateTime(2026, 12, 5, 20, 0, 0);
     const DateTime asleep = MakeDateTime(2026, 12, 5, 23, 0, 0);
     // The heartbeat timer fired once more on the way down.
     const DateTime lastBeat = asleep + seconds{20};
+    system.shutdownRecords = {
+        {ShutdownEvent::kUncleanReboot, kBoot + minutes{1}, {"0", "0", "0", "0", "0", "1"}}};
     SeedEarlierStart(RunLeftLog(kSystem, start, lastBeat,
                                 "LastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n"));
     Start();
     EXPECT_EQ(Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
     EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(lastBeat) + "=" + kSystem);
     EXPECT_EQ(Get("SleepStart"), "") << "the running session is awake";
+    EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text,
+              Stamp(start) + "=Power lost or the PC was turned off without shutting down");
 
     Machine stale;
     stale.SeedEarlierStart(
@@ -121,22 +125,6 @@ TEST_F(SleepTest, ASleepThatNeverWokeIsLoggedUpToTheSessionsEnd) {
     ASSERT_EQ(RunStartup(stale.context), StartupOutcome::kStarted);
     EXPECT_EQ(stale.Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
     EXPECT_EQ(LoadSection(stale.files, stale.state.session.logFile, "Sleep").text, "");
-}
-
-// A crash while asleep (a driver failed on the way back): Windows' record of the unclean
-// restart gives the reason, and the sleep runs to the session's last heartbeat.
-TEST_F(SleepTest, ACrashWhileAsleepLogsTheCrashTheSleepAndWhy) {
-    const DateTime start = MakeDateTime(2026, 12, 5, 20, 0, 0);
-    const DateTime asleep = MakeDateTime(2026, 12, 5, 22, 0, 0);
-    system.shutdownRecords = {
-        {ShutdownEvent::kUncleanReboot, kBoot + minutes{1}, {"0", "0", "0", "0", "0", "1"}}};
-    SeedEarlierStart(RunLeftLog(kSystem, start, asleep, "SleepStart=" + Stamp(asleep) + "\r\n"));
-    Start();
-    EXPECT_EQ(Entries(), Stamp(start) + "=" + Stamp(asleep) + "=2=" + kSystem);
-    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(asleep) + "=" + kSystem)
-        << "it went to sleep and never came back";
-    EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text,
-              Stamp(start) + "=Power lost or the PC was turned off without shutting down");
 }
 
 // Another installation ran last and slept: its sleep is logged with its session, but its

@@ -39,25 +39,9 @@ private:
     std::string old_;
 };
 
-// The C library's rules, here Central European ones written out, decide the offset; the
-// report's days of a change then have their real lengths.
-TEST(PosixTimeZone, FollowsTheRulesOfTheProcesssZone) {
-    const ZoneRules central("CET-1CEST,M3.5.0,M10.5.0/3");
-    const PosixTimeZone zone;
-    EXPECT_EQ(zone.UtcOffset(MakeDateTime(2026, 1, 15, 12)), hours{1});
-    EXPECT_EQ(zone.UtcOffset(MakeDateTime(2026, 7, 1, 12)), hours{2});
-    EXPECT_EQ(zone.UtcOffset(MakeDateTime(2026, 3, 29, 1, 59)), hours{1});
-    EXPECT_EQ(zone.UtcOffset(MakeDateTime(2026, 3, 29, 3)), hours{2});
-    const auto days = TabulatePeriods({}, PeriodKind::kDay,
-                                      {MakeDateTime(2026, 3, 29), MakeDateTime(2026, 3, 30)}, zone);
-    ASSERT_EQ(days.size(), 1u);
-    EXPECT_EQ(days[0].seconds, 23 * 3600);
-    // A year the C library cannot hold takes no offset instead of a wrong one.
-    EXPECT_EQ(zone.UtcOffset(MakeDateTime(-2000000000, 1, 1)), hours{0});
-}
-
-// Around a change, on either side of UTC: a local time that the change skips takes the
-// offset after it, one that it repeats either offset, and the hours next to it their own.
+// The C library's rules decide the offset. Around a change, on either side of UTC: a local
+// time that the change skips takes the offset after it, one that it repeats either offset,
+// and the hours next to it their own.
 TEST(PosixTimeZone, TimesAroundAChangeTakeTheOffsetsAroundIt) {
     struct Case {
         const char* rules;
@@ -67,7 +51,11 @@ TEST(PosixTimeZone, TimesAroundAChangeTakeTheOffsetsAroundIt) {
     const char* const central = "CET-1CEST,M3.5.0,M10.5.0/3";
     const char* const eastern = "EST5EDT,M3.2.0,M11.1.0";
     const Case cases[] = {
+        {central, MakeDateTime(2026, 1, 15, 12), {hours{1}}},
+        {central, MakeDateTime(2026, 7, 1, 12), {hours{2}}},
+        {central, MakeDateTime(2026, 3, 29, 1, 59), {hours{1}}},
         {central, MakeDateTime(2026, 3, 29, 2, 30), {hours{2}}},
+        {central, MakeDateTime(2026, 3, 29, 3), {hours{2}}},
         {central, MakeDateTime(2026, 10, 25, 1, 59), {hours{2}}},
         {central, MakeDateTime(2026, 10, 25, 2, 30), {hours{1}, hours{2}}},
         {central, MakeDateTime(2026, 10, 25, 3), {hours{1}}},
@@ -76,6 +64,8 @@ TEST(PosixTimeZone, TimesAroundAChangeTakeTheOffsetsAroundIt) {
         {eastern, MakeDateTime(2026, 11, 1, 1, 30), {hours{-4}, hours{-5}}},
         {eastern, MakeDateTime(2026, 11, 1, 2), {hours{-5}}},
         {eastern, MakeDateTime(2026, 12, 31, 23, 59, 59), {hours{-5}}},
+        // A year the C library cannot hold takes no offset instead of a wrong one.
+        {central, MakeDateTime(-2000000000, 1, 1), {hours{0}}},
     };
     for (const Case& c : cases) {
         const ZoneRules rules(c.rules);
@@ -86,14 +76,19 @@ TEST(PosixTimeZone, TimesAroundAChangeTakeTheOffsetsAroundIt) {
     }
 }
 
-// A table by day asks for an offset at every day's bounds: the zone is read when it is
-// made, not again at every question (without TZ, the C library would look at the zone
-// file each time, which made a table of many days ten times slower).
-TEST(PosixTimeZone, ReadsTheZoneOnceWhenMade) {
+// The report's days of a change have their real lengths. A table by day asks for an offset
+// at every day's bounds: the zone is read when it is made, not again at every question
+// (without TZ, the C library would look at the zone file each time, which made a table of
+// many days ten times slower).
+TEST(PosixTimeZone, ReadsTheZoneOnceWhenMadeAndGivesADayOfAChangeItsLength) {
     const ZoneRules central("CET-1CEST,M3.5.0,M10.5.0/3");
     const PosixTimeZone zone;
     setenv("TZ", "UTC0", 1);  // put back by `central`
     EXPECT_EQ(zone.UtcOffset(MakeDateTime(2026, 7, 1, 12)), hours{2});
+    const auto days = TabulatePeriods({}, PeriodKind::kDay,
+                                      {MakeDateTime(2026, 3, 29), MakeDateTime(2026, 3, 30)}, zone);
+    ASSERT_EQ(days.size(), 1u);
+    EXPECT_EQ(days[0].seconds, 23 * 3600);
 }
 
 }  // namespace
