@@ -57,6 +57,7 @@ TEST(ChartTimeline, ShowsTheNewest60DaysWithSessionsAndContinuesPastMidnight) {
     const std::string svg = TimelineSvg(input);
     EXPECT_EQ(Count(svg, "<text class=\"day\""), kTimelineDays);
     EXPECT_THAT(svg, HasSubstr(">2026-12-06</text>")) << "the running session's day";
+    EXPECT_THAT(svg, HasSubstr(">09:00</text>"));
     EXPECT_LT(svg.find(">2026-12-06</text>"), svg.find(">2026-11-09</text>")) << "newest on top";
 
     const auto rects = RectsBySession(svg);
@@ -84,7 +85,7 @@ TEST(ChartTimeline, ShowsTheNewest60DaysWithSessionsAndContinuesPastMidnight) {
 TEST(ChartTimeline, SleepIsALighterPartOfItsBarAndTheReasonIsInTheTitle) {
     ChartInput input;
     input.now = MakeDateTime(2026, 12, 6, 12);
-    input.sessions = {Session(MakeDateTime(2026, 12, 4, 20), MakeDateTime(2026, 12, 5, 10),
+    input.sessions = {Session(MakeDateTime(2026, 12, 3, 20), MakeDateTime(2026, 12, 5, 10),
                               SessionCause::kCrashed)};
     input.reasons = {"Blue screen, stop code 0x0000009F <&>"};
     input.sleeps = {{MakeDateTime(2026, 12, 4, 23), MakeDateTime(2026, 12, 5, 7)}};
@@ -95,6 +96,7 @@ TEST(ChartTimeline, SleepIsALighterPartOfItsBarAndTheReasonIsInTheTitle) {
     EXPECT_THAT(svg, HasSubstr("<rect class=\"sleep\" x=\"924.0\" y=\"42\" width=\"36.0\""));
     EXPECT_THAT(svg,
                 HasSubstr("(crashed)&#10;Blue screen, stop code 0x0000009F &lt;&amp;&gt;</title>"));
+    EXPECT_EQ(Count(svg, "Blue screen"), 2u) << "on the day it starts and the next only";
 
     const std::string page = ChartPage(input);
     EXPECT_THAT(page, HasSubstr(".sleep { fill: var(--bg); fill-opacity: 0.55; }"));
@@ -115,7 +117,9 @@ TEST(ChartCalendar, ShadesByHoursOnAndMarksCrashes) {
     EXPECT_EQ(Count(svg, "<title>"), 3u);
     // A Monday and 53 weeks after it: a second block of weeks, the legend below it.
     days.assign(372, {Date{std::chrono::floor<std::chrono::days>(MakeDateTime(2026, 11, 30))}});
-    EXPECT_THAT(CalendarSvg(days), HasSubstr(" height=\"272\" role=\"img\""));
+    const std::string twoBlocks = CalendarSvg(days);
+    EXPECT_THAT(twoBlocks, HasSubstr(" height=\"272\" role=\"img\""));
+    EXPECT_THAT(twoBlocks, HasSubstr("<rect class=\"h0\" x=\"44\" y=\"100\"")) << "a Sunday";
 }
 
 TEST(ChartPage, IsSelfContainedAndItsTextsAreEscaped) {
