@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/commands/log_maintenance.h"
 #include "app/startup.h"
 #include "support/test_machine.h"
 
@@ -71,37 +70,6 @@ TEST(SessionEvents, EachEndGivesItsIdLevelAndTheStringsInTheirOrder) {
     first.events.written.clear();
     EXPECT_EQ(RunStartup(first.context), StartupOutcome::kStarted);
     EXPECT_TRUE(first.events.written.empty());
-}
-
-TEST(SessionEvents, ClearingTheHistorySaysWhatWentAndWhoClearedIt) {
-    std::string entries;
-    for (int day = 1; day <= 28; ++day) {
-        const std::string date =
-            "2026:11:" + std::string(day < 10 ? "0" : "") + std::to_string(day);
-        entries += date + ":08:00:00=" + date + ":09:00:00=0=" + kSystem + "\r\n" + date +
-                   ":10:00:00=" + date + ":11:00:00=0=" + kSystem + "\r\n";
-    }
-    Machine machine;
-    machine.SeedEarlierStart("[Log]\r\n" + entries);
-    ASSERT_EQ(RunStartup(machine.context), StartupOutcome::kStarted);
-    ASSERT_TRUE(machine.events.written.empty());
-
-    OnRightOldestClick(machine.context);
-    ASSERT_EQ(machine.events.written.size(), 1u);
-    EXPECT_EQ(machine.events.written[0].id, 1010u);
-    EXPECT_EQ(machine.events.written[0].strings,
-              (std::vector<std::string>{"Erase Oldest Data", "2026-11-04T08:00:00", "6", kSystem}));
-
-    OnRightNowClick(machine.context);
-    ASSERT_EQ(machine.events.written.size(), 2u);
-    EXPECT_EQ(machine.events.written[1].strings,
-              (std::vector<std::string>{"Monitor from Now", "2026-12-06T08:00:00", "50", kSystem}));
-    EXPECT_EQ(machine.events.written[1].data, "Monitor from Now,2026-12-06T08:00:00,50," + kSystem);
-
-    // Cancelled, nothing is cleared and nothing is said.
-    machine.desktop.answerOk = false;
-    OnRightNowClick(machine.context);
-    EXPECT_EQ(machine.events.written.size(), 2u);
 }
 
 TEST(SessionEvents, TheSwitchTurnsThemOffAndAFailingSinkChangesNothingElse) {

@@ -246,7 +246,8 @@ TEST_F(SleepTest, AStartOnALogPastTheTrimsLimitCountsTheSleepOfTheSessionsItKeep
     EXPECT_EQ(state.menus.statistics[kTimeAsleep], "Time Asleep:\t33.3%");
 }
 
-TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOff) {
+// Each clear is told to the event log: what went, and who cleared it.
+TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOffAndSaySo) {
     std::string sleeps;
     const std::string entries = SessionsAndSleeps(60, sleeps);
     // This session's own sleep, logged before it ends.
@@ -256,6 +257,7 @@ TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOff)
                      Stamp(MakeDateTime(2026, 12, 5, 8, 0, 0)) + "=Shut down by ana\r\n");
     Start();
     EXPECT_EQ(SplitLines(Sleeps()).size(), 61u) << "the start-up trim keeps them all";
+    ASSERT_TRUE(events.written.empty());
 
     OnRightOldestClick(context);
     const std::string afterErase = Sleeps();
@@ -264,6 +266,11 @@ TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOff)
     EXPECT_EQ(kept.front().substr(0, 19), Stamp(state.session.statsFrom + minutes{5}));
     EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text,
               Stamp(MakeDateTime(2026, 12, 5, 8, 0, 0)) + "=Shut down by ana");
+    ASSERT_EQ(events.written.size(), 1u);
+    EXPECT_EQ(events.written[0].id, 1010u);
+    EXPECT_EQ(
+        events.written[0].strings,
+        (std::vector<std::string>{"Erase Oldest Data", "2026-10-17T08:00:00", "10", kSystem}));
 
     OnRightNowClick(context);
     EXPECT_EQ(Entries(), "");
@@ -271,6 +278,13 @@ TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOff)
               Stamp(kBoot + minutes{10}) + "=" + Stamp(kBoot + minutes{20}) + "=" + kSystem);
     EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text, "");
     EXPECT_EQ(files.Attributes(state.session.logFile) & kLogFileAttributes, kLogFileAttributes);
+    ASSERT_EQ(events.written.size(), 2u);
+    EXPECT_EQ(events.written[1].data, "Monitor from Now,2026-12-06T08:00:00,50," + kSystem);
+
+    // Cancelled, nothing is cleared and nothing is said.
+    desktop.answerOk = false;
+    OnRightNowClick(context);
+    EXPECT_EQ(events.written.size(), 2u);
 }
 
 TEST(TrimLog, KeepsTheNewestSleepEntriesInTheSameReplaceAsTheLog) {
