@@ -94,11 +94,8 @@ TEST_F(ReportTest, PrintsTheStatisticsTheSessionsNewestFirstAndTheSystems) {
               "  [Dec 04, 08:00 - Dec 04, 09:00]\t=  00d 01h 00m  ....  - C:\\WINDOWS\n"
               "\n"
               "Systems ([x] listed):\n"
-              "[x] - C:\\WINDOWS\t(Last Exit: 2026-12-04 12:00:00)\t" +
-                  kSystem +
-                  "\n"
-                  "[x] - D:\\WINDOWS\t(Last Exit: 2026-12-04 10:00:00)\t" +
-                  kOther + "\n");
+              "[x] - C:\\WINDOWS\t(Last Exit: 2026-12-04 12:00:00)\t1A2B3C4D//c:\\windows\n"
+              "[x] - D:\\WINDOWS\t(Last Exit: 2026-12-04 10:00:00)\t5E6F7A8B//d:\\windows\n");
     EXPECT_EQ(err, "");
 }
 
