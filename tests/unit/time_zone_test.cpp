@@ -17,26 +17,19 @@ namespace {
 
 using std::chrono::hours;
 
-// Sets TZ for one test and puts the old value back.
-class ZoneRules {
-public:
-    explicit ZoneRules(const char* rules) {
-        if (const char* old = std::getenv("TZ")) old_ = old;
+// Sets TZ for one test and puts the old value back (an empty one counts as none).
+struct ZoneRules {
+    explicit ZoneRules(const char* rules) : old(std::getenv("TZ") ? std::getenv("TZ") : "") {
         setenv("TZ", rules, 1);
         tzset();
     }
     ~ZoneRules() {
-        if (old_.empty())
-            unsetenv("TZ");
-        else
-            setenv("TZ", old_.c_str(), 1);
+        if (old.empty() ? unsetenv("TZ") : setenv("TZ", old.c_str(), 1)) ADD_FAILURE();
         tzset();
     }
     ZoneRules(const ZoneRules&) = delete;
     ZoneRules& operator=(const ZoneRules&) = delete;
-
-private:
-    std::string old_;
+    const std::string old;
 };
 
 // The C library's rules decide the offset. Around a change, on either side of UTC: a local
