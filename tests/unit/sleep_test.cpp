@@ -40,7 +40,10 @@ protected:
     void Start() { ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted); }
 };
 
+// A hibernation is a sleep too and ends nothing: after the resume the boot records still
+// name the same boot, so a start of the program finds its own session running.
 TEST_F(SleepTest, ASuspendAndItsResumeLogOnePeriodAndTheTooltipCountsTheTimeAwake) {
+    system.bootRecords = {{kBoot, static_cast<int>(BootType::kCold)}};
     Start();
     const DateTime asleep = clock.now;  // 09:30
     OnSuspend(context);
@@ -49,6 +52,8 @@ TEST_F(SleepTest, ASuspendAndItsResumeLogOnePeriodAndTheTooltipCountsTheTimeAwak
     EXPECT_EQ(Get("CurStroke", "Common"), Stamp(asleep));
 
     clock.Advance(hours{2} + minutes{5});
+    system.bootRecords.insert(system.bootRecords.begin(),
+                              {clock.now, static_cast<int>(BootType::kResume)});
     OnResume(context);
     EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(clock.now) + "=" + kSystem);
     EXPECT_EQ(Get("SleepStart"), "");
@@ -65,6 +70,12 @@ TEST_F(SleepTest, ASuspendAndItsResumeLogOnePeriodAndTheTooltipCountsTheTimeAwak
               "Duration: 00d 03h 35m, awake 01h 30m");
     RefreshSessionMenus(context);
     EXPECT_EQ(state.session.asleepMinutes, 125);
+
+    const DateTime sessionStart =
+        SessionStart(clock.now, clock.TickCount(), system.RecentBootRecords());
+    EXPECT_EQ(sessionStart, kBoot);
+    EXPECT_FALSE(RecordPreviousSession(context.Settings(), sessionStart, clock.now));
+    EXPECT_EQ(Entries(), "");
 }
 
 TEST(DurationTip, ShowsTheTimeAwakeOnlyAfterASleepAndInDaysBeyondOne) {
@@ -78,26 +89,6 @@ TEST(DurationTip, ShowsTheTimeAwakeOnlyAfterASleepAndInDaysBeyondOne) {
     EXPECT_EQ(DurationTip(start, start + minutes{10}, 600), "Duration: 00d 00h 10m, awake 00h 00m");
     // The longest figures still fit the shell's field.
     EXPECT_LE(DurationTip(MakeDateTime(-30000, 1, 1), MakeDateTime(30000, 1, 1), 1).size(), 63u);
-}
-
-// Hibernation ends nothing: after the resume the boot records still name the same boot, so
-// a start of the program finds its own session running.
-TEST_F(SleepTest, HibernationIsSleepWithinTheSameSession) {
-    system.bootRecords = {{kBoot, static_cast<int>(BootType::kCold)}};
-    Start();
-    const DateTime asleep = clock.now;
-    OnSuspend(context);
-    clock.Advance(hours{10});
-    system.bootRecords.insert(system.bootRecords.begin(),
-                              {clock.now, static_cast<int>(BootType::kResume)});
-    OnResume(context);
-    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(clock.now) + "=" + kSystem);
-
-    const DateTime sessionStart =
-        SessionStart(clock.now, clock.TickCount(), system.RecentBootRecords());
-    EXPECT_EQ(sessionStart, kBoot);
-    EXPECT_FALSE(RecordPreviousSession(context.Settings(), sessionStart, clock.now));
-    EXPECT_EQ(Entries(), "");
 }
 
 // The battery ran out while the PC slept: the next boot logs the session from its
