@@ -56,8 +56,12 @@ std::string Utf16WithMark(std::string_view ascii) {
 TEST(EventExport, BothLayoutsInAnyEncodingGiveTheSameSessionsInLocalTime) {
     const FixedTimeZone centralEurope(std::chrono::hours{1});
     const std::string plain = TwoSessions();
+    // A saved layout may hold line breaks around a number.
+    std::string indented = plain;
+    for (std::size_t at = 0; (at = indented.find("'0'>", at)) != std::string::npos; at += 5)
+        indented.insert(at + 4, "\n");
     const std::string saved =
-        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Events>" + plain + "</Events>";
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Events>" + indented + "</Events>";
     for (const std::string& document : {plain, Utf16WithMark(saved), "\xEF\xBB\xBF" + saved}) {
         const EventExport found = ReadEventExport(document, SystemXmlReader(), centralEurope);
         ASSERT_TRUE(found.xml.wellFormed) << found.xml.error;
@@ -74,6 +78,14 @@ TEST(EventExport, BothLayoutsInAnyEncodingGiveTheSameSessionsInLocalTime) {
         EXPECT_EQ(past.sessions[1].reason,
                   "Power lost or the PC was turned off without shutting down");
     }
+    // A character beyond the first 65536 is a pair of UTF-16 units.
+    const std::string one = Event("User32", 1074, "2026-12-04T16:00:00Z");
+    const std::size_t name = one.find("DESKTOP-7");
+    const std::string emoji = Utf16WithMark(one.substr(0, name) + "A") +
+                              std::string("\x3D\xD8\x00\xDE", 4) +
+                              Utf16WithMark(one.substr(name + 9)).substr(2);
+    EXPECT_EQ(ReadEventExport(emoji, SystemXmlReader(), centralEurope).computer,
+              "A\xF0\x9F\x98\x80");
 }
 
 TEST(EventExport, ACutOrForeignDocumentGivesWhatCouldBeReadAndSaysWhy) {
