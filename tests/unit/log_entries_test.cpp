@@ -89,7 +89,14 @@ void ExpectSameEntries(const LogEntries& read, std::string_view section, const s
     EXPECT_EQ(named.size(), read.identities.size()) << log;
 }
 
-TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
+// The start-up adds each finished session where the readers look for it: in any log, the
+// entry it added is read back, as the newest, after every entry that was there.
+TEST(LogEntries, ReadTheSectionAsLoadingItGivesAndAnEntryAddedTheStartUpsWayAsTheNewest) {
+    const std::filesystem::path logFile = "C:/Logs/Uptrail.txt";
+    const SessionEntry added{"2040:01:02:03:04:05", "2040:01:02:04:00:00", SessionCause::kCrashed,
+                             "5E6F7A8B//d:\\w"};
+    const Fields expected{MakeDateTime(2040, 1, 2, 3, 4, 5), MakeDateTime(2040, 1, 2, 4, 0, 0),
+                          SessionCause::kCrashed, added.system};
     std::mt19937 random(7);
     for (int i = 0; i < 400; ++i) {
         const std::string log = RandomLog(random);
@@ -98,20 +105,7 @@ TEST(LogEntries, ReadsTheEntriesOfTheSectionAsLoadingItGivesThem) {
         // A section loaded already, and any text read as one.
         ExpectSameEntries(ReadSectionEntries(section, kLater), section, section);
         ExpectSameEntries(ReadSectionEntries(log, kLater), log, log);
-    }
-}
 
-// The start-up adds each finished session where the readers look for it: in any log, the
-// entry it added is read back, as the newest, after every entry that was there.
-TEST(LogEntries, AnEntryAddedTheStartUpsWayIsReadBackAsTheNewest) {
-    const std::filesystem::path logFile = "C:/Logs/Uptrail.txt";
-    const SessionEntry added{"2040:01:02:03:04:05", "2040:01:02:04:00:00", SessionCause::kCrashed,
-                             "5E6F7A8B//d:\\w"};
-    const Fields expected{MakeDateTime(2040, 1, 2, 3, 4, 5), MakeDateTime(2040, 1, 2, 4, 0, 0),
-                          SessionCause::kCrashed, added.system};
-    std::mt19937 random(11);
-    for (int i = 0; i < 400; ++i) {
-        const std::string log = RandomLog(random);
         testing::MemoryFileSystem files;
         files.AddFolder("C:/Logs");
         files.AddFile(logFile, log);
