@@ -4,13 +4,10 @@
 // with an HKEY_CURRENT_USER, a tray and a desktop of its own.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
-#include "support/fake_machine.h"
-#include "support/fake_platform.h"
-#include "support/memory_file_system.h"
-#include "support/memory_registry.h"
 #include "support/test_machine.h"
 
 namespace uptrail::testing {
@@ -92,6 +89,25 @@ struct SharedPc {
     }
     std::string Get(std::string_view section, std::string_view key) {
         return ReadProfile(files, logFile, section, key);
+    }
+    std::string Section(std::string_view name) { return LoadSection(files, logFile, name).text; }
+    bool SectionHas(std::string_view name, std::string_view text) {
+        return Section(name).find(text) != std::string::npos;
+    }
+    // Runs `first`, and `second` just before the file system's `step`-th step from now (or
+    // after `first` when it takes fewer): another copy's change slipped in between.
+    void Interleave(int step, const std::function<void()>& first,
+                    const std::function<void()>& second) {
+        bool ran = false;
+        const int before = files.StepsTaken();
+        files.OnEveryStep([&](int at) {
+            if (ran || at - before < step) return;
+            ran = true;
+            second();
+        });
+        first();
+        files.OnEveryStep(nullptr);
+        if (!ran) second();
     }
 
     FakeClock clock;
