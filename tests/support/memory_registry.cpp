@@ -28,30 +28,24 @@ MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) {
     return found == keys_.end() ? nullptr : &found->second;
 }
 
-const MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) const {
-    const auto found = keys_.find(IdOf(key));
-    return found == keys_.end() ? nullptr : &found->second;
-}
-
 void MemoryRegistry::Seed(const RegistryKey& key, std::string_view valueName, RegistryValue value) {
     keys_[IdOf(key)][Folded(valueName)] = std::move(value);
 }
 
 std::optional<RegistryValue> MemoryRegistry::Stored(const RegistryKey& key,
                                                     std::string_view valueName) const {
-    const Values* values = FindKey(key);
-    if (!values) return std::nullopt;
-    const auto found = values->find(Folded(valueName));
-    if (found == values->end()) return std::nullopt;
+    const auto values = keys_.find(IdOf(key));
+    if (values == keys_.end()) return std::nullopt;
+    const auto found = values->second.find(Folded(valueName));
+    if (found == values->second.end()) return std::nullopt;
     return found->second;
 }
 
 OsError MemoryRegistry::ReadValue(const RegistryKey& key, std::string_view valueName,
                                   RegistryValue& value) const {
     const auto stored = Stored(key, valueName);
-    if (!stored) return kErrorFileNotFound;
-    value = *stored;
-    return kOk;
+    if (stored) value = *stored;
+    return stored ? kOk : kErrorFileNotFound;
 }
 
 OsError MemoryRegistry::CreateKey(const RegistryKey& key) {

@@ -47,7 +47,6 @@ private:
     static KeyId IdOf(const RegistryKey& key);
     bool ChangeRefused(const RegistryKey& key) const;
     Values* FindKey(const RegistryKey& key);
-    const Values* FindKey(const RegistryKey& key) const;
 
     Bitness bitness_;
     bool denyLocalMachine_ = false;
