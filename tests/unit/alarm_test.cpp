@@ -205,6 +205,21 @@ TEST_F(AlarmTest, StopKeepsTheWindowClosingRemovesTheAlarmAndNoWindowWritesIntoA
     EXPECT_FALSE(window.alarmCheckOn) << "nothing is left to check for";
 }
 
+// What is typed into a running window stays when it is activated again; restarted after a
+// stop, its alarm's new time takes no other alarm's menu item.
+TEST_F(AlarmTest, ARunningWindowKeepsWhatIsTypedAndARestartLeavesTheOtherMenuItems) {
+    Store("2029:01:01:07:30:00=0000:00:00=first\r\n2029:01:01:08:00:00=0000:00:00=second\r\n");
+    OpenWindow w(context, "2029:01:01:07:30:00", 7);
+    w.window.OnTitleChange("typed");
+    w.window.OnActivate();
+    EXPECT_EQ(w.window.Controls().tbTitle, "typed");
+    w.window.OnButtonClick();
+    w.window.OnShiftChange("0001:00:00");
+    w.window.OnButtonClick();
+    ASSERT_EQ(state.alarms.menu.items.size(), 1u);
+    EXPECT_EQ(state.alarms.menu.items[0].tag, "2029:01:01:08:00:00");
+}
+
 TEST(AlarmMenu, CaptionsNameTheDayOnlyWhenItIsNotToday) {
     const auto caption = [](std::string key, std::string title = "") {
         return AlarmMenuCaption({std::move(key), "0000:00:00", std::move(title), 0}, kNow,
@@ -297,7 +312,12 @@ void ExpectEveryPartFitsAndNoTwoOverlap(const AlarmLayout& layout) {
         const PixelRect& rect = layout.parts[i];
         EXPECT_TRUE(rect.width > 0 && rect.height > 0);
         EXPECT_TRUE(Contains(layout.client, rect));
-        EXPECT_TRUE(Contains(layout[FrameOf(part)], rect));
+        const PixelRect& frame = layout[FrameOf(part)];
+        EXPECT_TRUE(Contains(frame, rect));
+        const bool framed = FrameOf(part) != part;
+        EXPECT_TRUE(!framed || (rect.left > frame.left && rect.top > frame.top &&
+                                rect.Right() < frame.Right() && rect.Bottom() < frame.Bottom()))
+            << "on its frame's border";
         for (std::size_t j = i + 1; j < kAlarmPartCount; ++j) {
             const auto other = static_cast<AlarmPart>(j);
             if (FrameOf(other) == part || FrameOf(part) == other) continue;
