@@ -137,6 +137,7 @@ TEST_F(AlarmTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) 
     EXPECT_EQ(w.window.Controls().tbShift.text, "0000:59:00");
     EXPECT_EQ(w.window.Controls().tbTime.text, "10:29:00");
     w.window.OnRepeatComboClick(2);
+    EXPECT_FALSE(w.window.Controls().customRepeatEnabled) << "the interval box is for custom only";
     w.window.OnTitleChange("Call home");
     w.window.OnButtonClick();
     w.window.OnUnload();
