@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 #include <vector>
 
@@ -105,17 +104,17 @@ TEST_F(StartupTest, TheFirstStartAddsThePCsPastBeforeTheLogsOwnOnce) {
     EXPECT_EQ(systemLog.readings, 1);
 }
 
-// Each section's lines that are not blank, by section name; lines before any header and
-// lines of a repeated header go under that name too. Independent of the section store.
-std::multimap<std::string, std::string> LinesBySection(std::string_view text) {
-    std::multimap<std::string, std::string> lines;
+// The lines of section `name` that are not blank, read independently of the section store:
+// lines of a repeated header count too.
+std::multiset<std::string> LinesOf(std::string_view text, std::string_view name) {
+    std::multiset<std::string> lines;
     std::string section;
     for (std::string_view line : SplitLines(text)) {
         if (line.find_first_not_of(' ') == std::string_view::npos) continue;
         if (line.front() == '[' && line.back() == ']')
             section = line.substr(1, line.size() - 2);
-        else
-            lines.emplace(section, line);
+        else if (section == name)
+            lines.emplace(line);
     }
     return lines;
 }
@@ -139,15 +138,10 @@ TEST_F(StartupTest, BlankLinesAndAnOpenBracketInsideTheLogAndAlarmSectionsLoseNo
 
     EXPECT_EQ(state.menus.sessionItems.size(), 4u);
     EXPECT_EQ(state.menus.statistics[kCrashedSessions], "Crashed Sessions:\t25%");
-    const auto lines = LinesBySection(files.Contents(state.session.logFile));
-    const auto in = [&](const std::string& section) {
-        std::multiset<std::string> held;
-        for (auto [at, end] = lines.equal_range(section); at != end; ++at) held.insert(at->second);
-        return held;
-    };
-    EXPECT_EQ(in("Log"), (std::multiset<std::string>{e1, e2, e3, kPreviousEntry}));
-    EXPECT_EQ(in("Alarm"), (std::multiset<std::string>{tea, coffee}));
-    EXPECT_EQ(in("5E6F7A8B//d:\\windows"),
+    const std::string& log = files.Contents(state.session.logFile);
+    EXPECT_EQ(LinesOf(log, "Log"), (std::multiset<std::string>{e1, e2, e3, kPreviousEntry}));
+    EXPECT_EQ(LinesOf(log, "Alarm"), (std::multiset<std::string>{tea, coffee}));
+    EXPECT_EQ(LinesOf(log, "5E6F7A8B//d:\\windows"),
               (std::multiset<std::string>{"LastStart=2026:11:30:07:00:00", "SysList=x"}));
 }
 
