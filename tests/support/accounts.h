@@ -12,50 +12,13 @@
 
 namespace uptrail::testing {
 
-// One account's view of the registry: the machine's HKEY_LOCAL_MACHINE, which a standard
-// user may read but not change, and the account's own HKEY_CURRENT_USER.
-class AccountRegistry final : public Registry {
-public:
-    AccountRegistry(MemoryRegistry& machine, bool standardUser)
-        : machine_(machine), standardUser_(standardUser) {}
-
-    OsError ReadValue(const RegistryKey& key, std::string_view name,
-                      RegistryValue& value) const override {
-        return Of(key).ReadValue(key, name, value);
-    }
-    OsError CreateKey(const RegistryKey& key) override {
-        return Refused(key) ? kErrorAccessDenied : Of(key).CreateKey(key);
-    }
-    OsError SetValue(const RegistryKey& key, std::string_view name,
-                     const RegistryValue& value) override {
-        return Refused(key) ? kErrorAccessDenied : Of(key).SetValue(key, name, value);
-    }
-    OsError DeleteValue(const RegistryKey& key, std::string_view name) override {
-        return Refused(key) ? kErrorAccessDenied : Of(key).DeleteValue(key, name);
-    }
-    bool WindowsIs64Bit() const override { return true; }
-    bool RunsUnderWow64() const override { return false; }
-    MemoryRegistry& User() { return user_; }
-
-private:
-    bool Refused(const RegistryKey& key) const {
-        return standardUser_ && key.root == RegistryRoot::kLocalMachine;
-    }
-    MemoryRegistry& Of(const RegistryKey& key) const {
-        return key.root == RegistryRoot::kLocalMachine ? machine_ : user_;
-    }
-    MemoryRegistry& machine_;
-    mutable MemoryRegistry user_;
-    bool standardUser_;
-};
-
 struct SharedPc;
 
 // The program as it runs in one account's session.
 struct ProgramCopy {
     ProgramCopy(SharedPc& pc, std::uint32_t session, bool standardUser);
 
-    AccountRegistry registry;
+    MemoryRegistry registry;  // the machine's HKEY_LOCAL_MACHINE, the account's own HKCU
     FakeSystemInfo system;
     FakeTrayIcon tray;
     FakeMainWindow window;
@@ -121,12 +84,13 @@ struct SharedPc {
 };
 
 inline ProgramCopy::ProgramCopy(SharedPc& pc, std::uint32_t session, bool standardUser)
-    : registry(pc.machine, standardUser),
+    : registry(&pc.machine),
       lock(pc.lock, static_cast<int>(session)),
       sessions(pc.sessions, session),
       context{{pc.clock, pc.files, registry, system, tray, window, window, desktop, locale, http,
                zone, events, lock, sessions, systemLog},
               {}} {
+    registry.DenyLocalMachineChanges(standardUser);
     system.programFolder = PathFromAnsi(kFolderText);
     system.SetSerial("C:", 0x1A2B3C4D);
 }

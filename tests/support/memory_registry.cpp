@@ -29,11 +29,13 @@ MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) {
 }
 
 void MemoryRegistry::Seed(const RegistryKey& key, std::string_view valueName, RegistryValue value) {
+    if (MemoryRegistry* shared = Shared(key)) return shared->Seed(key, valueName, std::move(value));
     keys_[IdOf(key)][Folded(valueName)] = std::move(value);
 }
 
 std::optional<RegistryValue> MemoryRegistry::Stored(const RegistryKey& key,
                                                     std::string_view valueName) const {
+    if (const MemoryRegistry* shared = Shared(key)) return shared->Stored(key, valueName);
     const auto values = keys_.find(IdOf(key));
     if (values == keys_.end()) return std::nullopt;
     const auto found = values->second.find(Folded(valueName));
@@ -51,6 +53,7 @@ OsError MemoryRegistry::ReadValue(const RegistryKey& key, std::string_view value
 OsError MemoryRegistry::CreateKey(const RegistryKey& key) {
     ++createKeyCalls_;
     if (ChangeRefused(key)) return kErrorAccessDenied;
+    if (MemoryRegistry* shared = Shared(key)) return shared->CreateKey(key);
     keys_[IdOf(key)];
     return kOk;
 }
@@ -59,6 +62,7 @@ OsError MemoryRegistry::SetValue(const RegistryKey& key, std::string_view valueN
                                  const RegistryValue& value) {
     ++setValueCalls_;
     if (ChangeRefused(key)) return kErrorAccessDenied;
+    if (MemoryRegistry* shared = Shared(key)) return shared->SetValue(key, valueName, value);
     Values* values = FindKey(key);
     if (!values) return kErrorFileNotFound;
     (*values)[Folded(valueName)] = value;
@@ -67,6 +71,7 @@ OsError MemoryRegistry::SetValue(const RegistryKey& key, std::string_view valueN
 
 OsError MemoryRegistry::DeleteValue(const RegistryKey& key, std::string_view valueName) {
     if (ChangeRefused(key)) return kErrorAccessDenied;
+    if (MemoryRegistry* shared = Shared(key)) return shared->DeleteValue(key, valueName);
     Values* values = FindKey(key);
     if (!values) return kErrorFileNotFound;
     return values->erase(Folded(valueName)) > 0 ? kOk : kErrorFileNotFound;

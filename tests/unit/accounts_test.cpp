@@ -276,7 +276,7 @@ TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog
 
     ProgramCopy& second = pc.SignIn();
     // A folder this account once chose for itself, before the machine had one.
-    ASSERT_EQ(RegWritePath(second.registry.User(), RegistryRoot::kCurrentUser, testing::kProgramKey,
+    ASSERT_EQ(RegWritePath(second.registry, RegistryRoot::kCurrentUser, testing::kProgramKey,
                            "LogFolder", "D:\\Elsewhere"),
               kOk);
     RunStartup(second.context);
