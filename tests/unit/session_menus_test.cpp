@@ -178,6 +178,8 @@ TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
     EXPECT_EQ(state.menus.sessionItems.at(0).caption,
               " [Dec 05, 08:00 - Dec 05, 08:30]\t=  00d 00h 30m")
         << "no names while one system is listed";
+    const std::vector<MenuNode> systems = BuildRightMenu(state)[0].children;
+    EXPECT_TRUE(systems.at(1).IsSeparator() && !systems.at(2).IsSeparator()) << "the own apart";
 
     OnSystemItemClick(context, 2);
     EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
@@ -356,6 +358,21 @@ bool UpdateItemEnabled(const MainState& state) {
         if (node.command.kind == MenuCommandKind::kCheckForUpdate) return node.enabled;
     ADD_FAILURE() << "the right-hand menu has no \"Check for &Update...\"";
     return false;
+}
+
+// In its order, with an icon item only where it is offered (hiding is not, here).
+TEST_F(SessionMenusTest, TheRightMenuOffersEachCommandInItsOrder) {
+    using K = MenuCommandKind;
+    state.options.mRightHide.visible = false;
+    std::vector<K> offered;
+    for (const MenuNode& node : BuildRightMenu(state))
+        if (node.command.kind != K::kNone) offered.push_back(node.command.kind);
+    std::vector<K> expected{K::kSessionChart};
+    for (int kind = static_cast<int>(K::kLogFolder); kind <= static_cast<int>(K::kAnimatedTrayIcon);
+         ++kind)
+        expected.push_back(static_cast<K>(kind));
+    expected.push_back(K::kExit);
+    EXPECT_EQ(offered, expected);
 }
 
 const std::string kNotAccessible = "Remote resource is not accessible now.\r\nPlease try later.";
