@@ -15,6 +15,7 @@
 #include "app/session_menus.h"
 #include "app/startup_options.h"
 #include "app/windows_history.h"
+#include "base/version_text.h"
 #include "sessionlog/session_tracker.h"
 #include "sessionlog/statistics.h"
 #include "storage/atomic_file.h"
@@ -157,6 +158,7 @@ TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, ""),
               kFolderText + "\\Uptrail.exe");
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, "Path"), kFolderText);
+    EXPECT_EQ(Get("CurrentVersion", "Registry"), VersionText(false));
 
     // A folder named in a script the ANSI code page may lack is kept whole.
     Machine greek;
