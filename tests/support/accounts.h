@@ -36,7 +36,9 @@ struct ProgramCopy {
 // The PC booted at 08:00:00 whose clock reads 09:30:00 (see Machine), with Uptrail under
 // Program Files writing its log in ProgramData, as the setup leaves it.
 struct SharedPc {
-    SharedPc() {
+    // The PC with this log, if any, in its log folder.
+    explicit SharedPc(const std::string& log = {}) {
+        if (!log.empty()) files.AddFile(logFile, log);
         clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
         clock.tickCount = 90 * 60 * 1000;
         files.AddFolder(PathFromAnsi(kFolderText));

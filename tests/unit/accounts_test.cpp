@@ -102,8 +102,7 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
         for (int step = 1; step <= 12; ++step) {
             SCOPED_TRACE(std::string(first.name) + " then " + second.name + " at step " +
                          std::to_string(step));
-            SharedPc machine;
-            machine.files.AddFile(machine.logFile, kEarlierLog);
+            SharedPc machine(kEarlierLog);
             ProgramCopy& a = machine.SignIn();
             ProgramCopy& b = machine.SignIn();
             for (ProgramCopy* copy : {&a, &b})
@@ -133,8 +132,7 @@ TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
     for (const std::string& log : {kEarlierLog, otherRanLast}) {
         for (int step = 0; step <= 4; ++step) {
             SCOPED_TRACE(log.substr(0, 30) + ", step " + std::to_string(step));
-            SharedPc machine;
-            machine.files.AddFile(machine.logFile, log);
+            SharedPc machine(log);
             ProgramCopy& first = machine.SignIn();
             ProgramCopy& second = machine.SignIn();
             ProgramCopy& third = machine.SignIn();
@@ -170,8 +168,7 @@ TEST_F(AccountsTest, OnlyTheLastCopyToGoRecordsTheClose) {
         {ProgramEnd::kClosed, false, "2026:12:06:09:45:00", "1"},
     };
     for (const Case& c : cases) {
-        SharedPc machine;
-        machine.files.AddFile(machine.logFile, kEarlierLog);
+        SharedPc machine(kEarlierLog);
         ProgramCopy& leaving = machine.SignIn();
         ProgramCopy& other = machine.SignIn();
         RunStartup(leaving.context);
@@ -232,8 +229,7 @@ TEST_F(AccountsTest, ARefusedWriteIsRetriedAndWrittenLater) {
                           {kErrorSharingViolation, 1000, false},
                           {kErrorLockViolation, 1000, false}};
     for (const Case& c : cases) {
-        SharedPc machine;
-        machine.files.AddFile(machine.logFile, kEarlierLog);
+        SharedPc machine(kEarlierLog);
         ProgramCopy& copy = machine.SignIn();
         machine.files.RefuseMoves(machine.logFile, c.error, c.refusals);
 
