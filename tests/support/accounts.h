@@ -4,53 +4,13 @@
 // with an HKEY_CURRENT_USER, a tray and a desktop of its own.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
-#include "support/fake_machine.h"
-#include "support/fake_platform.h"
-#include "support/memory_file_system.h"
-#include "support/memory_registry.h"
 #include "support/test_machine.h"
 
 namespace uptrail::testing {
-
-// One account's view of the registry: the machine's HKEY_LOCAL_MACHINE, which a standard
-// user may read but not change, and the account's own HKEY_CURRENT_USER.
-class AccountRegistry final : public Registry {
-public:
-    AccountRegistry(MemoryRegistry& machine, bool standardUser)
-        : machine_(machine), standardUser_(standardUser) {}
-
-    OsError ReadValue(const RegistryKey& key, std::string_view name,
-                      RegistryValue& value) const override {
-        return Of(key).ReadValue(key, name, value);
-    }
-    OsError CreateKey(const RegistryKey& key) override {
-        return Refused(key) ? kErrorAccessDenied : Of(key).CreateKey(key);
-    }
-    OsError SetValue(const RegistryKey& key, std::string_view name,
-                     const RegistryValue& value) override {
-        return Refused(key) ? kErrorAccessDenied : Of(key).SetValue(key, name, value);
-    }
-    OsError DeleteValue(const RegistryKey& key, std::string_view name) override {
-        return Refused(key) ? kErrorAccessDenied : Of(key).DeleteValue(key, name);
-    }
-    bool WindowsIs64Bit() const override { return true; }
-    bool RunsUnderWow64() const override { return false; }
-    MemoryRegistry& User() { return user_; }
-
-private:
-    bool Refused(const RegistryKey& key) const {
-        return standardUser_ && key.root == RegistryRoot::kLocalMachine;
-    }
-    MemoryRegistry& Of(const RegistryKey& key) const {
-        return key.root == RegistryRoot::kLocalMachine ? machine_ : user_;
-    }
-    MemoryRegistry& machine_;
-    mutable MemoryRegistry user_;
-    bool standardUser_;
-};
 
 struct SharedPc;
 
@@ -58,7 +18,7 @@ struct SharedPc;
 struct ProgramCopy {
     ProgramCopy(SharedPc& pc, std::uint32_t session, bool standardUser);
 
-    AccountRegistry registry;
+    MemoryRegistry registry;  // the machine's HKEY_LOCAL_MACHINE, the account's own HKCU
     FakeSystemInfo system;
     FakeTrayIcon tray;
     FakeMainWindow window;
@@ -76,7 +36,9 @@ struct ProgramCopy {
 // The PC booted at 08:00:00 whose clock reads 09:30:00 (see Machine), with Uptrail under
 // Program Files writing its log in ProgramData, as the setup leaves it.
 struct SharedPc {
-    SharedPc() {
+    // The PC with this log, if any, in its log folder.
+    explicit SharedPc(const std::string& log = {}) {
+        if (!log.empty()) files.AddFile(logFile, log);
         clock.now = MakeDateTime(2026, 12, 6, 9, 30, 0);
         clock.tickCount = 90 * 60 * 1000;
         files.AddFolder(PathFromAnsi(kFolderText));
@@ -93,6 +55,25 @@ struct SharedPc {
     std::string Get(std::string_view section, std::string_view key) {
         return ReadProfile(files, logFile, section, key);
     }
+    std::string Section(std::string_view name) { return LoadSection(files, logFile, name).text; }
+    bool SectionHas(std::string_view name, std::string_view text) {
+        return Section(name).find(text) != std::string::npos;
+    }
+    // Runs `first`, and `second` just before the file system's `step`-th step from now (or
+    // after `first` when it takes fewer): another copy's change slipped in between.
+    void Interleave(int step, const std::function<void()>& first,
+                    const std::function<void()>& second) {
+        bool ran = false;
+        const int before = files.StepsTaken();
+        files.OnEveryStep([&](int at) {
+            if (ran || at - before < step) return;
+            ran = true;
+            second();
+        });
+        first();
+        files.OnEveryStep(nullptr);
+        if (!ran) second();
+    }
 
     FakeClock clock;
     MemoryFileSystem files;
@@ -105,12 +86,13 @@ struct SharedPc {
 };
 
 inline ProgramCopy::ProgramCopy(SharedPc& pc, std::uint32_t session, bool standardUser)
-    : registry(pc.machine, standardUser),
+    : registry(&pc.machine),
       lock(pc.lock, static_cast<int>(session)),
       sessions(pc.sessions, session),
       context{{pc.clock, pc.files, registry, system, tray, window, window, desktop, locale, http,
                zone, events, lock, sessions, systemLog},
               {}} {
+    registry.DenyLocalMachineChanges(standardUser);
     system.programFolder = PathFromAnsi(kFolderText);
     system.SetSerial("C:", 0x1A2B3C4D);
 }

@@ -35,7 +35,6 @@ public:
     void Release() override {
         if (table_.holder == copy_ && --table_.depth == 0) table_.holder = 0;
     }
-    bool Held() const { return table_.holder == copy_; }
 
 private:
     LockTable own_;
@@ -63,8 +62,6 @@ public:
         return false;
     }
     bool AtTheScreen() const override { return table_.console == session_; }
-    // The copy's process is gone, and with it its named object.
-    void End() { table_.running.erase(session_); }
 
 private:
     SessionTable own_;

@@ -181,9 +181,6 @@ public:
     int MenuHeight() const override { return 19; }
 };
 
-// Starts no request but records its address; a test hands in the response through the
-// main window's event, as the shell does when the worker is done. Refuses to start any
-// while `starts` is false.
 // The event log as the events handed to it; every write answers `succeeds`.
 class FakeEventSink final : public EventSink {
 public:
@@ -198,6 +195,8 @@ public:
     }
 };
 
+// Starts no request but records its address; a test hands in the response through the
+// main window's event, as the shell does when the worker is done.
 class FakeHttpClient final : public HttpClient {
 public:
     bool starts = true;
@@ -213,10 +212,7 @@ class FakeSystemLog final : public SystemLogReader {
 public:
     int readings = 0;  // the readings started
 
-    bool StartReading() override {
-        ++readings;
-        return true;
-    }
+    bool StartReading() override { return ++readings > 0; }
 };
 
 // English month names, a settable decimal separator, and ISO-like date texts.

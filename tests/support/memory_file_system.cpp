@@ -13,36 +13,24 @@ void MemoryFileSystem::AddFile(const std::filesystem::path& path, std::string co
 
 void MemoryFileSystem::AddFolder(const std::filesystem::path& path) { folders_[path] = true; }
 
-bool MemoryFileSystem::Exists(const std::filesystem::path& path) const {
-    return files_.count(path) != 0;
+const MemoryFileSystem::File* MemoryFileSystem::Find(const std::filesystem::path& path) const {
+    const auto found = files_.find(path);
+    return found == files_.end() ? nullptr : &found->second;
+}
+
+const MemoryFileSystem::File& MemoryFileSystem::Expected(const std::filesystem::path& path) const {
+    static const File missing{"", 0};
+    const File* file = Find(path);
+    if (!file) ADD_FAILURE() << "no file " << path;
+    return file ? *file : missing;
 }
 
 const std::string& MemoryFileSystem::Contents(const std::filesystem::path& path) const {
-    static const std::string missing;
-    const auto found = files_.find(path);
-    if (found == files_.end()) {
-        ADD_FAILURE() << "no file " << path;
-        return missing;
-    }
-    return found->second.contents;
+    return Expected(path).contents;
 }
 
 std::uint32_t MemoryFileSystem::Attributes(const std::filesystem::path& path) const {
-    const auto found = files_.find(path);
-    if (found == files_.end()) {
-        ADD_FAILURE() << "no file " << path;
-        return 0;
-    }
-    return found->second.attributes;
-}
-
-void MemoryFileSystem::InjectFault(int step, Fault fault) {
-    faultStep_ = step;
-    fault_ = fault;
-}
-
-void MemoryFileSystem::LockFile(const std::filesystem::path& path, OsError error) {
-    locks_[path] = error;
+    return Expected(path).attributes;
 }
 
 MemoryFileSystem::Fault MemoryFileSystem::BeginStep() {
@@ -67,10 +55,8 @@ OsError MemoryFileSystem::PlainStep(OsError failure) {
 OsError MemoryFileSystem::TargetError(const std::filesystem::path& path) const {
     if (!ParentExists(path)) return kErrorPathNotFound;
     if (deniedFolders_.count(path.parent_path())) return kErrorAccessDenied;
-    const auto existing = files_.find(path);
-    if (existing != files_.end() && (existing->second.attributes & file_attr::kReadOnly))
-        return kErrorAccessDenied;
-    return kOk;
+    const File* existing = Find(path);
+    return existing && (existing->attributes & file_attr::kReadOnly) ? kErrorAccessDenied : kOk;
 }
 
 std::optional<OsError> MemoryFileSystem::LockedError(const std::filesystem::path& path) const {
@@ -87,9 +73,9 @@ bool MemoryFileSystem::ParentExists(const std::filesystem::path& path) const {
 std::optional<std::uint32_t> MemoryFileSystem::GetAttributes(
     const std::filesystem::path& path) const {
     if (folders_.count(path)) return file_attr::kDirectory;
-    const auto found = files_.find(path);
-    if (found == files_.end()) return std::nullopt;
-    return found->second.attributes == 0 ? file_attr::kNormal : found->second.attributes;
+    const File* file = Find(path);
+    if (!file) return std::nullopt;
+    return file->attributes == 0 ? file_attr::kNormal : file->attributes;
 }
 
 OsError MemoryFileSystem::SetAttributes(const std::filesystem::path& path,
@@ -106,9 +92,9 @@ OsError MemoryFileSystem::ReadWholeFile(const std::filesystem::path& path,
     contents.clear();
     if (const auto locked = LockedError(path)) return *locked;
     if (folders_.count(path)) return kErrorAccessDenied;
-    const auto found = files_.find(path);
-    if (found == files_.end()) return ParentExists(path) ? kErrorFileNotFound : kErrorPathNotFound;
-    contents = found->second.contents;
+    const File* file = Find(path);
+    if (!file) return ParentExists(path) ? kErrorFileNotFound : kErrorPathNotFound;
+    contents = file->contents;
     return kOk;
 }
 
@@ -140,9 +126,8 @@ OsError MemoryFileSystem::MoveOver(const std::filesystem::path& source,
     }
     const auto from = files_.find(source);
     if (from == files_.end()) return kErrorFileNotFound;
-    const auto to = files_.find(target);
-    if (to != files_.end() && (to->second.attributes & file_attr::kReadOnly))
-        return kErrorAccessDenied;
+    const File* to = Find(target);
+    if (to && (to->attributes & file_attr::kReadOnly)) return kErrorAccessDenied;
     File moved = std::move(from->second);
     files_.erase(from);
     files_[target] = std::move(moved);
@@ -169,20 +154,19 @@ OsError MemoryFileSystem::CopyWholeFile(const std::filesystem::path& source,
                                         const std::filesystem::path& target) {
     if (const OsError error = PlainStep(kErrorWriteFault)) return error;
     if (const auto locked = LockedError(source)) return *locked;
-    const auto from = files_.find(source);
-    if (from == files_.end()) return kErrorFileNotFound;
+    const File* from = Find(source);
+    if (!from) return kErrorFileNotFound;
     if (const OsError error = TargetError(target)) return error;
-    files_[target] = from->second;
-    files_[target].version = ++writes_;
+    files_[target] = File{from->contents, from->attributes, ++writes_};
     return kOk;
 }
 
 void MemoryFileSystem::Pause(std::chrono::milliseconds) { ++pauses_; }
 
 std::optional<FileStamp> MemoryFileSystem::StampOf(const std::filesystem::path& path) const {
-    const auto found = files_.find(path);
-    if (found == files_.end()) return std::nullopt;
-    return FileStamp{found->second.contents.size(), found->second.version};
+    const File* file = Find(path);
+    if (!file) return std::nullopt;
+    return FileStamp{file->contents.size(), file->version};
 }
 
 std::vector<std::filesystem::path> MemoryFileSystem::FilesStartingWith(

@@ -30,17 +30,20 @@ public:
     void AddFile(const std::filesystem::path& path, std::string contents,
                  std::uint32_t attributes = file_attr::kArchive);
     void AddFolder(const std::filesystem::path& path);
-    bool Exists(const std::filesystem::path& path) const;
+    bool Exists(const std::filesystem::path& path) const { return files_.count(path) != 0; }
     // The contents of a file; fails the test's expectation loudly when it is missing.
     const std::string& Contents(const std::filesystem::path& path) const;
     std::uint32_t Attributes(const std::filesystem::path& path) const;
     std::size_t FileCount() const { return files_.size(); }
 
     // Makes changing step number `step` (counting from 1) fail or crash.
-    void InjectFault(int step, Fault fault);
+    void InjectFault(int step, Fault fault) {
+        faultStep_ = step;
+        fault_ = fault;
+    }
     int StepsTaken() const { return steps_; }
     // Makes every open of `path` fail with `error` (a locked file, say).
-    void LockFile(const std::filesystem::path& path, OsError error);
+    void LockFile(const std::filesystem::path& path, OsError error) { locks_[path] = error; }
     // Makes every new file in `folder` fail with access denied (a folder without rights).
     void DenyWritesIn(const std::filesystem::path& folder) { deniedFolders_[folder] = true; }
     bool FolderExistsNow(const std::filesystem::path& path) const {
@@ -85,6 +88,9 @@ private:
     OsError TargetError(const std::filesystem::path& path) const;
     std::optional<OsError> LockedError(const std::filesystem::path& path) const;
     bool ParentExists(const std::filesystem::path& path) const;
+    const File* Find(const std::filesystem::path& path) const;
+    // The file, failing the test's expectation when it is missing.
+    const File& Expected(const std::filesystem::path& path) const;
 
     std::map<std::filesystem::path, File> files_;
     std::map<std::filesystem::path, bool> folders_;

@@ -28,35 +28,32 @@ MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) {
     return found == keys_.end() ? nullptr : &found->second;
 }
 
-const MemoryRegistry::Values* MemoryRegistry::FindKey(const RegistryKey& key) const {
-    const auto found = keys_.find(IdOf(key));
-    return found == keys_.end() ? nullptr : &found->second;
-}
-
 void MemoryRegistry::Seed(const RegistryKey& key, std::string_view valueName, RegistryValue value) {
+    if (MemoryRegistry* shared = Shared(key)) return shared->Seed(key, valueName, std::move(value));
     keys_[IdOf(key)][Folded(valueName)] = std::move(value);
 }
 
 std::optional<RegistryValue> MemoryRegistry::Stored(const RegistryKey& key,
                                                     std::string_view valueName) const {
-    const Values* values = FindKey(key);
-    if (!values) return std::nullopt;
-    const auto found = values->find(Folded(valueName));
-    if (found == values->end()) return std::nullopt;
+    if (const MemoryRegistry* shared = Shared(key)) return shared->Stored(key, valueName);
+    const auto values = keys_.find(IdOf(key));
+    if (values == keys_.end()) return std::nullopt;
+    const auto found = values->second.find(Folded(valueName));
+    if (found == values->second.end()) return std::nullopt;
     return found->second;
 }
 
 OsError MemoryRegistry::ReadValue(const RegistryKey& key, std::string_view valueName,
                                   RegistryValue& value) const {
     const auto stored = Stored(key, valueName);
-    if (!stored) return kErrorFileNotFound;
-    value = *stored;
-    return kOk;
+    if (stored) value = *stored;
+    return stored ? kOk : kErrorFileNotFound;
 }
 
 OsError MemoryRegistry::CreateKey(const RegistryKey& key) {
     ++createKeyCalls_;
     if (ChangeRefused(key)) return kErrorAccessDenied;
+    if (MemoryRegistry* shared = Shared(key)) return shared->CreateKey(key);
     keys_[IdOf(key)];
     return kOk;
 }
@@ -65,6 +62,7 @@ OsError MemoryRegistry::SetValue(const RegistryKey& key, std::string_view valueN
                                  const RegistryValue& value) {
     ++setValueCalls_;
     if (ChangeRefused(key)) return kErrorAccessDenied;
+    if (MemoryRegistry* shared = Shared(key)) return shared->SetValue(key, valueName, value);
     Values* values = FindKey(key);
     if (!values) return kErrorFileNotFound;
     (*values)[Folded(valueName)] = value;
@@ -73,6 +71,7 @@ OsError MemoryRegistry::SetValue(const RegistryKey& key, std::string_view valueN
 
 OsError MemoryRegistry::DeleteValue(const RegistryKey& key, std::string_view valueName) {
     if (ChangeRefused(key)) return kErrorAccessDenied;
+    if (MemoryRegistry* shared = Shared(key)) return shared->DeleteValue(key, valueName);
     Values* values = FindKey(key);
     if (!values) return kErrorFileNotFound;
     return values->erase(Folded(valueName)) > 0 ? kOk : kErrorFileNotFound;

@@ -21,6 +21,8 @@ public:
 
     MemoryRegistry() = default;
     explicit MemoryRegistry(Bitness bitness) : bitness_(bitness) {}
+    // One account's view of a PC: HKEY_LOCAL_MACHINE is `*machine`'s, HKEY_CURRENT_USER its own.
+    explicit MemoryRegistry(MemoryRegistry* machine) : machine_(machine) {}
 
     // Refuses every change under HKEY_LOCAL_MACHINE, as Windows does for a standard user.
     void DenyLocalMachineChanges(bool deny = true) { denyLocalMachine_ = deny; }
@@ -46,11 +48,15 @@ private:
 
     static KeyId IdOf(const RegistryKey& key);
     bool ChangeRefused(const RegistryKey& key) const;
+    // The machine's registry where the key lies in the HKEY_LOCAL_MACHINE it shares.
+    MemoryRegistry* Shared(const RegistryKey& key) const {
+        return key.root == RegistryRoot::kLocalMachine ? machine_ : nullptr;
+    }
     Values* FindKey(const RegistryKey& key);
-    const Values* FindKey(const RegistryKey& key) const;
 
     Bitness bitness_;
     bool denyLocalMachine_ = false;
+    MemoryRegistry* machine_ = nullptr;
     std::map<KeyId, Values> keys_;
     int createKeyCalls_ = 0;
     int setValueCalls_ = 0;

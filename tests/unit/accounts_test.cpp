@@ -17,7 +17,6 @@
 #include "app/main_events.h"
 #include "app/startup.h"
 #include "storage/atomic_file.h"
-#include "storage/section_file.h"
 
 namespace uptrail {
 namespace {
@@ -35,6 +34,8 @@ const std::string kEarlierLog =
     "LastCause=0\r\nProgramFolder=C:\\Program Files\\Uptrail\r\nAnimation=3\r\n"
     "[Log]\r\n2026:12:04:08:00:00=2026:12:04:18:00:00=0=" +
     kSystem + "\r\n[Alarm]\r\n2026:12:06:20:00:00=0000:00:00=Seeded\r\n";
+// The sleep that ends at the clock's 09:30, as section "Sleep" holds it.
+const std::string kSlept = "2026:12:06:09:00:00=2026:12:06:09:30:00=" + kSystem;
 
 class AccountsTest : public ::testing::Test {
 protected:
@@ -68,24 +69,17 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
     };
     const auto alarmOf = [](const char* title) {
         return Operation{title, [title](ProgramCopy& copy) { AddAlarm(copy, title); },
-                         [title](SharedPc& m) {
-                             return LoadSection(m.files, m.logFile, "Alarm").text.find(title) !=
-                                    std::string::npos;
-                         }};
+                         [title](SharedPc& m) { return m.SectionHas("Alarm", title); }};
     };
-    const Operation monitorFromNow{
-        "Monitor from Now", [](ProgramCopy& copy) { OnRightNowClick(copy.context); },
-        [](SharedPc& m) { return LoadSection(m.files, m.logFile, "Log").text.empty(); }};
-    const Operation deleteSeeded{
-        "delete the seeded alarm",
-        [](ProgramCopy& copy) {
-            copy.context.state.alarms.list[0].Key.clear();
-            SaveAlarmList(copy.context.Alarms());
-        },
-        [](SharedPc& m) {
-            return LoadSection(m.files, m.logFile, "Alarm").text.find("Seeded") ==
-                   std::string::npos;
-        }};
+    const Operation monitorFromNow{"Monitor from Now",
+                                   [](ProgramCopy& copy) { OnRightNowClick(copy.context); },
+                                   [](SharedPc& m) { return m.Section("Log").empty(); }};
+    const Operation deleteSeeded{"delete the seeded alarm",
+                                 [](ProgramCopy& copy) {
+                                     copy.context.state.alarms.list[0].Key.clear();
+                                     SaveAlarmList(copy.context.Alarms());
+                                 },
+                                 [](SharedPc& m) { return !m.SectionHas("Alarm", "Seeded"); }};
     const Operation animationOff{"animation off",
                                  [](ProgramCopy& copy) { OnRightAnimatedClick(copy.context); },
                                  [](SharedPc& m) { return m.Get(kSystem, "Animation") == "2"; }};
@@ -95,9 +89,7 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
                                    OnResume(copy.context);
                                },
                                [](SharedPc& m) {
-                                   return LoadSection(m.files, m.logFile, "Sleep").text ==
-                                              "2026:12:06:09:00:00=2026:12:06:09:30:00=" +
-                                                  kSystem &&
+                                   return m.Section("Sleep") == kSlept &&
                                           m.Get(kSystem, "SleepStart").empty();
                                }};
     const std::vector<std::pair<Operation, Operation>> pairs{
@@ -110,8 +102,7 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
         for (int step = 1; step <= 12; ++step) {
             SCOPED_TRACE(std::string(first.name) + " then " + second.name + " at step " +
                          std::to_string(step));
-            SharedPc machine;
-            machine.files.AddFile(machine.logFile, kEarlierLog);
+            SharedPc machine(kEarlierLog);
             ProgramCopy& a = machine.SignIn();
             ProgramCopy& b = machine.SignIn();
             for (ProgramCopy* copy : {&a, &b})
@@ -119,16 +110,8 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
             ASSERT_EQ(WriteProfile(machine.files, machine.logFile, kSystem, "SleepStart",
                                    "2026:12:06:09:00:00"),
                       kOk);
-            bool ran = false;
-            const int before = machine.files.StepsTaken();
-            machine.files.OnEveryStep([&, before](int at) {
-                if (ran || at - before < step) return;
-                ran = true;
-                second.run(b);
-            });
-            first.run(a);
-            machine.files.OnEveryStep(nullptr);
-            if (!ran) second.run(b);
+            machine.Interleave(
+                step, [&] { first.run(a); }, [&] { second.run(b); });
             OnHeartbeatTimer(b.context);
             OnHeartbeatTimer(a.context);
             EXPECT_TRUE(first.holds(machine));
@@ -139,49 +122,31 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
 }
 
 // Three accounts start in one boot, the second and third while the first is writing or
-// after it: the previous session is logged once, and its event sent once.
+// after it: the previous session is logged once, and its event sent once. In the second
+// case another installation ran last, and the first copy has not beaten when the others start.
 TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
-    struct Case {
-        const char* name;
-        std::string log;
-    };
-    const Case cases[] = {
-        {"this installation ran last", kEarlierLog},
-        // Another installation ran last, and the first copy has not beaten yet when the
-        // others start.
-        {"another installation ran last", "[Common]\r\nLastWin=" + testing::kOther +
-                                              "\r\nCurStroke=2026:12:05:17:59:30\r\n[" +
-                                              testing::kOther +
-                                              "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose="
-                                              "2026:12:05:18:00:00\r\nLastCause=0\r\n"},
-    };
-    for (const Case& c : cases) {
+    const std::string otherRanLast = "[Common]\r\nLastWin=" + testing::kOther +
+                                     "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + testing::kOther +
+                                     "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose="
+                                     "2026:12:05:18:00:00\r\nLastCause=0\r\n";
+    for (const std::string& log : {kEarlierLog, otherRanLast}) {
         for (int step = 0; step <= 4; ++step) {
-            SCOPED_TRACE(std::string(c.name) + ", step " + std::to_string(step));
-            SharedPc machine;
-            machine.files.AddFile(machine.logFile, c.log);
+            SCOPED_TRACE(log.substr(0, 30) + ", step " + std::to_string(step));
+            SharedPc machine(log);
             ProgramCopy& first = machine.SignIn();
             ProgramCopy& second = machine.SignIn();
             ProgramCopy& third = machine.SignIn();
-            const int before = machine.files.StepsTaken();
-            bool ran = false;
-            machine.files.OnEveryStep([&](int at) {
-                if (ran || at - before < step) return;
-                ran = true;
-                static_cast<void>(RunStartup(second.context));
-            });
-            RunStartup(first.context);
-            machine.files.OnEveryStep(nullptr);
-            if (!ran) RunStartup(second.context);
+            machine.Interleave(
+                step, [&] { RunStartup(first.context); }, [&] { RunStartup(second.context); });
             RunStartup(third.context);
-            for (ProgramCopy* copy : {&first, &second, &third}) OnHeartbeatTimer(copy->context);
-
-            const std::string log = LoadSection(machine.files, machine.logFile, "Log").text;
-            EXPECT_THAT(log, HasSubstr("2026:12:05:08:00:00=2026:12:05:18:00:00=0="));
-            int sent = 0;
-            for (ProgramCopy* copy : {&first, &second, &third})
-                sent += static_cast<int>(copy->events.written.size());
-            EXPECT_EQ(sent, 1);
+            std::size_t sent = 0;
+            for (ProgramCopy* copy : {&first, &second, &third}) {
+                OnHeartbeatTimer(copy->context);
+                sent += copy->events.written.size();
+            }
+            EXPECT_THAT(machine.Section("Log"),
+                        HasSubstr("2026:12:05:08:00:00=2026:12:05:18:00:00=0="));
+            EXPECT_EQ(sent, 1u);
         }
     }
 }
@@ -203,8 +168,7 @@ TEST_F(AccountsTest, OnlyTheLastCopyToGoRecordsTheClose) {
         {ProgramEnd::kClosed, false, "2026:12:06:09:45:00", "1"},
     };
     for (const Case& c : cases) {
-        SharedPc machine;
-        machine.files.AddFile(machine.logFile, kEarlierLog);
+        SharedPc machine(kEarlierLog);
         ProgramCopy& leaving = machine.SignIn();
         ProgramCopy& other = machine.SignIn();
         RunStartup(leaving.context);
@@ -265,24 +229,19 @@ TEST_F(AccountsTest, ARefusedWriteIsRetriedAndWrittenLater) {
                           {kErrorSharingViolation, 1000, false},
                           {kErrorLockViolation, 1000, false}};
     for (const Case& c : cases) {
-        SharedPc machine;
-        machine.files.AddFile(machine.logFile, kEarlierLog);
+        SharedPc machine(kEarlierLog);
         ProgramCopy& copy = machine.SignIn();
         machine.files.RefuseMoves(machine.logFile, c.error, c.refusals);
 
         RunStartup(copy.context);
-        const bool logged =
-            LoadSection(machine.files, machine.logFile, "Log").text.find("2026:12:05:08:00:00") !=
-            std::string::npos;
-        EXPECT_EQ(logged, c.writtenAtOnce);
+        EXPECT_EQ(machine.SectionHas("Log", "2026:12:05:08:00:00"), c.writtenAtOnce);
         EXPECT_EQ(machine.Get(kSystem, "LastStart") == "2026:12:06:08:00:00", c.writtenAtOnce);
         EXPECT_EQ(copy.events.written.size(), c.writtenAtOnce ? 1u : 0u);
         EXPECT_GE(machine.files.PauseCount(), c.writtenAtOnce ? 3 : 39);
 
         machine.files.RefuseMoves(machine.logFile, c.error, 0);
         OnHeartbeatTimer(copy.context);
-        EXPECT_THAT(LoadSection(machine.files, machine.logFile, "Log").text,
-                    HasSubstr("2026:12:05:08:00:00"));
+        EXPECT_THAT(machine.Section("Log"), HasSubstr("2026:12:05:08:00:00"));
         EXPECT_EQ(machine.Get(kSystem, "LastStart"), "2026:12:06:08:00:00");
         EXPECT_EQ(copy.events.written.size(), 1u);
 
@@ -297,8 +256,7 @@ TEST_F(AccountsTest, ARefusedWriteIsRetriedAndWrittenLater) {
         machine.files.RefuseMoves(machine.logFile, c.error, 0);
         OnMainWindowClose(copy.context, ProgramEnd::kClosed);
         EXPECT_EQ(machine.Get(kSystem, "SleepStart"), "");
-        EXPECT_EQ(LoadSection(machine.files, machine.logFile, "Sleep").text,
-                  "2026:12:06:09:00:00=2026:12:06:09:30:00=" + kSystem);
+        EXPECT_EQ(machine.Section("Sleep"), kSlept);
         EXPECT_EQ(machine.Get(kSystem, "LastCause"), "1");
     }
 }
@@ -314,7 +272,7 @@ TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog
 
     ProgramCopy& second = pc.SignIn();
     // A folder this account once chose for itself, before the machine had one.
-    ASSERT_EQ(RegWritePath(second.registry.User(), RegistryRoot::kCurrentUser, testing::kProgramKey,
+    ASSERT_EQ(RegWritePath(second.registry, RegistryRoot::kCurrentUser, testing::kProgramKey,
                            "LogFolder", "D:\\Elsewhere"),
               kOk);
     RunStartup(second.context);

@@ -137,6 +137,7 @@ TEST_F(AlarmTest, ANewAlarmSetAsAShiftIsStoredWithItsRepeatAndTitleWhenStarted) 
     EXPECT_EQ(w.window.Controls().tbShift.text, "0000:59:00");
     EXPECT_EQ(w.window.Controls().tbTime.text, "10:29:00");
     w.window.OnRepeatComboClick(2);
+    EXPECT_FALSE(w.window.Controls().customRepeatEnabled) << "the interval box is for custom only";
     w.window.OnTitleChange("Call home");
     w.window.OnButtonClick();
     w.window.OnUnload();
@@ -205,6 +206,21 @@ TEST_F(AlarmTest, StopKeepsTheWindowClosingRemovesTheAlarmAndNoWindowWritesIntoA
     EXPECT_FALSE(window.alarmCheckOn) << "nothing is left to check for";
 }
 
+// What is typed into a running window stays when it is activated again; restarted after a
+// stop, its alarm's new time takes no other alarm's menu item.
+TEST_F(AlarmTest, ARunningWindowKeepsWhatIsTypedAndARestartLeavesTheOtherMenuItems) {
+    Store("2029:01:01:07:30:00=0000:00:00=first\r\n2029:01:01:08:00:00=0000:00:00=second\r\n");
+    OpenWindow w(context, "2029:01:01:07:30:00", 7);
+    w.window.OnTitleChange("typed");
+    w.window.OnActivate();
+    EXPECT_EQ(w.window.Controls().tbTitle, "typed");
+    w.window.OnButtonClick();
+    w.window.OnShiftChange("0001:00:00");
+    w.window.OnButtonClick();
+    ASSERT_EQ(state.alarms.menu.items.size(), 1u);
+    EXPECT_EQ(state.alarms.menu.items[0].tag, "2029:01:01:08:00:00");
+}
+
 TEST(AlarmMenu, CaptionsNameTheDayOnlyWhenItIsNotToday) {
     const auto caption = [](std::string key, std::string title = "") {
         return AlarmMenuCaption({std::move(key), "0000:00:00", std::move(title), 0}, kNow,
@@ -239,27 +255,22 @@ bool Overlap(const PixelRect& a, const PixelRect& b) {
     return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
 }
 
-// The frame a part sits in, or the part itself for one that sits on the window.
-AlarmPart FrameOf(AlarmPart part) {
-    switch (part) {
-    case AlarmPart::tlShift:
-    case AlarmPart::tbShift:
-    case AlarmPart::vsShift0:
-    case AlarmPart::vsShift1: return AlarmPart::pbShift;
-    case AlarmPart::tbTime:
-    case AlarmPart::vsTime0:
-    case AlarmPart::vsTime1: return AlarmPart::pbTime;
-    case AlarmPart::ucDate: return AlarmPart::pbDate;
-    case AlarmPart::tbRepeat:
-    case AlarmPart::vsRepeat0:
-    case AlarmPart::vsRepeat1: return AlarmPart::pbRepeat;
-    default: return part;
-    }
-}
-
 bool Contains(const PixelRect& outer, const PixelRect& inner) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.Right() <= outer.Right() &&
            inner.Bottom() <= outer.Bottom();
+}
+
+// The frame a part sits in, or the part itself for one that sits on the window.
+AlarmPart FrameOf(AlarmPart part) {
+    using P = AlarmPart;
+    static const std::pair<AlarmPart, AlarmPart> kFramed[] = {
+        {P::tlShift, P::pbShift},    {P::tbShift, P::pbShift},   {P::vsShift0, P::pbShift},
+        {P::vsShift1, P::pbShift},   {P::tbTime, P::pbTime},     {P::vsTime0, P::pbTime},
+        {P::vsTime1, P::pbTime},     {P::ucDate, P::pbDate},     {P::tbRepeat, P::pbRepeat},
+        {P::vsRepeat0, P::pbRepeat}, {P::vsRepeat1, P::pbRepeat}};
+    for (const auto& [framed, frame] : kFramed)
+        if (framed == part) return frame;
+    return part;
 }
 
 // A screen and a font: characters `characterWidth` wide at 96 DPI, but "8" two pixels
@@ -293,29 +304,25 @@ AlarmLayoutMetrics MetricsFor(const LayoutCase& c) {
     return metrics;
 }
 
-std::string CaseName(const LayoutCase& c) {
-    return "dpi " + std::to_string(c.dpi) + ", character width " +
-           std::to_string(c.characterWidth) + ", inset " + std::to_string(c.inset);
-}
-
 // Every part lies in the window, every framed part in its frame, and nothing overlaps
 // but a frame and what it holds. The real window is measured at each resolution end to end.
-TEST(AlarmLayout, EveryPartFitsAndNoTwoOverlapAtAnyResolutionAndTextWidth) {
-    for (const LayoutCase& c : kLayoutCases) {
-        const AlarmLayout layout = LayoutControls(MetricsFor(c));
-        for (std::size_t i = 0; i < kAlarmPartCount; ++i) {
-            const auto part = static_cast<AlarmPart>(i);
-            SCOPED_TRACE(CaseName(c) + ", part " + std::to_string(i));
-            const PixelRect& rect = layout.parts[i];
-            EXPECT_GT(rect.width, 0);
-            EXPECT_GT(rect.height, 0);
-            EXPECT_TRUE(Contains(layout.client, rect));
-            EXPECT_TRUE(Contains(layout[FrameOf(part)], rect));
-            for (std::size_t j = i + 1; j < kAlarmPartCount; ++j) {
-                const auto other = static_cast<AlarmPart>(j);
-                if (FrameOf(other) == part || FrameOf(part) == other) continue;
-                EXPECT_FALSE(Overlap(rect, layout.parts[j])) << "with part " << j;
-            }
+void ExpectEveryPartFitsAndNoTwoOverlap(const AlarmLayout& layout) {
+    for (std::size_t i = 0; i < kAlarmPartCount; ++i) {
+        const auto part = static_cast<AlarmPart>(i);
+        SCOPED_TRACE("part " + std::to_string(i));
+        const PixelRect& rect = layout.parts[i];
+        EXPECT_TRUE(rect.width > 0 && rect.height > 0);
+        EXPECT_TRUE(Contains(layout.client, rect));
+        const PixelRect& frame = layout[FrameOf(part)];
+        EXPECT_TRUE(Contains(frame, rect));
+        const bool framed = FrameOf(part) != part;
+        EXPECT_TRUE(!framed || (rect.left > frame.left && rect.top > frame.top &&
+                                rect.Right() < frame.Right() && rect.Bottom() < frame.Bottom()))
+            << "on its frame's border";
+        for (std::size_t j = i + 1; j < kAlarmPartCount; ++j) {
+            const auto other = static_cast<AlarmPart>(j);
+            if (FrameOf(other) == part || FrameOf(part) == other) continue;
+            EXPECT_FALSE(Overlap(rect, layout.parts[j])) << "with part " << j;
         }
     }
 }
@@ -323,40 +330,32 @@ TEST(AlarmLayout, EveryPartFitsAndNoTwoOverlapAtAnyResolutionAndTextWidth) {
 // Boxes hold their widest value with their margins, the list its longest period with its
 // button, labels their captions; the window keeps its fixed size while they fit in it,
 // and otherwise grows wider, never taller.
-TEST(AlarmLayout, EveryTextFitsItsPartAndTheWindowGrowsOnlyToHoldThem) {
-    const std::pair<AlarmPart, std::string_view> kCaptions[] = {
-        {AlarmPart::tlNotes, "Notes:"},
-        {AlarmPart::tlAlarm0, "Set shift from now:"},
-        {AlarmPart::tlShift, "+"},
-        {AlarmPart::tlOr, "OR"},
-        {AlarmPart::tlAlarm1, "Set date & time:"},
-        {AlarmPart::tlAlarm2, "Repeat alarm every:"}};
-    const std::pair<AlarmPart, std::string_view> kWidestValues[] = {
-        {AlarmPart::tbShift, "8888:88:88"},
-        {AlarmPart::tbTime, "88:88:00"},
-        {AlarmPart::tbRepeat, "8888:88:00"}};
-    for (const LayoutCase& c : kLayoutCases) {
-        SCOPED_TRACE(CaseName(c));
-        const AlarmLayoutMetrics metrics = MetricsFor(c);
-        const AlarmLayout layout = LayoutControls(metrics);
-        for (const auto& [label, caption] : kCaptions)
-            EXPECT_GE(layout[label].width, metrics.textWidth(label, caption)) << caption;
-        for (const auto& [box, value] : kWidestValues)
-            EXPECT_GE(layout[box].width, metrics.textWidth(box, value) + metrics.boxTextInset)
-                << value;
-        EXPECT_GE(layout[AlarmPart::cbRepeat].width,
-                  metrics.textWidth(AlarmPart::cbRepeat, "Month") + metrics.listTextInset);
-
-        EXPECT_EQ(layout.client.height, Scaled(340, c.dpi));
-        EXPECT_EQ(layout.client.width == Scaled(292, c.dpi), c.fitsFixedSizes);
-        EXPECT_GE(layout.client.width, Scaled(292, c.dpi));
-    }
+void ExpectEveryTextFits(const AlarmLayoutMetrics& metrics, const AlarmLayout& layout,
+                         const LayoutCase& c) {
+    using P = AlarmPart;
+    const std::pair<AlarmPart, std::string_view> kTexts[] = {{P::tlNotes, "Notes:"},
+                                                             {P::tlAlarm0, "Set shift from now:"},
+                                                             {P::tlShift, "+"},
+                                                             {P::tlOr, "OR"},
+                                                             {P::tlAlarm1, "Set date & time:"},
+                                                             {P::tlAlarm2, "Repeat alarm every:"}};
+    for (const auto& [label, caption] : kTexts)
+        EXPECT_GE(layout[label].width, metrics.textWidth(label, caption)) << caption;
+    for (const auto& [box, value] : {std::pair{P::tbShift, "8888:88:88"},
+                                     {P::tbTime, "88:88:00"},
+                                     {P::tbRepeat, "8888:88:00"}})
+        EXPECT_GE(layout[box].width, metrics.textWidth(box, value) + metrics.boxTextInset) << value;
+    EXPECT_GE(layout[P::cbRepeat].width,
+              metrics.textWidth(P::cbRepeat, "Month") + metrics.listTextInset);
+    EXPECT_EQ(layout.client.height, Scaled(340, c.dpi));
+    EXPECT_EQ(layout.client.width == Scaled(292, c.dpi), c.fitsFixedSizes);
+    EXPECT_GE(layout.client.width, Scaled(292, c.dpi));
 }
 
 // Growing keeps the layout's order: the groups from top to bottom, each label left of
 // what it names, one right edge for the rows that reach it, the repeat frame under the
 // shift frame and the same size, and the frames no smaller than their fixed sizes.
-TEST(AlarmLayout, TheOrderOfTheGroupsAndTheFixedSizesHoldAtAnyTextWidth) {
+void ExpectTheOrderAndTheFixedSizesHold(const AlarmLayout& layout, int dpi) {
     using P = AlarmPart;
     const AlarmPart kTopToBottom[] = {P::tbTitle, P::pbShift,  P::tlOr,     P::pbTime,
                                       P::pbDate,  P::pbRepeat, P::loAlarm1, P::bbAlarm};
@@ -364,23 +363,30 @@ TEST(AlarmLayout, TheOrderOfTheGroupsAndTheFixedSizesHoldAtAnyTextWidth) {
         {P::tlNotes, P::tbTitle},   {P::tlAlarm0, P::pbShift},  {P::tlShift, P::tbShift},
         {P::tbShift, P::vsShift0},  {P::tlOr, P::loAlarm0},     {P::tlAlarm1, P::pbTime},
         {P::tlAlarm2, P::pbRepeat}, {P::pbRepeat, P::cbRepeat}, {P::tlNow, P::bbAlarm}};
-    const AlarmPart kRightEdge[] = {P::tbTitle,  P::loAlarm0, P::pbTime,
-                                    P::cbRepeat, P::loAlarm1, P::bbAlarm};
+    for (std::size_t i = 1; i < std::size(kTopToBottom); ++i)
+        EXPECT_GT(layout[kTopToBottom[i]].top, layout[kTopToBottom[i - 1]].top) << i;
+    for (const auto& [left, right] : kLeftToRight)
+        EXPECT_LE(layout[left].Right(), layout[right].left) << static_cast<int>(left);
+    for (AlarmPart part :
+         {P::tbTitle, P::loAlarm0, P::pbTime, P::cbRepeat, P::loAlarm1, P::bbAlarm})
+        EXPECT_EQ(layout[part].Right(), layout[P::pbDate].Right()) << static_cast<int>(part);
+    EXPECT_EQ(layout[P::pbRepeat].left, layout[P::pbShift].left);
+    EXPECT_EQ(layout[P::pbRepeat].width, layout[P::pbShift].width);
+    EXPECT_GE(layout[P::pbShift].width, Scaled(120, dpi));
+    EXPECT_GE(layout[P::pbTime].width, Scaled(117, dpi));
+    EXPECT_GE(layout[P::pbDate].width, Scaled(280, dpi));
+    EXPECT_EQ(layout[P::bbAlarm].width, Scaled(72, dpi));
+}
+
+TEST(AlarmLayout, EveryPartAndTextFitsInItsOrderAtAnyResolutionAndTextWidth) {
     for (const LayoutCase& c : kLayoutCases) {
-        SCOPED_TRACE(CaseName(c));
-        const AlarmLayout layout = LayoutControls(MetricsFor(c));
-        for (std::size_t i = 1; i < std::size(kTopToBottom); ++i)
-            EXPECT_GT(layout[kTopToBottom[i]].top, layout[kTopToBottom[i - 1]].top) << i;
-        for (const auto& [left, right] : kLeftToRight)
-            EXPECT_LE(layout[left].Right(), layout[right].left) << static_cast<int>(left);
-        for (AlarmPart part : kRightEdge)
-            EXPECT_EQ(layout[part].Right(), layout[P::pbDate].Right()) << static_cast<int>(part);
-        EXPECT_EQ(layout[P::pbRepeat].left, layout[P::pbShift].left);
-        EXPECT_EQ(layout[P::pbRepeat].width, layout[P::pbShift].width);
-        EXPECT_GE(layout[P::pbShift].width, Scaled(120, c.dpi));
-        EXPECT_GE(layout[P::pbTime].width, Scaled(117, c.dpi));
-        EXPECT_GE(layout[P::pbDate].width, Scaled(280, c.dpi));
-        EXPECT_EQ(layout[P::bbAlarm].width, Scaled(72, c.dpi));
+        SCOPED_TRACE("dpi " + std::to_string(c.dpi) + ", character width " +
+                     std::to_string(c.characterWidth) + ", inset " + std::to_string(c.inset));
+        const AlarmLayoutMetrics metrics = MetricsFor(c);
+        const AlarmLayout layout = LayoutControls(metrics);
+        ExpectEveryPartFitsAndNoTwoOverlap(layout);
+        ExpectEveryTextFits(metrics, layout, c);
+        ExpectTheOrderAndTheFixedSizesHold(layout, c.dpi);
     }
 }
 
@@ -405,11 +411,7 @@ TEST(MaskedText, RefusesKeysWithoutAPlaceAndRepairsADamagedText) {
 
 TEST(MaskedText, ConformingFillsThePlacesWithTheDigitsInOrderAndTakesFixedTextFromTheMask) {
     EXPECT_EQ(ConformToMask("##:##:##", "0012:34:00"), "00:12:34") << "surplus digits dropped";
-    EXPECT_EQ(ConformToMask("##:##",
-                            "\xC2\xB2"
-                            "4x5"),
-              "45:00")
-        << "non-ASCII bytes are no digits";
+    EXPECT_EQ(ConformToMask("##:##", "\xC2\xB2\x34x5"), "45:00") << "non-ASCII bytes are no digits";
     EXPECT_EQ(ConformToMask("#0#", "99"), "909");
     EXPECT_EQ(MaskFilled("##.#x"), "00.0x");
     EXPECT_EQ(MaskFilled("##.#x", '8'), "88.8x");

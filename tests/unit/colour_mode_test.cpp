@@ -10,26 +10,23 @@ namespace {
 using testing::MemoryRegistry;
 
 // A theme library that has the entry points or not, and counts the calls made to them.
-class FakeColourMode final : public ColourModeApi {
-public:
-    FakeColourMode(std::uint32_t build, bool entryPoints)
-        : build_(build), entryPoints_(entryPoints) {}
+struct FakeColourMode final : ColourModeApi {
+    FakeColourMode(std::uint32_t windowsBuild, bool found)
+        : build(windowsBuild), entryPoints(found) {}
 
-    std::uint32_t WindowsBuild() const override { return build_; }
+    std::uint32_t WindowsBuild() const override { return build; }
     bool FindDarkMenuEntryPoints() override {
         ++lookups;
-        return entryPoints_;
+        return entryPoints;
     }
     void AllowDarkMenus() override { ++allowed; }
     void RefreshMenuThemes() override { ++refreshed; }
 
+    std::uint32_t build;
+    bool entryPoints;
     int lookups = 0;
     int allowed = 0;
     int refreshed = 0;
-
-private:
-    std::uint32_t build_;
-    bool entryPoints_;
 };
 
 TEST(ColourMode, MenusFollowTheAppModeFrom1903WhereEveryEntryPointIsThere) {

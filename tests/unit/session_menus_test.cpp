@@ -178,6 +178,8 @@ TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
     EXPECT_EQ(state.menus.sessionItems.at(0).caption,
               " [Dec 05, 08:00 - Dec 05, 08:30]\t=  00d 00h 30m")
         << "no names while one system is listed";
+    const std::vector<MenuNode> systems = BuildRightMenu(state)[0].children;
+    EXPECT_TRUE(systems.at(1).IsSeparator() && !systems.at(2).IsSeparator()) << "the own apart";
 
     OnSystemItemClick(context, 2);
     EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
@@ -358,6 +360,21 @@ bool UpdateItemEnabled(const MainState& state) {
     return false;
 }
 
+// In its order, with an icon item only where it is offered (hiding is not, here).
+TEST_F(SessionMenusTest, TheRightMenuOffersEachCommandInItsOrder) {
+    using K = MenuCommandKind;
+    state.options.mRightHide.visible = false;
+    std::vector<K> offered;
+    for (const MenuNode& node : BuildRightMenu(state))
+        if (node.command.kind != K::kNone) offered.push_back(node.command.kind);
+    std::vector<K> expected{K::kSessionChart};
+    for (int kind = static_cast<int>(K::kLogFolder); kind <= static_cast<int>(K::kAnimatedTrayIcon);
+         ++kind)
+        expected.push_back(static_cast<K>(kind));
+    expected.push_back(K::kExit);
+    EXPECT_EQ(offered, expected);
+}
+
 const std::string kNotAccessible = "Remote resource is not accessible now.\r\nPlease try later.";
 
 TEST_F(SessionMenusTest, AnUpdateCheckRunsWithItsItemDisabledAndARequestMeanwhileStartsNothing) {
@@ -381,31 +398,25 @@ TEST_F(SessionMenusTest, AnUpdateCheckRunsWithItsItemDisabledAndARequestMeanwhil
 
 // The three answers, a closed port, a damaged description, a silent server and the
 // address stored for the check are tried on the real program against real servers.
-TEST_F(SessionMenusTest, AnUpdateChecksErrorStatusIsNoAnswerAndOnlyDownloadOpensTheSetup) {
+TEST_F(SessionMenusTest, AnUpdateCheckThatFailsIsNotAccessibleAndOnlyDownloadOpensTheSetup) {
+    http.starts = false;
+    RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
+    EXPECT_EQ(desktop.messages.at(0).text, kNotAccessible) << "a check that cannot start";
+    EXPECT_TRUE(UpdateItemEnabled(state));
+    http.starts = true;
     RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
     OnUpdateCheckFinished(context, HttpResponse{kOk, 404, "var version = \"99\";"});
-    EXPECT_EQ(desktop.messages.at(0).text, kNotAccessible);
+    EXPECT_EQ(desktop.messages.at(1).text, kNotAccessible) << "an error status is no answer";
 
     desktop.answerDownload = true;
     RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
     OnUpdateCheckFinished(context, HttpResponse{kOk, 200, "var version = \"6.0\";"});
-    EXPECT_EQ(desktop.openedAddresses, std::vector<std::string>{SetupAddress()});
-}
-
-TEST_F(SessionMenusTest, AnUpdateCheckThatCannotStartIsNotAccessibleAtOnce) {
-    http.starts = false;
-    RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, kNotAccessible);
-    EXPECT_TRUE(UpdateItemEnabled(state));
-}
-
-TEST_F(SessionMenusTest, WebsiteOpensTheProductPageAndFeedbackAMailWithTheTitleAsSubject) {
     OnRightSiteClick(context);
     OnRightMailClick(context);
-    EXPECT_EQ(desktop.openedAddresses,
-              (std::vector<std::string>{std::string(SiteAddress()) + "/Products/Uptrail/",
-                                        std::string(MailAddress()) + "?subject=Uptrail"}));
+    EXPECT_EQ(
+        desktop.openedAddresses,
+        (std::vector<std::string>{SetupAddress(), std::string(SiteAddress()) + "/Products/Uptrail/",
+                                  std::string(MailAddress()) + "?subject=Uptrail"}));
 }
 
 TEST(VersionText, PadsTheFullFormAndLeavesTheCompactFormAsItIs) {

@@ -107,23 +107,19 @@ TEST(RegWrite, WritesNothingForAValueThatAlreadyReadsTheSame) {
 }
 
 // Without administrator rights a machine value is kept under the same path for the user,
-// read from there first and removed from there too.
-TEST(RegWrite, ARefusedMachineValueIsKeptForTheUserReadFromThereAndRemovedFromThere) {
+// read from there first and removed from there too; a machine write or removal with the
+// rights also removes the user's older copy.
+TEST(RegWrite, ARefusedMachineValueIsKeptForTheUserUntilTheMachinesIsWritten) {
     MemoryRegistry registry;
     registry.DenyLocalMachineChanges();
     registry.Seed(kMachineKey, "", {reg_type::kSz, "C:\\Old\0"s});
-
     EXPECT_EQ(RegWrite(registry, kMachine, kPath, "", "C:\\New"), kOk);
     EXPECT_EQ(RegRead(registry, kMachine, kPath, ""), "C:\\New");
-
     EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, ""), kErrorAccessDenied);
     EXPECT_EQ(RegRead(registry, kMachine, kPath, ""), "C:\\Old");
-}
 
-// A machine write or removal with the rights also removes the user's older copy.
-TEST(RegWrite, AMachineWriteOrRemovalAlsoRemovesTheUsersOlderCopy) {
-    MemoryRegistry registry;
-    EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath, "LogFolder"), kOk) << "no key";
+    registry.DenyLocalMachineChanges(false);
+    EXPECT_EQ(RegRemoveValue(registry, kMachine, kPath + "\\None", "LogFolder"), kOk) << "no key";
     registry.Seed(kUserKey, "LogFolder", {reg_type::kSz, "D:\\Old"});
     ASSERT_EQ(RegWrite(registry, kMachine, kPath, "LogFolder", "E:\\New"), kOk);
     EXPECT_EQ(RegRead(registry, kMachine, kPath, "LogFolder"), "E:\\New");

@@ -29,6 +29,14 @@ void SeedRunEntry(MemoryRegistry& registry, RegistryRoot root) {
     registry.Seed(RunKey(root), kValueName, {reg_type::kSz, StartWithWindowsCommand()});
 }
 
+// The machine's entry, turned off in Task Manager.
+MemoryRegistry MachineEntrySwitchedOff() {
+    MemoryRegistry registry;
+    SeedRunEntry(registry, RegistryRoot::kLocalMachine);
+    registry.Seed(Approved(RegistryRoot::kLocalMachine), kValueName, Switch(3));
+    return registry;
+}
+
 unsigned char StoredState(const MemoryRegistry& registry, RegistryRoot root) {
     const auto value = registry.Stored(Approved(root), kValueName);
     return value && !value->data.empty() ? static_cast<unsigned char>(value->data.front()) : 0;
@@ -59,24 +67,18 @@ TEST(StartWithWindows, TaskManagersSwitchUnderTheEntrysRootDecidesTheCheckMark) 
             << (c.switchRoot == kUser ? ", user's switch" : "");
     }
 
-    MemoryRegistry noSwitch;
-    SeedRunEntry(noSwitch, kMachine);
-    EXPECT_TRUE(StartsWithWindows(noSwitch));
     MemoryRegistry switchWithoutEntry;
     switchWithoutEntry.Seed(Approved(kMachine), kValueName, Switch(2));
     EXPECT_FALSE(StartsWithWindows(switchWithoutEntry));
-    // Not Task Manager's: a value of another type, or empty, turns nothing off.
-    MemoryRegistry foreignValue;
-    SeedRunEntry(foreignValue, kMachine);
+    // Not Task Manager's: a value of another type, or another name's, turns nothing off.
+    MemoryRegistry foreignValue = MachineEntrySwitchedOff();
     foreignValue.Seed(Approved(kMachine), kValueName, {reg_type::kDword, "\x03\0\0\0"});
     foreignValue.Seed(Approved(kMachine), kValueName + "x", Switch(3));
     EXPECT_TRUE(StartsWithWindows(foreignValue));
 }
 
 TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOn) {
-    MemoryRegistry registry;
-    SeedRunEntry(registry, RegistryRoot::kLocalMachine);
-    registry.Seed(Approved(RegistryRoot::kLocalMachine), kValueName, Switch(3));
+    MemoryRegistry registry = MachineEntrySwitchedOff();
     EXPECT_TRUE(StoreStartWithWindows(registry, true));
     EXPECT_EQ(StoredState(registry, RegistryRoot::kLocalMachine), 2);
     EXPECT_TRUE(StartsWithWindows(registry));
@@ -99,9 +101,7 @@ TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOn) {
 // A standard user: the machine's entry cannot be switched back on, so the user gets an
 // entry of their own, which their Task Manager has not turned off.
 TEST(StartWithWindows, WithoutRightsForTheMachineTheUserGetsAnEntryThatStarts) {
-    MemoryRegistry registry;
-    SeedRunEntry(registry, RegistryRoot::kLocalMachine);
-    registry.Seed(Approved(RegistryRoot::kLocalMachine), kValueName, Switch(3));
+    MemoryRegistry registry = MachineEntrySwitchedOff();
     registry.DenyLocalMachineChanges();
     EXPECT_TRUE(StoreStartWithWindows(registry, true));
     EXPECT_EQ(StoredState(registry, RegistryRoot::kLocalMachine), 3);

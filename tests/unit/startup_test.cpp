@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "app/session_menus.h"
 #include "app/startup_options.h"
 #include "app/windows_history.h"
+#include "base/version_text.h"
 #include "sessionlog/session_tracker.h"
 #include "sessionlog/statistics.h"
 #include "storage/atomic_file.h"
@@ -33,7 +33,11 @@ using testing::kProgramKey;
 using testing::kSystem;
 using testing::Machine;
 
-const std::string kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The previous session, closed by Windows, as it is stored and as a start logs it.
+const std::string kPrevious = "[" + kSystem +
+                              "]\r\nLastStart=2026:12:05:08:00:00\r\n"
+                              "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n";
+const std::string kPreviousEntry = "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem;
 constexpr std::uint64_t kTicksPast32Bits = (std::uint64_t{1} << 32) + 5000;
 
 class StartupTest : public ::testing::Test, protected Machine {};
@@ -61,13 +65,9 @@ TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAreBuilt) {
     clock.tickCount = std::uint64_t{30} * 24 * 3600 * 1000;  // a month of "uptime"
     system.bootRecords = {{MakeDateTime(2026, 12, 6, 8, 59, 30), 1},
                           {MakeDateTime(2026, 12, 5, 8, 0, 0), 1}};
-    SeedEarlierStart("[" + kSystem +
-                     "]\r\nLastStart=2026:12:05:08:00:00\r\n"
-                     "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n");
-
+    SeedEarlierStart(kPrevious);
     RunStartup(context);
-
-    EXPECT_EQ(Entries(), "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem);
+    EXPECT_EQ(Entries(), kPreviousEntry);
     ASSERT_EQ(state.menus.sessionItems.size(), 1u);
     EXPECT_THAT(state.menus.sessionItems[0].caption, HasSubstr("Dec 05, 08:00 - Dec 05, 18:00"));
     // Listed, but counted in the statistics only from the next trim.
@@ -78,12 +78,9 @@ TEST_F(StartupTest, AHybridBootLogsTheLastSessionBeforeTheMenusAreBuilt) {
 // The first start reads Windows' own records of the PC's past and adds what lies before the
 // log's own sessions, once; a log that could not be read (Wine) changes nothing.
 TEST_F(StartupTest, TheFirstStartAddsThePCsPastBeforeTheLogsOwnOnce) {
-    SeedEarlierStart("[" + kSystem +
-                     "]\r\nLastStart=2026:12:05:08:00:00\r\n"
-                     "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n");
+    SeedEarlierStart(kPrevious);
     RunStartup(context);
     ASSERT_EQ(systemLog.readings, 1);
-    const std::string logged = "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem;
     OnSystemLogRead(context, {});
     EXPECT_EQ(Get("ImportedSessions"), "") << "tried again at the next start";
 
@@ -94,7 +91,8 @@ TEST_F(StartupTest, TheFirstStartAddsThePCsPastBeforeTheLogsOwnOnce) {
         {E::kSystemStopped, at(3, 17), {}}, {E::kBoot, at(5, 8), {"0"}},
         {E::kSystemStopped, at(5, 18), {}}, {E::kBoot, at(6, 8), {"1"}}};
     OnSystemLogRead(context, records);
-    EXPECT_EQ(Entries(), "2026:12:03:08:00:00=2026:12:03:17:00:00=0=" + kSystem + "\r\n" + logged);
+    EXPECT_EQ(Entries(),
+              "2026:12:03:08:00:00=2026:12:03:17:00:00=0=" + kSystem + "\r\n" + kPreviousEntry);
     EXPECT_EQ(Get("ImportedSessions"), "1");
     EXPECT_EQ(state.session.logCount, 2);
     EXPECT_EQ(state.menus.sessionItems.size(), 2u);
@@ -107,17 +105,17 @@ TEST_F(StartupTest, TheFirstStartAddsThePCsPastBeforeTheLogsOwnOnce) {
     EXPECT_EQ(systemLog.readings, 1);
 }
 
-// Each section's lines that are not blank, by section name; lines before any header and
-// lines of a repeated header go under that name too. Independent of the section store.
-std::multimap<std::string, std::string> LinesBySection(std::string_view text) {
-    std::multimap<std::string, std::string> lines;
+// The lines of section `name` that are not blank, read independently of the section store:
+// lines of a repeated header count too.
+std::multiset<std::string> LinesOf(std::string_view text, std::string_view name) {
+    std::multiset<std::string> lines;
     std::string section;
     for (std::string_view line : SplitLines(text)) {
         if (line.find_first_not_of(' ') == std::string_view::npos) continue;
         if (line.front() == '[' && line.back() == ']')
             section = line.substr(1, line.size() - 2);
-        else
-            lines.emplace(section, line);
+        else if (section == name)
+            lines.emplace(line);
     }
     return lines;
 }
@@ -129,32 +127,22 @@ TEST_F(StartupTest, BlankLinesAndAnOpenBracketInsideTheLogAndAlarmSectionsLoseNo
     const std::string e1 = "2026:12:01:08:00:00=2026:12:01:09:00:00=0=" + kSystem;
     const std::string e2 = "2026:12:02:08:00:00=2026:12:02:09:00:00=2=" + kSystem;
     const std::string e3 = "2026:12:03:08:00:00=2026:12:03:09:00:00=0=" + kSystem;
-    const std::string logged = "2026:12:05:08:00:00=2026:12:05:18:00:00=0=" + kSystem;
     const std::string tea = "2026:12:07:08:00:00=0000:00:00=Tea";
     const std::string coffee = "2026:12:08:09:00:00=0000:00:00=Coffee";
     const std::string other =
         "[5E6F7A8B//d:\\windows]\r\nLastStart=2026:11:30:07:00:00\r\n"
         "SysList=x\r\n";
-    SeedEarlierStart("[" + kSystem +
-                     "]\r\nLastStart=2026:12:05:08:00:00\r\n"
-                     "LastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n"
-                     "[Log]\r\n" +
-                     e1 + "\r\n\r\n" + e2 + "\r\n   \r\n[garbage\r\n" + e3 + "\r\n\r\n[Alarm]\r\n" +
-                     tea + "\r\n\r\n" + coffee + "\r\n\r\n" + other);
+    SeedEarlierStart(kPrevious + "[Log]\r\n" + e1 + "\r\n\r\n" + e2 + "\r\n   \r\n[garbage\r\n" +
+                     e3 + "\r\n\r\n[Alarm]\r\n" + tea + "\r\n\r\n" + coffee + "\r\n\r\n" + other);
     RunStartup(context);
     SaveAlarms(state.alarms.list, files, state.session.logFile);
 
     EXPECT_EQ(state.menus.sessionItems.size(), 4u);
     EXPECT_EQ(state.menus.statistics[kCrashedSessions], "Crashed Sessions:\t25%");
-    const auto lines = LinesBySection(files.Contents(state.session.logFile));
-    const auto in = [&](const std::string& section) {
-        std::multiset<std::string> held;
-        for (auto [at, end] = lines.equal_range(section); at != end; ++at) held.insert(at->second);
-        return held;
-    };
-    EXPECT_EQ(in("Log"), (std::multiset<std::string>{e1, e2, e3, logged}));
-    EXPECT_EQ(in("Alarm"), (std::multiset<std::string>{tea, coffee}));
-    EXPECT_EQ(in("5E6F7A8B//d:\\windows"),
+    const std::string& log = files.Contents(state.session.logFile);
+    EXPECT_EQ(LinesOf(log, "Log"), (std::multiset<std::string>{e1, e2, e3, kPreviousEntry}));
+    EXPECT_EQ(LinesOf(log, "Alarm"), (std::multiset<std::string>{tea, coffee}));
+    EXPECT_EQ(LinesOf(log, "5E6F7A8B//d:\\windows"),
               (std::multiset<std::string>{"LastStart=2026:11:30:07:00:00", "SysList=x"}));
 }
 
@@ -170,6 +158,7 @@ TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, ""),
               kFolderText + "\\Uptrail.exe");
     EXPECT_EQ(RegRead(registry, RegistryRoot::kLocalMachine, appPath, "Path"), kFolderText);
+    EXPECT_EQ(Get("CurrentVersion", "Registry"), VersionText(false));
 
     // A folder named in a script the ANSI code page may lack is kept whole.
     Machine greek;
@@ -256,9 +245,7 @@ TEST(SessionStart, TakesTheNewestColdOrHybridBootRecordUnlessItBelongsToAnEarlie
     };
     for (const auto& c : cases)
         EXPECT_EQ(SessionStart(now, kTicksPast32Bits, c.records), c.expected) << c.what;
-}
-
-TEST(BootTime, IsNowLessTheUptimeInWholeSecondsRoundedHalfToEven) {
+    // Without a record: now less the uptime in whole seconds, rounded half to even.
     EXPECT_EQ(BootTimeFrom(kBoot, 500), kBoot);
     EXPECT_EQ(BootTimeFrom(kBoot, 1500), kBoot - std::chrono::seconds{2});
 }
@@ -335,9 +322,10 @@ TEST(StoredOptions, TheIconOptionIsTheStoredFlagOnlyWithStartWithWindows) {
         Machine o;
         ASSERT_EQ(RegWrite(o.registry, RegistryRoot::kLocalMachine, kProgramKey, "", c.lastFolder),
                   kOk);
-        ASSERT_EQ(
-            RegWrite(o.registry, RegistryRoot::kLocalMachine, kRunKey, "Sessiometer", c.runEntry),
-            kOk);
+        ASSERT_EQ(RegWrite(o.registry, RegistryRoot::kLocalMachine,
+                           "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Sessiometer",
+                           c.runEntry),
+                  kOk);
         Put(o.context.Settings(), setting::kHiddenIcon, c.hiddenIcon);
         Put(o.context.Settings(), setting::kAnimation, c.animation);
 
