@@ -57,9 +57,11 @@ TEST(EventExport, BothLayoutsInAnyEncodingGiveTheSameSessionsInLocalTime) {
     const FixedTimeZone centralEurope(std::chrono::hours{1});
     const std::string plain = TwoSessions();
     // A saved layout may hold line breaks around a number.
-    std::string indented = plain;
-    for (std::size_t at = 0; (at = indented.find("'0'>", at)) != std::string::npos; at += 5)
-        indented.insert(at + 4, "\n");
+    std::string indented;
+    std::size_t from = 0;
+    for (std::size_t at; (at = plain.find("'0'>", from)) != std::string::npos; from = at + 4)
+        indented.append(plain, from, at + 4 - from).append("\n");
+    indented.append(plain, from);
     const std::string saved =
         "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Events>" + indented + "</Events>";
     for (const std::string& document : {plain, Utf16WithMark(saved), "\xEF\xBB\xBF" + saved}) {
