@@ -305,6 +305,14 @@ TEST_F(SessionMenusTest, LogFolderKeepsARootsBackslashAndNeedsNoOldLog) {
     EXPECT_EQ(StoredFolder(), "E:\\");
     EXPECT_EQ(files.Contents(LogFileIn(PathFromAnsi("E:\\"))), log);
 
+    // A copy that fails leaves the log where it is, and the next start looking there too.
+    files.AddFolder(PathFromAnsi("F:\\Locked"));
+    files.DenyWritesIn(PathFromAnsi("F:\\Locked"));
+    desktop.chosenFolder = PathFromAnsi("F:\\Locked");
+    RunMenuCommand(context, {MenuCommandKind::kLogFolder, 0});
+    EXPECT_EQ(StoredFolder(), "E:\\");
+    EXPECT_EQ(state.session.logFile, LogFileIn(PathFromAnsi("E:\\")));
+
     // Without an old log there is nothing to take along: the next write creates the file.
     files.RemoveFile(state.session.logFile);
     desktop.chosenFolder = PathFromAnsi("D:\\Logs");
