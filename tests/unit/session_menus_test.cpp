@@ -141,6 +141,7 @@ TEST_F(SessionMenusTest, SessionChartWritesThePageOfTheListedSystemsAndOpensIt) 
     EXPECT_TRUE(page.starts_with("<!DOCTYPE html>")) << page.substr(0, 40);
     EXPECT_THAT(page, HasSubstr(" bar\" data-s=\"2\"")) << "the three sessions";
     EXPECT_THAT(page, HasSubstr("s3 bar\" data-s=\"3\"")) << "and the running one";
+    EXPECT_THAT(page, HasSubstr("<th>Crashed Sessions:</th>")) << "the menu's statistics";
     EXPECT_EQ(desktop.openedFiles, std::vector<std::filesystem::path>{"temp/Uptrail Chart.html"});
     EXPECT_TRUE(desktop.messages.empty());
 
