@@ -185,6 +185,9 @@ TEST_F(SessionMenusTest, TheSystemsMenuChoosesWhoseSessionsAreListed) {
     OnSystemItemClick(context, 2);
     EXPECT_EQ(Get("SysList"), kSystem + "|" + kOther);
     EXPECT_EQ(state.menus.sessionItems.size(), 2u);
+    OnLeftMenuOpening(context);
+    EXPECT_THAT(state.menus.currentSessionCaption, ::testing::EndsWith("....  C:\\WINDOWS"))
+        << "once names are shown, the running session's too";
 
     // Unchecking both stores an empty list, which stands for the own system alone.
     OnSystemItemClick(context, 0);
