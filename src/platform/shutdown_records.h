@@ -24,8 +24,9 @@ enum class ShutdownEvent {
     kLogStarted,     // EventLog 6005: the event log service started
     kLogStopped,     // EventLog 6006: the event log service stopped
     kSleepEntered,   // Kernel-Power 42: the system is entering sleep
-    kWoke,      // Power-Troubleshooter 1: back from a low-power state (values[0], [1]: SleepTime,
-                // WakeTime)
+    // Power-Troubleshooter 1: back from a low-power state; values[0] and [1] are the
+    // SleepTime and the WakeTime.
+    kWoke,
     kActivity,  // any other record of the System log: the system was running then
 };
 
