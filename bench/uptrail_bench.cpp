@@ -387,7 +387,12 @@ BENCHMARK(BM_SectionSave)
 BENCHMARK(BM_Report)->ArgName("entries")->Apply(LogSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReportChart)->ArgName("entries")->Arg(32000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReportManySystems)->ArgName("systems")->Arg(30000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadEventExport)->ArgName("records")->Arg(200000)->Unit(benchmark::kMillisecond);
+// Timed by the clock on the wall: the export is read on several threads at once.
+BENCHMARK(BM_ReadEventExport)
+    ->ArgName("records")
+    ->Arg(200000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_ClockTick)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadAlarms)->ArgName("alarms")->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAlarms)

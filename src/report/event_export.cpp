@@ -1,10 +1,15 @@
 #include "report/event_export.h"
 
+#include <algorithm>
 #include <charconv>
+#include <deque>
+#include <future>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "base/timestamp.h"
+#include "report/xml_parts.h"
 #include "sessionlog/past_sessions.h"
 
 namespace uptrail {
@@ -12,8 +17,14 @@ namespace {
 
 // A document need not be wrapped in one root: several <Event> elements one after the
 // other are what a plain command-line export writes.
+constexpr std::string_view kRoot = "Events";
 constexpr std::string_view kOpening = "<Events>";
 constexpr std::string_view kClosing = "</Events>";
+
+// Below this size a document is read on one thread: a thread's start costs more than the
+// reading it saves.
+constexpr std::size_t kSmallestPart = std::size_t{4} << 20;
+constexpr std::size_t kMostParts = 8;
 
 std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t count) {
     if (at + count > text.size()) return std::nullopt;
@@ -91,6 +102,19 @@ public:
 
     EventExport Result() && { return std::move(found_); }
     bool SawAnElement() const { return elements_ > 0; }
+
+    // Takes in what the handler of the document's next part found.
+    void Append(ExportHandler&& next) {
+        found_.events += next.found_.events;
+        elements_ += next.elements_;
+        found_.records.insert(found_.records.end(),
+                              std::make_move_iterator(next.found_.records.begin()),
+                              std::make_move_iterator(next.found_.records.end()));
+        if (next.newest_ && (!newest_ || *newest_ <= *next.newest_)) {
+            newest_ = next.newest_;
+            found_.computer = std::move(next.found_.computer);
+        }
+    }
 
 private:
     static std::optional<unsigned> Number(std::string_view text) {
@@ -218,6 +242,7 @@ public:
             text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 2);
         }
         wrapped_ = StartsWithAnEvent();
+        parts_.emplace(text_, wrapped_, kRoot);
     }
     NormalisedDocument(const NormalisedDocument&) = delete;  // its text may be its own
     NormalisedDocument& operator=(const NormalisedDocument&) = delete;
@@ -225,6 +250,10 @@ public:
     std::vector<std::string_view> Pieces() const {
         if (!wrapped_) return {text_};
         return {kOpening, text_, kClosing};
+    }
+
+    std::vector<std::vector<std::string_view>> Parts(std::size_t wanted) const {
+        return parts_->Cut("Event", wanted);
     }
 
 private:
@@ -242,14 +271,36 @@ private:
     std::string converted_;
     std::string_view text_;
     bool wrapped_ = false;
+    std::optional<XmlParts> parts_;  // the tags the parts' pieces point into
 };
+
+// The parts read at once, one thread each, or nothing when one of them is not well-formed
+// (then a cut fell where no <Event> begins, or the document itself is at fault).
+std::optional<EventExport> ReadParts(const std::vector<std::vector<std::string_view>>& parts,
+                                     const XmlReader& reader, const TimeZone& zone) {
+    std::deque<ExportHandler> handlers;
+    for (std::size_t i = 0; i < parts.size(); ++i) handlers.emplace_back(zone);
+    std::vector<std::future<XmlOutcome>> later;
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        later.push_back(
+            std::async(std::launch::async, [&, i] { return reader.Read(parts[i], handlers[i]); }));
+    bool wellFormed = reader.Read(parts[0], handlers[0]).wellFormed;
+    for (std::future<XmlOutcome>& outcome : later)
+        wellFormed = outcome.get().wellFormed && wellFormed;
+    if (!wellFormed) return std::nullopt;
+    for (std::size_t i = 1; i < parts.size(); ++i) handlers[0].Append(std::move(handlers[i]));
+    return std::move(handlers[0]).Result();
+}
 
 }  // namespace
 
-EventExport ReadEventExport(std::string_view document, const XmlReader& reader,
-                            const TimeZone& zone) {
-    ExportHandler handler(zone);
+EventExport ReadEventExportInParts(std::string_view document, const XmlReader& reader,
+                                   const TimeZone& zone, std::size_t parts) {
     const NormalisedDocument normalised(document);
+    if (parts > 1) {
+        if (auto found = ReadParts(normalised.Parts(parts), reader, zone)) return *std::move(found);
+    }
+    ExportHandler handler(zone);
     XmlOutcome outcome = reader.Read(normalised.Pieces(), handler);
     // Some readers take text without any element for an empty document.
     if (outcome.wellFormed && !handler.SawAnElement())
@@ -257,6 +308,13 @@ EventExport ReadEventExport(std::string_view document, const XmlReader& reader,
     EventExport found = std::move(handler).Result();
     found.xml = std::move(outcome);
     return found;
+}
+
+EventExport ReadEventExport(std::string_view document, const XmlReader& reader,
+                            const TimeZone& zone) {
+    const std::size_t processors = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t parts = std::min({processors, kMostParts, document.size() / kSmallestPart});
+    return ReadEventExportInParts(document, reader, zone, parts);
 }
 
 }  // namespace uptrail

@@ -23,8 +23,14 @@ struct EventExport {
 
 // Reads the export through `reader`. Each record's time, stored in UTC, is turned into the
 // local time of `zone`; its values are its data in their order, by property, never its
-// message. An export cut short gives the events before the cut.
+// message. An export cut short gives the events before the cut. A large export is read in
+// parts on as many threads as the processors allow.
 EventExport ReadEventExport(std::string_view document, const XmlReader& reader,
                             const TimeZone& zone);
+
+// The same, read in up to `parts` parts at once whatever the document's size: what
+// ReadEventExport finds must not depend on how it was cut.
+EventExport ReadEventExportInParts(std::string_view document, const XmlReader& reader,
+                                   const TimeZone& zone, std::size_t parts);
 
 }  // namespace uptrail

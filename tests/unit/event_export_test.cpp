@@ -115,5 +115,43 @@ TEST(EventExport, ACutOrForeignDocumentGivesWhatCouldBeReadAndSaysWhy) {
     }
 }
 
+// A large export is cut into parts read at once; wherever a cut falls, what is found is what
+// reading it whole finds, or the whole is read after all.
+TEST(EventExport, ReadInPartsFindsWhatTheWholeDocumentHolds) {
+    const FixedTimeZone utc;
+    const std::string events = TwoSessions();
+    const std::size_t third = events.find("<Event", events.size() / 3);
+    const std::string nested = events.substr(0, third) +
+                               "<Event><UserData><Event><Data>1</Data></Event></UserData></Event>" +
+                               events.substr(third);
+    const std::string commented =
+        events.substr(0, third) + "<!-- <Event> --><?pi <Event>?>" + events.substr(third);
+    const std::string rooted =
+        "<?xml version='1.0'?>\n<!-- x --><Events xmlns:u='urn:x' a='>'>" + commented + "</Events>";
+    const std::string declared =
+        "<!DOCTYPE Events [<!ATTLIST Provider Name CDATA 'User32'>]>"
+        "<Events>" +
+        std::string(events).replace(events.find(" Name='Application Error'"), 25, "") + "</Events>";
+    for (const std::string& document :
+         {events, nested, rooted, declared, events.substr(0, events.size() - 300)}) {
+        const EventExport whole = ReadEventExportInParts(document, SystemXmlReader(), utc, 1);
+        for (const std::size_t parts : {2u, 3u, 9u}) {
+            SCOPED_TRACE(std::to_string(parts) + " parts of " + document.substr(0, 60));
+            const EventExport found =
+                ReadEventExportInParts(document, SystemXmlReader(), utc, parts);
+            EXPECT_EQ(found.events, whole.events);
+            EXPECT_EQ(found.computer, whole.computer);
+            EXPECT_EQ(found.xml.wellFormed, whole.xml.wellFormed);
+            EXPECT_EQ(found.xml.line, whole.xml.line);
+            ASSERT_EQ(found.records.size(), whole.records.size());
+            for (std::size_t i = 0; i < found.records.size(); ++i) {
+                EXPECT_EQ(found.records[i].event, whole.records[i].event);
+                EXPECT_EQ(found.records[i].time, whole.records[i].time);
+                EXPECT_EQ(found.records[i].values, whole.records[i].values);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace uptrail
