@@ -79,8 +79,8 @@ XmlParts::XmlParts(std::string_view text, bool wrapped, std::string_view root)
     if (start == std::string_view::npos) return;
     const std::size_t end = TagEnd(text, start);
     if (end == std::string_view::npos || text[end - 1] == '/') return;
-    const std::string_view name = text.substr(start + 1, text.find_first_of(kNameEnds, start + 1) -
-                                                             (start + 1));
+    const std::string_view name =
+        text.substr(start + 1, text.find_first_of(kNameEnds, start + 1) - (start + 1));
     rootStart_ = text.substr(start, end + 1 - start);
     rootEnd_ = Tag("</", name);
     content_ = end + 1;
@@ -92,7 +92,8 @@ std::vector<std::vector<std::string_view>> XmlParts::Cut(std::string_view child,
     std::vector<std::size_t> cuts{0};
     const std::string closing = Tag("</", child);
     for (std::size_t part = 1; cuttable_ && part < wanted; ++part) {
-        const std::size_t from = std::max({content_, cuts.back() + 1, text_.size() / wanted * part});
+        const std::size_t from =
+            std::max({content_, cuts.back() + 1, text_.size() / wanted * part});
         std::size_t at = text_.find(closing, from);
         while (at != std::string_view::npos && !OpensChild(text_, at + closing.size(), child))
             at = text_.find(closing, at + 1);

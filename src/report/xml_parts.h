@@ -33,9 +33,9 @@ private:
 
     std::string_view text_;
     bool wrapped_;
-    std::string rootStart_;      // the start tag each later part opens with
-    std::string rootEnd_;        // the end tag each earlier part closes with
-    std::size_t content_ = 0;    // where the root's content starts in the text
+    std::string rootStart_;    // the start tag each later part opens with
+    std::string rootEnd_;      // the end tag each earlier part closes with
+    std::size_t content_ = 0;  // where the root's content starts in the text
     bool cuttable_ = false;
 };
 
