@@ -53,15 +53,16 @@ TEST(ColourMode, MenusFollowTheAppModeFrom1903WhereEveryEntryPointIsThere) {
     }
     EXPECT_TRUE(IsColourModeChange("ImmersiveColorSet"));
     EXPECT_FALSE(IsColourModeChange("Environment"));
-    EXPECT_FALSE(IsColourModeChange(""));
 }
 
 TEST(ColourMode, TitleBarsTurnDarkOnlyForAWellFormedZeroFromTheirFirstBuild) {
-    EXPECT_EQ(DarkTitleBarAttribute(17763), std::nullopt);
-    EXPECT_EQ(DarkTitleBarAttribute(18362), 19u);
-    EXPECT_EQ(DarkTitleBarAttribute(19040), 19u);
-    EXPECT_EQ(DarkTitleBarAttribute(19041), 20u);
-    EXPECT_EQ(DarkTitleBarAttribute(26100), 20u);
+    for (const auto& [build, attribute] :
+         {std::pair<std::uint32_t, std::optional<std::uint32_t>>{17763, std::nullopt},
+          {18362, 19u},
+          {19040, 19u},
+          {19041, 20u},
+          {26100, 20u}})
+        EXPECT_EQ(DarkTitleBarAttribute(build), attribute) << build;
 
     const RegistryKey personalize{
         RegistryRoot::kCurrentUser,
