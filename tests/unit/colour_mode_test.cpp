@@ -56,13 +56,11 @@ TEST(ColourMode, MenusFollowTheAppModeFrom1903WhereEveryEntryPointIsThere) {
 }
 
 TEST(ColourMode, TitleBarsTurnDarkOnlyForAWellFormedZeroFromTheirFirstBuild) {
-    for (const auto& [build, attribute] :
-         {std::pair<std::uint32_t, std::optional<std::uint32_t>>{17763, std::nullopt},
-          {18362, 19u},
-          {19040, 19u},
-          {19041, 20u},
-          {26100, 20u}})
-        EXPECT_EQ(DarkTitleBarAttribute(build), attribute) << build;
+    EXPECT_EQ(DarkTitleBarAttribute(17763), std::nullopt);
+    EXPECT_EQ(DarkTitleBarAttribute(18362), 19u);
+    EXPECT_EQ(DarkTitleBarAttribute(19040), 19u);
+    EXPECT_EQ(DarkTitleBarAttribute(19041), 20u);
+    EXPECT_EQ(DarkTitleBarAttribute(26100), 20u);
 
     const RegistryKey personalize{
         RegistryRoot::kCurrentUser,
