@@ -25,13 +25,16 @@ using ::testing::HasSubstr;
 
 using namespace uptrail::testing;
 
-// The previous session of this installation, closed by Windows, and an alarm.
-const std::string kEarlierLog =
-    "[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + kSystem +
-    "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose=2026:12:05:18:00:00\r\n"
-    "LastCause=0\r\nProgramFolder=C:\\Program Files\\Uptrail\r\nAnimation=3\r\n"
-    "[Log]\r\n2026:12:04:08:00:00=2026:12:04:18:00:00=0=" +
-    kSystem + "\r\n[Alarm]\r\n2026:12:06:20:00:00=0000:00:00=Seeded\r\n";
+// The log of the previous session, of `system`, which Windows closed.
+std::string ClosedByWindows(const std::string& system) {
+    return "[Common]\r\nLastWin=" + system + "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + system +
+           "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n";
+}
+// That of this installation, with its options, a logged session and an alarm.
+const std::string kEarlierLog = ClosedByWindows(kSystem) +
+                                "ProgramFolder=C:\\Program Files\\Uptrail\r\nAnimation=3\r\n" +
+                                "[Log]\r\n2026:12:04:08:00:00=2026:12:04:18:00:00=0=" + kSystem +
+                                "\r\n[Alarm]\r\n2026:12:06:20:00:00=0000:00:00=Seeded\r\n";
 // The sleep that ends at the clock's 09:30, as section "Sleep" holds it.
 const std::string kSlept = "2026:12:06:09:00:00=2026:12:06:09:30:00=" + kSystem;
 
@@ -123,11 +126,7 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
 // after it: the previous session is logged once, and its event sent once. In the second
 // case another installation ran last, and the first copy has not beaten when the others start.
 TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
-    const std::string otherRanLast = "[Common]\r\nLastWin=" + kOther +
-                                     "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + kOther +
-                                     "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose="
-                                     "2026:12:05:18:00:00\r\nLastCause=0\r\n";
-    for (const std::string& log : {kEarlierLog, otherRanLast}) {
+    for (const std::string& log : {kEarlierLog, ClosedByWindows(kOther)}) {
         for (int step = 0; step <= 4; ++step) {
             SCOPED_TRACE(log.substr(0, 30) + ", step " + std::to_string(step));
             SharedPc machine(log);
