@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e_probe.h"
@@ -38,6 +38,26 @@ HWND Dialog(const wchar_t* caption = nullptr) { return FindWindowW(L"#32770", ca
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT waitMs = 1000) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, waitMs, &ignored);
+}
+
+// A file of that name beside the driver.
+std::filesystem::path BesideDriver(const wchar_t* name) {
+    wchar_t driver[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, driver, MAX_PATH);
+    return std::filesystem::path(driver).replace_filename(name);
+}
+
+// Handles the messages of the driver's own windows for `ms`, and calls `look` after each
+// wait of up to `stepMs`.
+template <typename Look>
+void PumpMessages(ULONGLONG ms, DWORD stepMs, Look look) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (GetTickCount64() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, stepMs, QS_ALLINPUT);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        look();
+    }
 }
 
 // A menu command, as the main window's menu gives it.
@@ -129,19 +149,14 @@ bool HoldUnclosableWindow(DWORD seconds) {
         CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"Uptrail Tamsk", WS_POPUP, 0,
                         0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!window) return false;
-    const ULONGLONG end = GetTickCount64() + seconds * 1000ull;
-    while (GetTickCount64() < end) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
+    PumpMessages(seconds * 1000ull, 100, [] {});
     return DestroyWindow(window);
 }
 
-// A digest of the tray icon's pixels as the screen shows them; nothing while no icon is
-// shown. Without a tray manager Wine shows the notification area in a window of its own,
-// whose first child is the icon. An icon handle means nothing in another process under
-// Wine, so the screen is the one place where another process can see the picture.
+// The place of the tray icon as the screen shows it; nothing while no icon is shown.
+// Without a tray manager Wine shows the notification area in a window of its own, whose
+// first child is the icon. An icon handle means nothing in another process under Wine, so
+// the screen is the one place where another process can see the picture.
 std::optional<RECT> TrayIconRect() {
     HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
     HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
@@ -150,46 +165,34 @@ std::optional<RECT> TrayIconRect() {
     return rect;
 }
 
-std::optional<std::uint64_t> TrayIconDigest() {
-    const std::optional<RECT> shown = TrayIconRect();
-    if (!shown) return std::nullopt;
-    const RECT& rect = *shown;
+// The pixels of that place, row by row.
+std::vector<COLORREF> TrayIconPixels(const RECT& rect) {
+    std::vector<COLORREF> pixels;
     HDC screen = GetDC(nullptr);
-    std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            digest ^= GetPixel(screen, x, y);
-            digest *= 1099511628211ull;
-        }
-    }
+    for (long y = rect.top; y < rect.bottom; ++y)
+        for (long x = rect.left; x < rect.right; ++x) pixels.push_back(GetPixel(screen, x, y));
     ReleaseDC(nullptr, screen);
-    return digest;
+    return pixels;
 }
 
-// The tray icon's place on the screen as Wine's notification area shows it: its size, then
-// one letter per pixel for the dial's colours (K black, W white, g grey, s silver, r red,
-// b blue) and "." for anything else.
+// The tray icon's place: its size, then one letter per pixel for the dial's colours
+// (K black, W white, g grey, s silver, r red, b blue) and "." for anything else.
 bool PrintTrayIconPixels() {
     const std::optional<RECT> shown = TrayIconRect();
     if (!shown) return false;
-    const RECT& rect = *shown;
-    std::printf("%ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
-    HDC screen = GetDC(nullptr);
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            const COLORREF pixel = GetPixel(screen, x, y);
-            char letter = '.';
-            if (pixel == RGB(0, 0, 0)) letter = 'K';
-            if (pixel == RGB(255, 255, 255)) letter = 'W';
-            if (pixel == RGB(128, 128, 128)) letter = 'g';
-            if (pixel == RGB(192, 192, 192)) letter = 's';
-            if (pixel == RGB(255, 0, 0)) letter = 'r';
-            if (pixel == RGB(0, 0, 255)) letter = 'b';
-            std::putchar(letter);
-        }
-        std::putchar('\n');
+    const long width = shown->right - shown->left;
+    std::printf("%ld %ld\n", width, shown->bottom - shown->top);
+    const std::pair<COLORREF, char> letters[] = {
+        {RGB(0, 0, 0), 'K'},       {RGB(255, 255, 255), 'W'}, {RGB(128, 128, 128), 'g'},
+        {RGB(192, 192, 192), 's'}, {RGB(255, 0, 0), 'r'},     {RGB(0, 0, 255), 'b'}};
+    long column = 0;
+    for (const COLORREF pixel : TrayIconPixels(*shown)) {
+        char letter = '.';
+        for (const auto& [colour, named] : letters)
+            if (pixel == colour) letter = named;
+        std::putchar(letter);
+        if (++column % width == 0) std::putchar('\n');
     }
-    ReleaseDC(nullptr, screen);
     return true;
 }
 
@@ -199,12 +202,13 @@ bool PrintTrayIconPixels() {
 bool TrayIconChanges() {
     constexpr ULONGLONG kDeadlineMs = 20000;
     constexpr DWORD kLookIntervalMs = 100;
-    const std::optional<std::uint64_t> first = TrayIconDigest();
+    const std::optional<RECT> shown = TrayIconRect();
+    const std::vector<COLORREF> first = shown ? TrayIconPixels(*shown) : std::vector<COLORREF>{};
     const ULONGLONG end = GetTickCount64() + kDeadlineMs;
-    while (first && GetTickCount64() < end) {
+    while (shown && GetTickCount64() < end) {
         Sleep(kLookIntervalMs);
-        const std::optional<std::uint64_t> now = TrayIconDigest();
-        if (now && *now != *first) return true;
+        const std::optional<RECT> now = TrayIconRect();
+        if (now && TrayIconPixels(*now) != first) return true;
     }
     return false;
 }
@@ -222,13 +226,7 @@ bool AnnounceTaskbar() {
     if (!Send(ProgramWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, 5000)) return false;
     constexpr ULONGLONG kWatchMs = 4000;  // four ticks of the program's clock
     bool kept = true;
-    const ULONGLONG end = GetTickCount64() + kWatchMs;
-    while (GetTickCount64() < end) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        kept = kept && GetForegroundWindow() == own;
-    }
+    PumpMessages(kWatchMs, 50, [&] { kept = kept && GetForegroundWindow() == own; });
     std::printf("%s\n", kept ? "kept" : "taken");
     DestroyWindow(own);
     return kept && TrayIconRect();
@@ -322,10 +320,7 @@ bool StartAndExit(int count, const wchar_t* logFile) {
     keeper.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     Shell_NotifyIconW(NIM_ADD, &keeper);
 
-    wchar_t driver[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    std::wstring program(driver);
-    program.replace(program.find_last_of(L'\\') + 1, std::wstring::npos, L"Uptrail.exe");
+    const std::wstring program = BesideDriver(L"Uptrail.exe").wstring();
     bool started = true;
     for (int cycle = 0; started && cycle < count; ++cycle) {
         WIN32_FILE_ATTRIBUTE_DATA file{};
@@ -370,19 +365,13 @@ bool PowerEvent(const std::wstring& name) {
 // Stands in for the user's browser: the test makes it the shell's program for .html files,
 // and it notes the file it was asked to open in "opened.txt" beside itself.
 bool RecordOpen(const wchar_t* file) {
-    wchar_t driver[MAX_PATH]{};
-    GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    std::ofstream note(std::filesystem::path(driver).replace_filename(L"opened.txt"));
+    std::ofstream note(BesideDriver(L"opened.txt"));
     note << AnsiFromWide(file) << '\n';
     return static_cast<bool>(note);
 }
 
 // e2e_probe.dll, from the driver's own folder.
-HMODULE LoadProbe() {
-    wchar_t driver[MAX_PATH]{};
-    GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    return LoadLibraryW(std::filesystem::path(driver).replace_filename(L"e2e_probe.dll").c_str());
-}
+HMODULE LoadProbe() { return LoadLibraryW(BesideDriver(L"e2e_probe.dll").c_str()); }
 
 // Hooks the probe into the thread of `window` while that window answers the probe's
 // message; the hook runs before the window procedure, so once the message is answered,
@@ -442,14 +431,17 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"menu-items")
         return !PrintProbeReport(FindWindowW(L"#32768", nullptr), kMenuItemsMessage);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);
-    if (command == L"exit") return !Command(uptrail::kExitCommand);
-    if (command == L"log-folder") return !Command(uptrail::kLogFolderCommand);
-    if (command == L"erase-oldest") return !Command(uptrail::kEraseOldestCommand);
-    if (command == L"monitor-from-now") return !Command(uptrail::kMonitorFromNowCommand);
-    if (command == L"check-for-update") return !Command(uptrail::kCheckForUpdateCommand);
+    const std::pair<const wchar_t*, UINT> menuCommands[] = {
+        {L"exit", uptrail::kExitCommand},
+        {L"log-folder", uptrail::kLogFolderCommand},
+        {L"erase-oldest", uptrail::kEraseOldestCommand},
+        {L"monitor-from-now", uptrail::kMonitorFromNowCommand},
+        {L"check-for-update", uptrail::kCheckForUpdateCommand},
+        {L"new-alarm", uptrail::kNewAlarmCommand}};
+    for (const auto& [name, id] : menuCommands)
+        if (command == name) return !Command(id);
     if (command == L"start-and-exit")
         return !StartAndExit(std::wcstol(arg(2), nullptr, 10), arg(3));
-    if (command == L"new-alarm") return !Command(uptrail::kNewAlarmCommand);
     if (command == L"get-attributes") {
         const DWORD attributes = GetFileAttributesW(arg(2));
         std::printf("%lu\n", attributes);

@@ -91,12 +91,6 @@ int LongestItem(HWND list) {
     return widest;
 }
 
-int ClientWidth(HWND control) {
-    RECT client{};
-    GetClientRect(control, &client);
-    return client.right - client.left;
-}
-
 // An edit draws its text only inside its formatting rectangle (its client area less
 // its margins); a drop-down list only in its item area, beside the button.
 int TextRoom(HWND control, const std::wstring& windowClass) {
@@ -109,7 +103,8 @@ int TextRoom(HWND control, const std::wstring& windowClass) {
     list.cbSize = sizeof list;
     if (windowClass == L"ComboBox" && GetComboBoxInfo(control, &list))
         return list.rcItem.right - list.rcItem.left;
-    return ClientWidth(control);
+    GetClientRect(control, &room);
+    return room.right - room.left;
 }
 
 // One line per edit box, label and drop-down list: its identifier, the width of its

@@ -24,14 +24,17 @@ class AlarmTest(unittest.TestCase):
             self.machine.wait_for(lambda: len(read()) == count, f"{count} alarm windows")
         return read()
 
+    def new_alarm_window(self):
+        self.machine.driver("new-alarm")
+        return self.windows(1)[0]["handle"]
+
     def alarms(self):
         return self.machine.log_sections().get("Alarm", [])
 
     def test_an_alarm_set_by_shift_is_stored_and_rings_on_top_when_due(self):
         m = self.machine
         m.start_and_wait_ready()
-        m.driver("new-alarm")
-        handle = self.windows(1)[0]["handle"]
+        handle = self.new_alarm_window()
         # A one-minute shift falls due at the next minute's start: wait until that is close.
         while not 40 <= datetime.datetime.now().second < 50:
             time.sleep(0.5)
@@ -139,8 +142,7 @@ class AlarmTest(unittest.TestCase):
             m.reg_set(r"HKCU\Control Panel\Desktop", "LogPixels", str(dpi), "REG_DWORD")
             m.host(WINESERVER, "-w")
             copy = m.start_and_wait_ready()
-            m.driver("new-alarm")
-            handle = self.windows(1)[0]["handle"]
+            handle = self.new_alarm_window()
             self.check_layout(handle, dpi)
             self.check_text_fit(handle, dpi)
             self.check_tray_icon(dpi)
@@ -149,8 +151,7 @@ class AlarmTest(unittest.TestCase):
     def test_an_open_alarm_window_lays_itself_out_anew_when_its_dpi_changes(self):
         m = self.machine
         copy = m.start_and_wait_ready()
-        m.driver("new-alarm")
-        handle = self.windows(1)[0]["handle"]
+        handle = self.new_alarm_window()
         self.check_layout(handle, 96)
         # As when the window is dragged to a monitor at 144 dpi, then to one at 192, and back.
         for dpi in (144, 192, 96):

@@ -3,24 +3,18 @@ import http.server
 import os
 import pathlib
 import socket
-import subprocess
 import sys
 import threading
 import unittest
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(__file__))
-from uptrail_machine import PROGRAM_FOLDER, PROGRAM_KEY, RUN_KEY, UptrailMachine  # noqa: E402
+from uptrail_machine import (PROGRAM_FOLDER, PROGRAM_KEY, RUN_KEY,  # noqa: E402
+                             UptrailMachine, read_bytes)
 
 LOG = PROGRAM_FOLDER + r"\Uptrail.txt"
 STAMP = "%Y:%m:%d:%H:%M:%S"
-STARTUP_APPROVED = (r"HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer"
-                    r"\StartupApproved\Run")
 NOT_ACCESSIBLE = "Remote resource is not accessible now.\nPlease try later."
-
-
-def read(path):
-    return pathlib.Path(path).read_bytes()
 
 
 def address_of(listener):
@@ -44,7 +38,7 @@ class UptrailTest(unittest.TestCase):
     def log_and_key(self):
         # But the heartbeat, which the running copy renews.
         key = self.machine.run_wine("reg", "query", PROGRAM_KEY, "/reg:64")[1]
-        text = read(self.machine.log_path).decode("latin-1") + key
+        text = read_bytes(self.machine.log_path).decode("latin-1") + key
         return [line for line in text.splitlines() if "CurStroke" not in line]
 
     def test_first_start_a_second_copy_the_tray_icon_exit_restart_and_windows_ending(self):
@@ -58,7 +52,7 @@ class UptrailTest(unittest.TestCase):
         self.assertEqual(m.reg_get(RUN_KEY, "Sessiometer"), "Uptrail.exe", "Start with Windows")
         self.assertEqual(m.log_value(self.system, "Animation"), "3")
         # Windows under Wine booted with the host: its tick count is the host's.
-        uptime = float(read("/proc/uptime").split()[0])
+        uptime = float(read_bytes("/proc/uptime").split()[0])
         booted = datetime.datetime.now() - datetime.timedelta(seconds=uptime)
         started = datetime.datetime.strptime(m.log_value(self.system, "LastStart"), STAMP)
         self.assertLess(abs((started - booted).total_seconds()), 3, "the boot time")
@@ -70,13 +64,11 @@ class UptrailTest(unittest.TestCase):
         self.assertEqual(self.log_and_key(), before, "the second copy wrote nothing")
 
         m.open_tray_menu(3)
-        m.press_keys("Escape")
-        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the right-hand menu to close")
+        m.close_menu()
         m.click_tray_icon(1, times=2)
         m.answer_dialog("OK", "About Uptrail\u2122")
         m.open_tray_menu(1)
-        m.press_keys("Escape")
-        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the session menu to close")
+        m.close_menu()
 
         m.exit_uptrail(copy)
         self.assertEqual(m.log_value(self.system, "LastCause"), "1")
@@ -108,12 +100,6 @@ class UptrailTest(unittest.TestCase):
         self.assertIsNone(m.reg_get(PROGRAM_KEY, ""), "no start-up ran")
         self.assertFalse(os.path.exists(m.log_path), "no log was written")
 
-    def right_menu_items(self):
-        m = self.machine
-        m.open_tray_menu(3)
-        lines = m.driver("menu-items").splitlines()
-        return dict(reversed(line.rstrip("\r").split("\t", 1)) for line in lines)
-
     def test_the_tray_menus_open_from_the_keyboard_with_the_focus(self):
         m = self.machine
         copy = m.start_and_wait_ready()
@@ -125,8 +111,7 @@ class UptrailTest(unittest.TestCase):
         session_menu = m.driver("menu-items")
         self.assertRegex(session_menu, r"\[\w+ \d\d, \d\d:\d\d - ", "the running session")
         self.assertNotIn("E&xit", session_menu)
-        m.press_keys("Escape")
-        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the session menu to close")
+        m.close_menu()
 
         m.driver("tray-event", "context-menu")
         m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu to open")
@@ -149,29 +134,14 @@ class UptrailTest(unittest.TestCase):
         m.press_keys("c")
         opened = os.path.join(m.program_dir, "opened.txt")
         m.wait_for(lambda: os.path.exists(opened), "the shell to open the chart")
-        chart = read(opened).decode("latin-1").strip()
+        chart = read_bytes(opened).decode("latin-1").strip()
         self.assertTrue(chart.endswith("\\Uptrail Chart.html"), chart)
-        page = read(os.path.join(m.prefix, "drive_c", *chart[3:].split("\\")))
+        page = read_bytes(m.host_path(chart))
         root = ET.fromstring(page)
         bars = [r for r in root.iter("{http://www.w3.org/2000/svg}rect")
                 if "bar" in (r.get("class") or "").split()]
         self.assertEqual([b.get("class") for b in bars], ["s2 bar", "s3 bar"],
                          "the crashed session and the running one")
-        m.exit_uptrail(copy)
-
-    def test_task_managers_start_up_switch_shows_and_is_turned_back_on(self):
-        m = self.machine
-        # A first start turns the option on; then the user turns it off in Task Manager.
-        m.exit_uptrail(m.start_and_wait_ready())
-        m.reg_set(STARTUP_APPROVED, "Sessiometer", "03000000a0f31b6a5e85dc01", "REG_BINARY")
-        copy = m.start_and_wait_ready()
-        self.assertEqual(self.right_menu_items()["Start with &Windows"], "unchecked")
-        m.press_keys("w")
-        m.wait_for(lambda: not m.driver_succeeds("menu-open"), "the menu to close")
-        self.assertEqual(m.reg_get(STARTUP_APPROVED, "Sessiometer"), "020000000000000000000000")
-        self.assertEqual(m.reg_get(RUN_KEY, "Sessiometer"), "Uptrail.exe")
-        self.assertEqual(self.right_menu_items()["Start with &Windows"], "checked")
-        m.press_keys("Escape")
         m.exit_uptrail(copy)
 
     def replace_in_log(self, old, new):
@@ -218,9 +188,6 @@ class UptrailTest(unittest.TestCase):
         m.answer_dialog("OK")
         m.wait_for(lambda: m.log_entries() == [], "the log to be emptied")
 
-    def host_path(self, folder):
-        return os.path.join(self.machine.prefix, "drive_c", *folder[3:].split("\\"))
-
     def choose_log_folder(self, folder):
         m = self.machine
         m.driver("log-folder")
@@ -233,8 +200,8 @@ class UptrailTest(unittest.TestCase):
         shared, journal = "C:\\Shared", "C:\\\u0391\u03c1\u03c7\u03b5\u03af\u03b1"
         # A folder in the place of the file: nothing can be copied into C:\Blocked.
         for folder in (shared, journal, "C:\\Blocked\\Uptrail.txt"):
-            os.makedirs(self.host_path(folder))
-        m.log_path = os.path.join(self.host_path(shared), "Uptrail.txt")
+            os.makedirs(m.host_path(folder))
+        m.log_path = os.path.join(m.host_path(shared), "Uptrail.txt")
         shared_entry = "2025:06:01:07:00:00=2025:06:01:09:00:00=2=5E6F7A8B//d:\\windows"
         m.write_log(f"[Log]\n{shared_entry}\n")
         m.driver("set-attributes", shared + "\\Uptrail.txt", "5")
@@ -253,14 +220,14 @@ class UptrailTest(unittest.TestCase):
         self.assertEqual(m.log_entries(), [shared_entry], "nothing was copied over the shared log")
 
         self.choose_log_folder(journal)
-        journal_log = os.path.join(self.host_path(journal), "Uptrail.txt")
-        moved = read(m.log_path)
-        m.wait_for(lambda: os.path.exists(journal_log) and read(journal_log) == moved,
+        journal_log = os.path.join(m.host_path(journal), "Uptrail.txt")
+        moved = read_bytes(m.log_path)
+        m.wait_for(lambda: os.path.exists(journal_log) and read_bytes(journal_log) == moved,
                    "the copy of the log")
         self.assertEqual(int(m.driver("get-attributes", journal + "\\Uptrail.txt")) & 5, 5,
                          "the moved copy is read-only and system")
         m.exit_uptrail(copy)
-        self.assertEqual(read(m.log_path), moved, "the close went into the new log")
+        self.assertEqual(read_bytes(m.log_path), moved, "the close went into the new log")
         m.log_path = journal_log
         self.assertEqual(m.log_value(self.system, "LastCause"), "1")
 

@@ -92,14 +92,21 @@ class UptrailMachine:
                                   stdout=out, stderr=err, timeout=timeout).returncode
             return (code, *(os.pread(f.fileno(), 1 << 24, 0).decode("latin-1") for f in (out, err)))
 
-    def start_uptrail(self):
-        return subprocess.Popen([WINE, PROGRAM_FOLDER + r"\Uptrail.exe"], env=self.env,
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+    def launch(self, *args):
+        # A Windows program left running, its output unread.
+        return subprocess.Popen([WINE, *args], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def start_and_wait_ready(self):
-        copy = self.start_uptrail()
-        self.wait_for(lambda: self.driver_succeeds("is-ready"), "Uptrail to finish its start-up")
+    def start_uptrail(self, folder=PROGRAM_FOLDER):
+        return self.launch(folder + r"\Uptrail.exe")
+
+    def is_ready(self):
+        # The program's window answers once its start-up has run to the end.
+        return self.driver_succeeds("is-ready")
+
+    def start_and_wait_ready(self, folder=PROGRAM_FOLDER):
+        copy = self.start_uptrail(folder)
+        self.wait_for(self.is_ready, "Uptrail to finish its start-up")
         return copy
 
     def exit_uptrail(self, copy):
@@ -131,6 +138,10 @@ class UptrailMachine:
                     return
                 time.sleep(0.2)
         raise AssertionError(f"no menu opened on clicks of button {button}")
+
+    def close_menu(self):
+        self.press_keys("Escape")
+        self.wait_for(lambda: not self.driver_succeeds("menu-open"), "the menu to close")
 
     def press_keys(self, *keys):
         self.host("xdotool", "key", *keys)

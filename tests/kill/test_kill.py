@@ -103,16 +103,13 @@ class KillTest(unittest.TestCase):
         self.machine.kill_session()
         self.copy.wait()
 
-    def first_write_after(self, seed, started):
-        return self.machine.wait_for(
-            lambda: read_bytes(seed.path) != seed.data and time.monotonic() - started,
-            "the start-up's first write")
-
     def calibrate(self, seed):
         """Runs a start to its end: when its first write lands and what it leaves."""
         started = self.launch(seed)
-        first_write = self.first_write_after(seed, started)
-        self.machine.wait_for(lambda: self.machine.driver_succeeds("is-ready"), "the start-up")
+        first_write = self.machine.wait_for(
+            lambda: read_bytes(seed.path) != seed.data and time.monotonic() - started,
+            "the start-up's first write")
+        self.machine.wait_for(self.machine.is_ready, "the start-up")
         time.sleep(0.5)
         self.kill()
         return first_write, read_bytes(seed.path)

@@ -37,19 +37,17 @@ WEEK = (boot("02T08:00:00") + shut_down("02T17:00:00") + boot("03T08:00:00")
         + shut_down("03T18:00:00") + boot("04T09:00:00")
         + [event("Microsoft-Windows-Security-SPP", 16384, "04T09:30:00")]
         + boot("04T20:00:00") + [event(POWER, 41, "04T20:00:30")])
+PLAIN = "".join(WEEK)
 
 
 class EventsReportTest(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.addCleanup(self.folder.cleanup)
-
     def run_report(self, document, *args, zone="UTC0"):
-        path = os.path.join(self.folder.name, "system.xml")
-        with open(path, "wb") as file:
-            file.write(document if isinstance(document, bytes) else document.encode())
-        return subprocess.run([REPORT, "--events", path, *args], capture_output=True,
-                              timeout=10, env=dict(os.environ, TZ=zone))
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "system.xml")
+            with open(path, "wb") as file:
+                file.write(document if isinstance(document, bytes) else document.encode())
+            return subprocess.run([REPORT, "--events", path, *args], capture_output=True,
+                                  timeout=10, env=dict(os.environ, TZ=zone))
 
     def report_json(self, document, *args, zone="UTC0"):
         result = self.run_report(document, "--format", "json", *args, zone=zone)
@@ -57,10 +55,9 @@ class EventsReportTest(unittest.TestCase):
         return json.loads(result.stdout)
 
     def test_a_week_reads_the_same_from_both_layouts_in_any_order(self):
-        plain = "".join(WEEK)
         saved = ('<?xml version="1.0" encoding="UTF-16"?>\r\n<Events>'
                  + "".join(reversed(WEEK + WEEK[:4])) + "</Events>")
-        expected = self.report_json(plain)
+        expected = self.report_json(PLAIN)
         self.assertEqual(self.report_json(b"\xff\xfe" + saved.encode("utf-16-le")), expected)
 
         figures = expected["statistics"]
@@ -77,11 +74,10 @@ class EventsReportTest(unittest.TestCase):
         self.assertEqual((clean["start"], clean["end"]), ("2026-11-02T08:00:00", "2026-11-02T17:00:00"))
 
     def test_times_are_local_and_ranges_and_periods_apply(self):
-        sessions = self.report_json("".join(WEEK), "--since", "2026:11:03:00:00:00",
-                                    zone="CET-1")["sessions"]
-        self.assertEqual([s["start"] for s in sessions],
+        sessions = self.report_json(PLAIN, "--since", "2026:11:03:00:00:00", zone="CET-1")
+        self.assertEqual([s["start"] for s in sessions["sessions"]],
                          ["2026-11-04T10:00:00", "2026-11-03T09:00:00"])
-        days = self.report_json("".join(WEEK), "--by", "day", "--until", "2026:11:04:00:00:00")
+        days = self.report_json(PLAIN, "--by", "day", "--until", "2026:11:04:00:00:00")
         self.assertEqual([(day["sessions"], day["on_minutes"]) for day in days["periods"]],
                          [(1, 540), (1, 600)])
 
@@ -91,12 +87,10 @@ class EventsReportTest(unittest.TestCase):
                               (event("Application Error", 1000, "02T10:00:00", channel="Application"),
                                "another log")):
             result = self.run_report(document)
-            self.assertEqual(result.returncode, 2, why)
+            self.assertEqual((result.returncode, result.stdout), (2, b""), why)
             self.assertIn(why, result.stderr.decode())
-            self.assertEqual(result.stdout, b"")
 
-        plain = "".join(WEEK)
-        cut = self.run_report(plain[:plain.index("04T09:00:00")], "--format", "csv")
+        cut = self.run_report(PLAIN[:PLAIN.index("04T09:00:00")], "--format", "csv")
         self.assertEqual(cut.returncode, 0, cut.stderr)
         self.assertIn("breaks off", cut.stderr.decode())
         self.assertEqual(len(cut.stdout.decode().splitlines()), 1 + 2, "the header and two days")

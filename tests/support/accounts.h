@@ -15,21 +15,12 @@ namespace uptrail::testing {
 struct SharedPc;
 
 // The program as it runs in one account's session.
-struct ProgramCopy {
+struct ProgramCopy : OwnDoubles {
     ProgramCopy(SharedPc& pc, std::uint32_t session, bool standardUser);
 
     MemoryRegistry registry;  // the machine's HKEY_LOCAL_MACHINE, the account's own HKCU
-    FakeSystemInfo system;
-    FakeTrayIcon tray;
-    FakeMainWindow window;
-    FakeDesktop desktop;
-    FakeLocale locale;
-    FakeHttpClient http;
-    FixedTimeZone zone;
-    FakeEventSink events;
     MemoryMachineLock lock;
     FakeMachineSessions sessions;
-    FakeSystemLog systemLog;
     MainContext context;
 };
 

@@ -7,11 +7,8 @@
 
 namespace uptrail::testing {
 
-// A main window's logic on doubles of every platform part, for tests that need them all.
-struct FakeMainContext {
-    FakeClock clock;
-    MemoryFileSystem files;
-    MemoryRegistry registry;
+// The doubles each copy of the program has to itself, on a machine of its own or shared.
+struct OwnDoubles {
     FakeSystemInfo system;
     FakeTrayIcon tray;
     FakeMainWindow window;
@@ -20,9 +17,16 @@ struct FakeMainContext {
     FakeHttpClient http;
     FixedTimeZone zone;
     FakeEventSink events;
+    FakeSystemLog systemLog;
+};
+
+// A main window's logic on doubles of every platform part, for tests that need them all.
+struct FakeMainContext : OwnDoubles {
+    FakeClock clock;
+    MemoryFileSystem files;
+    MemoryRegistry registry;
     MemoryMachineLock logLock;
     FakeMachineSessions sessions;
-    FakeSystemLog systemLog;
     MainContext context{{clock, files, registry, system, tray, window, window, desktop, locale,
                          http, zone, events, logLock, sessions, systemLog},
                         {}};

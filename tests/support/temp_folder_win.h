@@ -6,6 +6,14 @@
 
 namespace uptrail::testing {
 
+// The folder of the running test program; the build puts the tests in <build>/tests, the
+// program in <build>/src.
+inline std::filesystem::path TestProgramFolder() {
+    wchar_t self[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return std::filesystem::path(self).parent_path();
+}
+
 // A folder of its own under the temporary folder, with a non-ASCII name so that every test
 // using it also proves wide paths work; emptied and removed at the end even when it holds
 // read-only files.

@@ -23,17 +23,18 @@ namespace {
 
 using ::testing::HasSubstr;
 
-using testing::kSystem;
-using testing::ProgramCopy;
-using testing::SharedPc;
+using namespace uptrail::testing;
 
-// The previous session of this installation, closed by Windows, and an alarm.
-const std::string kEarlierLog =
-    "[Common]\r\nLastWin=" + kSystem + "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + kSystem +
-    "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose=2026:12:05:18:00:00\r\n"
-    "LastCause=0\r\nProgramFolder=C:\\Program Files\\Uptrail\r\nAnimation=3\r\n"
-    "[Log]\r\n2026:12:04:08:00:00=2026:12:04:18:00:00=0=" +
-    kSystem + "\r\n[Alarm]\r\n2026:12:06:20:00:00=0000:00:00=Seeded\r\n";
+// The log of the previous session, of `system`, which Windows closed.
+std::string ClosedByWindows(const std::string& system) {
+    return "[Common]\r\nLastWin=" + system + "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + system +
+           "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose=2026:12:05:18:00:00\r\nLastCause=0\r\n";
+}
+// That of this installation, with its options, a logged session and an alarm.
+const std::string kEarlierLog = ClosedByWindows(kSystem) +
+                                "ProgramFolder=C:\\Program Files\\Uptrail\r\nAnimation=3\r\n" +
+                                "[Log]\r\n2026:12:04:08:00:00=2026:12:04:18:00:00=0=" + kSystem +
+                                "\r\n[Alarm]\r\n2026:12:06:20:00:00=0000:00:00=Seeded\r\n";
 // The sleep that ends at the clock's 09:30, as section "Sleep" holds it.
 const std::string kSlept = "2026:12:06:09:00:00=2026:12:06:09:30:00=" + kSystem;
 
@@ -85,7 +86,7 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
                                  [](SharedPc& m) { return m.Get(kSystem, "Animation") == "2"; }};
     const Operation sleepEntry{"end of a sleep",
                                [](ProgramCopy& copy) {
-                                   copy.context.state.session.bootTime = testing::kBoot;
+                                   copy.context.state.session.bootTime = kBoot;
                                    OnResume(copy.context);
                                },
                                [](SharedPc& m) {
@@ -125,11 +126,7 @@ TEST_F(AccountsTest, EveryInterleavingOfTwoCopiesChangesKeepsBoth) {
 // after it: the previous session is logged once, and its event sent once. In the second
 // case another installation ran last, and the first copy has not beaten when the others start.
 TEST_F(AccountsTest, EachBootIsLoggedAndReportedOnce) {
-    const std::string otherRanLast = "[Common]\r\nLastWin=" + testing::kOther +
-                                     "\r\nCurStroke=2026:12:05:17:59:30\r\n[" + testing::kOther +
-                                     "]\r\nLastStart=2026:12:05:08:00:00\r\nLastClose="
-                                     "2026:12:05:18:00:00\r\nLastCause=0\r\n";
-    for (const std::string& log : {kEarlierLog, otherRanLast}) {
+    for (const std::string& log : {kEarlierLog, ClosedByWindows(kOther)}) {
         for (int step = 0; step <= 4; ++step) {
             SCOPED_TRACE(log.substr(0, 30) + ", step " + std::to_string(step));
             SharedPc machine(log);
@@ -272,8 +269,8 @@ TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog
 
     ProgramCopy& second = pc.SignIn();
     // A folder this account once chose for itself, before the machine had one.
-    ASSERT_EQ(RegWritePath(second.registry, RegistryRoot::kCurrentUser, testing::kProgramKey,
-                           "LogFolder", "D:\\Elsewhere"),
+    ASSERT_EQ(RegWritePath(second.registry, RegistryRoot::kCurrentUser, kProgramKey, "LogFolder",
+                           "D:\\Elsewhere"),
               kOk);
     RunStartup(second.context);
     EXPECT_EQ(pc.Get(kSystem, "Animation"), "2");
@@ -289,14 +286,16 @@ TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog
     EXPECT_EQ(second.context.state.session.logFile, pc.logFile);
 }
 
-// Each copy writes through a temporary file of its own; those that copies which died left
-// behind, and the one earlier builds use, go at the next start.
+// Each copy writes through a temporary file of its own; those that copies killed in the
+// middle of a rewrite left behind, and the one earlier builds use, go at the next start,
+// and the log stays as it was.
 TEST_F(AccountsTest, StaleTemporaryFilesGoAndEachCopyWritesItsOwn) {
     pc.files.AddFile(pc.logFile, kEarlierLog);
-    pc.files.AddFile(TemporaryPathFor(pc.logFile), "stale");
+    pc.files.AddFile(TemporaryPathFor(pc.logFile), "[Log]\r\n2026:12:01:08:00:00=2026:1");
     pc.files.AddFile(TemporaryPathFor(pc.logFile, 4242), "stale");
     ProgramCopy& copy = Started();
     EXPECT_EQ(pc.files.FileCount(), 1u);
+    EXPECT_TRUE(pc.SectionHas("Log", "2026:12:04:08:00:00=2026:12:04:18:00:00=0=" + kSystem));
 
     std::vector<std::string> written;
     pc.files.OnEveryStep([&](int) {

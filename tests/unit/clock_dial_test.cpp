@@ -48,6 +48,18 @@ TEST(ClockDial, ErasingTheHandsLeavesACleanFaceAcrossAWholeDay) {
         EXPECT_TRUE(IsTransparent(face, corner.x, corner.y)) << corner.x << "," << corner.y;
 }
 
+// The icon's transparent colour is its top-left pixel's, wherever else it appears.
+TEST(Image, IsTransparentWhereTheTopLeftPixelsColourIs) {
+    Image image(3, 2, kMagenta);
+    image.Set(1, 0, kBlue);
+    EXPECT_TRUE(IsTransparent(image, 2, 1));
+    EXPECT_FALSE(IsTransparent(image, 1, 0));
+    image.Set(0, 0, kBlue);
+    EXPECT_TRUE(IsTransparent(image, 1, 0));
+    EXPECT_FALSE(IsTransparent(image, 2, 1));
+    EXPECT_FALSE(IsTransparent(Image(), 0, 0));
+}
+
 struct Extent {
     int rows = 0;    // rows holding the colour
     int right = -1;  // its rightmost column

@@ -53,7 +53,6 @@ TEST(ColourMode, MenusFollowTheAppModeFrom1903WhereEveryEntryPointIsThere) {
     }
     EXPECT_TRUE(IsColourModeChange("ImmersiveColorSet"));
     EXPECT_FALSE(IsColourModeChange("Environment"));
-    EXPECT_FALSE(IsColourModeChange(""));
 }
 
 TEST(ColourMode, TitleBarsTurnDarkOnlyForAWellFormedZeroFromTheirFirstBuild) {

@@ -68,6 +68,17 @@ TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
               "Blue screen, stop code 0x0000009F");
     EXPECT_EQ(Describe({Record(E::kUncleanReboot, kBoot, {"0", "0"})}), kPowerLost);
     EXPECT_EQ(Describe({Record(E::kUnexpected, kBoot)}), "The previous shut-down was unexpected");
+
+    // Damaged records still give one short line.
+    EXPECT_EQ(Describe({Record(E::kShutdownStarted, kEnd)}), "Ended");
+    EXPECT_EQ(Describe({Record(E::kBugCheck, kBoot, {"not a code"})}),
+              "Blue screen, stop code not");
+    EXPECT_EQ(Describe({Record(E::kBugCheck, kBoot)}), "Blue screen");
+    const auto text = Describe(
+        {Requested("x.exe", "restart", "ana", "line one\r\nline two\t" + std::string(500, 'z'))});
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->starts_with("Restarted by ana (x.exe) for line one line two zzz")) << *text;
+    EXPECT_EQ(text->size(), 240u);
 }
 
 TEST(DescribeSessionEnd, AStopCodeTellsMostThenTheRequestThenTheCrash) {
@@ -106,18 +117,6 @@ TEST(DescribeSessionEnd, OnlyRecordsBetweenTheSessionsStartAndJustAfterTheNextBo
               "The previous shut-down was unexpected");
 }
 
-TEST(DescribeSessionEnd, DamagedRecordsStillGiveOneShortLine) {
-    EXPECT_EQ(Describe({Record(E::kShutdownStarted, kEnd)}), "Ended");
-    EXPECT_EQ(Describe({Record(E::kBugCheck, kBoot, {"not a code"})}),
-              "Blue screen, stop code not");
-    EXPECT_EQ(Describe({Record(E::kBugCheck, kBoot)}), "Blue screen");
-    const auto text = Describe(
-        {Requested("x.exe", "restart", "ana", "line one\r\nline two\t" + std::string(500, 'z'))});
-    ASSERT_TRUE(text);
-    EXPECT_TRUE(text->starts_with("Restarted by ana (x.exe) for line one line two zzz")) << *text;
-    EXPECT_EQ(text->size(), 240u);
-}
-
 TEST(EndReasons, AreFoundByTheirSessionsStartAndKeepATilde) {
     const EndReasons reasons = EndReasons::Read(
         "[Reason]\r\n2026:12:05:08:00:00=Shut down by ana\r\nnot a stamp=x\r\n"
@@ -131,43 +130,38 @@ TEST(EndReasons, AreFoundByTheirSessionsStartAndKeepATilde) {
 
 class EndReasonTest : public ::testing::Test, protected Machine {
 protected:
-    // The previous session, crashed; its heartbeat at kEnd.
-    void SeedCrashedSession() { SeedEarlierStart(RunLeftLog(kSystem, kStart, kEnd)); }
     std::string Reasons() { return LoadSection(files, state.session.logFile, "Reason").text; }
 };
 
+// Of the sessions listed, a crashed one shows its cause and reason, one ended by Windows
+// its reason alone, and one without a reason nothing.
 TEST_F(EndReasonTest, TheStartUpStoresTheReasonAndTheSessionListShowsIt) {
     system.shutdownRecords = {Record(E::kUncleanReboot, kBoot + minutes{1}, {"0"}),
                               Record(E::kBugCheck, kStart - hours{30}, {"0x50"})};
-    SeedCrashedSession();
+    const auto day = [](int back) {
+        return FormatTimestamp(kStart - hours{24 * back}) + "=" +
+               FormatTimestamp(kEnd - hours{24 * back}) + "=0=" + kSystem + "\r\n";
+    };
+    SeedEarlierStart(RunLeftLog(kSystem, kStart, kEnd) + "[Log]\r\n" + day(2) + day(1) +
+                     "[Reason]\r\n" + FormatTimestamp(kStart - hours{24}) + "=" + kStartMenu +
+                     "\r\n");
     ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
-    EXPECT_EQ(Reasons(), FormatTimestamp(kStart) + "=" + kPowerLost);
+    EXPECT_EQ(Reasons(), FormatTimestamp(kStart - hours{24}) + "=" + kStartMenu + "\r\n" +
+                             FormatTimestamp(kStart) + "=" + kPowerLost);
 
-    RunMenuCommand(context, {MenuCommandKind::kSessionItem, 0});
-    ASSERT_EQ(desktop.messages.size(), 1u);
+    for (int item = 0; item < 3; ++item)
+        RunMenuCommand(context, {MenuCommandKind::kSessionItem, item});
+    ASSERT_EQ(desktop.messages.size(), 2u);
     EXPECT_EQ(desktop.messages[0].text, "This session was crashed.\r\n\r\n" + kPowerLost);
     EXPECT_EQ(desktop.messages[0].icon, MessageIcon::kStop);
-}
-
-TEST_F(EndReasonTest, ASessionEndedByWindowsShowsItsReasonAloneAndWithoutOneNothing) {
-    const std::string start1 = FormatTimestamp(kStart - hours{24});
-    const std::string start2 = FormatTimestamp(kStart);
-    SeedEarlierStart("[Log]\r\n" + start1 + "=" + FormatTimestamp(kEnd - hours{24}) +
-                     "=0=" + kSystem + "\r\n" + start2 + "=" + FormatTimestamp(kEnd) +
-                     "=0=" + kSystem + "\r\n[Reason]\r\n" + start2 +
-                     "=Shut down by DESKTOP\\ana from the Start menu\r\n");
-    ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
-    RunMenuCommand(context, {MenuCommandKind::kSessionItem, 0});
-    RunMenuCommand(context, {MenuCommandKind::kSessionItem, 1});
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, kStartMenu);
-    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::kInformation);
+    EXPECT_EQ(desktop.messages[1].text, kStartMenu);
+    EXPECT_EQ(desktop.messages[1].icon, MessageIcon::kInformation);
 }
 
 // Where nothing can be read, or the session was another installation's (whose records are
 // in its own event log), nothing is stored and the log is what it would have been.
 TEST_F(EndReasonTest, NoRecordsOrAnotherInstallationsSessionStoreNothing) {
-    SeedCrashedSession();
+    SeedEarlierStart(RunLeftLog(kSystem, kStart, kEnd));
     ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted);
     EXPECT_EQ(system.shutdownQueries, 1);
     EXPECT_THAT(files.Contents(state.session.logFile), Not(HasSubstr("[Reason]")));

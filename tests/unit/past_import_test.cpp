@@ -14,11 +14,8 @@ namespace uptrail {
 namespace {
 
 using std::chrono::hours;
-using testing::Fields;
-using testing::FieldsOf;
+using namespace uptrail::testing;
 
-using testing::kOther;
-using testing::kSystem;
 const DateTime kDay = MakeDateTime(2026, 11, 1);
 const DateTime kNow = MakeDateTime(2026, 12, 7);
 

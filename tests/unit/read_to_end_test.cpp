@@ -1,7 +1,6 @@
 #ifndef _WIN32
 #include "posix/read_to_end.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,36 +11,29 @@
 namespace uptrail {
 namespace {
 
-// A file of its own with the given bytes, open for reading, removed at the end.
+// A file of its own with the given bytes, gone once it is closed.
 class FileWith {
 public:
     explicit FileWith(const std::string& bytes) {
         char name[] = "/tmp/uptrail-read-XXXXXX";
         descriptor_ = ::mkstemp(name);
-        path_ = name;
         EXPECT_GE(descriptor_, 0);
+        ::unlink(name);
         EXPECT_EQ(::write(descriptor_, bytes.data(), bytes.size()),
                   static_cast<ssize_t>(bytes.size()));
     }
-    ~FileWith() {
-        if (reader_ >= 0) ::close(reader_);
-        ::close(descriptor_);
-        ::unlink(path_.c_str());
-    }
+    ~FileWith() { ::close(descriptor_); }
     FileWith(const FileWith&) = delete;
     FileWith& operator=(const FileWith&) = delete;
 
-    // Open afresh, so that every read starts at the beginning.
+    // Back at the beginning, so that every read takes the whole file.
     int Open() {
-        if (reader_ >= 0) ::close(reader_);
-        reader_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        return reader_;
+        ::lseek(descriptor_, 0, SEEK_SET);
+        return descriptor_;
     }
 
 private:
-    std::string path_;
     int descriptor_ = -1;
-    int reader_ = -1;
 };
 
 std::string BytesOf(std::size_t size) {

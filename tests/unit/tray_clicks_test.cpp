@@ -7,49 +7,43 @@
 namespace uptrail {
 namespace {
 
-using Event = TrayEvent;
-using Action = TrayAction;
+using E = TrayEvent;
+using A = TrayAction;
 
-// What each event of a sequence makes the program do; kNone where it does nothing.
-std::vector<Action> Actions(const std::vector<Event>& events, TrayProtocol protocol) {
-    TrayClicks clicks;
-    std::vector<Action> actions;
-    for (Event event : events) actions.push_back(clicks.On(event, protocol));
-    return actions;
-}
-
-// The shells report the same clicks differently; each click still does one thing.
-TEST(TrayClicks, EachMouseClickDoesOneThingUnderEitherProtocol) {
-    const auto legacy = TrayProtocol::kLegacy;
-    const auto modern = TrayProtocol::kVersion4;
-    EXPECT_EQ(Actions({Event::kLeftButtonUp}, legacy),
-              (std::vector{Action::kSessionMenuAfterDoubleClickTime}));
-    EXPECT_EQ(Actions({Event::kLeftButtonUp, Event::kMouseSelect}, modern),
-              (std::vector{Action::kSessionMenuAfterDoubleClickTime, Action::kNone}));
-    EXPECT_EQ(Actions({Event::kRightButtonUp}, legacy), (std::vector{Action::kMainMenu}));
-    EXPECT_EQ(Actions({Event::kRightButtonUp, Event::kContextMenu}, modern),
-              (std::vector{Action::kNone, Action::kMainMenu}));
-
-    // The button-up that ends a double click opens nothing; the click after it does.
-    const std::vector<Event> doubleClick{Event::kLeftButtonUp,    Event::kMouseSelect,
-                                         Event::kLeftDoubleClick, Event::kLeftButtonUp,
-                                         Event::kMouseSelect,     Event::kLeftButtonUp};
-    EXPECT_EQ(
-        Actions(doubleClick, modern),
-        (std::vector{Action::kSessionMenuAfterDoubleClickTime, Action::kNone, Action::kAboutBox,
-                     Action::kNone, Action::kNone, Action::kSessionMenuAfterDoubleClickTime}));
-    EXPECT_EQ(Actions({Event::kPointerMove, Event::kOther}, legacy),
-              (std::vector{Action::kUpdateTip, Action::kNone}));
-}
-
-TEST(TrayClicks, TheKeyboardOpensTheSessionMenuAtOnceAndTheMainMenuOnRequest) {
-    const auto modern = TrayProtocol::kVersion4;
-    EXPECT_EQ(Actions({Event::kKeySelect}, modern), (std::vector{Action::kSessionMenuNow}));
-    EXPECT_EQ(Actions({Event::kContextMenu}, modern), (std::vector{Action::kMainMenu}));
-    // A key select after a double click is no button-up: the double click's end still
-    // waits for its own.
-    EXPECT_EQ(Actions({Event::kLeftDoubleClick, Event::kKeySelect, Event::kLeftButtonUp}, modern),
-              (std::vector{Action::kAboutBox, Action::kSessionMenuNow, Action::kNone}));
+// The shells report the same clicks differently; each click or key still does one thing.
+// The button-up that ends a double click opens nothing, the click after it does; a key
+// select after a double click is no button-up, so the double click's end still waits.
+TEST(TrayClicks, EachClickOrKeyDoesOneThingUnderEitherProtocol) {
+    constexpr auto kLegacy = TrayProtocol::kLegacy;
+    constexpr auto kModern = TrayProtocol::kVersion4;
+    constexpr auto kMenuSoon = A::kSessionMenuAfterDoubleClickTime;
+    const struct {
+        TrayProtocol protocol;
+        std::vector<std::pair<E, A>> steps;  // each event and what it makes the program do
+    } cases[] = {
+        {kLegacy, {{E::kLeftButtonUp, kMenuSoon}, {E::kRightButtonUp, A::kMainMenu}}},
+        {kLegacy, {{E::kPointerMove, A::kUpdateTip}, {E::kOther, A::kNone}}},
+        {kModern, {{E::kLeftButtonUp, kMenuSoon}, {E::kMouseSelect, A::kNone}}},
+        {kModern, {{E::kRightButtonUp, A::kNone}, {E::kContextMenu, A::kMainMenu}}},
+        {kModern,
+         {{E::kLeftButtonUp, kMenuSoon},
+          {E::kMouseSelect, A::kNone},
+          {E::kLeftDoubleClick, A::kAboutBox},
+          {E::kLeftButtonUp, A::kNone},
+          {E::kMouseSelect, A::kNone},
+          {E::kLeftButtonUp, kMenuSoon}}},
+        {kModern, {{E::kKeySelect, A::kSessionMenuNow}, {E::kContextMenu, A::kMainMenu}}},
+        {kModern,
+         {{E::kLeftDoubleClick, A::kAboutBox},
+          {E::kKeySelect, A::kSessionMenuNow},
+          {E::kLeftButtonUp, A::kNone}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
+        TrayClicks clicks;
+        for (std::size_t i = 0; i < c.steps.size(); ++i)
+            EXPECT_EQ(clicks.On(c.steps[i].first, c.protocol), c.steps[i].second) << "event " << i;
+    }
 }
 
 }  // namespace

@@ -10,8 +10,7 @@
 namespace uptrail {
 namespace {
 
-using testing::FakeTrayIcon;
-using testing::Machine;
+using namespace uptrail::testing;
 
 // A shell that refuses is asked again after 1, 2, 4 ... seconds, never more than five
 // minutes apart, and at once when the taskbar announces itself.

@@ -1,15 +1,19 @@
 // The program's events against the real API: its message table as Event Viewer reads it,
-// and an event handed to the event log.
+// and an event handed to the event log; and the alarm sound the program carries.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sessionlog/session_events.h"
+#include "support/temp_folder_win.h"
 #include "win32/platform/event_log.h"
 #include "win32/platform/win32_event_sink.h"
 
@@ -49,11 +53,9 @@ TEST(EventValues, EveryIntegerTypeGivesItsNumber) {
         EXPECT_EQ(IntegerOf(variant(c.type, c.bits)), c.number) << "type " << c.type;
 }
 
-// Uptrail.exe as the build leaves it beside the tests: <build>/src beside <build>/tests.
+// Uptrail.exe as the build leaves it beside the tests.
 std::filesystem::path ProgramFile() {
-    wchar_t self[MAX_PATH]{};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return std::filesystem::path(self).parent_path().parent_path() / L"src" / L"Uptrail.exe";
+    return testing::TestProgramFolder().parent_path() / L"src" / L"Uptrail.exe";
 }
 
 // The message `id` of `module` with the insertion strings, as Event Viewer formats it.
@@ -69,7 +71,8 @@ std::wstring Message(HMODULE module, DWORD id, const std::vector<std::wstring>& 
     return std::wstring(text, length);
 }
 
-class ProgramMessages : public ::testing::Test {
+// The built program, mapped for its resources only: nothing of it runs.
+class ProgramResources : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(ProgramFile())) << ProgramFile().string();
@@ -84,7 +87,7 @@ protected:
 
 // Each event's message holds its insertion strings in their order, and ends where its
 // last one does: Event Viewer shows what the table makes of them.
-TEST_F(ProgramMessages, EachEventsMessageHoldsItsStringsInOrder) {
+TEST_F(ProgramResources, EachEventsMessageHoldsItsStringsInOrder) {
     EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(11)), nullptr)
         << "RT_MESSAGETABLE";
     const std::vector<std::wstring> session{L"2026-12-05T20:00:00",
@@ -113,6 +116,39 @@ TEST_F(ProgramMessages, EachEventsMessageHoldsItsStringsInOrder) {
         }
         EXPECT_EQ(at, message.size()) << event.id << ": the last string ends it";
     }
+}
+
+TEST_F(ProgramResources, TheAlarmSoundIsFourSecondsOfMonoSixteenBitPcmHeardButNotClipped) {
+    const HRSRC resource =
+        FindResourceExW(module, L"CUSTOM", L"ALARM", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_NE(resource, nullptr);
+    const std::string_view file(
+        static_cast<const char*>(LockResource(LoadResource(module, resource))),
+        SizeofResource(module, resource));
+    // A RIFF file of PCM samples, one channel of 16 bits, whose sizes cover the resource.
+    const auto number = [&](std::size_t at, std::size_t bytes) {
+        std::uint32_t value = 0;
+        for (std::size_t i = bytes; i-- > 0;)
+            value = value << 8 | static_cast<unsigned char>(file.at(at + i));
+        return value;
+    };
+    constexpr std::size_t kHeader = 44;
+    ASSERT_GT(file.size(), kHeader);
+    EXPECT_EQ(file.substr(0, 4), "RIFF");
+    EXPECT_EQ(file.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(number(4, 4), file.size() - 8);
+    EXPECT_EQ(number(20, 2), 1u) << "PCM";
+    EXPECT_EQ(number(22, 2), 1u) << "mono";
+    EXPECT_EQ(number(34, 2), 16u) << "bits a sample";
+    EXPECT_EQ(file.substr(36, 4), "data");
+    EXPECT_EQ(number(40, 4), file.size() - kHeader);
+    EXPECT_EQ((file.size() - kHeader) / number(28, 4), 4u) << "seconds";
+
+    int loudest = 0;
+    for (std::size_t at = kHeader; at + 1 < file.size(); at += 2)
+        loudest = std::max(loudest, std::abs(int{static_cast<std::int16_t>(number(at, 2))}));
+    EXPECT_GT(loudest, 32767 / 10) << "loud enough to be heard";
+    EXPECT_LT(loudest, 32767) << "not clipped";
 }
 
 // Under Wine the event log takes the event and keeps nothing; on Windows it lands in the

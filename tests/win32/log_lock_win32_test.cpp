@@ -22,15 +22,10 @@ namespace {
 
 using ::testing::HasSubstr;
 
-std::filesystem::path WorkerPath() {
-    wchar_t self[MAX_PATH]{};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return std::filesystem::path(self).parent_path() / L"log_lock_worker.exe";
-}
-
 UniqueKernelHandle StartWorker(const std::filesystem::path& log, const std::wstring& tag) {
+    const auto worker = testing::TestProgramFolder() / L"log_lock_worker.exe";
     std::wstring commandLine =
-        L"\"" + WorkerPath().wstring() + L"\" \"" + log.wstring() + L"\" " + tag + L" 4";
+        L"\"" + worker.wstring() + L"\" \"" + log.wstring() + L"\" " + tag + L" 4";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
