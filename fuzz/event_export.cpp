@@ -128,6 +128,19 @@ void CheckCut(const EventExport& whole, const std::string& document, std::size_t
             "a cut export holds other records than the whole one's first", context);
 }
 
+// A document read in parts at once gives what it gives read whole, wherever the cuts fall.
+void CheckParts(const EventExport& whole, const std::string& document, std::size_t parts,
+                const TimeZone& zone) {
+    const EventExport read = ReadEventExportInParts(document, SystemXmlReader(), zone, parts);
+    const std::string context = std::to_string(parts) + " parts\n" + document;
+    Require(read.events == whole.events && read.computer == whole.computer &&
+                read.xml.wellFormed == whole.xml.wellFormed && read.xml.line == whole.xml.line,
+            "a document read in parts gives other events or another outcome", context);
+    Require(std::equal(read.records.begin(), read.records.end(), whole.records.begin(),
+                       whole.records.end(), SameRecords),
+            "a document read in parts gives other records", context);
+}
+
 }  // namespace
 }  // namespace uptrail::fuzz
 
@@ -150,5 +163,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Any cut point will do, as long as the same input always makes the same one.
     const std::size_t cut = size == 0 ? 0 : (data[0] * 256u + data[size / 2]) % (size + 1);
     CheckCut(found, document, cut, centralEurope);
+    CheckParts(found, document, 2 + size % 7, centralEurope);
     return 0;
 }

@@ -160,9 +160,14 @@ private:
             newest_ = local;
             found_.computer = computer_;
         }
-        if (*event == ShutdownEvent::kActivity) values_.clear();
-        found_.records.push_back({*event, local, std::move(values_)});
-        values_.clear();
+        // Most records are only signs of life: they take no values, and the list of values
+        // keeps its memory for the next record rather than each such record holding some.
+        if (*event == ShutdownEvent::kActivity) {
+            found_.records.push_back({*event, local, {}});
+        } else {
+            found_.records.push_back({*event, local, std::move(values_)});
+            values_.clear();
+        }
     }
 
     const TimeZone& zone_;
