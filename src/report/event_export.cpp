@@ -16,10 +16,8 @@ namespace uptrail {
 namespace {
 
 // A document need not be wrapped in one root: several <Event> elements one after the
-// other are what a plain command-line export writes.
+// other are what a plain command-line export writes. Such a document is read inside this.
 constexpr std::string_view kRoot = "Events";
-constexpr std::string_view kOpening = "<Events>";
-constexpr std::string_view kClosing = "</Events>";
 
 // Below this size a document is read on one thread: a thread's start costs more than the
 // reading it saves.
@@ -246,16 +244,12 @@ public:
             const std::size_t end = text_.find("?>", declaration);
             text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 2);
         }
-        wrapped_ = StartsWithAnEvent();
-        parts_.emplace(text_, wrapped_, kRoot);
+        parts_.emplace(text_, StartsWithAnEvent(), kRoot);
     }
     NormalisedDocument(const NormalisedDocument&) = delete;  // its text may be its own
     NormalisedDocument& operator=(const NormalisedDocument&) = delete;
 
-    std::vector<std::string_view> Pieces() const {
-        if (!wrapped_) return {text_};
-        return {kOpening, text_, kClosing};
-    }
+    std::vector<std::string_view> Pieces() const { return parts_->Whole(); }
 
     std::vector<std::vector<std::string_view>> Parts(std::size_t wanted) const {
         return parts_->Cut("Event", wanted);
@@ -275,7 +269,6 @@ private:
 
     std::string converted_;
     std::string_view text_;
-    bool wrapped_ = false;
     std::optional<XmlParts> parts_;  // the tags the parts' pieces point into
 };
 

@@ -27,6 +27,11 @@ public:
     [[nodiscard]] std::vector<std::vector<std::string_view>> Cut(std::string_view child,
                                                                  std::size_t wanted) const;
 
+    // The whole document as one part: inside `root` when it is wrapped.
+    [[nodiscard]] std::vector<std::string_view> Whole() const {
+        return Part(0, text_.size(), true, true);
+    }
+
 private:
     std::vector<std::string_view> Part(std::size_t from, std::size_t to, bool first,
                                        bool last) const;
