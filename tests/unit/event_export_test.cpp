@@ -80,14 +80,14 @@ TEST(EventExport, BothLayoutsInAnyEncodingGiveTheSameSessionsInLocalTime) {
         EXPECT_EQ(past.sessions[1].reason,
                   "Power lost or the PC was turned off without shutting down");
     }
-    // A character beyond the first 65536 is a pair of UTF-16 units.
+    // "é" takes two bytes of UTF-8; a character beyond the first 65536 is a pair of UTF-16 units.
     const std::string one = Event("User32", 1074, "2026-12-04T16:00:00Z");
     const std::size_t name = one.find("DESKTOP-7");
     const std::string emoji = Utf16WithMark(one.substr(0, name) + "A") +
-                              std::string("\x3D\xD8\x00\xDE", 4) +
+                              std::string("\xE9\x00\x3D\xD8\x00\xDE", 6) +
                               Utf16WithMark(one.substr(name + 9)).substr(2);
     EXPECT_EQ(ReadEventExport(emoji, SystemXmlReader(), centralEurope).computer,
-              "A\xF0\x9F\x98\x80");
+              "A\xC3\xA9\xF0\x9F\x98\x80");
 }
 
 TEST(EventExport, ACutOrForeignDocumentGivesWhatCouldBeReadAndSaysWhy) {
@@ -121,9 +121,10 @@ TEST(EventExport, ReadInPartsFindsWhatTheWholeDocumentHolds) {
     const FixedTimeZone utc;
     const std::string events = TwoSessions();
     const std::size_t third = events.find("<Event", events.size() / 3);
-    const std::string nested = events.substr(0, third) +
-                               "<Event><UserData><Event><Data>1</Data></Event></UserData></Event>" +
-                               events.substr(third);
+    const std::string nested =
+        events.substr(0, third) +
+        "<Event><UserData><Event><Data>1</Data></Event> <Event/></UserData></Event>" +
+        events.substr(third);
     const std::string commented =
         events.substr(0, third) + "<!-- <Event> --><?pi <Event>?>" + events.substr(third);
     const std::string rooted =
@@ -132,8 +133,16 @@ TEST(EventExport, ReadInPartsFindsWhatTheWholeDocumentHolds) {
         "<!DOCTYPE Events [<!ATTLIST Provider Name CDATA 'User32'>]>"
         "<Events>" +
         std::string(events).replace(events.find(" Name='Application Error'"), 25, "") + "</Events>";
+    // The PC renamed, its records out of order: the name is the newest record's.
+    const auto on = [](std::string_view computer, std::string_view time) {
+        std::string event = Event("Microsoft-Windows-Kernel-Power", 42, time);
+        return event.replace(event.find("DESKTOP-7"), 9, computer);
+    };
+    const std::string renamed = on("OLD", "2026-12-01T08:00:00Z") +
+                                on("NEW", "2026-12-03T08:00:00Z") +
+                                on("MID", "2026-12-02T08:00:00Z");
     for (const std::string& document :
-         {events, nested, rooted, declared, events.substr(0, events.size() - 300)}) {
+         {events, nested, rooted, declared, renamed, events.substr(0, events.size() - 300)}) {
         const EventExport whole = ReadEventExportInParts(document, SystemXmlReader(), utc, 1);
         for (const std::size_t parts : {2u, 3u, 9u}) {
             SCOPED_TRACE(std::to_string(parts) + " parts of " + document.substr(0, 60));
