@@ -13,13 +13,16 @@
 #include "report/report_options.h"
 #include "report/report_run.h"
 #include "sessionlog/session_log.h"
+#include "sessionlog/session_periods.h"
 
 namespace uptrail::fuzz {
 namespace {
 
-// A page of the chart, and a line per session of at most a reason and some figures: any
-// output beyond this grows with something other than the log.
-constexpr std::size_t kFixedOutput = 4 << 20;
+// A page of the chart, the table of at most kMostPeriods periods (one in JSON takes some
+// 120 bytes), and a line per session of at most a reason and some figures: any output
+// beyond this grows with something other than the log.
+constexpr std::size_t kFixedOutput =
+    (std::size_t{4} << 20) + static_cast<std::size_t>(kMostPeriods) * 256;
 constexpr std::size_t kOutputPerLine = 1024;
 
 // A time stamp of the log's form with fuzzed digits: mostly of this century, where logs
