@@ -60,7 +60,6 @@ TEST(ColourMode, TitleBarsTurnDarkOnlyForAWellFormedZeroFromTheirFirstBuild) {
     EXPECT_EQ(DarkTitleBarAttribute(18362), 19u);
     EXPECT_EQ(DarkTitleBarAttribute(19040), 19u);
     EXPECT_EQ(DarkTitleBarAttribute(19041), 20u);
-    EXPECT_EQ(DarkTitleBarAttribute(26100), 20u);
 
     const RegistryKey personalize{
         RegistryRoot::kCurrentUser,

@@ -5,16 +5,13 @@
 #include <cstdint>
 #include <string>
 
-#include "storage/profile_file.h"
 #include "storage/registry_store.h"
-#include "support/memory_file_system.h"
 #include "support/memory_registry.h"
 
 namespace uptrail {
 namespace {
 
 using namespace std::string_literals;
-using testing::MemoryFileSystem;
 using testing::MemoryRegistry;
 
 constexpr auto kMachine = RegistryRoot::kLocalMachine;
@@ -22,29 +19,6 @@ constexpr auto kUser = RegistryRoot::kCurrentUser;
 const std::string kPath = "SOFTWARE\\Tamsk\\Uptrail";
 const RegistryKey kMachineKey{kMachine, kPath, RegistryView::k64Bit};
 const RegistryKey kUserKey{kUser, kPath, RegistryView::k64Bit};
-
-// Each name says where its value lives; reads go straight to the files and the registry,
-// so a setting stored in the wrong place cannot read back as right.
-TEST(Settings, EachIsKeptWhereItsNameSaysAndAnotherInstallationsIsReadFromItsSection) {
-    MemoryFileSystem files;
-    files.AddFolder("logs");
-    MemoryRegistry registry;
-    const SettingsStore own{files, registry, "logs/Uptrail.txt", "1A2B3C4D//c:\\windows", kPath};
-
-    Put(own, setting::kKeyHeartbeat, "2026:12:04:08:03:37");
-    Put(own, setting::kCommonHeartbeat, "2026:12:04:08:03:30");
-    Put(own, setting::kLastStart, "2026:12:04:08:03:07");
-    EXPECT_EQ(RegRead(registry, kMachine, kPath, "CurStroke"), "2026:12:04:08:03:37");
-    EXPECT_EQ(ReadProfile(files, own.logFile, "Common", "CurStroke"), "2026:12:04:08:03:30");
-    EXPECT_EQ(ReadProfile(files, own.logFile, own.systemId, "LastStart"), "2026:12:04:08:03:07");
-    EXPECT_EQ(Get(own, setting::kCommonHeartbeat), "2026:12:04:08:03:30");
-
-    const SettingsStore other{files, registry, own.logFile, "5E6F7A8B//d:\\windows", kPath};
-    EXPECT_EQ(Get(other, setting::kLastStart), "");
-    EXPECT_EQ(GetOf(other, setting::kLastStart, own.systemId), "2026:12:04:08:03:07");
-    // The program key is the machine's, whichever installation asks.
-    EXPECT_EQ(Get(other, setting::kKeyHeartbeat), "2026:12:04:08:03:37");
-}
 
 std::string ReadBack(std::uint32_t type, std::string data) {
     MemoryRegistry registry;
@@ -62,16 +36,6 @@ TEST(RegRead, ConvertsEachValueTypeToText) {
     // A run of bytes is taken as chosen, never past the end.
     EXPECT_EQ(BytesToText("abc\0def"s, {.start = 2, .count = 3}), "c\0d"s);
     EXPECT_EQ(BytesToText("abc", {.start = 1000, .count = 5}), "");
-}
-
-// The 64-bit view whenever Windows is 64-bit, even for a process under WOW64.
-TEST(RegistryView, IsThe64BitViewWheneverWindowsIs64Bit) {
-    MemoryRegistry wow64({.windows64Bit = true, .wow64 = true});
-    EXPECT_TRUE(IsWow64(wow64));
-    EXPECT_EQ(ProgramRegistryView(wow64), RegistryView::k64Bit);
-    MemoryRegistry windows32({.windows64Bit = false, .wow64 = false});
-    EXPECT_FALSE(IsWow64(windows32));
-    EXPECT_EQ(ProgramRegistryView(windows32), RegistryView::k32Bit);
 }
 
 // The bytes RegWrite stores over a text that differs only in case, which is still a change.

@@ -89,13 +89,6 @@ TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOn) {
     EXPECT_TRUE(fresh.Stored(RunKey(RegistryRoot::kLocalMachine), kValueName));
     EXPECT_FALSE(fresh.Stored(Approved(RegistryRoot::kLocalMachine), kValueName));
     EXPECT_TRUE(StartsWithWindows(fresh));
-
-    // Turned off by the program, the entry goes; turned on again it starts the program.
-    EXPECT_TRUE(StoreStartWithWindows(registry, false));
-    EXPECT_FALSE(StartsWithWindows(registry));
-    EXPECT_FALSE(registry.Stored(RunKey(RegistryRoot::kLocalMachine), kValueName));
-    EXPECT_TRUE(StoreStartWithWindows(registry, true));
-    EXPECT_TRUE(StartsWithWindows(registry));
 }
 
 // A standard user: the machine's entry cannot be switched back on, so the user gets an
@@ -157,15 +150,6 @@ TEST(StartWithWindows, UncheckingRemovesTheEntryWhereItLivesOrAsksForAnAdministr
         EXPECT_EQ(machine.state.options.mRightAuto.checked, c.checked) << c.name;
         EXPECT_EQ(StartsWithWindows(machine.registry), c.checked) << c.name;
     }
-
-    // Checked again as a standard user, with the machine's entry gone, the user's own
-    // entry starts the program; no prompt.
-    testing::Machine machine;
-    machine.registry.DenyLocalMachineChanges();
-    OnRightAutoClick(machine.context);
-    EXPECT_TRUE(machine.state.options.mRightAuto.checked);
-    EXPECT_TRUE(machine.registry.Stored(RunKey(kUser), kValueName));
-    EXPECT_TRUE(machine.desktop.elevatedSwitches.empty());
 }
 
 // The elevated copy removes the machine's entry only: the user's Run key it sees is the

@@ -23,7 +23,6 @@ TEST(TrayClicks, EachClickOrKeyDoesOneThingUnderEitherProtocol) {
     } cases[] = {
         {kLegacy, {{E::kLeftButtonUp, kMenuSoon}, {E::kRightButtonUp, A::kMainMenu}}},
         {kLegacy, {{E::kPointerMove, A::kUpdateTip}, {E::kOther, A::kNone}}},
-        {kModern, {{E::kLeftButtonUp, kMenuSoon}, {E::kMouseSelect, A::kNone}}},
         {kModern, {{E::kRightButtonUp, A::kNone}, {E::kContextMenu, A::kMainMenu}}},
         {kModern,
          {{E::kLeftButtonUp, kMenuSoon},
@@ -32,7 +31,6 @@ TEST(TrayClicks, EachClickOrKeyDoesOneThingUnderEitherProtocol) {
           {E::kLeftButtonUp, A::kNone},
           {E::kMouseSelect, A::kNone},
           {E::kLeftButtonUp, kMenuSoon}}},
-        {kModern, {{E::kKeySelect, A::kSessionMenuNow}, {E::kContextMenu, A::kMainMenu}}},
         {kModern,
          {{E::kLeftDoubleClick, A::kAboutBox},
           {E::kKeySelect, A::kSessionMenuNow},
