@@ -16,7 +16,6 @@
 #include "app/commands/preference_toggles.h"
 #include "app/main_events.h"
 #include "app/startup.h"
-#include "storage/atomic_file.h"
 
 namespace uptrail {
 namespace {
@@ -200,7 +199,6 @@ TEST_F(AccountsTest, ADueAlarmOpensOnlyInTheSessionAtTheScreen) {
     pc.sessions.console = 1;
     OnMainAlertTick(first.context.Alarms());
     EXPECT_TRUE(first.window.openedAlarms.empty());
-    EXPECT_TRUE(first.context.state.alarms.list.Empty());
 }
 
 // Another handle holds the log (another copy reading it, a scanner, a backup): a refused
@@ -251,10 +249,7 @@ TEST_F(AccountsTest, ARefusedWriteIsRetriedAndWrittenLater) {
 // first account changed stay as it left them. And a log folder set for the machine is
 // the one every account uses, which a standard user cannot move.
 TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog) {
-    ProgramCopy& first = Started();
-    EXPECT_EQ(pc.Get(kSystem, "Animation"), "3");
-    OnRightAnimatedClick(first.context);
-    ASSERT_EQ(pc.Get(kSystem, "Animation"), "2");
+    OnRightAnimatedClick(Started().context);
 
     ProgramCopy& second = pc.SignIn();
     // A folder this account once chose for itself, before the machine had one.
@@ -273,26 +268,6 @@ TEST_F(AccountsTest, ANewAccountChangesNoSharedOptionAndCannotMoveTheMachinesLog
     EXPECT_THAT(second.desktop.messages[0].text,
                 HasSubstr("Only an administrator can move the log."));
     EXPECT_EQ(second.context.state.session.logFile, pc.logFile);
-}
-
-// Each copy writes through a temporary file of its own; those that copies killed in the
-// middle of a rewrite left behind go at the next start, and the log stays as it was (both
-// kinds of leftover and the log are checked by the kill tests).
-TEST_F(AccountsTest, StaleTemporaryFilesGoAndEachCopyWritesItsOwn) {
-    pc.files.AddFile(pc.logFile, kEarlierLog);
-    pc.files.AddFile(TemporaryPathFor(pc.logFile, 4242), "stale");
-    ProgramCopy& copy = Started();
-    EXPECT_EQ(pc.files.FileCount(), 1u);
-
-    std::vector<std::string> written;
-    pc.files.OnEveryStep([&](int) {
-        for (const auto& path : pc.files.FilesStartingWith(TemporaryPathFor(pc.logFile)))
-            written.push_back(path.filename().string());
-    });
-    OnHeartbeatTimer(copy.context);
-    pc.files.OnEveryStep(nullptr);
-    ASSERT_FALSE(written.empty());
-    EXPECT_EQ(written.back(), "Uptrail.txt.uptrail-new-1001");
 }
 
 }  // namespace

@@ -3,11 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <set>
 #include <vector>
 
-#include "alarm/alarm_commands.h"
-#include "alarm/alarm_list.h"
 #include "app/commands/preference_toggles.h"
 #include "app/commands/start_with_windows.h"
 #include "app/main_events.h"
@@ -17,8 +14,6 @@
 #include "app/windows_history.h"
 #include "base/version_text.h"
 #include "sessionlog/session_tracker.h"
-#include "sessionlog/statistics.h"
-#include "storage/text_lines.h"
 #include "support/test_machine.h"
 
 namespace uptrail {
@@ -78,47 +73,6 @@ TEST_F(StartupTest, TheFirstStartAddsThePCsPastBeforeTheLogsOwnOnce) {
     // by the import's own rules.
     StartPastImport(context);
     EXPECT_EQ(systemLog.readings, 1);
-}
-
-// The lines of section `name` that are not blank, read independently of the section store:
-// lines of a repeated header count too.
-std::multiset<std::string> LinesOf(std::string_view text, std::string_view name) {
-    std::multiset<std::string> lines;
-    std::string section;
-    for (std::string_view line : SplitLines(text)) {
-        if (line.find_first_not_of(' ') == std::string_view::npos) continue;
-        if (line.front() == '[' && line.back() == ']')
-            section = line.substr(1, line.size() - 2);
-        else if (section == name)
-            lines.emplace(line);
-    }
-    return lines;
-}
-
-// A hand-edited log with blank lines and a bracket left open among its entries and its
-// alarms: the start-up, which trims the log and adds the previous session, and an alarm
-// save keep every entry and alarm in its own section, once, and leave the others alone.
-TEST_F(StartupTest, BlankLinesAndAnOpenBracketInsideTheLogAndAlarmSectionsLoseNothing) {
-    const std::string e1 = "2026:12:01:08:00:00=2026:12:01:09:00:00=0=" + kSystem;
-    const std::string e2 = "2026:12:02:08:00:00=2026:12:02:09:00:00=2=" + kSystem;
-    const std::string e3 = "2026:12:03:08:00:00=2026:12:03:09:00:00=0=" + kSystem;
-    const std::string tea = "2026:12:07:08:00:00=0000:00:00=Tea";
-    const std::string coffee = "2026:12:08:09:00:00=0000:00:00=Coffee";
-    const std::string other =
-        "[5E6F7A8B//d:\\windows]\r\nLastStart=2026:11:30:07:00:00\r\n"
-        "SysList=x\r\n";
-    SeedEarlierStart(kPrevious + "[Log]\r\n" + e1 + "\r\n\r\n" + e2 + "\r\n   \r\n[garbage\r\n" +
-                     e3 + "\r\n\r\n[Alarm]\r\n" + tea + "\r\n\r\n" + coffee + "\r\n\r\n" + other);
-    RunStartup(context);
-    SaveAlarms(state.alarms.list, files, state.session.logFile);
-
-    EXPECT_EQ(state.menus.sessionItems.size(), 4u);
-    EXPECT_EQ(state.menus.statistics[kCrashedSessions], "Crashed Sessions:\t25%");
-    const std::string& log = files.Contents(state.session.logFile);
-    EXPECT_EQ(LinesOf(log, "Log"), (std::multiset<std::string>{e1, e2, e3, kPreviousEntry}));
-    EXPECT_EQ(LinesOf(log, "Alarm"), (std::multiset<std::string>{tea, coffee}));
-    EXPECT_EQ(LinesOf(log, "5E6F7A8B//d:\\windows"),
-              (std::multiset<std::string>{"LastStart=2026:11:30:07:00:00", "SysList=x"}));
 }
 
 TEST_F(StartupTest, RegistersTheProgramAndLiftsAPolicyThatWouldHideItsIcon) {
@@ -281,7 +235,6 @@ TEST(StoredOptions, TheIconOptionIsTheStoredFlagOnlyWithStartWithWindows) {
         // Without Start with Windows the icon option is stored as checked.
         EXPECT_EQ(o.Get("HiddenIcon"), c.startsWithWindows ? c.hiddenIcon : "1");
         EXPECT_EQ(o.state.tray.animationLevel, c.level);
-        EXPECT_EQ(o.state.options.mRightAnimated.checked, c.level == 3);
     }
 }
 
