@@ -50,9 +50,6 @@ TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
                                   "NT AUTHORITY\\SYSTEM", "Operating System: Upgrade (Planned)")}),
               "Restarted by Windows Update (TrustedInstaller.exe) for Operating System: Upgrade "
               "(Planned)");
-    EXPECT_EQ(Describe({Requested("C:\\Windows\\explorer.exe", "power off", "DESKTOP\\ana",
-                                  "Other (Unplanned)")}),
-              kStartMenu);
     EXPECT_EQ(Describe({Requested("C:\\Windows\\system32\\shutdown.exe", "restart", "DESKTOP\\ana",
                                   "Application: Maintenance (Planned)")}),
               "Restarted by DESKTOP\\ana (shutdown.exe) for Application: Maintenance (Planned)");
@@ -67,7 +64,6 @@ TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
     EXPECT_EQ(Describe({Record(E::kUncleanReboot, kBoot, {"159", "3"})}),
               "Blue screen, stop code 0x0000009F");
     EXPECT_EQ(Describe({Record(E::kUncleanReboot, kBoot, {"0", "0"})}), kPowerLost);
-    EXPECT_EQ(Describe({Record(E::kUnexpected, kBoot)}), "The previous shut-down was unexpected");
 
     // Damaged records still give one short line.
     EXPECT_EQ(Describe({Record(E::kShutdownStarted, kEnd)}), "Ended");
@@ -104,11 +100,6 @@ TEST(DescribeSessionEnd, OnlyRecordsBetweenTheSessionsStartAndJustAfterTheNextBo
     EXPECT_EQ(Describe({Record(E::kUnexpected, kStart - minutes{1}),
                         Record(E::kUncleanReboot, kBoot + minutes{6}, {"0"})}),
               std::nullopt);
-    // What the session's own boot reported about the session before it.
-    EXPECT_EQ(Describe({Record(E::kUncleanReboot, kStart + minutes{1}, {"159"}),
-                        Record(E::kUnexpected, kStart + minutes{1}),
-                        Requested("C:\\Windows\\explorer.exe", "power off", "DESKTOP\\ana", "")}),
-              kStartMenu);
     EXPECT_EQ(Describe({Requested("C:\\Windows\\explorer.exe", "restart", "DESKTOP\\ana", "",
                                   kBoot + minutes{1})}),
               std::nullopt)

@@ -168,6 +168,7 @@ TEST(SleepMinutes, CountEachSystemsSleepOnceWhateverTheLinesOverlap) {
          at(12),
          5 + 10 + 60,
          {mine(9, 0, 9, 10), mine(9, 20, 9, 30), mine(11, 0, 13, 0)}},
+        {"ends inside a later sleep", at(10), at(12), 60, {mine(9, 0, 9, 10), mine(11, 0, 13, 0)}},
         {"only the other system slept", at(8), at(12), 0, {other(9, 0, 10, 0)}}};
     for (const Case& c : cases) {
         const SleepIndex index(c.sleeps);
