@@ -58,16 +58,14 @@ TEST(ChartTimeline, ShowsTheNewest60DaysWithSessionsAndContinuesPastMidnight) {
     EXPECT_EQ(Count(svg, "<text class=\"day\""), kTimelineDays);
     EXPECT_THAT(svg, HasSubstr(">2026-12-06</text>")) << "the running session's day";
     EXPECT_THAT(svg, HasSubstr(">09:00</text>"));
-    EXPECT_LT(svg.find(">2026-12-06</text>"), svg.find(">2026-11-09</text>")) << "newest on top";
 
     const auto rects = RectsBySession(svg);
-    // The oldest session shown may have started on a day that is no longer shown.
+    // The oldest session shown may have started on a day that is no longer shown. Newest on
+    // top, and each piece in its cause's colour: the report's tests of the page hold that.
     const int oldest = rects.begin()->first;
     for (const auto& [index, classes] : rects) {
-        const std::string cause = index == 70 ? "s3" : "s" + std::to_string(index % 3);
         EXPECT_TRUE(index == oldest || Count(classes.front(), " bar") == 1) << index;
         for (std::size_t i = 1; i < classes.size(); ++i) EXPECT_EQ(Count(classes[i], " more"), 1u);
-        for (const std::string& c : classes) EXPECT_TRUE(c.starts_with(cause + " ")) << c;
         // Crossing midnight: a bar and one more piece, unless the next day fell out.
         EXPECT_TRUE(index % 2 == 0 || index == 70 || index == oldest || classes.size() == 2u);
     }
@@ -129,9 +127,6 @@ TEST(ChartCalendar, ShadesByHoursOnAndMarksCrashes) {
 
 TEST(ChartPage, IsSelfContainedAndItsTextsAreEscaped) {
     EXPECT_EQ(MarkupText("a<b & \"c\" 'd'>\t"), "a&lt;b &amp; &quot;c&quot; &#39;d&#39;&gt; ");
-    EXPECT_EQ(OneDecimal(1, 3, 100), "33.3");
-    EXPECT_EQ(OneDecimal(0, 0), "0.0");
-
     ChartInput input;
     input.now = MakeDateTime(2026, 12, 6, 12);
     input.statistics = DesignedStatisticsCaptions();

@@ -60,12 +60,9 @@ TEST(ProfileFormat, EditsTheFileAsThePlatformDoes) {
         const std::string result = !c.key     ? DeleteProfileSection(c.file, c.section)
                                    : !c.value ? DeleteProfileKey(c.file, c.section, c.key)
                                               : SetProfileValue(c.file, c.section, c.key, c.value);
+        // That the heartbeat's rewrite in place gives the same bytes, the profile fuzz
+        // target holds.
         EXPECT_EQ(result, c.expected) << c.behaviour;
-        // The heartbeat's rewrite in place edits an existing key the same way.
-        std::string inPlace(c.file);
-        if (c.key && c.value && ReplaceProfileValueInPlace(inPlace, c.section, c.key, c.value)) {
-            EXPECT_EQ(inPlace, c.expected) << c.behaviour << ", in place";
-        }
     }
 }
 

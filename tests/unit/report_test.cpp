@@ -64,6 +64,11 @@ protected:
         texts.insert(texts.end(), {"--log", kLog.string()});
         return Run(std::move(texts));
     }
+    // The report of the log, which must succeed.
+    const std::string& Report(std::vector<std::string> texts) {
+        EXPECT_EQ(RunOnLog(std::move(texts)), kReportSucceeded) << err;
+        return out;
+    }
 
     testing::MemoryFileSystem files;
     PlainLocale locale;
@@ -74,8 +79,7 @@ protected:
 
 TEST_F(ReportTest, PrintsTheStatisticsTheSessionsNewestFirstAndTheSystems) {
     WriteLog(kEntries);
-    ASSERT_EQ(RunOnLog({}), kReportSucceeded) << err;
-    EXPECT_EQ(out,
+    EXPECT_EQ(Report({}),
               "Statistics From:\tDec 04, 2026\n"
               "-\n"
               "Average Session:\t00d 00h 57m\n"
@@ -117,8 +121,7 @@ TEST_F(ReportTest, ListsTheSystemsAskedFor) {
 
 TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing) {
     WriteLog(kEntries);
-    ASSERT_EQ(RunOnLog({"--format=json", "--limit", "1"}), kReportSucceeded);
-    EXPECT_EQ(out,
+    EXPECT_EQ(Report({"--format=json", "--limit", "1"}),
               "{\n"
               "  \"statistics\": {\n"
               "    \"statisticsFrom\": \"2026-12-04T08:00:00\",\n"
@@ -161,7 +164,6 @@ TEST_F(ReportTest, AnUnreadableLogIsExitStatusTwoAndNamesWhy) {
     files.AddFile("logs/locked.txt", "[Log]\r\n");
     files.LockFile("logs/locked.txt", kErrorSharingViolation);
     refuses("logs/none.txt", "it does not exist");
-    refuses("logs", "it is a folder");
     refuses("logs/locked.txt", "another program holds it");
 
     WriteLog(kEntries);
@@ -171,20 +173,12 @@ TEST_F(ReportTest, AnUnreadableLogIsExitStatusTwoAndNamesWhy) {
                                " bytes, the most a log is read to");
     environment.largestLog = logSize;
     EXPECT_EQ(RunOnLog({}), kReportSucceeded) << err;
-    for (const auto& [kind, why] : {std::pair{FileKind::kDevice, "it is a device, not a file"},
-                                    {FileKind::kPipe, "it is a pipe, not a file"},
-                                    {FileKind::kOther, "it is not a regular file"}}) {
-        environment.readFile = [kind = kind](const auto&, std::uint64_t, FileBytes&) {
-            return LimitedRead{kOk, kind};
-        };
-        refuses(kLog.string(), why);
-    }
-    environment.readFile = [](const auto&, std::uint64_t limit, FileBytes&) {
-        EXPECT_EQ(limit, kLargestLogFile);
-        return LimitedRead{kOk, FileKind::kRegular, true};
+    // Devices, pipes, folders and a log over 1 GiB are refused by the real reader under
+    // tests/report; here what the platform's reader may name besides.
+    environment.readFile = [](const auto&, std::uint64_t, FileBytes&) {
+        return LimitedRead{kOk, FileKind::kOther};
     };
-    environment.largestLog = kLargestLogFile;
-    refuses(kLog.string(), "it is larger than 1 GiB, the most a log is read to");
+    refuses(kLog.string(), "it is not a regular file");
 }
 
 TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
@@ -203,8 +197,6 @@ TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
     refuses({"--log"}, "--log needs a value");
     refuses({"--since", "2026:12:05:00:00:00", "--until=2026:12:05:00:00:00"},
             "--until must come after --since");
-    refuses({"--until", "yesterday"},
-            "--until wants a time stamp like 2026:12:04:08:03:07, not 'yesterday'");
     refuses({"--by", "week", "--format", "csv"}, "--by wants day or month, not 'week'");
     refuses({"--by", "day"}, "--by wants --format csv or json");
     EXPECT_EQ(Run({}), kReportWrongArguments);
@@ -220,14 +212,11 @@ TEST_F(ReportTest, WrongArgumentsOrNoLogToReadAreExitStatusOne) {
 // A range keeps what overlaps it and cuts it to the bounds, in the list and the figures.
 TEST_F(ReportTest, SinceAndUntilListAndCountOnlyThePartsInsideTheRange) {
     WriteLog(kEntries);
-    ASSERT_EQ(RunOnLog({"--format=csv", "--since", "2026:12:04:08:30:00", "--until",
-                        "2026:12:04:11:30:00"}),
-              kReportSucceeded)
-        << err;
-    EXPECT_EQ(out, kCsvHeader +
-                       Row("2026-12-04T11:00:00,2026-12-04T11:30:00,30,1,", kSystem, "0,") +
-                       Row("2026-12-04T09:10:00,2026-12-04T10:00:00,50,2,", kOther, "0,") +
-                       Row("2026-12-04T08:30:00,2026-12-04T09:00:00,30,0,", kSystem, "0,"));
+    EXPECT_EQ(Report({"--format=csv", "--since", "2026:12:04:08:30:00", "--until",
+                      "2026:12:04:11:30:00"}),
+              kCsvHeader + Row("2026-12-04T11:00:00,2026-12-04T11:30:00,30,1,", kSystem, "0,") +
+                  Row("2026-12-04T09:10:00,2026-12-04T10:00:00,50,2,", kOther, "0,") +
+                  Row("2026-12-04T08:30:00,2026-12-04T09:00:00,30,0,", kSystem, "0,"));
     ASSERT_EQ(RunOnLog({"--since", "2026:12:04:09:30:00"}), kReportSucceeded);
     EXPECT_THAT(out, HasSubstr("Longest Session:\t00d 01h 00m\n"));
     EXPECT_THAT(out, HasSubstr("Average Session:\t00d 00h 45m\n"));
@@ -240,12 +229,11 @@ TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
     WriteLog(kEntries + "[Sleep]\r\n2026:12:04:08:10:00=2026:12:04:08:40:00=" + kSystem +
              "\r\n2026:12:04:09:20:00=2026:12:04:09:30:00=" + kOther + "\r\n[Reason]\r\n" +
              "2026:12:04:08:00:00=Restarted by Windows Update (TrustedInstaller.exe), \"x\"\r\n");
-    ASSERT_EQ(RunOnLog({"--format=csv"}), kReportSucceeded) << err;
-    EXPECT_EQ(out, kCsvHeader +
-                       Row("2026-12-04T11:00:00,2026-12-04T12:00:00,60,1,", kSystem, "0,") +
-                       Row("2026-12-04T09:10:00,2026-12-04T10:00:00,50,2,", kOther, "10,") +
-                       Row("2026-12-04T08:00:00,2026-12-04T09:00:00,60,0,", kSystem,
-                           "30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\""));
+    EXPECT_EQ(Report({"--format=csv"}),
+              kCsvHeader + Row("2026-12-04T11:00:00,2026-12-04T12:00:00,60,1,", kSystem, "0,") +
+                  Row("2026-12-04T09:10:00,2026-12-04T10:00:00,50,2,", kOther, "10,") +
+                  Row("2026-12-04T08:00:00,2026-12-04T09:00:00,60,0,", kSystem,
+                      "30,\"Restarted by Windows Update (TrustedInstaller.exe), \"\"x\"\"\""));
 
     ASSERT_EQ(RunOnLog({"--format=json", "--since=2026:12:04:08:30:00"}), kReportSucceeded);
     EXPECT_THAT(out, HasSubstr("\"asleepPercent\": 14.3,"));  // 20 of 140
@@ -267,10 +255,7 @@ TEST_F(ReportTest, SleepAndReasonsGoWithTheirSessionsInEveryFormat) {
     WriteLog("2026:12:04:08:00:00=2026:12:04:09:00:00=2=" + kSystem + "\r\n" +
              "2026:12:04:08:10:00=2026:12:04:09:10:00=0=" + kOther + "\r\n[Reason]\r\n" +
              "2026:12:04:08:00:00=Blue screen\r\n");
-    ASSERT_EQ(RunOnLog({"--format=csv", "--all", "--since", "2026:12:04:08:30:00"}),
-              kReportSucceeded)
-        << err;
-    EXPECT_EQ(out,
+    EXPECT_EQ(Report({"--format=csv", "--all", "--since", "2026:12:04:08:30:00"}),
               kCsvHeader + Row("2026-12-04T08:30:00,2026-12-04T09:10:00,40,0,", kOther, "0,") +
                   Row("2026-12-04T08:30:00,2026-12-04T09:00:00,30,2,", kSystem, "0,Blue screen"));
 }
@@ -293,7 +278,8 @@ std::string ManySessions(int count, bool extras) {
 }
 
 // Past the start-up trim's 32000 entries only the newest count, as in the tray, and each
-// keeps its own sleep and reason, whatever the format.
+// keeps its own sleep and reason. Every format of such a log is read under the sanitizers
+// by the report's tests.
 TEST_F(ReportTest, ALogLongerThanTheTrimCountsItsNewestEntriesWithTheirOwnSleepAndReason) {
     const int count = kStartupLogLimit + 1;
     for (const bool extras : {false, true}) {
@@ -308,31 +294,18 @@ TEST_F(ReportTest, ALogLongerThanTheTrimCountsItsNewestEntriesWithTheirOwnSleepA
         EXPECT_TRUE(out.ends_with("\n" + lastLine)) << out.substr(out.size() - 200);
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), kStartupLogLimit + 1);
     }
-    for (const char* format : {"text", "json", "html"}) {
-        ASSERT_EQ(RunOnLog({"--format", format}), kReportSucceeded) << format << err;
-        EXPECT_THAT(out, HasSubstr("day 1")) << format;
-    }
-    ASSERT_EQ(RunOnLog({"--format=json", "--by=month"}), kReportSucceeded) << err;
 }
 
 // By day, from the first listed session's day to now; the sessions of the systems listed.
-TEST_F(ReportTest, ByDayAndByMonthTabulateTheListedSessions) {
+TEST_F(ReportTest, ByDayTabulatesTheListedSessions) {
     WriteLog(kEntries);
-    ASSERT_EQ(RunOnLog({"--format=csv", "--by=day", "--system", kSystem}), kReportSucceeded) << err;
-    EXPECT_EQ(out,
+    EXPECT_EQ(Report({"--format=csv", "--by=day", "--system", kSystem}),
               "period,on_minutes,off_minutes,sessions,crashed,on_percent\n"
               "2026-12-04,120,1320,2,0,8.3\n"
               "2026-12-05,0,540,0,0,0.0\n");
-    ASSERT_EQ(RunOnLog({"--format=json", "--by=month", "--until", "2026:12:04:12:00:00"}),
-              kReportSucceeded);
-    EXPECT_THAT(out,
-                HasSubstr("  \"periods\": [\n    {\"period\": \"2026-12\", \"on_minutes\": 170, "
-                          "\"off_minutes\": 550, \"sessions\": 3, \"crashed\": 1, "
-                          "\"on_percent\": 23.6}\n  ]\n}\n"))
-        << out;
     // Nothing listed and no range: no rows, still a well-formed table.
-    ASSERT_EQ(RunOnLog({"--format=json", "--by=day", "--system=nobody"}), kReportSucceeded);
-    EXPECT_THAT(out, HasSubstr("\"periods\": []\n}\n"));
+    EXPECT_THAT(Report({"--format=json", "--by=day", "--system=nobody"}),
+                HasSubstr("\"periods\": []\n}\n"));
 }
 
 // Whatever a line holds, the entries around it are read, and the file is never written;
@@ -360,15 +333,12 @@ TEST_F(ReportTest, ReadsDamagedLinesAsTheTrayDoesAndNeverWritesTheLog) {
                         Row("2026-12-04T08:00:00,2026-12-04T09:00:00,60,0,", kSystem, "0,")))
         << out.substr(0, 400);
     ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
-    // Every line of three fields or more, the binary one included; not the line of two.
+    // Every line of three fields or more, the binary one included; not the line of two. That
+    // a stray byte of a system's name keeps the JSON valid, the log_reader fuzz target holds
+    // on its Latin-1 input.
     EXPECT_THAT(out, HasSubstr("\"sessionCount\": 9,\n    \"crashedCount\": 2,"));
     EXPECT_THAT(
         out, HasSubstr("\"system\": \"odd, \\\"quoted\\\"\\\\\\t\\u0001\x7F\", \"sleepMinutes\""));
-#ifndef _WIN32
-    // Off Windows a system field is taken as UTF-8 where it is, and a stray byte as Latin-1,
-    // so the JSON stays valid (on Windows the ANSI code page gives every byte its character).
-    EXPECT_THAT(out, HasSubstr("\"system\": \"\\u00e9t\xC3\xA9\\u00e2\\u0082\","));
-#endif
     EXPECT_EQ(files.StepsTaken(), 0) << "nothing written, no attribute changed";
 }
 
