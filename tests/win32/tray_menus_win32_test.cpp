@@ -170,13 +170,6 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
     EXPECT_EQ(ReadIcon(shellTray.Icon()), second);
 }
 
-TEST(Win32TrayIcon, DestroysTheProgramIconItWasHandedWhenItGoes) {
-    const HICON programIcon = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
-    ASSERT_FALSE(ReadIcon(programIcon).empty());
-    { const Win32TrayIcon tray(nullptr, UniqueIcon(programIcon)); }
-    EXPECT_TRUE(ReadIcon(programIcon).empty());
-}
-
 TEST(ClockIcon, EachUpdateDestroysThePreviousIconAndEveryBitmapItMade) {
     ClockDial dial;
     HICON previous = nullptr;
