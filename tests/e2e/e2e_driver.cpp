@@ -19,7 +19,6 @@
 #include "win32/platform/win32_system_info.h"
 #include "win32/shell/alarm_window_controls.h"
 #include "win32/shell/main_window.h"
-#include "win32/shell/win32_tray_icon.h"
 
 namespace {
 
@@ -103,18 +102,6 @@ bool ChooseFolder(const wchar_t* folder) {
     return false;
 }
 
-// Prints the texts of the open message box or offer, one control a line, and chooses its
-// button of that caption.
-bool AnswerDialog(const std::wstring& button) {
-    HWND dialog = Dialog();
-    HWND chosen = nullptr;
-    for (HWND child : Descendants(dialog)) {
-        std::printf("%s\n", AnsiFromWide(ChildText(child)).c_str());
-        if (ChildText(child) == button) chosen = child;
-    }
-    return Notify(dialog, chosen, BN_CLICKED);
-}
-
 // Prints the texts of the visible controls of the dialog of that caption (or of any), one
 // a line, so a test can tell which page of a setup is up; a ticked check box ends its line with a
 // tab and "[x]". Fails while no such dialog is open.
@@ -133,6 +120,16 @@ bool PrintDialogTexts(const wchar_t* caption) {
         std::printf("%s%s\n", AnsiFromWide(ChildText(child)).c_str(), ticked ? "\t[x]" : "");
     }
     return true;
+}
+
+// Prints the texts of the open message box or offer as above, and chooses its button of
+// that caption.
+bool AnswerDialog(const std::wstring& button) {
+    HWND dialog = Dialog();
+    HWND chosen = nullptr;
+    for (HWND child : Descendants(dialog))
+        if (ChildText(child) == button) chosen = child;
+    return PrintDialogTexts(nullptr) && Notify(dialog, chosen, BN_CLICKED);
 }
 
 // Stands in for a copy of the program that will not close: a window of the main window's
@@ -230,20 +227,14 @@ HWND AlarmControl(HWND window, AlarmPart part) {
     return window ? GetDlgItem(window, uptrail::AlarmControlId(part)) : nullptr;
 }
 
-std::string AlarmText(HWND window, AlarmPart part) {
-    return AnsiFromWide(ChildText(AlarmControl(window, part)));
-}
-
-// One line per alarm window: handle, on top, visible, shift box and elapsed time, separated
-// by "|".
+// One line per alarm window: handle, on top, visible and elapsed time, separated by "|".
 int PrintAlarmWindows() {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"UptrailAlarmWindow", nullptr); window;
          window = FindWindowExW(nullptr, window, L"UptrailAlarmWindow", nullptr)) {
         const bool topmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-        std::printf("%lld|%d|%d|%s|%s\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)),
+        std::printf("%lld|%d|%d|%s\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)),
                     topmost ? 1 : 0, IsWindowVisible(window) ? 1 : 0,
-                    AlarmText(window, AlarmPart::tbShift).c_str(),
-                    AlarmText(window, AlarmPart::tlNow).c_str());
+                    AnsiFromWide(ChildText(AlarmControl(window, AlarmPart::tlNow))).c_str());
     }
     return 0;
 }

@@ -8,7 +8,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 from uptrail_machine import WINESERVER, UptrailMachine  # noqa: E402
 
 STAMP = "%Y:%m:%d:%H:%M:%S"
-FIELDS = ("handle", "topmost", "visible", "shift", "elapsed")  # of `e2e_driver alarm-windows`
+FIELDS = ("handle", "topmost", "visible", "elapsed")  # of `e2e_driver alarm-windows`
 
 
 class AlarmTest(unittest.TestCase):
@@ -100,7 +100,6 @@ class AlarmTest(unittest.TestCase):
         # Per control: identifier, its longest content in its own font, and its room for text.
         fits = [line.split() for line in self.machine.driver("alarm-text-fit", handle).splitlines()]
         self.assertEqual({kind for *_, kind in fits}, {"Edit", "Static", "ComboBox"})
-        self.assertGreaterEqual(len(fits), 14)
         for control, longest, room, kind in fits:
             self.assertLessEqual(int(longest), int(room),
                                  f"{kind} {control} at {dpi} dpi: a text of {longest} pixels "

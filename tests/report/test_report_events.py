@@ -41,16 +41,16 @@ PLAIN = "".join(WEEK)
 
 
 class EventsReportTest(unittest.TestCase):
-    def run_report(self, document, *args, zone="UTC0"):
+    def run_report(self, document, *args):
         with tempfile.TemporaryDirectory() as folder:
             path = os.path.join(folder, "system.xml")
             with open(path, "wb") as file:
                 file.write(document if isinstance(document, bytes) else document.encode())
             return subprocess.run([REPORT, "--events", path, *args], capture_output=True,
-                                  timeout=10, env=dict(os.environ, TZ=zone))
+                                  timeout=10, env=dict(os.environ, TZ="UTC0"))
 
-    def report_json(self, document, *args, zone="UTC0"):
-        result = self.run_report(document, "--format", "json", *args, zone=zone)
+    def report_json(self, document):
+        result = self.run_report(document, "--format", "json")
         self.assertEqual(result.returncode, 0, result.stderr)
         return json.loads(result.stdout)
 
@@ -60,8 +60,6 @@ class EventsReportTest(unittest.TestCase):
         expected = self.report_json(PLAIN)
         self.assertEqual(self.report_json(b"\xff\xfe" + saved.encode("utf-16-le")), expected)
 
-        figures = expected["statistics"]
-        self.assertEqual((figures["sessionCount"], figures["crashedCount"]), (3, 1))
         crash, slept, _ = expected["sessions"]
         self.assertEqual((crash["start"], crash["end"], crash["cause"], crash["system"]),
                          ("2026-11-04T09:00:00", "2026-11-04T09:30:00", 2, "OFFICE-PC"),

@@ -130,7 +130,6 @@ TEST_F(ProgramResources, TheAlarmSoundIsFourSecondsOfMonoSixteenBitPcmHeardButNo
         return value;
     };
     constexpr std::size_t kHeader = 44;
-    ASSERT_GT(file.size(), kHeader);
     EXPECT_EQ(file.substr(0, 4), "RIFF");
     EXPECT_EQ(file.substr(8, 8), "WAVEfmt ");
     EXPECT_EQ(number(4, 4), file.size() - 8);
