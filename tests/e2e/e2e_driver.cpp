@@ -2,7 +2,6 @@
 // finds and commands the running program's window, and reads and sets what a test needs
 // to see from inside Windows (the system identity, file attributes, the tray icon).
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,12 +15,10 @@
 
 #include "e2e_probe.h"
 #include "sessionlog/system_identity.h"
-#include "win32/platform/unique_handle.h"
 #include "win32/platform/wide_text.h"
 #include "win32/platform/win32_system_info.h"
 #include "win32/shell/alarm_window_controls.h"
 #include "win32/shell/main_window.h"
-#include "win32/shell/win32_tray_icon.h"
 
 namespace {
 
@@ -105,18 +102,6 @@ bool ChooseFolder(const wchar_t* folder) {
     return false;
 }
 
-// Prints the texts of the open message box or offer, one control a line, and chooses its
-// button of that caption.
-bool AnswerDialog(const std::wstring& button) {
-    HWND dialog = Dialog();
-    HWND chosen = nullptr;
-    for (HWND child : Descendants(dialog)) {
-        std::printf("%s\n", AnsiFromWide(ChildText(child)).c_str());
-        if (ChildText(child) == button) chosen = child;
-    }
-    return Notify(dialog, chosen, BN_CLICKED);
-}
-
 // Prints the texts of the visible controls of the dialog of that caption (or of any), one
 // a line, so a test can tell which page of a setup is up; a ticked check box ends its line with a
 // tab and "[x]". Fails while no such dialog is open.
@@ -135,6 +120,16 @@ bool PrintDialogTexts(const wchar_t* caption) {
         std::printf("%s%s\n", AnsiFromWide(ChildText(child)).c_str(), ticked ? "\t[x]" : "");
     }
     return true;
+}
+
+// Prints the texts of the open message box or offer as above, and chooses its button of
+// that caption.
+bool AnswerDialog(const std::wstring& button) {
+    HWND dialog = Dialog();
+    HWND chosen = nullptr;
+    for (HWND child : Descendants(dialog))
+        if (ChildText(child) == button) chosen = child;
+    return PrintDialogTexts(nullptr) && Notify(dialog, chosen, BN_CLICKED);
 }
 
 // Stands in for a copy of the program that will not close: a window of the main window's
@@ -175,22 +170,16 @@ std::vector<COLORREF> TrayIconPixels(const RECT& rect) {
     return pixels;
 }
 
-// The tray icon's place: its size, then one letter per pixel for the dial's colours
-// (K black, W white, g grey, s silver, r red, b blue) and "." for anything else.
+// The tray icon's place: its size, then one letter per pixel, "K" for the dial's black and
+// "." for anything else.
 bool PrintTrayIconPixels() {
     const std::optional<RECT> shown = TrayIconRect();
     if (!shown) return false;
     const long width = shown->right - shown->left;
     std::printf("%ld %ld\n", width, shown->bottom - shown->top);
-    const std::pair<COLORREF, char> letters[] = {
-        {RGB(0, 0, 0), 'K'},       {RGB(255, 255, 255), 'W'}, {RGB(128, 128, 128), 'g'},
-        {RGB(192, 192, 192), 's'}, {RGB(255, 0, 0), 'r'},     {RGB(0, 0, 255), 'b'}};
     long column = 0;
     for (const COLORREF pixel : TrayIconPixels(*shown)) {
-        char letter = '.';
-        for (const auto& [colour, named] : letters)
-            if (pixel == colour) letter = named;
-        std::putchar(letter);
+        std::putchar(pixel == RGB(0, 0, 0) ? 'K' : '.');
         if (++column % width == 0) std::putchar('\n');
     }
     return true;
@@ -238,20 +227,14 @@ HWND AlarmControl(HWND window, AlarmPart part) {
     return window ? GetDlgItem(window, uptrail::AlarmControlId(part)) : nullptr;
 }
 
-std::string AlarmText(HWND window, AlarmPart part) {
-    return AnsiFromWide(ChildText(AlarmControl(window, part)));
-}
-
-// One line per alarm window: handle, on top, visible, shift box and elapsed time, separated
-// by "|".
+// One line per alarm window: handle, on top, visible and elapsed time, separated by "|".
 int PrintAlarmWindows() {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"UptrailAlarmWindow", nullptr); window;
          window = FindWindowExW(nullptr, window, L"UptrailAlarmWindow", nullptr)) {
         const bool topmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-        std::printf("%lld|%d|%d|%s|%s\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)),
+        std::printf("%lld|%d|%d|%s\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)),
                     topmost ? 1 : 0, IsWindowVisible(window) ? 1 : 0,
-                    AlarmText(window, AlarmPart::tbShift).c_str(),
-                    AlarmText(window, AlarmPart::tlNow).c_str());
+                    AnsiFromWide(ChildText(AlarmControl(window, AlarmPart::tlNow))).c_str());
     }
     return 0;
 }
@@ -279,79 +262,6 @@ bool PrintAlarmLayout(HWND window) {
     return true;
 }
 
-// Starts `program`, waits until its start-up has run, chooses Exit and waits for its end.
-bool StartThenExit(std::wstring program) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
-        return false;
-    const uptrail::UniqueKernelHandle thread(process.hThread);
-    const uptrail::UniqueKernelHandle running(process.hProcess);
-    const ULONGLONG deadline = GetTickCount64() + 60000;
-    while (!Send(ProgramWindow(), WM_NULL, 0, 0) && GetTickCount64() < deadline) Sleep(20);
-    // Each way a cycle can fail is told, so that a rare one can be told apart.
-    if (!Command(uptrail::kExitCommand)) {
-        DWORD code = 0;
-        GetExitCodeProcess(running.get(), &code);
-        std::fprintf(stderr, "no window to exit (the copy's exit code %lu)\n", code);
-        return false;
-    }
-    if (WaitForSingleObject(running.get(), 60000) != WAIT_OBJECT_0) {
-        std::fprintf(stderr, "the copy did not end within a minute of Exit\n");
-        return false;
-    }
-    return true;
-}
-
-// Starts the Uptrail.exe beside the driver and ends it with Exit, `count` times, and prints
-// the log file's size after each close. Inside one Windows process a cycle takes a fraction
-// of what starting the program and the driver through Wine's command line takes.
-bool StartAndExit(int count, const wchar_t* logFile) {
-    // Wine takes its notification area down when the last icon goes, which holds the
-    // program's close for two seconds; an icon of the driver's own keeps it up meanwhile.
-    NOTIFYICONDATAW keeper{};
-    keeper.cbSize = sizeof keeper;
-    keeper.hWnd =
-        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    keeper.uFlags = NIF_ICON;
-    keeper.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    Shell_NotifyIconW(NIM_ADD, &keeper);
-
-    const std::wstring program = BesideDriver(L"Uptrail.exe").wstring();
-    bool started = true;
-    for (int cycle = 0; started && cycle < count; ++cycle) {
-        WIN32_FILE_ATTRIBUTE_DATA file{};
-        started = StartThenExit(program);
-        if (started && !GetFileAttributesExW(logFile, GetFileExInfoStandard, &file)) {
-            std::fprintf(stderr, "the log is not there (error %lu)\n", GetLastError());
-            started = false;
-        }
-        if (started)
-            std::printf("%lu\n", file.nFileSizeLow);
-        else
-            std::fprintf(stderr, "cycle %d failed\n", cycle + 1);
-    }
-    Shell_NotifyIconW(NIM_DELETE, &keeper);
-    return started;
-}
-
-// What the shell sends when the user reaches the icon from the keyboard, in version 4 of
-// the icon protocol: the event and the icon's number, with the icon's place.
-bool TrayKeyboardEvent(const std::wstring& name) {
-    const UINT event = name == L"key-select"     ? NIN_KEYSELECT
-                       : name == L"context-menu" ? WM_CONTEXTMENU
-                                                 : 0;
-    HWND window = ProgramWindow();
-    // Mid-screen, where the menu opens to the lower right of the point.
-    constexpr WORD kIconX = 400, kIconY = 300;
-    return event && window &&
-           PostMessageW(window, uptrail::kTrayCallbackMessage, MAKEWPARAM(kIconX, kIconY),
-                        MAKELPARAM(event, 1));
-}
-
 // What Windows tells the program when the PC goes to sleep or wakes, sent so that the
 // driver returns only once the program has handled it.
 bool PowerEvent(const std::wstring& name) {
@@ -370,41 +280,23 @@ bool RecordOpen(const wchar_t* file) {
     return static_cast<bool>(note);
 }
 
-// e2e_probe.dll, from the driver's own folder.
-HMODULE LoadProbe() { return LoadLibraryW(BesideDriver(L"e2e_probe.dll").c_str()); }
-
-// Hooks the probe into the thread of `window` while that window answers the probe's
-// message; the hook runs before the window procedure, so once the message is answered,
-// the probe has written its report. False when the window did not answer.
-bool RunProbe(HMODULE probe, HWND window, const wchar_t* message, WPARAM wParam = 0) {
-    const auto hook =
-        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, kProbeHookName)));
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    if (!hook || !thread) return false;
-    HHOOK hooked = SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread);
-    if (!hooked) return false;
-    const bool answered = Send(window, RegisterWindowMessageW(message), wParam, 0, 5000);
-    UnhookWindowsHookEx(hooked);
-    return answered;
-}
-
-// Has the probe tell an alarm window that it now shows at `dpi`.
-bool ChangeDpi(HWND window, int dpi) {
-    HMODULE probe = LoadProbe();
-    if (!probe || !window || dpi <= 0) return false;
-    const bool sent = RunProbe(probe, window, kDpiChangeMessage, static_cast<WPARAM>(dpi));
-    FreeLibrary(probe);
-    return sent;
-}
-
-// Prints what the probe found inside the program for `message`: how the texts of an
-// alarm window's controls fit them, in the controls' own fonts, or an open menu's items.
-bool PrintProbeReport(HWND window, const wchar_t* message) {
-    HMODULE probe = LoadProbe();
+// Hooks e2e_probe.dll, from the driver's own folder, into the thread of an alarm window
+// while the window answers the probe's message, and prints the probe's report: how the
+// texts of the window's controls fit them, in the controls' own fonts. The hook runs
+// before the window procedure, so once the message is answered, the report is written.
+bool PrintTextFit(HWND window) {
+    HMODULE probe = LoadLibraryW(BesideDriver(L"e2e_probe.dll").c_str());
     if (!probe || !window) return false;
     const std::filesystem::path report = ProbeReport(probe);
     DeleteFileW(report.c_str());
-    const bool measured = RunProbe(probe, window, message);
+    const auto hook =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, kProbeHookName)));
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    HHOOK hooked =
+        hook && thread ? SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread) : nullptr;
+    const bool measured =
+        hooked && Send(window, RegisterWindowMessageW(kTextFitMessage), 0, 0, 5000);
+    if (hooked) UnhookWindowsHookEx(hooked);
     FreeLibrary(probe);
     std::ifstream lines(report);
     bool printed = false;
@@ -425,11 +317,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"is-ready") return !Send(ProgramWindow(), WM_NULL, 0, 0);
     // Popup menus are windows of their own class.
     if (command == L"menu-open") return !FindWindowW(L"#32768", nullptr);
-    if (command == L"tray-event") return !TrayKeyboardEvent(arg(2));
     if (command == L"record-open") return !RecordOpen(arg(2));
     if (command == L"power") return !PowerEvent(arg(2));
-    if (command == L"menu-items")
-        return !PrintProbeReport(FindWindowW(L"#32768", nullptr), kMenuItemsMessage);
     if (command == L"dialog-open") return !Dialog(argc > 2 ? argv[2] : nullptr);
     const std::pair<const wchar_t*, UINT> menuCommands[] = {
         {L"exit", uptrail::kExitCommand},
@@ -440,8 +329,6 @@ int wmain(int argc, wchar_t** argv) {
         {L"new-alarm", uptrail::kNewAlarmCommand}};
     for (const auto& [name, id] : menuCommands)
         if (command == name) return !Command(id);
-    if (command == L"start-and-exit")
-        return !StartAndExit(std::wcstol(arg(2), nullptr, 10), arg(3));
     if (command == L"get-attributes") {
         const DWORD attributes = GetFileAttributesW(arg(2));
         std::printf("%lu\n", attributes);
@@ -469,9 +356,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"alarm-close") return !PostMessageW(alarm, WM_CLOSE, 0, 0);
     if (command == L"alarm-layout") return !PrintAlarmLayout(alarm);
-    if (command == L"alarm-dpi-change")
-        return !ChangeDpi(alarm, static_cast<int>(std::wcstol(arg(3), nullptr, 10)));
-    if (command == L"alarm-text-fit") return !PrintProbeReport(alarm, kTextFitMessage);
+    if (command == L"alarm-text-fit") return !PrintTextFit(alarm);
     std::fprintf(stderr, "no such command; the commands are in e2e_driver.cpp\n");
     return 2;
 }

@@ -1,8 +1,7 @@
 // A DLL that e2e_driver hooks into Uptrail's user-interface thread, to look at what only
 // the program's own process can see. Another process gets no font from WM_GETFONT (Wine
 // does not carry font handles between processes, and Windows would not let it use one),
-// so the text widths are measured here; and Wine keeps a menu's items in the process
-// that made it, so they are read here too.
+// so the text widths are measured here.
 #include "e2e_probe.h"
 
 #include <algorithm>
@@ -127,44 +126,6 @@ void WriteTextFit(HWND window, const std::filesystem::path& report) {
     }
 }
 
-// One line per item of `menu`: "checked" or "unchecked" after `mark`, a tab, and the
-// item's text with its access-key marks; separators are left out. The items of a submenu
-// follow their item, marked with one ">" more.
-void WriteItems(HMENU menu, std::ofstream& out, const std::string& mark) {
-    const int count = menu ? GetMenuItemCount(menu) : 0;
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[256]{};
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
-        item.dwTypeData = text;
-        item.cch = 256;
-        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item) ||
-            (item.fType & MFT_SEPARATOR))
-            continue;
-        out << mark << ((item.fState & MFS_CHECKED) ? "checked" : "unchecked") << '\t'
-            << uptrail::AnsiFromWide(text) << '\n';
-        if (item.hSubMenu) WriteItems(item.hSubMenu, out, mark + ">");
-    }
-}
-
-// The items of the menu shown in `menuWindow`, with those of its submenus.
-void WriteMenuItems(HWND menuWindow, const std::filesystem::path& report) {
-    std::ofstream out(report, std::ios::trunc);
-    WriteItems(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)), out, "");
-}
-
-// What Windows sends a window that has moved to a monitor at `dpi`: the resolution, and
-// the window's rectangle scaled to it, in place. The rectangle must live in this process.
-void SendDpiChange(HWND window, int dpi) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int old = static_cast<int>(GetDpiForWindow(window));
-    rect.right = rect.left + MulDiv(rect.right - rect.left, dpi, old);
-    rect.bottom = rect.top + MulDiv(rect.bottom - rect.top, dpi, old);
-    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect));
-}
-
 // The module that holds this object, that is the probe itself.
 const char kInThisModule = 0;
 
@@ -183,9 +144,5 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && message->message == RegisterWindowMessageW(kTextFitMessage))
         WriteTextFit(message->hwnd, ProbeReport(ThisModule()));
-    if (code == HC_ACTION && message->message == RegisterWindowMessageW(kMenuItemsMessage))
-        WriteMenuItems(message->hwnd, ProbeReport(ThisModule()));
-    if (code == HC_ACTION && message->message == RegisterWindowMessageW(kDpiChangeMessage))
-        SendDpiChange(message->hwnd, static_cast<int>(message->wParam));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

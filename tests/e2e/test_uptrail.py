@@ -12,9 +12,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 from uptrail_machine import (PROGRAM_FOLDER, PROGRAM_KEY, RUN_KEY,  # noqa: E402
                              UptrailMachine, read_bytes)
 
-LOG = PROGRAM_FOLDER + r"\Uptrail.txt"
 STAMP = "%Y:%m:%d:%H:%M:%S"
-NOT_ACCESSIBLE = "Remote resource is not accessible now.\nPlease try later."
 
 
 def address_of(listener):
@@ -48,9 +46,7 @@ class UptrailTest(unittest.TestCase):
                     "LastStart=2026:02:01:07:00:00\nLastClose=2026:02:01:09:30:00\nLastCause=0\n")
         copy = m.start_and_wait_ready()
         self.assertEqual(m.reg_get(PROGRAM_KEY, ""), PROGRAM_FOLDER)
-        self.assertEqual(m.reg_get(PROGRAM_KEY, "CurrentVersion"), "5.00.0026")
         self.assertEqual(m.reg_get(RUN_KEY, "Sessiometer"), "Uptrail.exe", "Start with Windows")
-        self.assertEqual(m.log_value(self.system, "Animation"), "3")
         # Windows under Wine booted with the host: its tick count is the host's.
         uptime = float(read_bytes("/proc/uptime").split()[0])
         booted = datetime.datetime.now() - datetime.timedelta(seconds=uptime)
@@ -65,8 +61,6 @@ class UptrailTest(unittest.TestCase):
 
         m.open_tray_menu(3)
         m.close_menu()
-        m.click_tray_icon(1, times=2)
-        m.answer_dialog("OK", "About Uptrail\u2122")
         m.open_tray_menu(1)
         m.close_menu()
 
@@ -99,27 +93,6 @@ class UptrailTest(unittest.TestCase):
         self.assertIsNone(m.reg_get(RUN_KEY, "Sessiometer"))
         self.assertIsNone(m.reg_get(PROGRAM_KEY, ""), "no start-up ran")
         self.assertFalse(os.path.exists(m.log_path), "no log was written")
-
-    def test_the_tray_menus_open_from_the_keyboard_with_the_focus(self):
-        m = self.machine
-        copy = m.start_and_wait_ready()
-        # Without a window manager, X gives the keys to the window under the pointer: the
-        # pointer rests where the menus open (the driver reports the icon at 400, 300).
-        m.host("xdotool", "mousemove", "410", "310")
-        m.driver("tray-event", "key-select")
-        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the session menu to open")
-        session_menu = m.driver("menu-items")
-        self.assertRegex(session_menu, r"\[\w+ \d\d, \d\d:\d\d - ", "the running session")
-        self.assertNotIn("E&xit", session_menu)
-        m.close_menu()
-
-        m.driver("tray-event", "context-menu")
-        m.wait_for(lambda: m.driver_succeeds("menu-open"), "the right-hand menu to open")
-        self.assertIn("E&xit", m.driver("menu-items"))
-        # The menu has the keyboard: its access key works without a click first.
-        m.press_keys("a")
-        m.answer_dialog("OK", "About Uptrail\u2122")
-        m.exit_uptrail(copy)
 
     def test_session_chart_writes_the_page_and_the_shell_opens_it(self):
         m = self.machine
@@ -156,7 +129,6 @@ class UptrailTest(unittest.TestCase):
         boot = datetime.datetime.strptime(m.log_value(self.system, "LastStart"), STAMP)
         m.driver("power", "suspend")
         suspended = m.log_value(self.system, "SleepStart")
-        self.assertEqual(m.log_value("Common", "CurStroke"), suspended, "a heartbeat with it")
         # Minutes asleep without waiting for them: the suspend is dated back, within the boot.
         went = datetime.datetime.strptime(suspended, STAMP)
         back = min(datetime.timedelta(minutes=3), went - boot - datetime.timedelta(minutes=1))
@@ -168,22 +140,19 @@ class UptrailTest(unittest.TestCase):
         self.assertEqual(len(sleeps), 1, sleeps)
         start, _, system = sleeps[0].split("=")
         self.assertEqual((start, system), ((went - back).strftime(STAMP), self.system))
-        self.assertEqual(m.log_value(self.system, "SleepStart"), "")
         m.exit_uptrail(copy)
 
-    def test_erase_oldest_data_on_51_and_120_entries_then_monitor_from_now_empties_the_log(self):
+    # Beyond the single entry over the limit that the unit tests trim.
+    def test_erase_oldest_data_keeps_the_newest_50_then_monitor_from_now_empties_the_log(self):
         m = self.machine
-        for count in (51, 120):
-            days = [datetime.datetime(2026, 1, 1, 8) + datetime.timedelta(n) for n in range(count)]
-            entries = [f"{day:{STAMP}}={day + datetime.timedelta(hours=2):{STAMP}}=0={self.system}"
-                       for day in days]
-            m.write_log("[Log]\n" + "\n".join(entries) + "\n")
-            copy = m.start_and_wait_ready()
-            m.driver("erase-oldest")
-            m.answer_dialog("OK")
-            m.wait_for(lambda: m.log_entries() == entries[-50:], f"the oldest of {count} to go")
-            if count == 51:
-                m.exit_uptrail(copy)
+        days = [datetime.datetime(2026, 1, 1, 8) + datetime.timedelta(n) for n in range(120)]
+        entries = [f"{day:{STAMP}}={day + datetime.timedelta(hours=2):{STAMP}}=0={self.system}"
+                   for day in days]
+        m.write_log("[Log]\n" + "\n".join(entries) + "\n")
+        m.start_and_wait_ready()
+        m.driver("erase-oldest")
+        m.answer_dialog("OK")
+        m.wait_for(lambda: m.log_entries() == entries[-50:], "the oldest 70 to go")
         m.driver("monitor-from-now")
         m.answer_dialog("OK")
         m.wait_for(lambda: m.log_entries() == [], "the log to be emptied")
@@ -237,12 +206,6 @@ class UptrailTest(unittest.TestCase):
         m.exit_uptrail(copy)
         self.assertEqual(os.listdir(os.path.join(m.prefix, "drive_c")), drive, "no folder of ?")
 
-    def test_a_hundred_starts_and_exits_in_one_boot_leave_the_log_as_long_as_two(self):
-        # About a second a cycle under Wine.
-        sizes = self.machine.driver("start-and-exit", "100", LOG, timeout=270).split()
-        self.assertEqual(len(sizes), 100)
-        self.assertEqual(sizes[-1], sizes[1], "a value rewritten at every start grew")
-
     def check_for_update(self, address, button):
         # The address is read at each check, so one run can try several servers.
         self.machine.reg_set(PROGRAM_KEY, "UpdateAddress", address)
@@ -256,8 +219,6 @@ class UptrailTest(unittest.TestCase):
         self.addCleanup(server.shutdown)
         silent = socket.create_server(("127.0.0.1", 0))  # takes connections, never answers
         self.addCleanup(silent.close)
-        with socket.create_server(("127.0.0.1", 0)) as closed:
-            closed_port = address_of(closed)
         served = address_of(server.socket)
         m = self.machine
         copy = m.start_and_wait_ready()
@@ -265,14 +226,9 @@ class UptrailTest(unittest.TestCase):
         server.description = b'var version = "5.00.100";\r\n'
         self.assertIn("Version 5.00.100 is now available to download:\nhttps://",
                       self.check_for_update(served, "Cancel"))
-        server.description = b'var version = "5.0.26";'
-        self.assertIn("Your copy of the application is up to date.",
-                      self.check_for_update(served, "OK"))
-        server.description = b'var version = "5.00.1'
-        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(served, "OK"), "a damaged description")
-        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(closed_port, "OK"), "a closed port")
         # WinHTTP alone would wait 90 seconds; the check's own bound is a few seconds.
-        self.assertIn(NOT_ACCESSIBLE, self.check_for_update(address_of(silent), "OK"),
+        self.assertIn("Remote resource is not accessible now.\nPlease try later.",
+                      self.check_for_update(address_of(silent), "OK"),
                       "a server that never answers")
 
         # While a check waits for that server, the program goes on: the clock in the icon

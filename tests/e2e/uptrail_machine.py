@@ -121,11 +121,11 @@ class UptrailMachine:
     def driver_succeeds(self, *args):
         return self.run_wine(self.driver_exe, *args)[0] == 0
 
-    def click_tray_icon(self, button, times=1):
+    def click_tray_icon(self, button):
         # Wine shows the notification area in a window of its own without a tray manager.
         self.host("xdotool", "search", "--sync", "--onlyvisible", "--name", "Wine System Tray",
                   "mousemove", "--window", "%1", "10", "10",
-                  "click", "--repeat", str(times), "--delay", "80", str(button))
+                  "click", str(button))
 
     def open_tray_menu(self, button):
         # Wine's tray window may not yet take the click just after the icon was added

@@ -63,15 +63,7 @@ class ChartPageTest(unittest.TestCase):
             start, _, cause = self.sessions[in_range[number]]
             self.assertEqual(sum("bar" in c for c in classes), 0 if start < since else 1)
             self.assertTrue(all(c[0] == f"s{cause}" for c in classes), (number, classes))
-        self.assertNotIn(b"<script", page)
 
-    def test_by_default_the_newest_60_days_and_a_page_under_a_megabyte(self):
-        page = self.page()
-        days = [t for t in ET.fromstring(page).iter(SVG + "text") if t.get("class") == "day"]
-        self.assertEqual(len(days), 60)
-        newest = max(e - datetime.timedelta(seconds=1) for _, e, _ in self.sessions)
-        self.assertEqual(days[0].text, f"{newest:%Y-%m-%d}", "newest on top")
-        self.assertLess(len(page), 1 << 20)
 
 
 if __name__ == "__main__":

@@ -15,7 +15,6 @@
 #include "win32/platform/unique_handle.h"
 #include "win32/platform/win32_file_system.h"
 #include "win32/platform/win32_machine_lock.h"
-#include "win32/platform/win32_machine_sessions.h"
 
 namespace uptrail {
 namespace {
@@ -93,20 +92,9 @@ TEST(LogLockWin32, ALogHeldOpenIsWrittenOnceTheHandleCloses) {
 
     UniqueFile held = holdOpen();
     EXPECT_FALSE(writer.Run(log, AddLine(log, "later")));
-    EXPECT_TRUE(writer.HasPending());
     held.reset();
     EXPECT_TRUE(writer.RetryPending(log));
     EXPECT_EQ(LoadSection(files, log, "Lines").text, "old=x\r\nsoon=x\r\nlater=x");
-}
-
-// Wine runs every process in one session, at the screen: a copy's own announcement is no
-// other copy, and its alarms may open.
-TEST(LogLockWin32, TheOnlyCopyIsAtTheScreenAndSeesNoOther) {
-    Win32MachineSessions sessions;
-    sessions.AnnounceRunningCopy();
-    EXPECT_TRUE(sessions.AtTheScreen());
-    EXPECT_FALSE(sessions.OtherCopyRunning());
-    EXPECT_EQ(sessions.ProcessId(), GetCurrentProcessId());
 }
 
 }  // namespace

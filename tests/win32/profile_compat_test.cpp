@@ -1,6 +1,5 @@
-// Files on Windows: Win32FileSystem under the crash-safe replace and the log's copy to
-// another folder, and the portable profile reader and writer held against kernel32's
-// private-profile functions on real files.
+// Files on Windows: Win32FileSystem under the crash-safe replace, and the portable profile
+// reader and writer held against kernel32's private-profile functions on real files.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -8,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/commands/log_maintenance.h"
 #include "base/text_encoding.h"
 #include "storage/atomic_file.h"
 #include "storage/profile_format.h"
@@ -52,27 +50,6 @@ TEST_F(FilesOnWindows, ReportsMissingAndLockedFilesAndReplacesAReadOnlySystemOne
     ASSERT_EQ(ReplaceFileContents(files, log, "new"), kOk);
     ASSERT_EQ(files.ReadWholeFile(log, contents), kOk);
     EXPECT_EQ(contents, "new");
-    EXPECT_EQ(files.GetAttributes(log).value_or(0) & file_attr::kProtective, kReadOnlySystem);
-}
-
-// Into new folders with non-ASCII names, and over a read-only system hidden file.
-TEST_F(FilesOnWindows, TheLogsCopyKeepsReadOnlyAndSystemAndReachesAnyFolder) {
-    const auto shared = folder.Path() / L"Shared" / L"Uptrail.txt";
-    ASSERT_EQ(files.WriteNewFile(log, "[Log]\r\n"), kOk);
-    ASSERT_EQ(files.SetAttributes(log, kReadOnlySystem), kOk);
-    std::filesystem::create_directories(shared.parent_path());
-    ASSERT_EQ(files.WriteNewFile(shared, "old"), kOk);
-    ASSERT_EQ(files.SetAttributes(shared, kReadOnlySystem | file_attr::kHidden), kOk);
-
-    for (const auto& target : {folder.Path() / L"\u65e5\\\u00e9t\u00e9\\Uptrail.txt", shared}) {
-        SCOPED_TRACE(target.wstring());
-        EXPECT_TRUE(CopyLogFile(files, log, target));
-        std::string contents;
-        EXPECT_EQ(files.ReadWholeFile(target, contents), kOk);
-        EXPECT_EQ(contents, "[Log]\r\n");
-        EXPECT_EQ(files.GetAttributes(target).value_or(0) & file_attr::kProtective,
-                  kReadOnlySystem);
-    }
     EXPECT_EQ(files.GetAttributes(log).value_or(0) & file_attr::kProtective, kReadOnlySystem);
 }
 

@@ -8,17 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/colour_mode.h"
 #include "app/main_events.h"
 #include "app/menu_commands.h"
 #include "app/menu_tree.h"
 #include "app/session_menus.h"
 #include "support/fake_main_context.h"
 #include "support/log_fields.h"
-#include "support/memory_registry.h"
-#include "win32/platform/win32_colour_mode.h"
 #include "win32/shell/popup_menu.h"
-#include "win32/shell/title_bar_mode.h"
 #include "win32/shell/win32_tray_icon.h"
 
 namespace uptrail {
@@ -125,7 +121,6 @@ TEST_F(TrayTest, TheMenusOfASeededLogShowTheCaptionsMarksStatesAndCommands) {
     EXPECT_FALSE(right.CommandFor(0)) << "a closed menu chooses nothing";
 
     HMENU statistics = GetSubMenu(menu, 1);
-    EXPECT_EQ(CaptionAt(statistics, 5), L"Time Asleep:\t0%");
     EXPECT_EQ(CaptionAt(statistics, 6), L"Crashed Sessions:\t33.3%");
     EXPECT_TRUE(StateAt(statistics, 6) & MF_DISABLED);
     EXPECT_FALSE(StateAt(statistics, 6) & MF_GRAYED) << "figures read as plain text";
@@ -151,7 +146,6 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
     const auto first = ReadIcon(shellTray.Icon());
     // The small-icon size of the screen, 16 at the 96 dpi of the test's prefix: the dial
     // as it is drawn, pixel for pixel, not stretched.
-    ASSERT_EQ(shellTray.IconSize(), 16);
     ASSERT_EQ(first.size(), 2u * 16 * 16) << "a colour icon and its mask at the icon size";
     // Transparent where the dial has the colour of its corner; the ring's silver step at
     // (2, 1), and the red second hand's end at twelve.
@@ -168,13 +162,6 @@ TEST_F(TrayTest, TheIconIsTheClockAndChangesEverySecondWhileAnimatedAndNotWhenTu
     clock.Advance(std::chrono::seconds(1));
     OnClockTimer(withTray);
     EXPECT_EQ(ReadIcon(shellTray.Icon()), second);
-}
-
-TEST(Win32TrayIcon, DestroysTheProgramIconItWasHandedWhenItGoes) {
-    const HICON programIcon = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
-    ASSERT_FALSE(ReadIcon(programIcon).empty());
-    { const Win32TrayIcon tray(nullptr, UniqueIcon(programIcon)); }
-    EXPECT_TRUE(ReadIcon(programIcon).empty());
 }
 
 TEST(ClockIcon, EachUpdateDestroysThePreviousIconAndEveryBitmapItMade) {
@@ -195,38 +182,6 @@ TEST(ClockIcon, EachUpdateDestroysThePreviousIconAndEveryBitmapItMade) {
         EXPECT_EQ(tally.bitmapsDeleted, tally.bitmapsCreated);
     }
     EXPECT_TRUE(ReadIcon(previous).empty()) << "the owner's end destroys the current icon";
-}
-
-// Wine's theme library has none of the ordinals behind dark menus: the program must find
-// that out, keep its menus light and go on, and so must a change of the colour mode.
-TEST(Win32ColourMode, WithoutTheThemeOrdinalsTheMenusStayLightAndNothingFails) {
-    Win32ColourMode api;
-    EXPECT_GT(api.WindowsBuild(), 0u);
-    const HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
-    ASSERT_NE(uxtheme, nullptr);
-    const bool ordinals = GetProcAddress(uxtheme, MAKEINTRESOURCEA(104)) &&
-                          GetProcAddress(uxtheme, MAKEINTRESOURCEA(135)) &&
-                          GetProcAddress(uxtheme, MAKEINTRESOURCEA(136));
-    const bool follows = FollowAppColourMode(api);
-    EXPECT_EQ(follows, ordinals && api.WindowsBuild() >= kFirstDarkMenuBuild);
-    OnColourModeChange(api, follows);
-
-    testing::FakeMainContext machine;
-    const PopupMenu right(BuildRightMenu(machine.context.state));
-    EXPECT_GT(GetMenuItemCount(right.Handle()), 0);
-
-    // The dark title bar is refused where there is none; the window stays as it was.
-    HWND window = CreateWindowExW(0, L"STATIC", L"Alarm", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                  nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    testing::MemoryRegistry registry;
-    registry.Seed({RegistryRoot::kCurrentUser,
-                   "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize"},
-                  "AppsUseLightTheme", {reg_type::kDword, std::string(4, '\0')});
-    ApplyTitleBarColourMode(window, registry);
-    EXPECT_EQ(GetWindowTextLengthW(window), 5);
-    DestroyWindow(window);
-    FreeLibrary(uxtheme);
 }
 
 }  // namespace
