@@ -281,10 +281,10 @@ bool RecordOpen(const wchar_t* file) {
 }
 
 // Hooks e2e_probe.dll, from the driver's own folder, into the thread of an alarm window
-// while the window answers the probe's message, and prints the probe's report: how the
-// texts of the window's controls fit them, in the controls' own fonts. The hook runs
-// before the window procedure, so once the message is answered, the report is written.
-bool PrintTextFit(HWND window) {
+// while the window answers the probe's `message`, and prints the probe's report, if any:
+// how the texts of the window's controls fit them, in the controls' own fonts. The hook
+// runs before the window procedure, so once the message is answered, the report is written.
+bool RunProbe(HWND window, const wchar_t* message, WPARAM wParam = 0) {
     HMODULE probe = LoadLibraryW(BesideDriver(L"e2e_probe.dll").c_str());
     if (!probe || !window) return false;
     const std::filesystem::path report = ProbeReport(probe);
@@ -294,15 +294,12 @@ bool PrintTextFit(HWND window) {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     HHOOK hooked =
         hook && thread ? SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread) : nullptr;
-    const bool measured =
-        hooked && Send(window, RegisterWindowMessageW(kTextFitMessage), 0, 0, 5000);
+    const bool answered = hooked && Send(window, RegisterWindowMessageW(message), wParam, 0, 5000);
     if (hooked) UnhookWindowsHookEx(hooked);
     FreeLibrary(probe);
     std::ifstream lines(report);
-    bool printed = false;
-    for (std::string line; std::getline(lines, line);)
-        printed = std::printf("%s\n", line.c_str()) > 0;
-    return measured && printed;
+    for (std::string line; std::getline(lines, line);) std::printf("%s\n", line.c_str());
+    return answered;
 }
 
 }  // namespace
@@ -356,7 +353,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"alarm-close") return !PostMessageW(alarm, WM_CLOSE, 0, 0);
     if (command == L"alarm-layout") return !PrintAlarmLayout(alarm);
-    if (command == L"alarm-text-fit") return !PrintTextFit(alarm);
+    if (command == L"alarm-text-fit") return !RunProbe(alarm, kTextFitMessage);
+    if (command == L"alarm-dpi-change")
+        return !RunProbe(alarm, kDpiChangeMessage, std::wcstoul(arg(3), nullptr, 10));
     std::fprintf(stderr, "no such command; the commands are in e2e_driver.cpp\n");
     return 2;
 }

@@ -126,6 +126,17 @@ void WriteTextFit(HWND window, const std::filesystem::path& report) {
     }
 }
 
+// What Windows sends a window that has moved to a monitor at `dpi`: the resolution, and
+// the window's rectangle scaled to it, in place. The rectangle must live in this process.
+void SendDpiChange(HWND window, int dpi) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int old = static_cast<int>(GetDpiForWindow(window));
+    rect.right = rect.left + MulDiv(rect.right - rect.left, dpi, old);
+    rect.bottom = rect.top + MulDiv(rect.bottom - rect.top, dpi, old);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect));
+}
+
 // The module that holds this object, that is the probe itself.
 const char kInThisModule = 0;
 
@@ -144,5 +155,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && message->message == RegisterWindowMessageW(kTextFitMessage))
         WriteTextFit(message->hwnd, ProbeReport(ThisModule()));
+    if (code == HC_ACTION && message->message == RegisterWindowMessageW(kDpiChangeMessage))
+        SendDpiChange(message->hwnd, static_cast<int>(message->wParam));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

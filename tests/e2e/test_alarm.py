@@ -115,6 +115,13 @@ class AlarmTest(unittest.TestCase):
         centre, line_width = (size - 1) // 2, max(1, size // 16)
         ring = len(icon[centre]) - len(icon[centre].lstrip("K"))
         self.assertEqual(ring, line_width, f"the ring at {dpi} dpi:\n" + "\n".join(icon))
+        if size % 16 == 0 and size > 16:
+            # Drawn at its size: not a 16-pixel dial with every pixel made a square.
+            step = size // 16
+            blocks = {frozenset(row[x:x + step] for row in icon[y:y + step])
+                      for y in range(0, size, step) for x in range(0, size, step)}
+            self.assertTrue(any(len(block) > 1 or len(set(next(iter(block)))) > 1
+                                for block in blocks), f"a stretched icon at {dpi} dpi")
 
     def test_at_96_to_192_dpi_the_alarm_window_holds_its_texts_and_the_icon_has_its_size(self):
         m = self.machine
@@ -129,6 +136,16 @@ class AlarmTest(unittest.TestCase):
             self.check_tray_icon(dpi)
             m.exit_uptrail(copy)
 
+    def test_an_open_alarm_window_lays_itself_out_anew_when_its_dpi_changes(self):
+        m = self.machine
+        copy = m.start_and_wait_ready()
+        handle = self.new_alarm_window()
+        # As when the window is dragged to a monitor at 144 dpi, then to one at 192, and back.
+        for dpi in (144, 192, 96):
+            m.driver("alarm-dpi-change", handle, str(dpi))
+            self.check_layout(handle, dpi)
+            self.check_text_fit(handle, dpi)
+        m.exit_uptrail(copy)
 
 
 if __name__ == "__main__":
