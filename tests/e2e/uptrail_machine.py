@@ -115,7 +115,7 @@ class UptrailMachine:
 
     def driver(self, *args, timeout=DEADLINE_SECONDS * 2):
         code, out, err = self.run_wine(self.driver_exe, *args, timeout=timeout)
-        assert code == 0, f"e2e_driver {' '.join(args)} failed: {err}"
+        assert code == 0, f"e2e_driver {' '.join(args)} failed with {code}: {err}"
         return out.strip()
 
     def driver_succeeds(self, *args):
