@@ -26,6 +26,9 @@ using testing::Machine;
 using testing::RunLeftLog;
 
 std::string Stamp(DateTime time) { return FormatTimestamp(time); }
+std::string Sleeps(Machine& m) {
+    return LoadSection(m.files, m.state.session.logFile, "Sleep").text;
+}
 
 // A log line "start=end=rest" for the Log and Sleep sections.
 std::string Line(DateTime start, DateTime end, const std::string& rest) {
@@ -34,7 +37,6 @@ std::string Line(DateTime start, DateTime end, const std::string& rest) {
 
 class SleepTest : public ::testing::Test, protected Machine {
 protected:
-    std::string Sleeps() { return LoadSection(files, state.session.logFile, "Sleep").text; }
     // The running program, started in the booted session.
     void Start() { ASSERT_EQ(RunStartup(context), StartupOutcome::kStarted); }
 };
@@ -66,45 +68,41 @@ TEST(DurationTip, ShowsTheTimeAwakeOnlyAfterASleepAndInDaysBeyondOne) {
     EXPECT_LE(DurationTip(MakeDateTime(-30000, 1, 1), MakeDateTime(30000, 1, 1), 1).size(), 63u);
 }
 
-// The battery ran out while the PC slept: the next boot logs the session from its
-// heartbeat, as ever, and the sleep up to that end. A value left from before the session
-// began is no sleep of it.
-TEST_F(SleepTest, ASleepThatNeverWokeIsLoggedUpToTheSessionsEnd) {
+// The previous session ended asleep: the battery ran out, and the next boot logs the
+// sleep up to the session's end (its heartbeat, or its close). Another installation's
+// sleep is logged under its name, but its value is its own to clear. A value left from
+// before the session began is no sleep of it.
+TEST(UnfinishedSleep, IsLoggedUpToItsSessionsEndUnderItsSystem) {
     const DateTime start = MakeDateTime(2026, 12, 5, 20, 0, 0);
     const DateTime asleep = MakeDateTime(2026, 12, 5, 23, 0, 0);
     // The heartbeat timer fired once more on the way down.
     const DateTime lastBeat = asleep + seconds{20};
-    SeedEarlierStart(RunLeftLog(kSystem, start, lastBeat,
-                                "LastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n"));
-    Start();
-    EXPECT_EQ(Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
-    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(lastBeat) + "=" + kSystem);
-    EXPECT_EQ(Get("SleepStart"), "") << "the running session is awake";
-
-    Machine stale;
-    stale.SeedEarlierStart(
-        RunLeftLog(kSystem, start, lastBeat, "SleepStart=" + Stamp(start - hours{30}) + "\r\n"));
-    ASSERT_EQ(RunStartup(stale.context), StartupOutcome::kStarted);
-    EXPECT_EQ(stale.Entries(), Stamp(start) + "=" + Stamp(lastBeat) + "=2=" + kSystem);
-    EXPECT_EQ(LoadSection(stale.files, stale.state.session.logFile, "Sleep").text, "");
-}
-
-// Another installation ran last and slept: its sleep is logged with its session, but its
-// own value is its own to clear. A stale value of this installation is no sleep either.
-TEST_F(SleepTest, AnotherInstallationsUnfinishedSleepIsLoggedUnderItsName) {
-    const DateTime start = MakeDateTime(2026, 12, 5, 20, 0, 0);
-    const DateTime asleep = MakeDateTime(2026, 12, 5, 22, 0, 0);
-    const DateTime closed = MakeDateTime(2026, 12, 5, 23, 0, 0);
-    SeedEarlierStart("[Common]\r\nLastWin=" + kOther + "\r\n[" + kOther +
-                     "]\r\nLastStart=" + Stamp(start) + "\r\nLastClose=" + Stamp(closed) +
-                     "\r\nLastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n[" + kSystem +
-                     "]\r\nSleepStart=" + Stamp(start) + "\r\n");
-    Start();
-    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(closed) + "=" + kOther);
-    EXPECT_EQ(Get("SleepStart", kOther), Stamp(asleep));
-    EXPECT_EQ(Get("SleepStart"), "");
-    OnResume(context);
-    EXPECT_EQ(Sleeps(), Stamp(asleep) + "=" + Stamp(closed) + "=" + kOther);
+    const std::string otherSlept =
+        "[Common]\r\nLastWin=" + kOther + "\r\n[" + kOther + "]\r\nLastStart=" + Stamp(start) +
+        "\r\nLastClose=" + Stamp(lastBeat) + "\r\nLastCause=0\r\nSleepStart=" + Stamp(asleep) +
+        "\r\n[" + kSystem + "]\r\nSleepStart=" + Stamp(start) + "\r\n";
+    const struct {
+        std::string log;
+        std::string sleeps;
+        std::string otherValue;  // the other installation's "SleepStart" after the start
+    } cases[] = {
+        {RunLeftLog(kSystem, start, lastBeat,
+                    "LastCause=0\r\nSleepStart=" + Stamp(asleep) + "\r\n"),
+         Stamp(asleep) + "=" + Stamp(lastBeat) + "=" + kSystem, ""},
+        {RunLeftLog(kSystem, start, lastBeat, "SleepStart=" + Stamp(start - hours{30}) + "\r\n"),
+         "", ""},
+        {otherSlept, Stamp(asleep) + "=" + Stamp(lastBeat) + "=" + kOther, Stamp(asleep)},
+    };
+    for (const auto& c : cases) {
+        Machine m;
+        m.SeedEarlierStart(c.log);
+        ASSERT_EQ(RunStartup(m.context), StartupOutcome::kStarted);
+        EXPECT_EQ(Sleeps(m), c.sleeps);
+        EXPECT_EQ(m.Get("SleepStart"), "") << "the running session is awake";
+        EXPECT_EQ(m.Get("SleepStart", kOther), c.otherValue);
+        OnResume(m.context);
+        EXPECT_EQ(Sleeps(m), c.sleeps) << "logged once";
+    }
 }
 
 TEST(SleepMinutes, CountEachSessionsOwnSleepInsideItAndTheTimeAsleepShare) {
@@ -157,7 +155,6 @@ TEST(SleepMinutes, CountEachSystemsSleepOnceWhateverTheLinesOverlap) {
                                                mine(10, 30, 11, 0)};
     const std::string upper = "1A2B3C4D//C:\\WINDOWS";
     const Case cases[] = {
-        {"a line written twice", at(8), at(12), 60, {mine(9, 0, 10, 0), mine(9, 0, 10, 0)}},
         {"periods that overlap or meet", at(8), at(12), 120, overlapping},
         {"the identity spelt in another case", at(8), at(12), 60, {mine(9, 0, 10, 0, upper)}},
         // A session cut inside a long sleep, while another system slept in between.
@@ -193,8 +190,11 @@ std::string SessionsAndSleeps(int count, std::string& sleeps) {
     return entries;
 }
 
-// Each clear is told to the event log: what went, and who cleared it.
+// The commands are offered only when they would change something, and the question names
+// the cut-off. Each clear is told to the event log: what went, and who cleared it. What they
+// do to the log is checked on the real program.
 TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOffAndSaySo) {
+    const std::string question = "\r\nAre you sure you wish to continue?";
     std::string sleeps;
     const std::string entries = SessionsAndSleeps(60, sleeps);
     // This session's own sleep, logged before it ends.
@@ -203,8 +203,14 @@ TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOffA
                      Stamp(MakeDateTime(2026, 10, 7, 8, 0, 0)) + "=Blue screen\r\n" +
                      Stamp(MakeDateTime(2026, 12, 5, 8, 0, 0)) + "=Shut down by ana\r\n");
     Start();
+    OnRightMenuOpening(context);
+    EXPECT_TRUE(state.options.mRightNow.enabled && state.options.mRightOldest.enabled);
     OnRightOldestClick(context);
-    const std::string afterErase = Sleeps();  // the lines below point into it
+    EXPECT_EQ(desktop.messages.at(0).text,
+              "All statistics before Oct 17, 2026 will be lost." + question);
+    OnRightMenuOpening(context);
+    EXPECT_FALSE(state.options.mRightOldest.enabled) << "the newest fifty are left";
+    const std::string afterErase = Sleeps(*this);  // the lines below point into it
     const auto kept = SplitLines(afterErase);
     ASSERT_EQ(kept.size(), 51u);
     EXPECT_EQ(kept.front().substr(0, 19), Stamp(state.session.statsFrom + minutes{5}));
@@ -217,16 +223,15 @@ TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOffA
         (std::vector<std::string>{"Erase Oldest Data", "2026-10-17T08:00:00", "10", kSystem}));
 
     OnRightNowClick(context);
-    EXPECT_EQ(Sleeps(),
+    EXPECT_EQ(desktop.messages.at(1).text, "All current statistics will be lost." + question);
+    EXPECT_TRUE(state.menus.sessionItems.empty()) << "the menus were rebuilt";
+    OnRightMenuOpening(context);
+    EXPECT_FALSE(state.options.mRightNow.enabled) << "statistics from the boot";
+    EXPECT_EQ(Sleeps(*this),
               Stamp(kBoot + minutes{10}) + "=" + Stamp(kBoot + minutes{20}) + "=" + kSystem);
     EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text, "");
     ASSERT_EQ(events.written.size(), 2u);
     EXPECT_EQ(events.written[1].data, "Monitor from Now,2026-12-06T08:00:00,50," + kSystem);
-
-    // Cancelled, nothing is cleared and nothing is said.
-    desktop.answerOk = false;
-    OnRightNowClick(context);
-    EXPECT_EQ(events.written.size(), 2u);
 }
 
 TEST(TrimLog, KeepsTheNewestSleepEntriesInTheSameReplaceAsTheLog) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/commands/preference_toggles.h"
 #include "base/version_info.h"
 #include "support/memory_registry.h"
@@ -27,14 +29,6 @@ RegistryValue Switch(unsigned char state) {
 
 void SeedRunEntry(MemoryRegistry& registry, RegistryRoot root) {
     registry.Seed(RunKey(root), kValueName, {reg_type::kSz, StartWithWindowsCommand()});
-}
-
-// The machine's entry, turned off in Task Manager.
-MemoryRegistry MachineEntrySwitchedOff() {
-    MemoryRegistry registry;
-    SeedRunEntry(registry, RegistryRoot::kLocalMachine);
-    registry.Seed(Approved(RegistryRoot::kLocalMachine), kValueName, Switch(3));
-    return registry;
 }
 
 unsigned char StoredState(const MemoryRegistry& registry, RegistryRoot root) {
@@ -68,45 +62,45 @@ TEST(StartWithWindows, TaskManagersSwitchUnderTheEntrysRootDecidesTheCheckMark) 
     }
 
     // Not Task Manager's: a value of another type, or another name's, turns nothing off.
-    MemoryRegistry foreignValue = MachineEntrySwitchedOff();
+    MemoryRegistry foreignValue;
+    SeedRunEntry(foreignValue, kMachine);
     foreignValue.Seed(Approved(kMachine), kValueName, {reg_type::kDword, "\x03\0\0\0"});
     foreignValue.Seed(Approved(kMachine), kValueName + "x", Switch(3));
     EXPECT_TRUE(StartsWithWindows(foreignValue));
 }
 
-TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOn) {
-    MemoryRegistry registry = MachineEntrySwitchedOff();
-    EXPECT_TRUE(StoreStartWithWindows(registry, true));
-    EXPECT_EQ(StoredState(registry, RegistryRoot::kLocalMachine), 2);
-    EXPECT_TRUE(StartsWithWindows(registry));
-
-    // With no switch, none is made: Windows counts a missing one as on.
-    MemoryRegistry fresh;
-    EXPECT_TRUE(StoreStartWithWindows(fresh, true));
-    EXPECT_TRUE(fresh.Stored(RunKey(RegistryRoot::kLocalMachine), kValueName));
-    EXPECT_FALSE(fresh.Stored(Approved(RegistryRoot::kLocalMachine), kValueName));
-    EXPECT_TRUE(StartsWithWindows(fresh));
-}
-
-// A standard user: the machine's entry cannot be switched back on, so the user gets an
-// entry of their own, which their Task Manager has not turned off.
-TEST(StartWithWindows, WithoutRightsForTheMachineTheUserGetsAnEntryThatStarts) {
-    MemoryRegistry registry = MachineEntrySwitchedOff();
-    registry.DenyLocalMachineChanges();
-    EXPECT_TRUE(StoreStartWithWindows(registry, true));
-    EXPECT_EQ(StoredState(registry, RegistryRoot::kLocalMachine), 3);
-    EXPECT_TRUE(registry.Stored(RunKey(RegistryRoot::kCurrentUser), kValueName));
-    EXPECT_TRUE(StartsWithWindows(registry));
-
-    // The user's own entry, turned off in their Task Manager, is theirs to turn on.
-    MemoryRegistry userEntry;
-    userEntry.DenyLocalMachineChanges();
-    EXPECT_TRUE(StoreStartWithWindows(userEntry, true));
-    userEntry.Seed(Approved(RegistryRoot::kCurrentUser), kValueName, Switch(3));
-    EXPECT_FALSE(StartsWithWindows(userEntry));
-    EXPECT_TRUE(StoreStartWithWindows(userEntry, true));
-    EXPECT_EQ(StoredState(userEntry, RegistryRoot::kCurrentUser), 2);
-    EXPECT_TRUE(StartsWithWindows(userEntry));
+// Checking the item again turns Task Manager's switch back on; with no switch, none is
+// made: Windows counts a missing one as on. A standard user cannot switch the machine's
+// entry back on, so gets an entry of their own, which their Task Manager has not turned
+// off; their own entry, turned off there, is theirs to turn on.
+TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOnOrMakesAnEntryThatStarts) {
+    constexpr auto kMachine = RegistryRoot::kLocalMachine;
+    constexpr auto kUser = RegistryRoot::kCurrentUser;
+    const struct {
+        const char* name;
+        std::optional<RegistryRoot> switchedOff;  // where an entry turned off lives
+        bool standardUser;
+        RegistryRoot entryRoot;                   // after the click
+        unsigned char machineSwitch, userSwitch;  // after the click; 0 for none
+    } cases[] = {
+        {"administrator", kMachine, false, kMachine, 2, 0},
+        {"no entry yet", std::nullopt, false, kMachine, 0, 0},
+        {"standard user", kMachine, true, kUser, 3, 0},
+        {"standard user's own entry", kUser, true, kUser, 0, 2},
+    };
+    for (const auto& c : cases) {
+        MemoryRegistry registry;
+        if (c.switchedOff) {
+            SeedRunEntry(registry, *c.switchedOff);
+            registry.Seed(Approved(*c.switchedOff), kValueName, Switch(3));
+        }
+        registry.DenyLocalMachineChanges(c.standardUser);
+        EXPECT_TRUE(StoreStartWithWindows(registry, true)) << c.name;
+        EXPECT_TRUE(registry.Stored(RunKey(c.entryRoot), kValueName)) << c.name;
+        EXPECT_EQ(StoredState(registry, kMachine), c.machineSwitch) << c.name;
+        EXPECT_EQ(StoredState(registry, kUser), c.userSwitch) << c.name;
+        EXPECT_TRUE(StartsWithWindows(registry)) << c.name;
+    }
 }
 
 // Setup put the entry in the machine's list. A standard user who unchecks the item is
