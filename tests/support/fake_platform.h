@@ -117,16 +117,13 @@ public:
 // The main window of the only running copy; what it is asked to do is recorded.
 class FakeMainWindow final : public ProgramWindow, public AlarmWindows {
 public:
-    int closeCalls = 0;
-
     bool HandOverToRunningCopy() override { return false; }
     void MarkAsRunningCopy() override {}
-    void Close() override { ++closeCalls; }
-    void SetAlarmCheck(bool on) override { alarmCheckOn = on; }
+    void Close() override {}
+    void SetAlarmCheck(bool) override {}
     void OpenAlarmWindow(std::string_view key) override { openedAlarms.emplace_back(key); }
     void ActivateAlarmWindow(std::uintptr_t window) override { activatedAlarms.push_back(window); }
 
-    bool alarmCheckOn = false;
     std::vector<std::string> openedAlarms;
     std::vector<std::uintptr_t> activatedAlarms;
 };

@@ -9,7 +9,6 @@ namespace uptrail {
 namespace {
 
 using std::chrono::hours;
-using std::chrono::minutes;
 using std::chrono::seconds;
 
 constexpr std::int64_t kHour = 3600;

@@ -15,6 +15,8 @@ namespace {
 using testing::MemoryRegistry;
 
 const std::string kValueName(kVersion.description);
+constexpr auto kMachine = RegistryRoot::kLocalMachine;
+constexpr auto kUser = RegistryRoot::kCurrentUser;
 
 RegistryKey RunKey(RegistryRoot root) { return {root, std::string(kRunKeyPath)}; }
 RegistryKey Approved(RegistryRoot root) { return {root, std::string(kStartupApprovedRunPath)}; }
@@ -39,8 +41,6 @@ unsigned char StoredState(const MemoryRegistry& registry, RegistryRoot root) {
 // Only an odd first byte turns the entry off, and only the switch under the root that
 // holds the entry counts: a stale one under the other root changes nothing.
 TEST(StartWithWindows, TaskManagersSwitchUnderTheEntrysRootDecidesTheCheckMark) {
-    constexpr auto kMachine = RegistryRoot::kLocalMachine;
-    constexpr auto kUser = RegistryRoot::kCurrentUser;
     const struct {
         RegistryRoot entryRoot;
         RegistryRoot switchRoot;
@@ -74,8 +74,6 @@ TEST(StartWithWindows, TaskManagersSwitchUnderTheEntrysRootDecidesTheCheckMark) 
 // entry back on, so gets an entry of their own, which their Task Manager has not turned
 // off; their own entry, turned off there, is theirs to turn on.
 TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOnOrMakesAnEntryThatStarts) {
-    constexpr auto kMachine = RegistryRoot::kLocalMachine;
-    constexpr auto kUser = RegistryRoot::kCurrentUser;
     const struct {
         const char* name;
         std::optional<RegistryRoot> switchedOff;  // where an entry turned off lives
@@ -107,8 +105,6 @@ TEST(StartWithWindows, CheckingItAgainTurnsTaskManagersSwitchBackOnOrMakesAnEntr
 // asked for an administrator through Windows' prompt; only a removal that happened takes
 // the check mark off. An administrator, or an entry of the user's own, needs no prompt.
 TEST(StartWithWindows, UncheckingRemovesTheEntryWhereItLivesOrAsksForAnAdministrator) {
-    constexpr auto kMachine = RegistryRoot::kLocalMachine;
-    constexpr auto kUser = RegistryRoot::kCurrentUser;
     const struct {
         const char* name;
         RegistryRoot entryRoot;

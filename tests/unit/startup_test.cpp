@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -19,7 +18,6 @@
 namespace uptrail {
 namespace {
 
-using ::testing::HasSubstr;
 using namespace uptrail::testing;
 
 // The previous session, closed by Windows, as it is stored and as a start logs it.
