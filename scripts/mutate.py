@@ -5,7 +5,7 @@ Samples mutants (flipped comparisons, && and ||, off-by-one literals, + and -, t
 false, negated ifs, dropped statements) from the .cpp files of the portable layers, with a
 seeded stratified sample that is the same for a given seed and source tree. Each mutant is
 written into its file, the unit tests are built incrementally and run; the file is put
-back afterwards whatever happens (a copy waits in <out dir>/backup until then, and a run
+back afterwards whatever happens (a copy waits in build/mutation/backup until then, and a run
 that was killed outright puts it back when the next run starts).
 
 A mutant is caught when the unit tests or the fuzz targets' corpus replays fail, crash,
@@ -42,6 +42,9 @@ LAYERS = {"base": ["base"], "storage": ["storage"], "sessionlog": ["sessionlog"]
           "alarm": ["alarm"], "chart": ["chart"], "app": ["app", "app/commands"],
           "report": ["report"]}
 ALLOW_FILE = ROOT / "scripts" / "mutation-allow.txt"
+# The copies of the files under mutation live in the tree they belong to: a run in another
+# clone, whatever its --out, must never put its files back here.
+BACKUP_DIR = ROOT / "build" / "mutation" / "backup"
 TARGET = "uptrail_unit_tests"
 # Each fuzz target is also built as a replay of its seed corpus, so its properties check
 # every mutant too.
@@ -333,7 +336,7 @@ def unit_test_command(args):
 def run_all(mutants, args, allowed, out):
     results = {}
     test_command = unit_test_command(args)
-    backup_dir = out.parent / "backup"
+    backup_dir = BACKUP_DIR
     for number, mutant in enumerate(mutants, 1):
         began = time.monotonic()
         if (f"{mutant.file}:{mutant.line}", mutant.operator) in allowed:
@@ -437,7 +440,7 @@ def parse_args():
 def main():
     args = parse_args()
     out = args.out.resolve()
-    restore_pending(out.parent / "backup")
+    restore_pending(BACKUP_DIR)
     layers = [layer for layer in LAYERS if layer in args.layers.split(",")]
     mutants = sample(all_mutants(layers, args.build), args.seed, args.per_layer, args.count)
     if args.list:
@@ -448,7 +451,7 @@ def main():
     try:
         results = run_all(mutants, args, read_allow_list(), out)
     except KeyboardInterrupt:
-        restore_pending(out.parent / "backup")  # in case the interrupt hit a restore
+        restore_pending(BACKUP_DIR)  # in case the interrupt hit a restore
         print(f"\ninterrupted: sources restored; partial results in {out}; rebuild "
               f"{TARGET} before trusting its binary", file=sys.stderr)
         return 130
