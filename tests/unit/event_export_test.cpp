@@ -90,9 +90,9 @@ TEST(EventExport, BothLayoutsInAnyEncodingGiveTheSameSessionsInLocalTime) {
               "A\xC3\xA9\xF0\x9F\x98\x80");
 }
 
-// Entities that expand without end are refused, not followed. A cut export, and a document
-// that is no XML, are read by the report's tests of exports.
-TEST(EventExport, ADocumentOfEntitiesThatExplodeIsRefused) {
+// Entities that expand without end are refused, not followed; an export of no events is
+// still XML. A cut export, and a document that is no XML, are read by the report's tests.
+TEST(EventExport, EntitiesThatExplodeAreRefusedAndAnExportOfNoEventsIsStillXml) {
     const EventExport found = ReadEventExport(
         "<?xml version='1.0'?><!DOCTYPE e [<!ENTITY a 'aaaaaaaaaa'>"
         "<!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
@@ -105,6 +105,7 @@ TEST(EventExport, ADocumentOfEntitiesThatExplodeIsRefused) {
         SystemXmlReader(), FixedTimeZone());
     EXPECT_FALSE(found.xml.wellFormed);
     EXPECT_TRUE(found.records.empty());
+    EXPECT_TRUE(ReadEventExport("<Events/>", SystemXmlReader(), FixedTimeZone()).xml.wellFormed);
 }
 
 // A large export is cut into parts read at once; wherever a cut falls, what is found is what
