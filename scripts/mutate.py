@@ -336,13 +336,12 @@ def unit_test_command(args):
 def run_all(mutants, args, allowed, out):
     results = {}
     test_command = unit_test_command(args)
-    backup_dir = BACKUP_DIR
     for number, mutant in enumerate(mutants, 1):
         began = time.monotonic()
         if (f"{mutant.file}:{mutant.line}", mutant.operator) in allowed:
             outcome, detail = "equivalent", "allow-listed"
         else:
-            outcome, detail = run_mutant(mutant, args, test_command, backup_dir)
+            outcome, detail = run_mutant(mutant, args, test_command, BACKUP_DIR)
         seconds = round(time.monotonic() - began, 1)
         results[mutant.id] = {**asdict(mutant), "outcome": outcome, "detail": detail,
                               "seconds": seconds}

@@ -52,7 +52,10 @@ struct Machine : FakeMainContext {
         return ReadProfile(files, state.session.logFile,
                            section.empty() ? std::string_view(kSystem) : section, key);
     }
-    std::string Entries() { return LoadSection(files, state.session.logFile, "Log").text; }
+    std::string Section(std::string_view name) {
+        return LoadSection(files, state.session.logFile, name).text;
+    }
+    std::string Entries() { return Section("Log"); }
     MainState& state = context.state;
 };
 

@@ -26,9 +26,6 @@ using testing::Machine;
 using testing::RunLeftLog;
 
 std::string Stamp(DateTime time) { return FormatTimestamp(time); }
-std::string Sleeps(Machine& m) {
-    return LoadSection(m.files, m.state.session.logFile, "Sleep").text;
-}
 
 // A log line "start=end=rest" for the Log and Sleep sections.
 std::string Line(DateTime start, DateTime end, const std::string& rest) {
@@ -97,11 +94,11 @@ TEST(UnfinishedSleep, IsLoggedUpToItsSessionsEndUnderItsSystem) {
         Machine m;
         m.SeedEarlierStart(c.log);
         ASSERT_EQ(RunStartup(m.context), StartupOutcome::kStarted);
-        EXPECT_EQ(Sleeps(m), c.sleeps);
+        EXPECT_EQ(m.Section("Sleep"), c.sleeps);
         EXPECT_EQ(m.Get("SleepStart"), "") << "the running session is awake";
         EXPECT_EQ(m.Get("SleepStart", kOther), c.otherValue);
         OnResume(m.context);
-        EXPECT_EQ(Sleeps(m), c.sleeps) << "logged once";
+        EXPECT_EQ(m.Section("Sleep"), c.sleeps) << "logged once";
     }
 }
 
@@ -210,7 +207,7 @@ TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOffA
               "All statistics before Oct 17, 2026 will be lost." + question);
     OnRightMenuOpening(context);
     EXPECT_FALSE(state.options.mRightOldest.enabled) << "the newest fifty are left";
-    const std::string afterErase = Sleeps(*this);  // the lines below point into it
+    const std::string afterErase = Section("Sleep");  // the lines below point into it
     const auto kept = SplitLines(afterErase);
     ASSERT_EQ(kept.size(), 51u);
     EXPECT_EQ(kept.front().substr(0, 19), Stamp(state.session.statsFrom + minutes{5}));
@@ -227,7 +224,7 @@ TEST_F(SleepTest, EraseOldestDataAndMonitorFromNowDropTheSleepBeforeTheirCutOffA
     EXPECT_TRUE(state.menus.sessionItems.empty()) << "the menus were rebuilt";
     OnRightMenuOpening(context);
     EXPECT_FALSE(state.options.mRightNow.enabled) << "statistics from the boot";
-    EXPECT_EQ(Sleeps(*this),
+    EXPECT_EQ(Section("Sleep"),
               Stamp(kBoot + minutes{10}) + "=" + Stamp(kBoot + minutes{20}) + "=" + kSystem);
     EXPECT_EQ(LoadSection(files, state.session.logFile, "Reason").text, "");
     ASSERT_EQ(events.written.size(), 2u);
