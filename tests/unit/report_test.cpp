@@ -141,13 +141,15 @@ TEST_F(ReportTest, WritesJsonWithNumbersAsNumbersAndNullWhereTheTrayShowsNothing
               "}\n");
 
     WriteLog("");
-    ASSERT_EQ(RunOnLog({"--format", "json"}), kReportSucceeded);
-    EXPECT_THAT(out,
+    EXPECT_THAT(Report({"--format", "json"}),
                 HasSubstr("\"averageSessionMinutes\": null,\n    \"longestSessionMinutes\": null,\n"
                           "    \"systemOffPercent\": null,\n    \"asleepPercent\": null,\n"
-                          "    \"crashedPercent\": null,"))
-        << out;
+                          "    \"crashedPercent\": null,"));
     EXPECT_TRUE(out.ends_with("\"sessions\": []\n}\n"));
+    // Sessions that begin and end within their minute add up to nothing: all that time off.
+    WriteLog(
+        "2026:12:04:10:00:10=2026:12:04:10:00:50=0\n2026:12:04:12:00:10=2026:12:04:12:00:40=0");
+    EXPECT_THAT(Report({"--format", "json"}), HasSubstr("\"systemOffPercent\": 100,"));
 }
 
 // The platform's reader names what a path is; the report turns each refusal into status 2
