@@ -28,7 +28,7 @@ TEST(BumpArena, HandsOutAlignedBlocksThatDoNotOverlapUntilItIsUsedUp) {
         previousEnd = block + (size == 0 ? 1 : size);
         handedOut += size;
     }
-    EXPECT_EQ(arena.Allocate(std::size_t{1} << 20), nullptr);
+    EXPECT_EQ(arena.Allocate(std::size_t{2} << 20), nullptr);
     EXPECT_EQ(arena.Allocate(SIZE_MAX), nullptr);
     while (arena.Allocate(4096) != nullptr) handedOut += 4096;
     EXPECT_GE(handedOut, (std::size_t{1} << 20) - 4096 - 8 * alignof(std::max_align_t));
