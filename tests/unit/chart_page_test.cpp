@@ -247,6 +247,7 @@ TEST(ChartPage, ItsTextIsWellFormedUtf8WhateverTheLogHolds) {
         {"\xC0\xAF \xB0", r + r + " \xC2\xB0"},                            // Latin-1 past damage
     };
     for (const auto& [text, markup] : cases) EXPECT_EQ(MarkupUtf8(text), markup) << text;
+    EXPECT_EQ(MarkupUtf8(std::string_view("a&b", 1)), "a") << "nothing past the text's end";
 
     // The same bytes in a reason and a figure, through the platform's conversion.
     ChartInput input;

@@ -10,6 +10,7 @@
 
 #include "base/duration_text.h"
 #include "base/plain_stamp.h"
+#include "base/put_text.h"
 
 namespace uptrail {
 namespace {
@@ -103,6 +104,8 @@ TEST(PlainStamp, ReadsEveryTextAsTheGeneralReaderDoes) {
 TEST(DurationText, ShowsEachUnitWithItsOwnSignAndAllTheDigitsItNeedsAndClampsTo32Bits) {
     EXPECT_EQ(FormatDayDuration(-1505), "-01d -01h -05m");
     EXPECT_EQ(FormatDayDuration(INT32_MIN), "-1491308d -02h -08m");
+    char line[32];  // the session list's own writer, for a session that ends before it starts
+    EXPECT_EQ(std::string(line, PutDayDuration(line, -1505)), "-01d -01h -05m");
     // Milliseconds round down: a millisecond past -01:02:03 is already -01:02:04.
     EXPECT_EQ(FormatClockDuration(-3723001), "-01:02:04");
     EXPECT_EQ(FormatSeconds(INT64_MIN), "-2562047788015215:30:08");
