@@ -113,6 +113,7 @@ TEST_F(SessionMenusTest, OffersTheFullLogOnlyWhenSomeSessionsDoNotFit) {
         EXPECT_EQ(state.menus.mLeftFull.visible, entries > 41) << entries;
         // The own system is offered even while the log is empty.
         EXPECT_EQ(SystemChecks(), std::vector<bool>{true}) << entries;
+        EXPECT_FALSE(state.menus.systemSeparatorVisible) << "no others to set it apart from";
     }
     // A menu height of 2 pixels or less would divide by zero or less; at most fifty.
     EXPECT_EQ(SessionListLimit(768, 2), 50u);
