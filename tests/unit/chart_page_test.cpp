@@ -56,7 +56,7 @@ TEST(ChartTimeline, ShowsTheNewest60DaysWithSessionsAndContinuesPastMidnight) {
     input.runningSince = MakeDateTime(2026, 12, 6, 9);
     const std::string svg = TimelineSvg(input);
     EXPECT_EQ(Count(svg, "<text class=\"day\""), kTimelineDays);
-    EXPECT_THAT(svg, HasSubstr(">2026-12-06</text>")) << "the running session's day";
+    EXPECT_THAT(svg, HasSubstr("y=\"34\">2026-12-06</text>")) << "the running day, on top";
     EXPECT_THAT(svg, HasSubstr(">09:00</text>"));
 
     const auto rects = RectsBySession(svg);
