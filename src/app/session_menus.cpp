@@ -71,7 +71,6 @@ void EnsureOwnSystemItem(MainContext& context, const ListFilter& filter) {
     state.menus.systemItems.push_back(
         {FormatSystemName(state.session.systemId, state.session.driveTable), state.session.systemId,
          filter.Lists(state.session.systemId)});
-    state.menus.systemSeparatorVisible = false;
 }
 
 }  // namespace

@@ -187,9 +187,9 @@ TEST_F(AlarmTest, StopKeepsTheWindowAndClosingTheLastAlarmLeavesABareHeader) {
 // What is typed into a running window stays when it is activated again; restarted after a
 // stop, its alarm's new time takes no other alarm's menu item.
 TEST_F(AlarmTest, ARunningWindowKeepsWhatIsTypedAndARestartLeavesTheOtherMenuItems) {
-    Store("2029:01:01:07:30:00=0100:05:00=first\r\n2029:01:01:08:00:00=0000:00:00=second\r\n");
+    Store("2029:01:01:07:30:00=1100:05:00=first\r\n2029:01:01:08:00:00=0000:00:00=second\r\n");
     OpenWindow w(context, "2029:01:01:07:30:00", 7);
-    EXPECT_EQ(w.window.Controls().tbRepeat.text, "0100:05:00") << "its interval as stored";
+    EXPECT_EQ(w.window.Controls().tbRepeat.text, "1100:05:00") << "its interval as stored";
     w.window.OnTitleChange("typed");
     w.window.OnActivate();
     EXPECT_EQ(w.window.Controls().tbTitle, "typed");

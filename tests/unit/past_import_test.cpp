@@ -52,15 +52,17 @@ TEST(PastImport, ANewLogGetsEverySessionWithItsSleepAndReason) {
 }
 
 TEST(PastImport, OnlyWhatEndsBeforeTheLogsOwnRecordAndOverlapsNothingGoesInFirst) {
-    // The log has this system from day 2 on, and another installation of the PC on day 1
-    // from noon: the session of day 1 overlaps that one and the one of day 2 is logged.
-    const std::string log = "[Common]\r\nKeep=me\r\n\r\n[Log]\r\n" +
-                            Line(At(1, 12), At(1, 20), "0=" + kOther) +
-                            Line(At(2, 8), At(2, 17), "0=" + kSystem) + "\r\n[Sleep]\r\n" +
-                            Line(At(2, 9), At(2, 10), kSystem);
+    // The log has this system from day 2 on, and another installation of the PC before
+    // dawn on day 0 and on day 1 from noon: the session of day 1 overlaps that one, the one
+    // of day 2 is logged, and the crash of day 0 falls between the other's two.
+    const std::string log =
+        "[Common]\r\nKeep=me\r\n\r\n[Log]\r\n" + Line(At(0, 2), At(0, 6), "0=" + kOther) +
+        Line(At(1, 12), At(1, 20), "0=" + kOther) + Line(At(2, 8), At(2, 17), "0=" + kSystem) +
+        "\r\n[Sleep]\r\n" + Line(At(2, 9), At(2, 10), kSystem);
     const PastImport import = AddPastSessions(log, ThreeDays(), kSystem, kNow);
     EXPECT_EQ(import.sessions, 1u);
     const std::vector<Fields> expected{{At(0, 8), At(0, 12), SessionCause::kCrashed, kSystem},
+                                       {At(0, 2), At(0, 6), SessionCause::kWindowsEnded, kOther},
                                        {At(1, 12), At(1, 20), SessionCause::kWindowsEnded, kOther},
                                        {At(2, 8), At(2, 17), SessionCause::kWindowsEnded, kSystem}};
     EXPECT_EQ(FieldsOf(ReadLogEntries(import.text, kNow)), expected);

@@ -189,6 +189,9 @@ TEST(SectionFile, ReplacesTheSectionOfAnExistingFileOnlyAndReportsALockedOne) {
     auto files = LogFolderWithOldLog(file_attr::kHidden);
     ASSERT_EQ(SaveSection(files, kLog, "Log", "a=b=0=A"), kOk);
     EXPECT_EQ(files.Attributes(kLog), file_attr::kHidden) << "a hidden file stays hidden";
+    auto readOnly = LogFolderWithOldLog(file_attr::kReadOnly);
+    EXPECT_EQ(SaveSection(readOnly, kLog, "Log", "a=b=0=A"), kOk) << "read-only alone";
+    EXPECT_EQ(readOnly.Attributes(kLog), file_attr::kReadOnly);
     EXPECT_FALSE(FileExists(files, "C:/Logs")) << "a folder is no file";
 
     EXPECT_EQ(SaveSection(files, "C:/Logs/New.txt", "Log", "e=1=0=A"), kOk);

@@ -12,6 +12,7 @@
 #include "app/commands/web_commands.h"
 #include "app/menu_commands.h"
 #include "app/menu_tree.h"
+#include "base/version_text.h"
 #include "sessionlog/log_location.h"
 #include "sessionlog/session_log.h"
 #include "sessionlog/system_filter.h"
@@ -128,6 +129,8 @@ TEST_F(SessionMenusTest, SessionChartShowsTheMenusStatisticsOrSaysItCannotBeWrit
     files.AddFile("temp/Uptrail Chart.html", "an older chart");
     RunMenuCommand(context, {MenuCommandKind::kSessionChart, 0});
     EXPECT_THAT(files.Contents("temp/Uptrail Chart.html"), HasSubstr("<th>Crashed Sessions:</th>"));
+    EXPECT_THAT(files.Contents("temp/Uptrail Chart.html"), HasSubstr(">2026-12-02</text>"))
+        << "the day of the oldest session listed";
     EXPECT_TRUE(desktop.messages.empty());
 
     files.DenyWritesIn("temp");
@@ -300,6 +303,19 @@ TEST(VersionComparison, ComparesPartByPartAsNumbersWithMissingPartsZero) {
     EXPECT_EQ(CompareVersions("123456789012345678901234567890", "123456789012345678901234567889"),
               std::strong_ordering::greater);
     EXPECT_EQ(CompareVersions("5.0.26", "5.00.26.0"), std::strong_ordering::equal);
+}
+
+// The about box shows the full form; the update check and the report's --version the
+// compact one.
+TEST(VersionText, GivesTheMinorTwoDigitsAndTheRevisionOnlyWhenThereIsOne) {
+    VersionRecord version = kVersion;
+    version.minor = 0;
+    version.revision = 26;
+    EXPECT_EQ(VersionText(false, version), std::to_string(version.major) + ".00.0026");
+    EXPECT_EQ(VersionText(true, version), std::to_string(version.major) + ".00.26");
+    version.minor = 12;
+    version.revision = 0;
+    EXPECT_EQ(VersionText(true, version), std::to_string(version.major) + ".12");
 }
 
 bool UpdateItemEnabled(const MainState& state) {
