@@ -116,6 +116,9 @@ TEST_F(SessionMenusTest, OffersTheFullLogOnlyWhenSomeSessionsDoNotFit) {
         EXPECT_EQ(SystemChecks(), std::vector<bool>{true}) << entries;
         EXPECT_FALSE(state.menus.systemSeparatorVisible) << "no others to set it apart from";
     }
+    OnListModeClick(context);
+    EXPECT_THAT(state.menus.sessionItems.at(0).caption, ::testing::EndsWith("00d 00h 30m"))
+        << "all systems listed, and the log holds one: no names";
     // A menu height of 2 pixels or less would divide by zero or less; at most fifty.
     EXPECT_EQ(SessionListLimit(768, 2), 50u);
 }
